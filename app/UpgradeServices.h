@@ -1,0 +1,47 @@
+// The router-facing services that the main dialog uses. The program wires in the real ones; the GUI
+// tests hand the dialog fakes, so no test of the window touches the network.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <string>
+
+#include "transfer/UploadWindow.h"
+
+namespace fwu {
+
+// The window fields that the router check reads and writes, as plain values.
+struct RouterCheckFields {
+    std::string passwordFieldText;                // in: the password field as typed
+    std::array<std::string, 4> octetFieldText;    // in: the four octet fields as typed
+    std::string password;                         // out: the password stored for the upload
+    std::array<std::string, 4> octetText;         // out: the octets, an empty one read as "0"
+    std::string routerAddress;                    // out: the octets joined by dots
+    std::string routerVersion;                    // in/out: replaced only when the status page gives it
+};
+
+// What the window hands to the upload start: address, firmware file name and password, in this order.
+struct UploadRequest {
+    std::string routerAddress;
+    std::string fileName;
+    std::string password;
+};
+
+class UpgradeServices {
+public:
+    virtual ~UpgradeServices() = default;
+
+    // Proposes the router address from the PC's default gateways; never empty. `showMessage` shows a
+    // message box owned by the window (gateway discovery reports some cases that way).
+    virtual std::string FindDefaultGateway(const std::function<void(const std::string&)>& showMessage) = 0;
+
+    // Checks the router at the typed address with the typed password; false only when the router does
+    // not answer the probe or refuses the status request.
+    virtual bool CheckRouter(RouterCheckFields& fields) = 0;
+
+    // Starts the upload worker; true when it runs and will post WM_UPGRADE_DONE exactly once, false when
+    // nothing was started and nothing will be posted.
+    virtual bool StartUploadJob(const UploadRequest& request, UploadWindow& window) = 0;
+};
+
+}  // namespace fwu

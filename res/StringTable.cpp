@@ -1,0 +1,60 @@
+#include "res/StringTable.h"
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+namespace fwu {
+namespace {
+
+// The multipart boundary as it appears on a delimiter line: two hyphens more than the
+// boundary announced in the Content-Type field.
+#define FWU_DELIMITER "-----------------------------7d6334282094a"
+
+constexpr std::array<std::pair<int, std::string_view>, 18> kStrings{{
+    {IDS_ABOUTBOX, "&About kvel..."},
+    {IDS_APP_TITLE, "Firmware Upgrade Utility"},
+    {IDS_DIALOG_CLASS, "#32770"},
+    {IDS_DEFAULT_ROUTER, "192.168.1.1"},
+    {IDS_ROUTER_NOT_FOUND,
+     "Can't find the Router.\nEither the IP Address or the Password is incorrect. Click OK and verify the "
+     "information and try again."},
+    {IDS_ASK_DOWNGRADE,
+     "The current firmware version on the Router is newer than the upgrade version in this utility. \nIf you "
+     "want to continue to downgrade, click Yes. Otherwise, click No to exit this utility."},
+    {IDS_WRITING_FLASH, "Writing to the Flash... please wait a moment..."},
+    {IDS_CHECKING_ROUTER, "Check Router Information, Please Wait..."},
+    {IDS_STATUS_REQUEST, "GET /SysInfo.htm HTTP/1.1\r\nAuthorization: Basic "},
+    {IDS_BODY_HEAD,
+     FWU_DELIMITER "\nContent-Disposition: form-data; name=\"submit_button\"\n\nUpgrade\n"  //
+     FWU_DELIMITER "\nContent-Disposition: form-data; name=\"change_action\"\n\n\n"        //
+     FWU_DELIMITER "\nContent-Disposition: form-data; name=\"action\"\n\n\n"               //
+     FWU_DELIMITER "\nContent-Disposition: form-data; name=\"file\"; filename=\""},
+    {IDS_BODY_FILE_TYPE, "\"\nContent-Type: application/octet-stream\n\n"},
+    {IDS_BODY_TAIL,
+     FWU_DELIMITER "\nContent-Disposition: form-data; name=\"process\"\n\n\n"  //
+     FWU_DELIMITER "--"},
+    {IDS_HEADER_REFERER,
+     "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, application/x-shockwave-flash, "
+     "application/vnd.ms-powerpoint, application/vnd.ms-excel, application/msword, */*\nReferer: http://"},
+    {IDS_HEADER_HOST,
+     "/Upgrade.asp\nAccept-Language: zh-tw\nContent-Type: multipart/form-data; "
+     "boundary=---------------------------7d6334282094a\nAccept-Encoding: gzip, deflate\nUser-Agent: "
+     "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1; .NET CLR 1.1.4322)\nHost: "},
+    {IDS_HEADER_LENGTH, "\nContent-Length: "},
+    {IDS_HEADER_AUTH, "\nConnection: Keep-Alive\nCache-Control: no-cache\nAuthorization: Basic "},
+    {IDS_NO_ADAPTERS, "No adapter information exists for the local computer"},
+    {IDS_ADAPTERS_UNSUPPORTED,
+     "GetAdaptersInfo is not supported by the operating system running on the local computer"},
+}};
+
+#undef FWU_DELIMITER
+
+}  // namespace
+
+std::string_view LoadString(int id) {
+    const auto it = std::find_if(kStrings.begin(), kStrings.end(), [id](const auto& e) { return e.first == id; });
+    return it == kStrings.end() ? std::string_view{} : it->second;
+}
+
+}  // namespace fwu

@@ -1,0 +1,39 @@
+// Small network operations on the router: the ICMP echo probe, the ARP flush, and the checks and TCP
+// connection that the upload start makes. None keeps state between calls; each reports by its result.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "platform/Socket.h"
+
+namespace fwu {
+
+// Sends one 8-byte ICMP echo request to a dotted IPv4 address and waits up to 1,000 ms for anything to
+// arrive on the ICMP socket. True when something arrived within the wait.
+bool PingHost(const std::string& address);
+
+// The 8-byte echo request: type 8, code 0, checksum, identifier (low 16 bits of `processId`, low byte
+// first), sequence 1 (low byte first).
+std::array<unsigned char, 8> BuildEchoRequest(std::uint32_t processId);
+
+// The Internet checksum (RFC 1071) over `length` bytes (only its low 16 bits count), 16-bit words read
+// low byte first, an odd last byte added as it is.
+std::uint16_t IcmpChecksum(const unsigned char* data, int length);
+
+// Starts the system command that removes the address's ARP entry and does not wait for it. A text that
+// is not a dotted IPv4 address is never handed to a command.
+void FlushArpEntry(const std::string& address);
+
+// 0 when the text is a dotted IPv4 address or a host name that resolves to one, else 2.
+int ResolveHost(const std::string& address);
+
+// Opens a socket into *out: kind 1 a TCP stream, any other kind a UDP datagram socket. 0 on success, 1
+// when the socket cannot be opened (*out then holds the invalid socket), -1 when sockets are unavailable.
+int CreateSocket(platform::SocketHandle* out, int kind);
+
+// Connects to a dotted IPv4 address (no name lookup) and port, within the connect time-out. 0 or -1.
+int ConnectSocket(platform::SocketHandle socket, const std::string& address, std::uint16_t port);
+
+}  // namespace fwu
