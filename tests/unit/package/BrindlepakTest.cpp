@@ -1,0 +1,173 @@
+// The packing tool: a packed copy reads back byte for byte, every bad input is refused with one line and
+// nothing written, and the input is never changed.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <cstring>
+
+#include "platform/EmbeddedPayload.h"
+#include "tools/brindlepak/Packer.h"
+
+namespace fwu::pack {
+namespace {
+
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray SmallImage(qsizetype size = 300) {
+    QByteArray image(size, '\x77');
+    const char header[] = "TRVNTEST\x07\x02\x0A\x02\x01\x03";
+    std::memcpy(image.data(), header, 14);
+    return image;
+}
+
+// A stand-in program: some code bytes around one version block.
+QByteArray ProgramWithBlock() {
+    VersionBlockBytes block{};
+    std::memcpy(block.data(), "VERSIONS", 8);
+    std::memcpy(block.data() + kEndMarkerOffset, "ENDING\0\0", 8);
+    std::memcpy(block.data() + kModelOffset, "OLD", 3);
+    return QByteArray(100, '\x90') + QByteArray(reinterpret_cast<const char*>(block.data()), 164) +
+           QByteArray(50, '\xC3');
+}
+
+PackInput Input() {
+    return {ProgramWithBlock(), SmallImage(), "ZPR9900", "FEB 10,2007", "new.bin"};
+}
+
+TEST(Packer, RoundTripWritesBlockAndImage) {
+    const PackResult result = Pack(Input());
+    ASSERT_TRUE(result.ok) << result.error;
+    const platform::Payload payload = platform::SplitPackedBytes(result.output);
+    ASSERT_EQ(payload.status, platform::PayloadStatus::Ok);
+    EXPECT_EQ(payload.data, SmallImage());
+    std::string error;
+    const qsizetype at = FindVersionBlock(result.output.first(payload.programSize), error);
+    ASSERT_EQ(at, 100);
+    VersionBlockBytes block{};
+    std::memcpy(block.data(), result.output.constData() + at, block.size());
+    const VersionTexts texts = ReadVersionTexts(block);
+    EXPECT_EQ(texts.model, "ZPR9900");  // "OLD" fully overwritten, no leftover bytes
+    EXPECT_EQ(texts.releaseDate, "FEB 10,2007");
+    EXPECT_EQ(texts.fileName, "new.bin");
+    EXPECT_EQ(result.written.utilityVersion, "v2.01.03");
+    EXPECT_EQ(result.written.firmwareDate, "FEB 10, 2007");
+
+    // Packing the packed program again replaces the image instead of stacking a second one.
+    PackInput again = Input();
+    again.program = result.output;
+    again.image = SmallImage(200);
+    const PackResult repacked = Pack(again);
+    ASSERT_TRUE(repacked.ok);
+    EXPECT_EQ(repacked.output.size(), ProgramWithBlock().size() + 200 + platform::kPayloadTrailerSize);
+}
+
+TEST(Packer, RefusesBadInput) {
+    struct Row {
+        const char* what;
+        void (*spoil)(PackInput&);
+    };
+    const Row rows[] = {
+        {"model over 47 bytes", [](PackInput& in) { in.model = std::string(48, 'M'); }},
+        {"date with a control byte", [](PackInput& in) { in.releaseDate = "NOV\n27"; }},
+        {"file name with a high byte", [](PackInput& in) { in.fileName = "caf\xE9.bin"; }},
+        {"image under 100 bytes", [](PackInput& in) { in.image = SmallImage(99); }},
+        {"image without a header date", [](PackInput& in) { in.image = QByteArray(200, '\0'); }},
+        {"no block", [](PackInput& in) { in.program = QByteArray(400, '\x90'); }},
+        {"two blocks", [](PackInput& in) { in.program = ProgramWithBlock() + ProgramWithBlock(); }},
+        {"damaged carried image",
+         [](PackInput& in) {
+             const QByteArray img = SmallImage();
+             in.program = ProgramWithBlock() + img + platform::MakePayloadTrailer(img);
+             in.program[ProgramWithBlock().size() + 20] = '\x00';
+         }},
+    };
+    for (const Row& row : rows) {
+        PackInput input = Input();
+        row.spoil(input);
+        const PackResult result = Pack(input);
+        EXPECT_FALSE(result.ok) << row.what;
+        EXPECT_TRUE(result.output.isEmpty()) << row.what;
+        EXPECT_FALSE(result.error.empty()) << row.what;
+        EXPECT_EQ(result.error.find('\n'), std::string::npos) << row.what;
+    }
+    PackInput exact = Input();
+    exact.model = std::string(47, 'M');
+    EXPECT_TRUE(Pack(exact).ok);
+}
+
+TEST(Packer, MarkerWithoutEndingAtItsPlaceIsNotABlock) {
+    QByteArray program = ProgramWithBlock();
+    program.prepend(QByteArray("VERSIONS and some text that is no block"));
+    std::string error;
+    EXPECT_EQ(FindVersionBlock(program, error), 39 + 100);
+}
+
+class BrindlepakCommand : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        program = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+        image = dir.filePath(QStringLiteral("tiny_1.0.bin"));
+        QFile file(image);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(SmallImage(5000));
+    }
+
+    int Run(const QStringList& args, QString* err = nullptr) {
+        QProcess process;
+        process.start(QStringLiteral(FWU_BRINDLEPAK), args);
+        process.waitForFinished(60'000);
+        if (err) {
+            *err = QString::fromLocal8Bit(process.readAllStandardError());
+        }
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+
+    QTemporaryDir dir;
+    QString program, image;
+};
+
+TEST_F(BrindlepakCommand, PackedCopyOfThisProgramReadsItsNewTextsFromMemory) {
+    const QString out = dir.filePath(QStringLiteral("packed"));
+    const QByteArray before = ReadFile(program);
+    ASSERT_EQ(Run({"--model", "ZPR7700", "--release-date", "MAR 3,2008", program, image, out}), 0);
+    EXPECT_EQ(ReadFile(program), before);  // the input is never changed
+    EXPECT_TRUE(QFileInfo(out).isExecutable());
+    EXPECT_EQ(platform::ReadAppendedPayload(out).data, SmallImage(5000));
+
+    QProcess copy;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("FWU_PRINT_VERSION_BLOCK"), QStringLiteral("1"));
+    copy.setProcessEnvironment(env);
+    copy.start(out, {});
+    ASSERT_TRUE(copy.waitForFinished(60'000));
+    EXPECT_EQ(QString::fromLocal8Bit(copy.readAllStandardOutput()).trimmed(),
+              QStringLiteral("tiny_1.0.bin|ZPR7700|MAR 3,2008|v2.01.03|FEB 10, 2007"));
+}
+
+TEST_F(BrindlepakCommand, RefusalsWriteNothing) {
+    const QString out = dir.filePath(QStringLiteral("never"));
+    const QStringList refused[] = {
+        {"--model", QString(48, 'M'), "--release-date", "D", program, image, out},
+        {"--model", "M", "--release-date", "D", program, dir.filePath("missing.bin"), out},
+        {"--model", "M", "--release-date", "D", program, image, program},  // output is the input
+        {"--release-date", "D", program, image, out},                      // model missing
+    };
+    for (const QStringList& args : refused) {
+        QString err;
+        EXPECT_NE(Run(args, &err), 0) << args.join(' ').toStdString();
+        EXPECT_EQ(err.count('\n'), 1) << err.toStdString();
+        EXPECT_TRUE(err.startsWith(QStringLiteral("brindlepak: "))) << err.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(out));
+    }
+    EXPECT_EQ(dir.filePath("never"), out);
+}
+
+}  // namespace
+}  // namespace fwu::pack
