@@ -1,13 +1,249 @@
+// POSIX sockets behind platform/Socket.h. Every wait goes through poll() with a deadline, so no call
+// here blocks longer than its caller allowed.
 #include "platform/Socket.h"
 
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+
+#include "platform/Deadline.h"
+
 namespace fwu::platform {
+namespace {
+
+// Longest text handed to the name lookup (a full domain name has at most 253 characters).
+constexpr std::size_t kMaxHostNameLength = 253;
+
+sockaddr_in MakeAddress(const Ipv4Address& address, std::uint16_t port) {
+    sockaddr_in sa{};
+    sa.sin_family = AF_INET;
+    sa.sin_port = htons(port);
+    std::memcpy(&sa.sin_addr, address.data(), address.size());
+    return sa;
+}
+
+bool SetNonBlocking(SocketHandle socket, bool on) {
+    const int flags = ::fcntl(socket, F_GETFL, 0);
+    if (flags < 0) {
+        return false;
+    }
+    const int wanted = on ? (flags | O_NONBLOCK) : (flags & ~O_NONBLOCK);
+    return wanted == flags || ::fcntl(socket, F_SETFL, wanted) == 0;
+}
+
+}  // namespace
 
 void CloseSocket(SocketHandle& socket) {
     if (socket != kInvalidSocket) {
         ::close(socket);
         socket = kInvalidSocket;
+    }
+}
+
+bool ParseDottedIpv4(std::string_view text, Ipv4Address& out) {
+    Ipv4Address parsed{};
+    std::size_t pos = 0;
+    for (std::size_t part = 0; part < parsed.size(); ++part) {
+        if (part > 0) {
+            if (pos >= text.size() || text[pos] != '.') {
+                return false;
+            }
+            ++pos;
+        }
+        unsigned value = 0;
+        std::size_t digits = 0;
+        while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9' && digits < 3) {
+            value = value * 10 + static_cast<unsigned>(text[pos] - '0');
+            ++pos;
+            ++digits;
+        }
+        if (digits == 0 || value > 255) {
+            return false;
+        }
+        parsed[part] = static_cast<unsigned char>(value);
+    }
+    if (pos != text.size()) {
+        return false;
+    }
+    out = parsed;
+    return true;
+}
+
+std::string FormatIpv4(const Ipv4Address& address) {
+    std::string text;
+    for (std::size_t i = 0; i < address.size(); ++i) {
+        if (i > 0) {
+            text += '.';
+        }
+        text += std::to_string(address[i]);
+    }
+    return text;
+}
+
+bool ResolveIpv4(const std::string& host, Ipv4Address& out) {
+    if (ParseDottedIpv4(host, out)) {
+        return true;
+    }
+    if (host.empty() || host.size() > kMaxHostNameLength || host.find('\0') != std::string::npos) {
+        return false;
+    }
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    if (::getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || found == nullptr) {
+        return false;
+    }
+    bool ok = false;
+    for (const addrinfo* entry = found; entry != nullptr; entry = entry->ai_next) {
+        if (entry->ai_family == AF_INET && entry->ai_addrlen >= sizeof(sockaddr_in)) {
+            const auto* sa = reinterpret_cast<const sockaddr_in*>(entry->ai_addr);
+            std::memcpy(out.data(), &sa->sin_addr, out.size());
+            ok = true;
+            break;
+        }
+    }
+    ::freeaddrinfo(found);
+    return ok;
+}
+
+SocketHandle OpenSocket(SocketKind kind) {
+    const int type = kind == SocketKind::Stream ? SOCK_STREAM : SOCK_DGRAM;
+    const int protocol = kind == SocketKind::Stream ? IPPROTO_TCP : 0;
+    const int s = ::socket(AF_INET, type | SOCK_CLOEXEC, protocol);
+    return s < 0 ? kInvalidSocket : s;
+}
+
+bool ConnectWithTimeout(SocketHandle socket, const Ipv4Address& address, std::uint16_t port, int timeoutMs) {
+    if (socket == kInvalidSocket || !SetNonBlocking(socket, true)) {
+        return false;
+    }
+    const sockaddr_in sa = MakeAddress(address, port);
+    bool connected = false;
+    if (::connect(socket, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) == 0) {
+        connected = true;
+    } else if (errno == EINPROGRESS || errno == EINTR) {
+        const Deadline deadline(timeoutMs);
+        pollfd pfd{socket, POLLOUT, 0};
+        int ready = 0;
+        do {
+            ready = ::poll(&pfd, 1, deadline.RemainingMs());
+        } while (ready < 0 && errno == EINTR);
+        if (ready > 0) {
+            int error = 0;
+            socklen_t length = sizeof error;
+            connected = ::getsockopt(socket, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0;
+        }
+    }
+    return SetNonBlocking(socket, false) && connected;
+}
+
+bool SendAll(SocketHandle socket, const void* data, std::size_t length, int timeoutMs) {
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    const Deadline deadline(timeoutMs);
+    std::size_t sent = 0;
+    while (sent < length) {
+        pollfd pfd{socket, POLLOUT, 0};
+        const int ready = ::poll(&pfd, 1, deadline.RemainingMs());
+        if (ready < 0 && errno == EINTR) {
+            continue;
+        }
+        if (ready <= 0) {
+            return false;
+        }
+        const ssize_t n = ::send(socket, bytes + sent, length - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n < 0) {
+            if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK) {
+                continue;
+            }
+            return false;
+        }
+        sent += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+long ReceiveSome(SocketHandle socket, void* buffer, std::size_t capacity, int timeoutMs) {
+    if (socket == kInvalidSocket) {
+        return kReceiveError;
+    }
+    const Deadline deadline(timeoutMs);
+    for (;;) {
+        pollfd pfd{socket, POLLIN, 0};
+        const int ready = ::poll(&pfd, 1, deadline.RemainingMs());
+        if (ready < 0 && errno == EINTR) {
+            continue;
+        }
+        if (ready < 0) {
+            return kReceiveError;
+        }
+        if (ready == 0) {
+            return kReceiveTimedOut;
+        }
+        const ssize_t n = ::recv(socket, buffer, capacity, MSG_DONTWAIT);
+        if (n >= 0) {
+            return static_cast<long>(n);
+        }
+        if (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK) {
+            return kReceiveError;
+        }
+        if (deadline.Expired()) {
+            return kReceiveTimedOut;
+        }
+    }
+}
+
+SocketHandle OpenListeningSocket(const Ipv4Address& address, std::uint16_t port, int backlog) {
+    SocketHandle s = OpenSocket(SocketKind::Stream);
+    if (s == kInvalidSocket) {
+        return s;
+    }
+    const int on = 1;
+    ::setsockopt(s, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    const sockaddr_in sa = MakeAddress(address, port);
+    // Non-blocking, so an accept after a connection vanished between poll and accept does not hang.
+    if (::bind(s, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != 0 || ::listen(s, backlog) != 0 ||
+        !SetNonBlocking(s, true)) {
+        CloseSocket(s);
+    }
+    return s;
+}
+
+std::uint16_t LocalPort(SocketHandle socket) {
+    sockaddr_in sa{};
+    socklen_t length = sizeof sa;
+    if (::getsockname(socket, reinterpret_cast<sockaddr*>(&sa), &length) != 0 || sa.sin_family != AF_INET) {
+        return 0;
+    }
+    return ntohs(sa.sin_port);
+}
+
+SocketHandle AcceptWithTimeout(SocketHandle listener, int timeoutMs) {
+    const Deadline deadline(timeoutMs);
+    for (;;) {
+        pollfd pfd{listener, POLLIN, 0};
+        const int ready = ::poll(&pfd, 1, deadline.RemainingMs());
+        if (ready < 0 && errno == EINTR) {
+            continue;
+        }
+        if (ready <= 0) {
+            return kInvalidSocket;
+        }
+        const int s = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+        if (s >= 0) {
+            return s;
+        }
+        if ((errno != EINTR && errno != EAGAIN && errno != ECONNABORTED) || deadline.Expired()) {
+            return kInvalidSocket;
+        }
     }
 }
 

@@ -1,0 +1,29 @@
+// The ICMP socket of the reachability probe. A raw ICMP socket where the process may open one (root or
+// CAP_NET_RAW); otherwise an unprivileged ICMP datagram socket, where the system allows those.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/Socket.h"
+
+namespace fwu::platform {
+
+enum class IcmpSocketKind {
+    Raw,       // sees a copy of every ICMP datagram that reaches the host
+    Datagram,  // sees the echo replies to its own identifier; the kernel fills in identifier and checksum
+};
+
+// Opens an ICMP socket of the given kind. A datagram socket is bound so that the kernel writes
+// `identifier` into each echo request low byte first, as a raw socket would carry it from the packet.
+// kInvalidSocket when the system does not grant that kind.
+SocketHandle OpenIcmpSocketOfKind(IcmpSocketKind kind, std::uint16_t identifier);
+
+// A raw socket where granted, else a datagram socket; kInvalidSocket when neither is. `kind` (optional)
+// tells which one was opened.
+SocketHandle OpenIcmpSocket(std::uint16_t identifier, IcmpSocketKind* kind = nullptr);
+
+// Sends one ICMP message (type, code, checksum, rest as given) to the address. False when the send fails.
+bool SendIcmp(SocketHandle socket, const Ipv4Address& to, const unsigned char* message, std::size_t length);
+
+}  // namespace fwu::platform

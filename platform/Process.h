@@ -1,0 +1,45 @@
+// Starting other programs without a shell: the program and each argument are separate texts, so nothing
+// in them is ever read as shell syntax. A started program either runs by itself (and is reaped when it
+// ends) or is waited for within a time limit and killed when it overruns it.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace fwu::platform {
+
+// The identifier of the running process.
+int CurrentProcessId();
+
+// The full path of a program found on PATH or in the extra folders (tried after PATH), empty when none
+// is found. A name with a slash is taken as a path and only checked for being executable.
+std::string FindProgram(std::string_view name, const std::vector<std::string>& extraFolders = {});
+
+// Starts argv[0] (looked up on PATH) with the arguments that follow, standard input and output on the
+// null device, and does not wait for it. A reaper collects its exit so no zombie stays behind.
+// Returns the process identifier, or -1 when it could not be started.
+int StartDetached(const std::vector<std::string>& argv);
+
+struct RunOptions {
+    int timeoutMs = 30000;       // the longest the caller waits; the program is killed after it
+    std::string stdoutPath;      // when set, standard output goes to this file (created, mode 0600)
+    bool captureOutput = false;  // when set (and no stdoutPath), standard output is collected
+    std::size_t maxOutputBytes = 64 * 1024;  // collected output beyond this is read and dropped
+};
+
+struct RunResult {
+    bool started = false;   // the program was found and started
+    bool exited = false;    // it ended by itself within the time limit
+    bool timedOut = false;  // it overran the limit and was killed
+    int exitCode = -1;      // its exit status when it exited normally, else -1
+    std::string output;     // collected standard output (at most maxOutputBytes)
+    bool outputTruncated = false;
+};
+
+// Starts argv[0] (looked up on PATH) in a process group of its own and waits for it within the time
+// limit; on time-out the whole group is killed and the program reaped before this returns.
+RunResult RunAndWait(const std::vector<std::string>& argv, const RunOptions& options);
+
+}  // namespace fwu::platform
