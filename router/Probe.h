@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/Socket.h"
 
@@ -13,6 +14,10 @@ namespace fwu {
 // Sends one 8-byte ICMP echo request to a dotted IPv4 address and waits up to 1,000 ms for anything to
 // arrive on the ICMP socket. True when something arrived within the wait.
 bool PingHost(const std::string& address);
+
+// PingHost with another wait, for callers and tests that need a shorter or longer one. An address that
+// is not dotted IPv4 text is not sent to and gives false at once.
+bool PingHostWithin(const std::string& address, int waitMs);
 
 // The 8-byte echo request: type 8, code 0, checksum, identifier (low 16 bits of `processId`, low byte
 // first), sequence 1 (low byte first).
@@ -25,6 +30,12 @@ std::uint16_t IcmpChecksum(const unsigned char* data, int length);
 // Starts the system command that removes the address's ARP entry and does not wait for it. A text that
 // is not a dotted IPv4 address is never handed to a command.
 void FlushArpEntry(const std::string& address);
+
+// The argument vector FlushArpEntry starts: `arpProgram` -d ADDR when an arp program is given, else
+// `ipProgram` neigh flush to ADDR; ADDR is the address rewritten in plain dotted form. Empty when the
+// text is not a dotted IPv4 address or neither program is given.
+std::vector<std::string> ArpFlushCommand(const std::string& address, const std::string& arpProgram,
+                                         const std::string& ipProgram);
 
 // 0 when the text is a dotted IPv4 address or a host name that resolves to one, else 2.
 int ResolveHost(const std::string& address);
