@@ -6,19 +6,10 @@
 #include <functional>
 #include <string>
 
+#include "router/RouterCheckFields.h"
 #include "transfer/UploadWindow.h"
 
 namespace fwu {
-
-// The window fields that the router check reads and writes, as plain values.
-struct RouterCheckFields {
-    std::string passwordFieldText;                // in: the password field as typed
-    std::array<std::string, 4> octetFieldText;    // in: the four octet fields as typed
-    std::string password;                         // out: the password stored for the upload
-    std::array<std::string, 4> octetText;         // out: the octets, an empty one read as "0"
-    std::string routerAddress;                    // out: the octets joined by dots
-    std::string routerVersion;                    // in/out: replaced only when the status page gives it
-};
 
 // What the window hands to the upload start: address, firmware file name and password, in this order.
 struct UploadRequest {
