@@ -1,0 +1,39 @@
+// The line layout of the face's text labels: words are placed left to right and wrapped at the label's
+// width, a newline breaks the line, and "+" characters switch runs between the label's weight and bold.
+// Pure: the text widths come from a measuring callback, so the layout is tested without a font.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace fwu {
+
+// Width in pixels of `text` drawn in the label's font, bold or at normal weight.
+using MeasureText = std::function<int(std::string_view text, bool bold)>;
+
+struct LabelRun {
+    std::string text;  // without the "+" characters
+    bool bold = false;
+    int x = 0;  // left edge, relative to the label's left edge
+};
+
+struct LabelLine {
+    int y = 0;  // top, relative to the label's top; lines are lineHeight + 2 apart
+    std::vector<LabelRun> runs;
+};
+
+struct LabelLayout {
+    std::vector<LabelLine> lines;
+    bool boldAfter = false;  // the label's weight once the text is drawn: a "+" changes it for good
+};
+
+// Lays out `text` (bytes; " ", "\n" and "+" are the only characters looked at) in a label `width`
+// pixels wide whose font is `lineHeight` pixels high and starts bold when `bold` is set. The k-th "+"
+// of a line makes the rest bold for odd k and normal for even k. A word wider than the label gets a
+// line of its own, so the layout always ends.
+LabelLayout LayoutLabelText(std::string_view text, int width, int lineHeight, bool bold,
+                            const MeasureText& measure);
+
+}  // namespace fwu

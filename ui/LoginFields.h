@@ -1,0 +1,70 @@
+// The controls of the login page: the password field, the four octet fields of the router address with
+// their key filter, and the status line; plus the split and join of the dotted address.
+#pragma once
+
+#include <QPointer>
+#include <QRect>
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "ui/FaceRect.h"
+
+class QWidget;
+
+namespace fwu {
+
+class CEditEx;
+class CRangeEdit;
+class CSkinLabel;
+class OctetKeyFilter;
+
+inline constexpr int kPasswordFieldId = 4662;
+inline constexpr int kFirstOctetFieldId = 4663;  // 4663 to 4666
+inline constexpr int kLoginStatusLabelId = 4661;
+inline constexpr QRect kPasswordRect = FaceRect(185, 285, 355, 310);
+inline constexpr QRect kLoginStatusRect = FaceRect(35, 332, 355, 352);
+// Octet field i (0..3) lies at FaceRect(185 + 45 i, 238, 220 + 45 i, 263).
+QRect OctetFieldRect(int index);
+
+// Cuts a dotted address into the four octet texts. Octets before a missing dot keep their text; the
+// fourth takes everything after the third dot and is emptied when there are fewer than three dots.
+void SplitAddress(const std::string& address, std::array<std::string, 4>& octetText);
+
+// What leaving the login page stores: the password as typed, the octets with an empty one read as "0",
+// and the router address "%s.%s.%s.%s" of those octets.
+struct LoginValues {
+    std::string password;
+    std::array<std::string, 4> octetText;
+    std::string routerAddress;
+};
+LoginValues FormatAddress(const std::string& passwordFieldText,
+                          const std::array<std::string, 4>& octetFieldText);
+
+// Creates the six controls as children of `window`, in tab order (password, octets 1 to 4), the password
+// selected and focused; destroying the object destroys them. Texts are in the system's 8-bit encoding.
+class LoginFields {
+public:
+    // `beep` sounds when an octet field refuses a change (the system beep when empty).
+    LoginFields(QWidget* window, const std::string& password, const std::array<std::string, 4>& octetText,
+                std::function<void()> beep = {});
+    ~LoginFields();
+    LoginFields(const LoginFields&) = delete;
+    LoginFields& operator=(const LoginFields&) = delete;
+
+    std::string PasswordText() const;
+    std::array<std::string, 4> OctetTexts() const;
+
+    CEditEx* PasswordField() const { return passwordField; }
+    CRangeEdit* OctetField(int index) const;
+    CSkinLabel* StatusLabel() const { return statusLabel; }
+
+private:
+    QPointer<CEditEx> passwordField;
+    std::array<QPointer<CRangeEdit>, 4> octetFields;
+    QPointer<CSkinLabel> statusLabel;
+    std::unique_ptr<OctetKeyFilter> keyFilter;
+};
+
+}  // namespace fwu

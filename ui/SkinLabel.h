@@ -1,0 +1,49 @@
+// CSkinLabel: the text label of the face. It paints its own text through the label line layout (left
+// aligned, wrapped, "+" switching to bold), over a solid background colour or over whatever lies below.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QString>
+#include <QWidget>
+#include <optional>
+
+namespace fwu {
+
+class CSkinLabel : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit CSkinLabel(QWidget* parent = nullptr);
+
+    void SetText(const QString& text);
+    QString Text() const { return text; }
+
+    // Colour and font setters repaint the label at once.
+    void SetTextColor(const QColor& colour);
+    void SetBold(bool bold);
+    void SetFontSize(int pixels);  // character height in pixels
+    void SetFontName(const QString& face);
+
+    // Background setters take effect at the next paint.
+    void SetBackgroundColor(const QColor& colour);
+    void SetTransparent();  // no background: what lies below shows through
+    // While set, no background is painted (the window sets it on every label during a page change).
+    void SetSuppressBackground(bool suppress);
+
+    QColor TextColor() const { return textColor; }
+    std::optional<QColor> BackgroundColor() const { return backgroundColor; }
+    const QFont& LabelFont() const { return labelFont; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QString text;
+    QColor textColor;
+    std::optional<QColor> backgroundColor;  // none: transparent
+    bool suppressBackground = false;
+    QFont labelFont;
+};
+
+}  // namespace fwu
