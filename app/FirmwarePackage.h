@@ -2,6 +2,7 @@
 // data. Reads both and derives the texts the window shows (model, dates, version); compares versions.
 #pragma once
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <cstdint>
 #include <optional>

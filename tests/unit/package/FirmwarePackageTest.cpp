@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <ostream>
 
 #include "app/FirmwarePackage.h"
 
@@ -96,6 +97,10 @@ struct CompareRow {
     const char* utility;
     int expected;
 };
+
+void PrintTo(const CompareRow& row, std::ostream* os) {
+    *os << '"' << row.router << "\" vs \"" << row.utility << '"';
+}
 
 class CompareVersionTextTest : public testing::TestWithParam<CompareRow> {};
 
