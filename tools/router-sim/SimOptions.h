@@ -1,0 +1,56 @@
+// Command-line options of the simulated router and the ways it can be told to misbehave.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace fwu::sim {
+
+enum class Fault {
+    None,
+    Status11,     // status page answered with "HTTP/1.1 200 OK"
+    SplitStatus,  // status line split across two sends with a pause between
+    SplitMarker,  // "Firmware Version: <version>" and the "," that ends it in different sends
+    NoMarker,     // status page without "Firmware Version:"
+    LongPage,     // more than 4 KiB of page before the marker
+    NeverClose,   // status page sent, connection kept open
+    Reset,        // every accepted connection reset at once
+    Closed,       // nothing listens on the port
+    NoRestart,    // uploads accepted, the router never falls silent
+    ResetUpload,  // connection reset part-way through an upload body
+};
+
+struct SimOptions {
+    std::string address = "0.0.0.0";
+    int port = 80;
+    std::string password = "rodel";
+    std::string version = "v2.00.20";
+    std::string logPath;  // JSON lines; empty: no log
+    std::string saveDir;  // where received images are stored; empty: not stored
+    int flashMs = 1500;
+    int restartMs = 5000;
+    int ioTimeoutMs = 10000;   // longest wait for the next bytes of a request
+    bool startSilent = false;  // begin as if restarting: silent for restartMs, then back
+    Fault fault = Fault::None;
+};
+
+// The option's spelling on the command line ("split-status"), and back.
+std::string_view FaultName(Fault fault);
+std::optional<Fault> FaultFromName(std::string_view name);
+
+// Parses the arguments after the program name. On failure returns nothing and sets `error` to a one-line
+// message; `--help` also returns nothing with `error` empty.
+std::optional<SimOptions> ParseSimOptions(const std::vector<std::string>& args, std::string& error);
+
+// One paragraph per option, for --help.
+std::string SimUsage();
+
+// True when the options can make the router fall silent, which needs its own network namespace.
+bool NeedsPingSwitch(const SimOptions& options);
+
+// True for a dotted IPv4 address of four decimal parts 0 to 255.
+bool IsDottedIPv4(std::string_view text);
+
+}  // namespace fwu::sim
