@@ -75,7 +75,7 @@ Server::~Server() {
     CloseListener();
 }
 
-int Server::Run(const volatile std::sig_atomic_t& stop, const std::function<void()>& ready) {
+int Server::Run(const std::atomic<bool>& stop, const std::function<void(int port)>& ready) {
     log_.Write("start", {{"address", Bytes(options_.address)},
                          {"port", options_.port},
                          {"version", Bytes(version_)},
@@ -88,11 +88,11 @@ int Server::Run(const volatile std::sig_atomic_t& stop, const std::function<void
     } else if (options_.fault != Fault::Closed && !OpenListener()) {
         return 1;
     }
-    ready();
+    ready(listenFd_ >= 0 ? options_.port : 0);
 
     std::vector<pollfd> fds;
     std::vector<Connection*> owners;
-    while (stop == 0) {
+    while (!stop.load()) {
         Clock::time_point now = Clock::now();
         AdvancePhase(now);
         for (Connection& c : connections_) {
@@ -178,6 +178,9 @@ bool Server::OpenListener() {
         ::close(fd);
         return false;
     }
+    socklen_t length = sizeof address;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    options_.port = ntohs(address.sin_port);  // the system's choice when 0 was asked for
     listenFd_ = fd;
     log_.Write("listening", {{"address", Bytes(options_.address)}, {"port", options_.port}});
     return true;

@@ -3,8 +3,8 @@
 // version of the image it received.
 #pragma once
 
+#include <atomic>
 #include <chrono>
-#include <csignal>
 #include <functional>
 #include <list>
 #include <optional>
@@ -24,9 +24,10 @@ public:
     Server(const Server&) = delete;
     Server& operator=(const Server&) = delete;
 
-    // Runs until `stop` becomes non-zero; `ready` is called once the server is set up (listening, or silent,
-    // or deliberately not listening). Returns the process exit code.
-    int Run(const volatile std::sig_atomic_t& stop, const std::function<void()>& ready);
+    // Runs until `stop` becomes true; `ready` is called once the server is set up (listening, or silent,
+    // or deliberately not listening) with the port it listens on (0 when it does not listen). Port 0 in the
+    // options lets the system choose one. Returns the process exit code.
+    int Run(const std::atomic<bool>& stop, const std::function<void(int port)>& ready);
 
 private:
     using Clock = std::chrono::steady_clock;

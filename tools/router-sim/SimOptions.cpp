@@ -103,7 +103,7 @@ std::optional<SimOptions> ParseSimOptions(const std::vector<std::string>& args, 
             return true;
         };
         if (name == "--port") {
-            if (!number(1, 65535, options.port)) {
+            if (!number(0, 65535, options.port)) {
                 return std::nullopt;
             }
         } else if (name == "--address") {
@@ -170,7 +170,7 @@ std::string SimUsage() {
     }
     return "usage: router-sim [options]\n"
            "  --address A        IPv4 address to listen on (0.0.0.0)\n"
-           "  --port N           TCP port of the web server (80)\n"
+           "  --port N           TCP port of the web server (80; 0: any free port, see the ready line)\n"
            "  --password P       router password (rodel)\n"
            "  --version V        firmware version the status page shows (v2.00.20)\n"
            "  --log FILE         JSON lines: one object per event\n"

@@ -1,4 +1,5 @@
 // router-sim: the simulated router of the network lab. See SimUsage() or --help for its options.
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <string>
@@ -11,10 +12,12 @@
 
 namespace {
 
-volatile std::sig_atomic_t stopRequested = 0;
+// Lock-free, so a signal handler may set it.
+std::atomic<bool> stopRequested{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
 
 void OnStopSignal(int) {
-    stopRequested = 1;
+    stopRequested.store(true);
 }
 
 void InstallSignals() {
@@ -60,8 +63,8 @@ int main(int argc, char** argv) {
     }
     InstallSignals();
     fwu::sim::Server server(*options, log);
-    return server.Run(stopRequested, [&] {
-        std::printf("router-sim ready %s:%d\n", options->address.c_str(), options->port);
+    return server.Run(stopRequested, [&](int port) {
+        std::printf("router-sim ready %s:%d\n", options->address.c_str(), port);
         std::fflush(stdout);
     });
 }

@@ -1,0 +1,59 @@
+// The status page in each fault mode: what a client reading it receives, and how it is cut into sends.
+#include <gtest/gtest.h>
+
+#include "tools/router-sim/Responses.h"
+
+namespace fwu::sim {
+namespace {
+
+constexpr std::string_view kField = "Firmware Version: v2.00.20,";
+
+TEST(StatusPage, NormalPageCarriesStatusAndMarkedVersionAndCloses) {
+    const Answer answer = StatusPage(Fault::None, "v2.00.20");
+    ASSERT_EQ(answer.sends.size(), 1u);
+    EXPECT_FALSE(answer.keepOpen);
+    EXPECT_TRUE(Joined(answer).starts_with("HTTP/1.0 200 Ok\r\n"));
+    EXPECT_NE(Joined(answer).find(kField), std::string::npos);
+}
+
+TEST(StatusPage, FaultModesShapeThePage) {
+    const std::string normal = Joined(StatusPage(Fault::None, "v2.00.20"));
+
+    const std::string v11 = Joined(StatusPage(Fault::Status11, "v2.00.20"));
+    EXPECT_TRUE(v11.starts_with("HTTP/1.1 200 OK\r\n"));
+    EXPECT_EQ(v11.find("HTTP/1.0 200 Ok"), std::string::npos);
+
+    const Answer splitStatus = StatusPage(Fault::SplitStatus, "v2.00.20");
+    ASSERT_EQ(splitStatus.sends.size(), 2u);
+    EXPECT_TRUE(std::string_view("HTTP/1.0 200 Ok").starts_with(splitStatus.sends[0].bytes));
+    EXPECT_LT(splitStatus.sends[0].bytes.size(), 15u);
+    EXPECT_GT(splitStatus.sends[1].pauseBeforeMs, 0);
+    EXPECT_EQ(Joined(splitStatus), normal);
+
+    const Answer splitMarker = StatusPage(Fault::SplitMarker, "v2.00.20");
+    ASSERT_EQ(splitMarker.sends.size(), 2u);
+    EXPECT_TRUE(splitMarker.sends[0].bytes.ends_with("Firmware Version: v2.00.20"));
+    EXPECT_TRUE(splitMarker.sends[1].bytes.starts_with(","));
+    EXPECT_EQ(Joined(splitMarker), normal);
+
+    EXPECT_EQ(Joined(StatusPage(Fault::NoMarker, "v2.00.20")).find("Firmware Version:"), std::string::npos);
+
+    const std::string longPage = Joined(StatusPage(Fault::LongPage, "v2.00.20"));
+    EXPECT_GT(longPage.find(kField), 4096u);
+
+    EXPECT_TRUE(StatusPage(Fault::NeverClose, "v2.00.20").keepOpen);
+    EXPECT_EQ(Joined(StatusPage(Fault::NeverClose, "v2.00.20")), normal);
+}
+
+TEST(StatusPage, ShowsTheVersionItIsGiven) {
+    EXPECT_NE(Joined(StatusPage(Fault::None, "v2.00.22")).find("Firmware Version: v2.00.22,"),
+              std::string::npos);
+}
+
+TEST(ErrorAnswer, RefusalHasAnotherStatusLine) {
+    EXPECT_TRUE(Joined(ErrorAnswer(401)).starts_with("HTTP/1.0 401 Unauthorized\r\n"));
+    EXPECT_EQ(Joined(ErrorAnswer(401)).find("200 Ok"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace fwu::sim
