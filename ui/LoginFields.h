@@ -2,12 +2,14 @@
 // their key filter, and the status line; plus the split and join of the dotted address.
 #pragma once
 
+#include <QMetaObject>
 #include <QPointer>
 #include <QRect>
 #include <array>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ui/FaceRect.h"
 
@@ -44,6 +46,9 @@ LoginValues FormatAddress(const std::string& passwordFieldText,
 
 // Creates the six controls as children of `window`, in tab order (password, octets 1 to 4), the password
 // selected and focused; destroying the object destroys them. Texts are in the system's 8-bit encoding.
+// The caller splits the router address into the octet texts first when the first octet text is empty.
+// The password field refuses input beyond kMaxPasswordBytes bytes; an octet field left empty reads "0"
+// once it loses the focus.
 class LoginFields {
 public:
     // `beep` sounds when an octet field refuses a change (the system beep when empty).
@@ -56,15 +61,16 @@ public:
     std::string PasswordText() const;
     std::array<std::string, 4> OctetTexts() const;
 
-    CEditEx* PasswordField() const { return passwordField; }
+    CEditEx* PasswordField() const;
     CRangeEdit* OctetField(int index) const;
-    CSkinLabel* StatusLabel() const { return statusLabel; }
+    CSkinLabel* StatusLabel() const;
 
 private:
     QPointer<CEditEx> passwordField;
     std::array<QPointer<CRangeEdit>, 4> octetFields;
     QPointer<CSkinLabel> statusLabel;
     std::unique_ptr<OctetKeyFilter> keyFilter;
+    std::vector<QMetaObject::Connection> connections;
 };
 
 }  // namespace fwu

@@ -61,8 +61,8 @@ BackspaceInto BackspaceIntoField(std::string_view text);
 int VirtualKeyOf(int qtKey, Qt::KeyboardModifiers modifiers);
 
 // Event filter installed on the four octet fields (in order): swallows what the decision swallows,
-// moves the focus and changes the texts as it says. Key presses with Alt held pass untouched, as the
-// system keys they are.
+// moves the focus and changes the texts as it says. A swallowed key reaches neither the field nor the
+// window. Key releases and other events pass untouched.
 class OctetKeyFilter : public QObject {
     Q_OBJECT
 

@@ -61,8 +61,8 @@ public:
     void SetPercentText(const QString& text);
     QString StatusText() const;
     QString PercentText() const;
-    CSkinLabel* StatusLabel() const { return statusLabel; }
-    CSkinLabel* PercentLabel() const { return percentLabel; }
+    CSkinLabel* StatusLabel() const;
+    CSkinLabel* PercentLabel() const;
 
     // The hidden progress control: one step per progress message; back to step 1, position 0 on failure.
     void StepIt();
@@ -93,6 +93,7 @@ private:
     QPointer<CSkinLabel> statusLabel;
     QPointer<CSkinLabel> percentLabel;
     std::optional<QImage> barImage;
+    int progressStep = 1;
 };
 
 }  // namespace fwu

@@ -1,0 +1,50 @@
+// CEditEx: colours through the field's palette, font by pixel height.
+#include "ui/EditEx.h"
+
+#include <QFont>
+#include <QPalette>
+
+namespace fwu {
+
+CEditEx::CEditEx(QWidget* parent)
+    : QLineEdit(parent),
+      backgroundColor(palette().color(QPalette::Base)),
+      textColor(palette().color(QPalette::Text)) {
+    setFrame(false);
+}
+
+QColor CEditEx::SetBackgroundColor(const QColor& colour) {
+    const QColor previous = backgroundColor;
+    backgroundColor = colour;
+    QPalette colours = palette();
+    colours.setColor(QPalette::Base, colour);
+    setPalette(colours);
+    update();
+    return previous;
+}
+
+QColor CEditEx::SetTextColor(const QColor& colour) {
+    const QColor previous = textColor;
+    textColor = colour;
+    QPalette colours = palette();
+    colours.setColor(QPalette::Text, colour);
+    setPalette(colours);
+    update();
+    return previous;
+}
+
+void CEditEx::SetEditFont(int heightPx, const QString& face) {
+    QFont editFont(face);
+    if (heightPx > 0) {
+        editFont.setPixelSize(heightPx);
+    }
+    editFont.setWeight(QFont::Normal);
+    setFont(editFont);
+}
+
+void CEditEx::focusOutEvent(QFocusEvent* event) {
+    QLineEdit::focusOutEvent(event);
+    emit FocusLost();
+}
+
+}  // namespace fwu

@@ -1,0 +1,175 @@
+// The login page's controls and the split and join of the router address.
+#include "ui/LoginFields.h"
+
+#include <QApplication>
+#include <QValidator>
+#include <QWidget>
+
+#include "router/Credential.h"
+#include "ui/EditEx.h"
+#include "ui/OctetKeyFilter.h"
+#include "ui/RangeEdit.h"
+#include "ui/SkinLabel.h"
+
+namespace fwu {
+namespace {
+
+const QColor kFieldText(75, 75, 75);
+const QColor kFieldBackground(255, 255, 255);
+const QColor kStatusText(75, 75, 255);
+const QString kFieldFace = QStringLiteral("MS Sans Serif");
+constexpr int kPasswordFontPx = 19;
+constexpr int kOctetFontPx = 17;
+constexpr int kStatusFontPx = 15;
+
+// Refuses a password whose bytes would not fit the router credential.
+class PasswordByteLimit : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override {
+        return static_cast<std::size_t>(input.toLocal8Bit().size()) <= kMaxPasswordBytes ? Acceptable
+                                                                                         : Invalid;
+    }
+};
+
+std::string ToBytes(const QString& text) {
+    return text.toLocal8Bit().toStdString();
+}
+
+QString FromBytes(const std::string& text) {
+    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+QRect OctetFieldRect(int index) {
+    return FaceRect(185 + 45 * index, 238, 220 + 45 * index, 263);
+}
+
+void SplitAddress(const std::string& address, std::array<std::string, 4>& octetText) {
+    std::size_t start = 0;
+    for (std::size_t octet = 0; octet < 3; ++octet) {
+        const std::size_t dot = address.find('.', start);
+        if (dot == std::string::npos) {
+            // The octets from here on keep their text; the fourth is emptied.
+            octetText[3].clear();
+            return;
+        }
+        octetText[octet] = address.substr(start, dot - start);
+        start = dot + 1;
+    }
+    octetText[3] = address.substr(start);
+}
+
+LoginValues FormatAddress(const std::string& passwordFieldText,
+                          const std::array<std::string, 4>& octetFieldText) {
+    LoginValues values;
+    values.password = passwordFieldText;
+    for (std::size_t i = 0; i < octetFieldText.size(); ++i) {
+        values.octetText[i] = octetFieldText[i].empty() ? "0" : octetFieldText[i];
+    }
+    values.routerAddress = values.octetText[0] + "." + values.octetText[1] + "." + values.octetText[2] + "." +
+                           values.octetText[3];
+    return values;
+}
+
+LoginFields::LoginFields(QWidget* window, const std::string& password,
+                         const std::array<std::string, 4>& octetText, std::function<void()> beep) {
+    if (!beep) {
+        beep = [] { QApplication::beep(); };
+    }
+
+    passwordField = new CEditEx(window);
+    passwordField->setObjectName(QStringLiteral("passwordField"));
+    passwordField->setGeometry(kPasswordRect);
+    passwordField->setEchoMode(QLineEdit::Password);
+    passwordField->setMaxLength(static_cast<int>(kMaxPasswordBytes));
+    passwordField->setValidator(new PasswordByteLimit(passwordField));
+    passwordField->SetBackgroundColor(kFieldBackground);
+    passwordField->SetTextColor(kFieldText);
+    passwordField->SetEditFont(kPasswordFontPx, kFieldFace);
+    passwordField->setText(FromBytes(password));
+    // The whole text selected with the caret at its start, so the start of the password is in view.
+    const int length = static_cast<int>(passwordField->text().size());
+    passwordField->setSelection(length, -length);
+    passwordField->show();
+    passwordField->setFocus(Qt::OtherFocusReason);
+
+    std::array<QLineEdit*, 4> edits{};
+    for (std::size_t i = 0; i < octetFields.size(); ++i) {
+        CRangeEdit* field = new CRangeEdit(window);
+        field->setObjectName(QStringLiteral("octetField%1").arg(i + 1));
+        field->setGeometry(OctetFieldRect(static_cast<int>(i)));
+        field->setAlignment(Qt::AlignCenter);
+        field->SetBackgroundColor(kFieldBackground);
+        field->SetTextColor(kFieldText);
+        field->SetEditFont(kOctetFontPx, kFieldFace);
+        field->SetRange(0, 255);
+        field->SetBeep(beep);
+        field->setText(FromBytes(octetText[i]));
+        field->show();
+        // An octet left empty reads "0" once the focus leaves it.
+        connections.push_back(QObject::connect(field, &CEditEx::FocusLost, field, [field] {
+            if (field->text().isEmpty()) {
+                field->setText(QStringLiteral("0"));
+                field->selectAll();
+            }
+        }));
+        octetFields[i] = field;
+        edits[i] = field;
+    }
+    keyFilter = std::make_unique<OctetKeyFilter>(edits);
+
+    statusLabel = new CSkinLabel(window);
+    statusLabel->setObjectName(QStringLiteral("loginStatus"));
+    statusLabel->setGeometry(kLoginStatusRect);
+    statusLabel->SetText(QString());
+    statusLabel->SetBackgroundColor(kFieldBackground);
+    statusLabel->SetTextColor(kStatusText);
+    statusLabel->SetFontSize(kStatusFontPx);
+    statusLabel->SetBold(true);
+    statusLabel->show();
+}
+
+LoginFields::~LoginFields() {
+    for (const QMetaObject::Connection& connection : connections) {
+        QObject::disconnect(connection);
+    }
+    keyFilter.reset();
+    delete statusLabel.data();
+    for (QPointer<CRangeEdit>& field : octetFields) {
+        delete field.data();
+    }
+    delete passwordField.data();
+}
+
+std::string LoginFields::PasswordText() const {
+    return passwordField ? ToBytes(passwordField->text()) : std::string();
+}
+
+std::array<std::string, 4> LoginFields::OctetTexts() const {
+    std::array<std::string, 4> texts;
+    for (std::size_t i = 0; i < octetFields.size(); ++i) {
+        if (octetFields[i]) {
+            texts[i] = ToBytes(octetFields[i]->text());
+        }
+    }
+    return texts;
+}
+
+CEditEx* LoginFields::PasswordField() const {
+    return passwordField;
+}
+
+CSkinLabel* LoginFields::StatusLabel() const {
+    return statusLabel;
+}
+
+CRangeEdit* LoginFields::OctetField(int index) const {
+    if (index < 0 || index >= static_cast<int>(octetFields.size())) {
+        return nullptr;
+    }
+    return octetFields[static_cast<std::size_t>(index)];
+}
+
+}  // namespace fwu

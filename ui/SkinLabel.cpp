@@ -1,0 +1,109 @@
+// CSkinLabel painting: background, then the laid-out lines run by run in the label's font.
+#include "ui/SkinLabel.h"
+
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QPaintEvent>
+#include <QPainter>
+
+#include "ui/LabelLayout.h"
+
+namespace fwu {
+namespace {
+
+// Labels start with the system's small dialog font: its face at 11 pixels, normal weight.
+constexpr int kDefaultLabelPixels = 11;
+
+QFont WithWeight(QFont font, bool bold) {
+    font.setWeight(bold ? QFont::Bold : QFont::Normal);
+    return font;
+}
+
+}  // namespace
+
+CSkinLabel::CSkinLabel(QWidget* parent)
+    : QWidget(parent),
+      textColor(palette().color(QPalette::WindowText)),
+      backgroundColor(palette().color(QPalette::Button)),
+      labelFont(font()) {
+    // A press on a label goes to the window below, so the face can be dragged from any label.
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+    labelFont.setPixelSize(kDefaultLabelPixels);
+    labelFont.setWeight(QFont::Normal);
+}
+
+void CSkinLabel::SetText(const QString& newText) {
+    text = newText;
+    update();
+}
+
+void CSkinLabel::SetTextColor(const QColor& colour) {
+    textColor = colour;
+    repaint();
+}
+
+void CSkinLabel::SetBold(bool bold) {
+    labelFont.setWeight(bold ? QFont::Bold : QFont::Normal);
+    repaint();
+}
+
+void CSkinLabel::SetFontSize(int pixels) {
+    if (pixels > 0) {
+        labelFont.setPixelSize(pixels);
+    }
+    repaint();
+}
+
+void CSkinLabel::SetFontName(const QString& face) {
+    labelFont.setFamily(face);
+    repaint();
+}
+
+void CSkinLabel::SetBackgroundColor(const QColor& colour) {
+    backgroundColor = colour;
+}
+
+void CSkinLabel::SetTransparent() {
+    backgroundColor.reset();
+}
+
+void CSkinLabel::SetSuppressBackground(bool suppress) {
+    suppressBackground = suppress;
+}
+
+void CSkinLabel::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    if (backgroundColor && !suppressBackground) {
+        painter.fillRect(event->rect(), *backgroundColor);
+    }
+
+    const QFont normalFont = WithWeight(labelFont, false);
+    const QFont boldFont = WithWeight(labelFont, true);
+    const QFontMetrics normalMetrics(normalFont);
+    const QFontMetrics boldMetrics(boldFont);
+    const MeasureText measure = [&](std::string_view piece, bool bold) {
+        const QString qpiece = QString::fromLocal8Bit(piece.data(), static_cast<qsizetype>(piece.size()));
+        return (bold ? boldMetrics : normalMetrics).horizontalAdvance(qpiece);
+    };
+    const int lineHeight =
+        labelFont.pixelSize() > 0 ? labelFont.pixelSize() : QFontInfo(labelFont).pixelSize();
+
+    const QByteArray bytes = text.toLocal8Bit();
+    const LabelLayout layout =
+        LayoutLabelText(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), width(),
+                        lineHeight, labelFont.bold(), measure);
+
+    painter.setPen(textColor);
+    for (const LabelLine& line : layout.lines) {
+        for (const LabelRun& run : line.runs) {
+            painter.setFont(run.bold ? boldFont : normalFont);
+            const QFontMetrics& metrics = run.bold ? boldMetrics : normalMetrics;
+            painter.drawText(run.x, line.y + metrics.ascent(), QString::fromLocal8Bit(run.text));
+        }
+    }
+    // A "+" in the text changes the label's weight for good, as later paints and setters see it.
+    labelFont.setWeight(layout.boldAfter ? QFont::Bold : QFont::Normal);
+}
+
+}  // namespace fwu
