@@ -1,0 +1,77 @@
+// fwu-skin-art: draws the pictures of the window face and writes them as the GIF files (and icon PNGs)
+// that the program carries. It runs at development time only; its output is committed under res/, and
+// the normal build uses the committed files. To draw them again from the repository root:
+//
+//     build/art/tools/skin-art/fwu-skin-art res/skin
+//
+// writes res/skin/<TYPE>/<id>.gif, res/skin/ICON/150.png and res/icon/firmware-upgrade-utility.png.
+// The output is the same byte for byte on every run with the same fonts (DejaVu Sans).
+#include <QDir>
+#include <QFileInfo>
+#include <QFontInfo>
+#include <QGuiApplication>
+#include <QSaveFile>
+#include <QTextStream>
+
+#include "tools/skin-art/Artwork.h"
+#include "tools/skin-art/GifEncoder.h"
+
+namespace {
+
+int Refuse(const QString& message) {
+    QTextStream(stderr) << "fwu-skin-art: " << message << "\n";
+    return 1;
+}
+
+bool WriteFile(const QString& path, const QByteArray& bytes) {
+    if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
+        return false;
+    }
+    QSaveFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+}
+
+bool WritePng(const QString& path, const QImage& image) {
+    if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
+        return false;
+    }
+    QSaveFile file(path);
+    return file.open(QIODevice::WriteOnly) && image.save(&file, "PNG") && file.commit();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Drawing needs no display; the offscreen platform keeps the output independent of one.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+
+    const QStringList args = app.arguments();
+    if (args.size() != 2) {
+        return Refuse(QStringLiteral("usage: fwu-skin-art <skin folder, e.g. res/skin>"));
+    }
+    const QString family = QFontInfo(fwu::skinart::Face(12, false)).family();
+    if (family != QStringLiteral("DejaVu Sans")) {
+        return Refuse(QStringLiteral("the font DejaVu Sans is not installed (got %1)").arg(family));
+    }
+
+    const QDir skin(args.at(1));
+    for (const fwu::skinart::SkinPicture& picture : fwu::skinart::DrawCatalogue()) {
+        const QByteArray gif =
+            fwu::skinart::EncodeGif(fwu::skinart::Quantise(picture.image, picture.palette));
+        const QString path = skin.filePath(QStringLiteral("%1/%2.gif").arg(picture.type).arg(picture.id));
+        if (gif.isEmpty() || !WriteFile(path, gif)) {
+            return Refuse(QStringLiteral("cannot write %1").arg(path));
+        }
+    }
+
+    const QString smallIcon = skin.filePath(QStringLiteral("ICON/150.png"));
+    const QString largeIcon = skin.filePath(QStringLiteral("../icon/firmware-upgrade-utility.png"));
+    if (!WritePng(smallIcon, fwu::skinart::DrawIcon(48))) {
+        return Refuse(QStringLiteral("cannot write %1").arg(smallIcon));
+    }
+    if (!WritePng(QDir::cleanPath(largeIcon), fwu::skinart::DrawIcon(128))) {
+        return Refuse(QStringLiteral("cannot write %1").arg(largeIcon));
+    }
+    return 0;
+}
