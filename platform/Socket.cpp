@@ -147,6 +147,9 @@ bool ConnectWithTimeout(SocketHandle socket, const Ipv4Address& address, std::ui
 }
 
 bool SendAll(SocketHandle socket, const void* data, std::size_t length, int timeoutMs) {
+    if (socket == kInvalidSocket) {
+        return false;
+    }
     const auto* bytes = static_cast<const unsigned char*>(data);
     const Deadline deadline(timeoutMs);
     std::size_t sent = 0;

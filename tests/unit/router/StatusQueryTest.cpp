@@ -1,0 +1,220 @@
+// The status page exchange over scripted receive sequences, and once over a real loopback connection.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "platform/Socket.h"
+#include "res/StringTable.h"
+#include "router/RouterEndpoints.h"
+#include "router/StatusQuery.h"
+#include "tests/unit/router/ScriptedTransport.h"
+
+namespace fwu {
+namespace {
+
+using test::ScriptedTransport;
+
+constexpr char kOk[] = "HTTP/1.0 200 Ok\r\nContent-Type: text/html\r\n\r\n";
+
+struct Outcome {
+    int found = 0;
+    std::string version;
+    bool refused = false;
+};
+
+Outcome Query(ScriptedTransport& transport) {
+    Outcome o;
+    o.version = "left over";
+    o.refused = true;
+    o.found = QueryStatusPage(transport, "192.168.1.1", "REQUEST", kVersionStartMarker, kVersionEndMarker,
+                              o.version, o.refused);
+    return o;
+}
+
+struct Case {
+    const char* name;
+    std::vector<std::string> blocks;
+    Outcome expected;
+};
+
+TEST(QueryStatusPage, ReceiveSequences) {
+    const std::string ok = kOk;
+    const Case cases[] = {
+        {"one block", {ok + "<b>Firmware Version:v2.00.21, Jan 1</b>"}, {1, "v2.00.21", false}},
+        {"status split across blocks", {"HTTP/1.0 2", "00 Ok\r\n\r\nFirmware Version:v1,"}, {0, "", true}},
+        {"marker in one block, end in a later one",
+         {ok + "Firmware Version:v2.00", ".22", " more", ", rest"},
+         {1, "v2.00.22 more", false}},
+        {"start marker split across blocks", {ok + "Firmware Ver", "sion:v3.1,"}, {1, "v3.1", false}},
+        {"first of two markers", {ok + "Firmware Version:A,Firmware Version:B,"}, {1, "A", false}},
+        {"blank before the version kept", {ok + "Firmware Version: v2.00.22,"}, {1, " v2.00.22", false}},
+        {"percent sign kept", {ok + "Firmware Version:%s%n%d,"}, {1, "%s%n%d", false}},
+        {"empty field", {ok + "Firmware Version:,"}, {1, "", false}},
+        {"no marker, router closes", {ok + "<html>nothing here</html>"}, {0, "", false}},
+        {"marker without an end", {ok + "Firmware Version:v2"}, {0, "", false}},
+        {"HTTP/1.1 is refused", {"HTTP/1.1 200 Ok\r\n\r\nFirmware Version:v1,"}, {0, "", true}},
+        {"OK in capitals is refused", {"HTTP/1.0 200 OK\r\n\r\nFirmware Version:v1,"}, {0, "", true}},
+        {"wrong password", {"HTTP/1.0 401 Unauthorized\r\n\r\n"}, {0, "", true}},
+        {"NUL ends the block's text",
+         {ok + std::string("Firmware Version:\0v9,", 21), "x,"},
+         {1, "x", false}},
+        {"closed before anything", {}, {0, "", false}},
+    };
+    for (const Case& c : cases) {
+        ScriptedTransport transport = ScriptedTransport::Blocks(c.blocks);
+        const Outcome got = Query(transport);
+        EXPECT_EQ(got.found, c.expected.found) << c.name;
+        EXPECT_EQ(got.version, c.expected.version) << c.name;
+        EXPECT_EQ(got.refused, c.expected.refused) << c.name;
+        EXPECT_EQ(transport.closes, 1) << c.name;
+    }
+}
+
+TEST(QueryStatusPage, SendsTheRequestToPort80AndStopsReadingOnceFound) {
+    ScriptedTransport transport =
+        ScriptedTransport::Blocks({std::string(kOk) + "Firmware Version:v1,", "never read"});
+    Query(transport);
+    EXPECT_EQ(transport.connectedAddress, "192.168.1.1");
+    EXPECT_EQ(transport.connectedPort, 80);
+    EXPECT_EQ(transport.sent, "REQUEST");
+    EXPECT_EQ(transport.receives, 1);
+}
+
+TEST(QueryStatusPage, FailedConnectSendOrReceiveIsNotARefusal) {
+    ScriptedTransport noConnect;
+    noConnect.connectOk = false;
+    EXPECT_EQ(Query(noConnect).found, 0);
+    EXPECT_FALSE(Query(noConnect).refused);
+    EXPECT_TRUE(noConnect.sent.empty());
+
+    ScriptedTransport noSend;
+    noSend.sendOk = false;
+    const Outcome sendFailed = Query(noSend);
+    EXPECT_EQ(sendFailed.found, 0);
+    EXPECT_FALSE(sendFailed.refused);
+    EXPECT_EQ(noSend.receives, 0);
+
+    // A silent router: the receive times out after the status line.
+    ScriptedTransport silent = ScriptedTransport::Blocks({std::string(kOk) + "Firmware Version:v2"});
+    silent.script.push_back({"", -1});
+    silent.script.push_back({"Firmware Version:late,", 0});
+    const Outcome timedOut = Query(silent);
+    EXPECT_EQ(timedOut.found, 0);
+    EXPECT_FALSE(timedOut.refused);
+    EXPECT_EQ(silent.receives, 2);
+}
+
+TEST(QueryStatusPage, AnswerIsBoundedAndTheFieldCut) {
+    // The field would complete only past 1,023 characters of answer: not found, and reading stops.
+    std::string head = std::string(kOk) + std::string(1000 - sizeof kOk + 1, 'x');
+    ASSERT_EQ(head.size(), 1000u);
+    ScriptedTransport overflow =
+        ScriptedTransport::Blocks({head, "Firmware Version:" + std::string(10, 'v'), ",", "more"});
+    const Outcome full = Query(overflow);
+    EXPECT_EQ(full.found, 0);
+    EXPECT_EQ(overflow.receives, 2);
+
+    // A field that ends right at the limit is still found.
+    const std::string fits =
+        std::string(kOk) + std::string(1023 - (sizeof kOk - 1) - 19, 'x') + "Firmware Version:v,";
+    ASSERT_EQ(fits.size(), 1023u);
+    ScriptedTransport atLimit = ScriptedTransport::Blocks({fits.substr(0, 600), fits.substr(600)});
+    EXPECT_EQ(Query(atLimit).version, "v");
+
+    ScriptedTransport longField =
+        ScriptedTransport::Blocks({std::string(kOk) + "Firmware Version:" + std::string(100, 'L') + ","});
+    const Outcome cut = Query(longField);
+    EXPECT_EQ(cut.found, 1);
+    EXPECT_EQ(cut.version, std::string(kMaxVersionChars, 'L'));
+}
+
+TEST(StatusEndpoints, RequestHeadNamesTheStatusPage) {
+    const std::string head(LoadString(IDS_STATUS_REQUEST));
+    EXPECT_EQ(head, "GET " + std::string(kStatusPagePath) + " HTTP/1.1\r\nAuthorization: Basic ");
+    EXPECT_EQ(DefaultRouterAddress(), "192.168.1.1");
+}
+
+// A router on 127.0.0.1 that reads the request, optionally answers, and closes or keeps the connection.
+class LoopbackRouter {
+public:
+    LoopbackRouter(std::string answer, bool closeAfter) {
+        listener = platform::OpenListeningSocket({127, 0, 0, 1}, 0);
+        port = platform::LocalPort(listener);
+        server = std::thread([this, answer = std::move(answer), closeAfter] {
+            platform::SocketHandle s = platform::AcceptWithTimeout(listener, 5000);
+            char buffer[512];
+            while (request.find("\r\n\r\n") == std::string::npos) {
+                const long n = platform::ReceiveSome(s, buffer, sizeof buffer, 5000);
+                if (n <= 0) {
+                    break;
+                }
+                request.append(buffer, static_cast<std::size_t>(n));
+            }
+            platform::SendAll(s, answer.data(), answer.size(), 5000);
+            if (!closeAfter) {
+                platform::ReceiveSome(s, buffer, sizeof buffer, 5000);  // until the client gives up
+            }
+            platform::CloseSocket(s);
+        });
+    }
+    ~LoopbackRouter() {
+        server.join();
+        platform::CloseSocket(listener);
+    }
+    std::uint16_t port = 0;
+    std::string request;  // read after the destructor's join, or after the query returned
+
+private:
+    platform::SocketHandle listener = platform::kInvalidSocket;
+    std::thread server;
+};
+
+// Port 80 is fixed, so the real transport is tried through a thin wrapper that redirects the port.
+class PortRedirect final : public StatusTransport {
+public:
+    PortRedirect(StatusTransport& inner, std::uint16_t port) : inner(inner), port(port) {}
+    bool Connect(const std::string& address, std::uint16_t) override { return inner.Connect(address, port); }
+    bool Send(std::string_view bytes) override { return inner.Send(bytes); }
+    long Receive(char* buffer, std::size_t capacity) override { return inner.Receive(buffer, capacity); }
+    void Close() override { inner.Close(); }
+
+private:
+    StatusTransport& inner;
+    std::uint16_t port;
+};
+
+TEST(TcpStatusTransport, ReadsTheFieldFromALoopbackRouter) {
+    std::string version;
+    bool refused = true;
+    int found = 0;
+    {
+        LoopbackRouter router(std::string(kOk) + "Firmware Version:v2.00.22,", true);
+        TcpStatusTransport tcp;
+        PortRedirect transport(tcp, router.port);
+        found = QueryStatusPage(transport, "127.0.0.1", "GET / HTTP/1.1\r\n\r\n", kVersionStartMarker,
+                                kVersionEndMarker, version, refused);
+    }
+    EXPECT_EQ(found, 1);
+    EXPECT_EQ(version, "v2.00.22");
+    EXPECT_FALSE(refused);
+}
+
+TEST(TcpStatusTransport, RouterThatNeverClosesEndsWithinTheReceiveLimit) {
+    LoopbackRouter router(std::string(kOk) + "Firmware Version:v2", false);
+    TcpStatusTransport tcp({1000, 1000, 300});
+    PortRedirect transport(tcp, router.port);
+    std::string version;
+    bool refused = true;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(QueryStatusPage(transport, "127.0.0.1", "GET / HTTP/1.1\r\n\r\n", kVersionStartMarker,
+                              kVersionEndMarker, version, refused),
+              0);
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_FALSE(refused);
+    EXPECT_GE(elapsed, std::chrono::milliseconds(290));
+    EXPECT_LT(elapsed, std::chrono::milliseconds(3000));
+}
+
+}  // namespace
+}  // namespace fwu
