@@ -4,6 +4,8 @@
 #include <QFont>
 #include <QPalette>
 
+#include "ui/FaceFonts.h"
+
 namespace fwu {
 
 CEditEx::CEditEx(QWidget* parent)
@@ -34,6 +36,7 @@ QColor CEditEx::SetTextColor(const QColor& colour) {
 }
 
 void CEditEx::SetEditFont(int heightPx, const QString& face) {
+    RegisterFaceSubstitutes();
     QFont editFont(face);
     if (heightPx > 0) {
         editFont.setPixelSize(heightPx);

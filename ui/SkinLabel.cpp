@@ -6,6 +6,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 
+#include "ui/FaceFonts.h"
 #include "ui/LabelLayout.h"
 
 namespace fwu {
@@ -29,6 +30,8 @@ CSkinLabel::CSkinLabel(QWidget* parent)
     // A press on a label goes to the window below, so the face can be dragged from any label.
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setFocusPolicy(Qt::NoFocus);
+    RegisterFaceSubstitutes();
+    labelFont.setFamily(kDialogFace);
     labelFont.setPixelSize(kDefaultLabelPixels);
     labelFont.setWeight(QFont::Normal);
 }
