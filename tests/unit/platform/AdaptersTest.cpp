@@ -65,17 +65,5 @@ TEST(ParseRouteTable, HeaderOnlyOrEmptyGivesNoAdapters) {
     EXPECT_TRUE(ParseRouteTable("").empty());
 }
 
-TEST(ReadAdapterList, ReadsThisSystemsTable) {
-    const AdapterList list = ReadAdapterList();
-    // Whatever this machine's routes are, the status and the list agree and every gateway is dotted text.
-    EXPECT_EQ(list.status == AdapterListStatus::Ok, !list.adapters.empty());
-    for (const NetworkAdapter& a : list.adapters) {
-        EXPECT_FALSE(a.name.empty());
-        for (const std::string& g : a.gateways) {
-            EXPECT_EQ(std::count(g.begin(), g.end(), '.'), 3) << g;
-        }
-    }
-}
-
 }  // namespace
 }  // namespace fwu::platform

@@ -136,13 +136,5 @@ TEST(StartDetached, DoesNotWaitAndLeavesNoZombie) {
     EXPECT_EQ(StartDetached({"no-such-program-fwu"}), -1);
 }
 
-TEST(FindProgram, SearchesPathThenExtraFolders) {
-    EXPECT_FALSE(FindProgram("sh").empty());
-    EXPECT_EQ(FindProgram("no-such-program-fwu", {"/usr/bin"}), "");
-    EXPECT_EQ(FindProgram("/bin/sh"), "/bin/sh");
-    EXPECT_EQ(FindProgram("/etc/passwd"), "");  // not executable
-    EXPECT_EQ(FindProgram(""), "");
-}
-
 }  // namespace
 }  // namespace fwu::platform
