@@ -14,7 +14,7 @@
 
 namespace fwu::sim {
 
-inline constexpr std::string_view kStatusRequestLine = "GET /SysInfo.htm HTTP/1.1";
+// The upload's request line: the handler's object with a leading slash, HTTP/1.0.
 inline constexpr std::string_view kUploadRequestLine = "POST /upgrade.cgi HTTP/1.0";
 inline constexpr std::string_view kFormFileName = "C:\\sample_code.bin";
 inline constexpr std::size_t kUploadHeaderCount = 11;

@@ -1,9 +1,9 @@
 #include "tools/router-sim/Responses.h"
 
+#include "router/RouterEndpoints.h"
+
 namespace fwu::sim {
 namespace {
-
-constexpr std::string_view kMarker = "Firmware Version:";
 // The page must carry this much before the marker in the long-page mode: more than a client that keeps
 // only its first kilobytes can hold.
 constexpr std::size_t kLongPageFill = 5000;
@@ -55,7 +55,8 @@ std::string Joined(const Answer& answer) {
 }
 
 Answer StatusPage(Fault fault, std::string_view version) {
-    const std::string statusLine = fault == Fault::Status11 ? "HTTP/1.1 200 OK" : "HTTP/1.0 200 Ok";
+    const std::string statusLine =
+        fault == Fault::Status11 ? "HTTP/1.1 200 OK" : std::string(kAcceptedStatus);
     std::string before = Headers(statusLine) + PageTop();
     if (fault == Fault::LongPage) {
         before += PortRows();
@@ -64,10 +65,12 @@ Answer StatusPage(Fault fault, std::string_view version) {
     if (fault == Fault::NoMarker) {
         field = "<tr><td>Build: " + std::string(version) + ", Nov 27 2006</td></tr>\n";
     } else {
-        field = "<tr><td>" + std::string(kMarker) + " " + std::string(version);
+        // The version follows the marker directly; the blank-version mode puts a blank between them.
+        field = "<tr><td>" + std::string(kVersionStartMarker) + (fault == Fault::BlankVersion ? " " : "") +
+                std::string(version);
     }
     const std::string after =
-        (fault == Fault::NoMarker ? "" : ", Nov 27 2006</td></tr>\n") +
+        (fault == Fault::NoMarker ? "" : std::string(kVersionEndMarker) + " Nov 27 2006</td></tr>\n") +
         std::string("<tr><td>LAN IP Address: 192.168.1.1</td></tr>\n</table></body></html>\n");
 
     Answer answer;
@@ -95,7 +98,7 @@ Answer ErrorAnswer(int code) {
 }
 
 Answer UploadAccepted() {
-    return {{{0, Headers("HTTP/1.0 200 Ok") +
+    return {{{0, Headers(kAcceptedStatus) +
                      "<html><body>Upgrade is successful. The router restarts now.</body></html>\n"}},
             false};
 }

@@ -16,6 +16,7 @@
 #include <fstream>
 #include <vector>
 
+#include "router/RouterEndpoints.h"
 #include "tools/router-sim/ImageVersion.h"
 #include "tools/router-sim/LabNamespace.h"
 #include "tools/router-sim/RequestCheck.h"
@@ -288,7 +289,7 @@ void Server::OnHead(Connection& c) {
     const std::string_view line = c.head.requestLine;
     const std::string_view target = RequestTarget(line);
 
-    if (line.starts_with("GET ") && target == "/SysInfo.htm") {
+    if (line.starts_with("GET ") && target == kStatusPagePath) {
         const StatusCheck check = CheckStatusRequest(c.rawHead, rest, options_.password);
         const bool allowed = check.credential == CredentialVerdict::Accepted;
         QJsonObject event{{"peer", Bytes(c.peer)},
@@ -303,7 +304,7 @@ void Server::OnHead(Connection& c) {
         StartAnswer(c, allowed ? StatusPage(options_.fault, version_) : ErrorAnswer(401));
         return;
     }
-    if (line.starts_with("POST ") && target.ends_with("upgrade.cgi")) {
+    if (line.starts_with("POST ") && target.ends_with(kUpgradeHandlerPath)) {
         const auto field = FieldValue(c.head, "Content-Length");
         const auto announced = field ? ParseLength(*field) : std::nullopt;
         if (!announced || *announced > kMaxUploadBody) {

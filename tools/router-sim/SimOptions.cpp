@@ -7,7 +7,7 @@
 namespace fwu::sim {
 namespace {
 
-constexpr std::array<std::pair<Fault, std::string_view>, 11> kFaultNames{{
+constexpr std::array<std::pair<Fault, std::string_view>, 12> kFaultNames{{
     {Fault::None, "none"},
     {Fault::Status11, "status-1.1"},
     {Fault::SplitStatus, "split-status"},
@@ -19,6 +19,7 @@ constexpr std::array<std::pair<Fault, std::string_view>, 11> kFaultNames{{
     {Fault::Closed, "closed"},
     {Fault::NoRestart, "no-restart"},
     {Fault::ResetUpload, "reset-upload"},
+    {Fault::BlankVersion, "blank-version"},
 }};
 
 constexpr int kMaxMs = 600000;

@@ -6,25 +6,28 @@
 #include <string_view>
 #include <vector>
 
+#include "router/RouterEndpoints.h"
+
 namespace fwu::sim {
 
 enum class Fault {
     None,
-    Status11,     // status page answered with "HTTP/1.1 200 OK"
-    SplitStatus,  // status line split across two sends with a pause between
-    SplitMarker,  // "Firmware Version: <version>" and the "," that ends it in different sends
-    NoMarker,     // status page without "Firmware Version:"
-    LongPage,     // more than 4 KiB of page before the marker
-    NeverClose,   // status page sent, connection kept open
-    Reset,        // every accepted connection reset at once
-    Closed,       // nothing listens on the port
-    NoRestart,    // uploads accepted, the router never falls silent
-    ResetUpload,  // connection reset part-way through an upload body
+    Status11,      // status page answered with "HTTP/1.1 200 OK"
+    SplitStatus,   // status line split across two sends with a pause between
+    SplitMarker,   // "Firmware Version:<version>" and the "," that ends it in different sends
+    NoMarker,      // status page without "Firmware Version:"
+    LongPage,      // more than 4 KiB of page before the marker
+    NeverClose,    // status page sent, connection kept open
+    Reset,         // every accepted connection reset at once
+    Closed,        // nothing listens on the port
+    NoRestart,     // uploads accepted, the router never falls silent
+    ResetUpload,   // connection reset part-way through an upload body
+    BlankVersion,  // a blank between "Firmware Version:" and the version
 };
 
 struct SimOptions {
     std::string address = "0.0.0.0";
-    int port = 80;
+    int port = kRouterHttpPort;
     std::string password = "rodel";
     std::string version = "v2.00.20";
     std::string logPath;  // JSON lines; empty: no log

@@ -6,7 +6,7 @@
 namespace fwu::sim {
 namespace {
 
-constexpr std::string_view kField = "Firmware Version: v2.00.20,";
+constexpr std::string_view kField = "Firmware Version:v2.00.20,";
 
 TEST(StatusPage, NormalPageCarriesStatusAndMarkedVersionAndCloses) {
     const Answer answer = StatusPage(Fault::None, "v2.00.20");
@@ -32,7 +32,7 @@ TEST(StatusPage, FaultModesShapeThePage) {
 
     const Answer splitMarker = StatusPage(Fault::SplitMarker, "v2.00.20");
     ASSERT_EQ(splitMarker.sends.size(), 2u);
-    EXPECT_TRUE(splitMarker.sends[0].bytes.ends_with("Firmware Version: v2.00.20"));
+    EXPECT_TRUE(splitMarker.sends[0].bytes.ends_with("Firmware Version:v2.00.20"));
     EXPECT_TRUE(splitMarker.sends[1].bytes.starts_with(","));
     EXPECT_EQ(Joined(splitMarker), normal);
 
@@ -41,12 +41,15 @@ TEST(StatusPage, FaultModesShapeThePage) {
     const std::string longPage = Joined(StatusPage(Fault::LongPage, "v2.00.20"));
     EXPECT_GT(longPage.find(kField), 4096u);
 
+    EXPECT_NE(Joined(StatusPage(Fault::BlankVersion, "v2.00.20")).find("Firmware Version: v2.00.20,"),
+              std::string::npos);
+
     EXPECT_TRUE(StatusPage(Fault::NeverClose, "v2.00.20").keepOpen);
     EXPECT_EQ(Joined(StatusPage(Fault::NeverClose, "v2.00.20")), normal);
 }
 
 TEST(StatusPage, ShowsTheVersionItIsGiven) {
-    EXPECT_NE(Joined(StatusPage(Fault::None, "v2.00.22")).find("Firmware Version: v2.00.22,"),
+    EXPECT_NE(Joined(StatusPage(Fault::None, "v2.00.22")).find("Firmware Version:v2.00.22,"),
               std::string::npos);
 }
 

@@ -169,7 +169,7 @@ TEST(RouterSimServer, NeverCloseKeepsTheConnectionAfterThePage) {
     while (!page.contains("</html>") && socket.waitForReadyRead(2000)) {
         page += socket.readAll();
     }
-    EXPECT_TRUE(page.contains("Firmware Version: v2.00.20,"));
+    EXPECT_TRUE(page.contains("Firmware Version:v2.00.20,"));
     EXPECT_FALSE(socket.waitForDisconnected(500));
     EXPECT_EQ(socket.state(), QAbstractSocket::ConnectedState);
 }

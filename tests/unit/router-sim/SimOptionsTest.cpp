@@ -31,8 +31,9 @@ TEST(SimOptions, DefaultsAndEveryOption) {
 }
 
 TEST(SimOptions, FaultNamesRoundTrip) {
-    for (const char* name : {"none", "status-1.1", "split-status", "split-marker", "no-marker", "long-page",
-                             "never-close", "reset", "closed", "no-restart", "reset-upload"}) {
+    for (const char* name :
+         {"none", "status-1.1", "split-status", "split-marker", "no-marker", "long-page", "never-close",
+          "reset", "closed", "no-restart", "reset-upload", "blank-version"}) {
         const auto fault = FaultFromName(name);
         ASSERT_TRUE(fault) << name;
         EXPECT_EQ(FaultName(*fault), name);
