@@ -1,0 +1,50 @@
+// Which page a change leads to and what a button release does, page by page.
+#include <gtest/gtest.h>
+
+#include "app/PageFlow.h"
+
+namespace fwu {
+namespace {
+
+TEST(PageFlow, PageChangesGoOnlyAlongTheWizard) {
+    struct Row {
+        int page;
+        bool back;
+        std::optional<int> next;
+    };
+    const Row rows[] = {
+        {PAGE_WELCOME, false, PAGE_LOGIN},   {PAGE_LOGIN, false, PAGE_VERIFY},
+        {PAGE_VERIFY, false, PAGE_PROGRESS}, {PAGE_PROGRESS, false, PAGE_DONE},
+        {PAGE_DONE, false, std::nullopt},    {PAGE_WELCOME, true, std::nullopt},
+        {PAGE_LOGIN, true, PAGE_WELCOME},    {PAGE_VERIFY, true, PAGE_LOGIN},
+        {PAGE_PROGRESS, true, std::nullopt}, {PAGE_DONE, true, std::nullopt},
+        {-1, false, std::nullopt},           {7, true, std::nullopt},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(PageAfter(row.page, row.back), row.next) << row.page << (row.back ? " back" : " forward");
+    }
+}
+
+TEST(PageFlow, ReleaseRunsTheSlotsCommandOfThePage) {
+    using A = ButtonAction;
+    // Slots 1, 2 and 3 by page.
+    const A expected[5][3] = {
+        {A::PageForward, A::EndDialog, A::EndDialog},
+        {A::VerifyThenForward, A::PageBack, A::EndDialog},
+        {A::PageForward, A::PageBack, A::EndDialog},
+        {A::None, A::Retry, A::EndDialog},  // slot 1 is the blank plate
+        {A::None, A::EndDialog, A::EndDialog},
+    };
+    for (int page = PAGE_WELCOME; page <= PAGE_DONE; ++page) {
+        EXPECT_EQ(ReleaseAction(0, page, false), A::None) << page;
+        for (int slot = 1; slot <= 3; ++slot) {
+            EXPECT_EQ(ReleaseAction(slot, page, false), expected[page][slot - 1]) << page << " slot " << slot;
+            EXPECT_EQ(ReleaseAction(slot, page, true), A::None) << "busy, page " << page << " slot " << slot;
+        }
+    }
+    EXPECT_EQ(ReleaseAction(4, PAGE_WELCOME, false), A::None);
+    EXPECT_EQ(ReleaseAction(2, 9, false), A::None);
+}
+
+}  // namespace
+}  // namespace fwu
