@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "app/FirmwarePackage.h"
 #include "router/RouterCheckFields.h"
 #include "transfer/UploadWindow.h"
 
@@ -33,6 +34,10 @@ public:
     // Starts the upload worker; true when it runs and will post WM_UPGRADE_DONE exactly once, false when
     // nothing was started and nothing will be posted.
     virtual bool StartUploadJob(const UploadRequest& request, UploadWindow& window) = 0;
+
+    // The texts of the carried firmware (model, dates, versions, file name). The program reads its own
+    // package; tests give the window texts of their choosing.
+    virtual FirmwareInfo LoadFirmwareInfo() { return fwu::LoadFirmwareInfo(); }
 };
 
 }  // namespace fwu

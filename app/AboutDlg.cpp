@@ -1,0 +1,43 @@
+#include "app/AboutDlg.h"
+
+#include <QGridLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QPushButton>
+
+#include "res/StringTable.h"
+
+namespace fwu {
+
+CAboutDlg::CAboutDlg(QWidget* parent)
+    : QDialog(parent),
+      iconLabel(new QLabel(this)),
+      versionLabel(new QLabel(QStringLiteral("Version 1.5.1.2"), this)),
+      noteLabel(
+          new QLabel(QStringLiteral("Installs the router firmware carried inside this program."), this)),
+      okButton(new QPushButton(QStringLiteral("OK"), this)) {
+    const std::string_view title = LoadString(IDS_APP_TITLE);
+    setWindowTitle(QStringLiteral("About ") +
+                   QString::fromLatin1(title.data(), static_cast<qsizetype>(title.size())));
+    const QIcon icon(QStringLiteral(":/ICON/150.png"));
+    setWindowIcon(icon);
+    iconLabel->setObjectName(QStringLiteral("aboutIcon"));
+    iconLabel->setPixmap(icon.pixmap(32, 32));
+    iconLabel->setFixedSize(32, 32);
+    versionLabel->setObjectName(QStringLiteral("aboutVersion"));
+    noteLabel->setObjectName(QStringLiteral("aboutNote"));
+    okButton->setObjectName(QStringLiteral("aboutOk"));
+    okButton->setDefault(true);
+    connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto* layout = new QGridLayout(this);
+    layout->setContentsMargins(16, 12, 12, 12);
+    layout->setHorizontalSpacing(16);
+    layout->addWidget(iconLabel, 0, 0, 2, 1, Qt::AlignTop);
+    layout->addWidget(versionLabel, 0, 1);
+    layout->addWidget(noteLabel, 1, 1);
+    layout->addWidget(okButton, 0, 2, Qt::AlignTop);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+}  // namespace fwu

@@ -1,0 +1,123 @@
+#include "app/UpgradeApp.h"
+
+#include <QDir>
+#include <QLocalSocket>
+#include <QStandardPaths>
+#include <QTimer>
+
+#include "app/UpgradeDlg.h"
+
+namespace fwu {
+namespace {
+
+constexpr int kConnectTimeoutMs = 1000;
+constexpr int kIdleClientMs = 2000;
+constexpr qint64 kMaxRequestBytes = 16;
+const QByteArray kShowRequest = QByteArrayLiteral("show\n");
+
+}  // namespace
+
+QString SingleInstanceServerName() {
+    const QString base = QStringLiteral("firmware-upgrade-utility");
+#ifndef Q_OS_WIN
+    // The user's runtime folder is private to the user, so the socket in it is one per user.
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (!runtime.isEmpty()) {
+        return QDir(runtime).filePath(base + QStringLiteral(".sock"));
+    }
+#endif
+    QString user = qEnvironmentVariable("USER");
+    if (user.isEmpty()) {
+        user = qEnvironmentVariable("USERNAME");
+    }
+    return base + QLatin1Char('-') + user;
+}
+
+CUpgradeApp::CUpgradeApp(QString serverName, QObject* parent)
+    : QObject(parent), serverName(std::move(serverName)) {
+    server.setSocketOptions(QLocalServer::UserAccessOption);
+    connect(&server, &QLocalServer::newConnection, this, &CUpgradeApp::OnNewConnection);
+    connect(this, &CUpgradeApp::ShowRequested, this, &CUpgradeApp::ShowMainWindow);
+}
+
+CUpgradeApp::~CUpgradeApp() = default;
+
+bool CUpgradeApp::AskRunningCopyToShow() {
+    QLocalSocket socket;
+    socket.connectToServer(serverName);
+    if (!socket.waitForConnected(kConnectTimeoutMs)) {
+        return false;
+    }
+    socket.write(kShowRequest);
+    socket.waitForBytesWritten(kConnectTimeoutMs);
+    socket.disconnectFromServer();
+    return true;
+}
+
+bool CUpgradeApp::ClaimSingleInstance() {
+    if (AskRunningCopyToShow()) {
+        return false;
+    }
+    if (server.listen(serverName)) {
+        return true;
+    }
+    if (server.serverError() == QAbstractSocket::AddressInUseError) {
+        // Either a copy has just started listening, or a copy that crashed left its socket behind.
+        if (AskRunningCopyToShow()) {
+            return false;
+        }
+        QLocalServer::removeServer(serverName);
+        if (server.listen(serverName)) {
+            return true;
+        }
+    }
+    // Without the socket the rule cannot be kept; running anyway beats refusing to run at all.
+    return true;
+}
+
+void CUpgradeApp::OnNewConnection() {
+    while (QLocalSocket* client = server.nextPendingConnection()) {
+        connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
+        connect(client, &QLocalSocket::readyRead, this, [this, client] {
+            if (!client->canReadLine()) {
+                if (client->bytesAvailable() >= kMaxRequestBytes) {
+                    client->abort();  // no request of ours is that long
+                    client->deleteLater();
+                }
+                return;
+            }
+            if (client->readLine(kMaxRequestBytes) == kShowRequest) {
+                emit ShowRequested();
+            }
+            client->abort();
+            client->deleteLater();
+        });
+        // A client that connects and says nothing is not kept.
+        QTimer::singleShot(kIdleClientMs, client, [client] {
+            client->abort();
+            client->deleteLater();
+        });
+    }
+}
+
+void CUpgradeApp::ShowMainWindow() {
+    if (mainWindow) {
+        // Shown, not restored: a minimised window stays minimised but comes to the front.
+        mainWindow->show();
+        mainWindow->raise();
+        mainWindow->activateWindow();
+    }
+}
+
+int CUpgradeApp::InitInstance(UpgradeServices& services, DialogHooks hooks) {
+    if (!ClaimSingleInstance()) {
+        return 0;
+    }
+    CUpgradeDlg dialog(services, std::move(hooks));
+    mainWindow = &dialog;
+    dialog.exec();
+    mainWindow = nullptr;
+    return 0;
+}
+
+}  // namespace fwu

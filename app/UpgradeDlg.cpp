@@ -1,0 +1,592 @@
+#include "app/UpgradeDlg.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QThread>
+#include <QWindow>
+
+#include "app/AboutDlg.h"
+#include "app/PageFlow.h"
+#include "app/StatusText.h"
+#include "app/UpgradeEvents.h"
+#include "app/WindowShape.h"
+#include "res/StringTable.h"
+#include "ui/FaceRect.h"
+#include "ui/ImageButtons.h"
+#include "ui/LoginFields.h"
+#include "ui/ProgressDisplay.h"
+#include "ui/SkinImage.h"
+#include "ui/SkinLabel.h"
+
+namespace fwu {
+namespace {
+
+// Texts are single-byte strings in the program's code page.
+QString Latin1(std::string_view text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+const QColor kTitleColour(245, 245, 245);
+const QColor kPageTextColour(75, 75, 75);
+constexpr int kTitleFontSize = 14;
+constexpr int kPageFontSize = 15;
+
+// The content panel that the page pictures cover (the size of the blank picture).
+constexpr QRect kContentPanel(kContentOrigin, QSize(407, 210));
+
+// With the left button alone held down, the highlight stays on the slot where it was; any other key or
+// button held with it lets the highlight follow the mouse.
+bool HoldsHighlight(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
+    return buttons == Qt::LeftButton && !(modifiers & (Qt::ShiftModifier | Qt::ControlModifier));
+}
+
+}  // namespace
+
+CUpgradeDlg::CUpgradeDlg(UpgradeServices& services, DialogHooks hooks, QWidget* parent)
+    : QDialog(parent),
+      services(services),
+      hooks(std::move(hooks)),
+      statusRect(kStatusRect),
+      percentRect(kPercentRect),
+      buttonImageSet(kInitialButtonSets) {
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    setWindowTitle(Latin1(LoadString(IDS_APP_TITLE)));
+    setWindowIcon(QIcon(QStringLiteral(":/ICON/150.png")));
+    setMouseTracking(true);
+    // A hook left empty falls back to the real box or sleep.
+    const DialogHooks system = SystemDialogHooks();
+    if (!this->hooks.askYesNo) {
+        this->hooks.askYesNo = system.askYesNo;
+    }
+    if (!this->hooks.showError) {
+        this->hooks.showError = system.showError;
+    }
+    if (!this->hooks.showMessage) {
+        this->hooks.showMessage = system.showMessage;
+    }
+    if (!this->hooks.pause) {
+        this->hooks.pause = system.pause;
+    }
+    OnInitDialog();
+}
+
+CUpgradeDlg::~CUpgradeDlg() {
+    if (checkingRouter) {
+        QApplication::restoreOverrideCursor();
+    }
+    FreeSkinImages();
+}
+
+void CUpgradeDlg::OnInitDialog() {
+    // The two header labels sit on the face for the whole run.
+    modelTitle = new CSkinLabel(this);
+    versionTitle = new CSkinLabel(this);
+
+    LoadFrameImage();
+    contentsImage = LoadSkinImage(ContentImageId(PAGE_WELCOME), kContentsType);
+    setFixedSize(windowWidth, windowHeight);
+    windowRegion = WindowOutline(QSize(windowWidth, windowHeight));
+    setMask(windowRegion);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
+
+    routerAddress =
+        services.FindDefaultGateway([this](const std::string& text) { hooks.showMessage(this, text); });
+    const FirmwareInfo info = services.LoadFirmwareInfo();
+    firmwareDate = info.firmwareDate;
+    utilityVersion = info.utilityVersion;
+    model = info.model;
+    releaseDate = info.releaseDate;
+    fileName = info.fileName;
+
+    SetupTitle(modelTitle, "modelTitle", FaceRect(40, 138, 290, 178), "Torvane " + model);
+    SetupTitle(versionTitle, "versionTitle", FaceRect(210, 138, 460, 178),
+               "Firmware Ver.: " + utilityVersion);
+    ShowPage(PAGE_WELCOME);
+}
+
+void CUpgradeDlg::LoadFrameImage() {
+    frameImage = LoadSkinImage(kFrameImageId, kFrameType);
+    if (frameImage) {
+        // The frame picture is the whole client area: there is no border around it here.
+        windowWidth = frameImage->width();
+        windowHeight = frameImage->height();
+    }
+}
+
+void CUpgradeDlg::SetupTitle(CSkinLabel* label, const char* name, const QRect& rect,
+                             const std::string& text) {
+    label->setObjectName(QLatin1String(name));
+    label->SetTransparent();
+    label->SetTextColor(kTitleColour);
+    label->SetFontName(QStringLiteral("Tahoma"));
+    label->SetFontSize(kTitleFontSize);
+    label->SetBold(true);
+    label->SetText(Latin1(text));
+    label->setGeometry(rect);
+    label->show();
+}
+
+CSkinLabel* CUpgradeDlg::CreatePageLabel(const char* name, int controlId, const QRect& rect,
+                                         const std::string& text) {
+    auto* label = new CSkinLabel(this);
+    label->setObjectName(QLatin1String(name));
+    label->setProperty("controlId", controlId);
+    label->SetTransparent();
+    label->SetTextColor(kPageTextColour);
+    label->SetFontSize(kPageFontSize);
+    label->SetBold(true);
+    label->SetSuppressBackground(pageChanging);
+    label->SetText(Latin1(text));
+    label->setGeometry(rect);
+    label->show();
+    return label;
+}
+
+// ---- Pages ----
+
+void CUpgradeDlg::ChangePage(bool back) {
+    pageChanging = true;
+    SuppressLabelBackgrounds(true);
+    const std::optional<int> next = PageAfter(page, back);
+    if (next) {
+        HidePage(page);
+        ShowPageImage(*next);
+        buttonImageSet = ButtonSetsForPage(page, buttonImageSet);
+        RedrawButtons();
+        ShowPage(page);
+    }
+    SuppressLabelBackgrounds(false);
+    pageChanging = false;
+}
+
+void CUpgradeDlg::ShowPageImage(int newPage) {
+    // The blank panel first wipes the old picture, then the new one is drawn; both at once.
+    contentsImage = LoadSkinImage(ContentImageId(PAGE_BLANK), kContentsType);
+    repaint(kContentPanel);
+    contentsImage = LoadSkinImage(ContentImageId(newPage), kContentsType);
+    page = newPage;
+    repaint(kContentPanel);
+}
+
+void CUpgradeDlg::SuppressLabelBackgrounds(bool suppress) {
+    for (CSkinLabel* label : findChildren<CSkinLabel*>()) {
+        label->SetSuppressBackground(suppress);
+    }
+}
+
+void CUpgradeDlg::ShowPage(int newPage) {
+    switch (newPage) {
+        case PAGE_WELCOME:
+            welcomeLabels = {
+                CreatePageLabel("releaseDateLabel", 4661, FaceRect(140, 255, 260, 272), releaseDate),
+                CreatePageLabel("firmwareDateLabel", 4660, FaceRect(140, 272, 260, 290), firmwareDate)};
+            break;
+        case PAGE_LOGIN:
+            // The proposed address is split only the first time; later visits show the octets as stored.
+            if (octetText[0].empty()) {
+                SplitAddress(routerAddress, octetText);
+            }
+            loginFields = std::make_unique<LoginFields>(this, password, octetText);
+            if (pageChanging) {
+                loginFields->StatusLabel()->SetSuppressBackground(true);
+            }
+            break;
+        case PAGE_VERIFY:
+            verifyLabels = {
+                CreatePageLabel("modelLabel", 4667, FaceRect(190, 236, 360, 253), model),
+                CreatePageLabel("routerVersionLabel", 4668, FaceRect(192, 259, 360, 276), routerVersion),
+                CreatePageLabel("utilityVersionLabel", 4669, FaceRect(192, 283, 360, 300), utilityVersion),
+                CreatePageLabel("routerAddressLabel", 4670, FaceRect(190, 308, 360, 325), routerAddress)};
+            break;
+        case PAGE_PROGRESS:
+            progressDisplay =
+                std::make_unique<ProgressDisplay>(this, Latin1(statusText), Latin1(percentText));
+            progressDisplay->StatusLabel()->setObjectName(QStringLiteral("progressStatus"));
+            progressDisplay->PercentLabel()->setObjectName(QStringLiteral("percentFigure"));
+            if (pageChanging) {
+                progressDisplay->StatusLabel()->SetSuppressBackground(true);
+                progressDisplay->PercentLabel()->SetSuppressBackground(true);
+            }
+            progressBarShown = true;
+            update(statusRect);
+            update(percentRect);
+            progressDisplay->LoadBarImage();
+            PrepareUploadJob();
+            StartUpgrade();
+            break;
+        default:
+            break;
+    }
+}
+
+void CUpgradeDlg::HidePage(int oldPage) {
+    switch (oldPage) {
+        case PAGE_WELCOME:
+            for (QPointer<CSkinLabel>& label : welcomeLabels) {
+                delete label.data();
+            }
+            break;
+        case PAGE_LOGIN:
+            if (loginFields) {
+                const LoginValues values =
+                    FormatAddress(loginFields->PasswordText(), loginFields->OctetTexts());
+                password = values.password;
+                octetText = values.octetText;
+                routerAddress = values.routerAddress;
+                loginFields.reset();
+            }
+            break;
+        case PAGE_VERIFY:
+            for (QPointer<CSkinLabel>& label : verifyLabels) {
+                delete label.data();
+            }
+            break;
+        case PAGE_PROGRESS:
+            progressBarShown = false;
+            if (progressDisplay) {
+                progressDisplay->FreeBarImage();
+                progressDisplay.reset();
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+// ---- The upgrade sequence ----
+
+bool CUpgradeDlg::VerifyRouter() {
+    if (!loginFields) {
+        return false;
+    }
+    CSkinLabel* status = loginFields->StatusLabel();
+    status->SetText(Latin1(LoadString(IDS_CHECKING_ROUTER)));
+    status->repaint();  // the check blocks this thread: the line must show before it starts
+    checkingRouter = true;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+
+    RouterCheckFields fields;
+    fields.passwordFieldText = loginFields->PasswordText();
+    fields.octetFieldText = loginFields->OctetTexts();
+    fields.routerVersion = routerVersion;
+    const bool ok = services.CheckRouter(fields);
+    password = fields.password;
+    octetText = fields.octetText;
+    routerAddress = fields.routerAddress;
+    routerVersion = fields.routerVersion;
+
+    checkingRouter = false;
+    QApplication::restoreOverrideCursor();
+    if (loginFields) {
+        loginFields->StatusLabel()->SetText(QString());
+    }
+    if (!ok) {
+        ShowError(IDS_ROUTER_NOT_FOUND);
+    }
+    return ok;
+}
+
+bool CUpgradeDlg::StartUpgrade() {
+    if (CompareVersionText(routerVersion, utilityVersion) < 0 && !AskYesNo(IDS_ASK_DOWNGRADE)) {
+        reject();  // nothing has been sent to the router
+        return false;
+    }
+    busy = true;
+    PrepareUploadJob();
+    if (!services.StartUploadJob(uploadRequest, *this)) {
+        FinishUpgrade(0);  // no worker runs: offer Retry at once
+    }
+    return true;
+}
+
+void CUpgradeDlg::PrepareUploadJob() {
+    uploadRequest = UploadRequest{routerAddress, fileName, password};
+}
+
+void CUpgradeDlg::OnForwardButton() {
+    switch (ForwardAction(page)) {
+        case ButtonAction::PageForward:
+            ChangePage(false);
+            break;
+        case ButtonAction::VerifyThenForward:
+            if (VerifyRouter()) {
+                ChangePage(false);
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void CUpgradeDlg::OnSecondButton() {
+    switch (SecondAction(page)) {
+        case ButtonAction::EndDialog:
+            reject();
+            break;
+        case ButtonAction::PageBack:
+            ChangePage(true);
+            break;
+        case ButtonAction::Retry:
+            StartUpgrade();
+            break;
+        default:
+            break;
+    }
+}
+
+bool CUpgradeDlg::AskYesNo(int stringId) {
+    return hooks.askYesNo(this, stringId);
+}
+
+void CUpgradeDlg::ShowError(int stringId) {
+    hooks.showError(this, stringId);
+}
+
+void CUpgradeDlg::reject() {
+    if (busy) {
+        return;
+    }
+    QDialog::reject();
+}
+
+// ---- The worker's side ----
+
+void CUpgradeDlg::StorePercent(int value) {
+    percent.store(value, std::memory_order_relaxed);
+}
+
+void CUpgradeDlg::SetStatusText(int stringId, int argument) {
+    const QString text = Latin1(FormatStatusText(stringId, argument));
+    if (QThread::currentThread() == thread()) {
+        ApplyStatusText(text);
+        return;
+    }
+    // The window thread never waits for the worker, so waiting here for the window cannot deadlock.
+    QMetaObject::invokeMethod(
+        this, [this, text] { ApplyStatusText(text); }, Qt::BlockingQueuedConnection);
+}
+
+void CUpgradeDlg::ApplyStatusText(const QString& text) {
+    update(statusRect);
+    if (progressDisplay) {
+        progressDisplay->SetStatusText(text);
+    }
+}
+
+void CUpgradeDlg::PostUpgradeProgress() {
+    QCoreApplication::postEvent(this, new UpgradeProgressEvent());
+}
+
+void CUpgradeDlg::PostUpgradeDone(unsigned result) {
+    QCoreApplication::postEvent(this, new UpgradeDoneEvent(result));
+}
+
+void CUpgradeDlg::customEvent(QEvent* event) {
+    if (event->type() == WM_UPGRADE_PROGRESS) {
+        OnUpgradeProgress();
+    } else if (event->type() == WM_UPGRADE_DONE) {
+        OnUpgradeDone(static_cast<UpgradeDoneEvent*>(event)->result);
+    } else {
+        QDialog::customEvent(event);
+    }
+}
+
+void CUpgradeDlg::OnUpgradeProgress() {
+    if (!progressDisplay) {
+        return;  // a late message after the progress page was left
+    }
+    UpdatePercentText();
+    progressDisplay->AdvanceBar(*this, percent);
+    progressDisplay->StepIt();
+}
+
+void CUpgradeDlg::OnUpgradeDone(unsigned result) {
+    if (!busy) {
+        return;
+    }
+    hooks.pause(1000);  // lets the last percent be seen; nothing of the window runs meanwhile
+    FinishUpgrade(result);
+}
+
+void CUpgradeDlg::FinishUpgrade(unsigned result) {
+    if (result != 0) {
+        ChangePage(false);
+    } else if (progressDisplay) {
+        progressDisplay->ResetProgress();
+        UpdatePercentText();
+    }
+    busy = false;
+    percent.store(0, std::memory_order_relaxed);
+}
+
+void CUpgradeDlg::UpdatePercentText() {
+    if (progressDisplay) {
+        const QString text = Latin1(FormatPercentText(percent.load(std::memory_order_relaxed)));
+        if (progressDisplay->PercentText() != text) {
+            progressDisplay->SetPercentText(text);
+        }
+    }
+    update(percentRect);
+}
+
+// ---- Painting ----
+
+void CUpgradeDlg::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    DrawSkinImage(frameImage, painter, 0, 0);
+    DrawSkinImage(contentsImage, painter, kContentOrigin.x(), kContentOrigin.y());
+    for (int slot = BTN_FORWARD; slot <= BTN_CLOSE; ++slot) {
+        DrawButton(painter, slot, buttonImageSet, slot == drawnHotButton);
+    }
+    if (progressBarShown && progressDisplay) {
+        progressDisplay->DrawBar(painter, percent.load(std::memory_order_relaxed));
+    }
+}
+
+void CUpgradeDlg::RedrawButtons() {
+    // The slot under the mouse is drawn highlighted from now on.
+    drawnHotButton = hotButton;
+    for (int slot = BTN_FORWARD; slot <= BTN_CLOSE; ++slot) {
+        repaint(ButtonRect(slot));
+    }
+}
+
+int CUpgradeDlg::SetHotButton(int newSlot, int oldSlot) {
+    drawnHotButton = newSlot;
+    if (oldSlot != 0) {
+        repaint(ButtonRect(oldSlot));
+    }
+    if (newSlot != 0) {
+        repaint(ButtonRect(newSlot));
+    }
+    return newSlot;
+}
+
+void CUpgradeDlg::FreeSkinImages() {
+    frameImage.reset();
+    contentsImage.reset();
+    if (progressDisplay) {
+        progressDisplay->FreeBarImage();
+    }
+}
+
+// ---- Mouse and keyboard ----
+
+void CUpgradeDlg::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint at = event->position().toPoint();
+    hotButton = busy ? 0 : HitTestButton(at.x(), at.y());
+    if (drawnHotButton != hotButton && !HoldsHighlight(event->buttons(), event->modifiers())) {
+        drawnHotButton = SetHotButton(hotButton, drawnHotButton);
+    }
+    if (manualDrag && (event->buttons() & Qt::LeftButton)) {
+        move(event->globalPosition().toPoint() - dragOffset);
+    }
+    event->accept();
+}
+
+void CUpgradeDlg::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+    if (busy || event->button() != Qt::LeftButton) {
+        return;
+    }
+    const QPoint at = event->position().toPoint();
+    hotButton = HitTestButton(at.x(), at.y());
+    if (hotButton != 0) {
+        return;  // a button acts on release
+    }
+    // A press on the bare face or a label drags the window.
+    QWindow* window = windowHandle();
+    if (window == nullptr || !window->startSystemMove()) {
+        manualDrag = true;
+        dragOffset = event->globalPosition().toPoint() - pos();
+    }
+}
+
+void CUpgradeDlg::mouseReleaseEvent(QMouseEvent* event) {
+    event->accept();
+    if (event->button() != Qt::LeftButton) {
+        return;
+    }
+    manualDrag = false;
+    if (busy) {
+        return;
+    }
+    const QPoint at = event->position().toPoint();
+    hotButton = HitTestButton(at.x(), at.y());
+    switch (ReleaseAction(hotButton, page, busy)) {
+        case ButtonAction::PageForward:
+        case ButtonAction::VerifyThenForward:
+            OnForwardButton();
+            break;
+        case ButtonAction::PageBack:
+        case ButtonAction::Retry:
+            OnSecondButton();
+            break;
+        case ButtonAction::EndDialog:
+            reject();
+            break;
+        case ButtonAction::None:
+            break;
+    }
+}
+
+void CUpgradeDlg::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            event->accept();  // Enter ends nothing: the buttons are worked by the mouse only
+            return;
+        case Qt::Key_Escape:
+            event->accept();
+            reject();  // like Exit; ignored while an upload runs
+            return;
+        default:
+            QDialog::keyPressEvent(event);
+    }
+}
+
+void CUpgradeDlg::closeEvent(QCloseEvent* event) {
+    if (busy) {
+        event->ignore();
+        return;
+    }
+    FreeSkinImages();
+    QDialog::closeEvent(event);
+}
+
+// ---- Context menu and About box ----
+
+std::unique_ptr<QMenu> CUpgradeDlg::CreateFaceMenu() {
+    auto menu = std::make_unique<QMenu>(this);
+    menu->addAction(QStringLiteral("Mi&nimise"), this, [this] { showMinimized(); });
+    menu->addAction(QStringLiteral("&Close"), this, [this] { close(); });
+    const std::string_view about = LoadString(IDS_ABOUTBOX);
+    if (!about.empty()) {
+        menu->addSeparator();
+        menu->addAction(Latin1(about), this, [this] { ShowAboutBox(); });
+    }
+    return menu;
+}
+
+void CUpgradeDlg::contextMenuEvent(QContextMenuEvent* event) {
+    event->accept();
+    CreateFaceMenu()->exec(event->globalPos());
+}
+
+void CUpgradeDlg::ShowAboutBox() {
+    CAboutDlg about(this);
+    about.exec();
+}
+
+}  // namespace fwu

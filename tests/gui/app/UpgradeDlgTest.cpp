@@ -1,0 +1,616 @@
+// The main window driven as a user and the upload worker would drive it: real mouse and key events,
+// posted worker messages, fake router services and recorded message boxes.
+#include <QApplication>
+#include <QDir>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QtTest>
+#include <atomic>
+#include <memory>
+#include <thread>
+
+#include "app/UpgradeDlg.h"
+#include "app/WindowShape.h"
+#include "res/StringTable.h"
+#include "tests/gui/app/support/FakeServices.h"
+#include "tests/gui/app/support/RecordingHooks.h"
+#include "ui/EditEx.h"
+#include "ui/LoginFields.h"
+#include "ui/ProgressDisplay.h"
+#include "ui/RangeEdit.h"
+#include "ui/SkinImage.h"
+#include "ui/SkinLabel.h"
+
+using namespace fwu;
+using fwu::testing::FakeServices;
+using fwu::testing::RecordingHooks;
+
+namespace {
+
+// Slot centres and a point of the bare face, in window coordinates.
+const QPoint kNext(492, 304);
+const QPoint kSecond(492, 354);
+const QPoint kClose(522, 37);
+const QPoint kFace(100, 100);
+
+struct Rig {
+    FakeServices services;
+    RecordingHooks boxes;
+    std::unique_ptr<CUpgradeDlg> dialog;
+
+    void Open() {
+        dialog = std::make_unique<CUpgradeDlg>(services, boxes.Hooks());
+        dialog->show();
+    }
+    CUpgradeDlg& d() { return *dialog; }
+};
+
+void Mouse(QWidget& widget, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held,
+           Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QMouseEvent event(type, QPointF(at), QPointF(widget.mapToGlobal(at)), button, held, modifiers);
+    QApplication::sendEvent(&widget, &event);
+}
+
+void Click(QWidget& widget, QPoint at) {
+    Mouse(widget, QEvent::MouseMove, at, Qt::NoButton, Qt::NoButton);
+    Mouse(widget, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
+    Mouse(widget, QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
+}
+
+void Deliver(CUpgradeDlg& dialog) {
+    QCoreApplication::sendPostedEvents(&dialog);
+}
+
+CSkinLabel* Label(QWidget& window, const char* name) {
+    return window.findChild<CSkinLabel*>(QLatin1String(name));
+}
+
+bool Closed(const CUpgradeDlg& dialog) {
+    return !dialog.isVisible() && dialog.result() == QDialog::Rejected;
+}
+
+// Walks from the welcome page to the progress page with the router check succeeding.
+void WalkToProgress(Rig& rig) {
+    Click(rig.d(), kNext);  // login
+    Click(rig.d(), kNext);  // check, verify page
+    Click(rig.d(), kNext);  // Upgrade
+}
+
+}  // namespace
+
+class UpgradeDlgTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void startsOnWelcomePage();
+    void walksTheWholeRoad();
+    void failedCheckKeepsLoginPage();
+    void downgradeQuestion_data();
+    void downgradeQuestion();
+    void failedStartOffersRetryAtOnce();
+    void failedUpgradeKeepsLastPercent();
+    void doneIgnoredWhenNotBusy();
+    void busyBlocksEveryWayOut();
+    void enterDoesNothingEscapeEnds();
+    void progressMessagesAdvanceDisplay();
+    void statusTextFromWorkerThread();
+    void hoverAndHeldHighlight();
+    void dragMovesWindowFieldsDoNot();
+    void rendersEveryPage();
+};
+
+void UpgradeDlgTest::startsOnWelcomePage() {
+    Rig rig;
+    rig.services.gateway = "10.0.0.138";
+    rig.services.gatewayMessages = {"No adapter information exists for the local computer"};
+    rig.Open();
+    CUpgradeDlg& d = rig.d();
+
+    QCOMPARE(d.Page(), 0);
+    QCOMPARE(rig.services.gatewayLookups, 1);
+    QCOMPARE(rig.boxes.messages, rig.services.gatewayMessages);
+    QCOMPARE(d.RouterAddress(), std::string("10.0.0.138"));
+    QCOMPARE(d.windowTitle(), QStringLiteral("Firmware Upgrade Utility"));
+    QVERIFY(d.windowFlags() & Qt::FramelessWindowHint);
+    QCOMPARE(d.size(), QSize(560, 420));
+    QCOMPARE(d.mask(), WindowOutline(QSize(560, 420)));
+    QCOMPARE(d.mask().boundingRect(), QRect(5, 5, 550, 410));
+
+    struct Title {
+        CSkinLabel* label;
+        QString text;
+        QRect rect;
+    };
+    for (const Title& t : {Title{d.ModelTitle(), "Torvane ZPR8800N", QRect(40, 138, 250, 40)},
+                           Title{d.VersionTitle(), "Firmware Ver.: v2.00.22", QRect(210, 138, 250, 40)}}) {
+        QCOMPARE(t.label->Text(), t.text);
+        QCOMPARE(t.label->geometry(), t.rect);
+        QCOMPARE(t.label->TextColor(), QColor(245, 245, 245));
+        QCOMPARE(t.label->LabelFont().pixelSize(), 14);
+        QVERIFY(t.label->LabelFont().bold());
+        QCOMPARE(t.label->LabelFont().family(), QStringLiteral("Tahoma"));
+    }
+    QCOMPARE(Label(d, "releaseDateLabel")->Text(), QStringLiteral("NOV 27,2006"));
+    QCOMPARE(Label(d, "releaseDateLabel")->geometry(), QRect(140, 255, 120, 17));
+    QCOMPARE(Label(d, "firmwareDateLabel")->Text(), QStringLiteral("NOV 27, 2006"));
+    QCOMPARE(Label(d, "firmwareDateLabel")->geometry(), QRect(140, 272, 120, 18));
+    QCOMPARE(Label(d, "firmwareDateLabel")->TextColor(), QColor(75, 75, 75));
+}
+
+void UpgradeDlgTest::walksTheWholeRoad() {
+    Rig rig;
+    rig.services.gateway = "10.0.0.138";
+    rig.Open();
+    CUpgradeDlg& d = rig.d();
+
+    Click(d, kNext);
+    QCOMPARE(d.Page(), 1);
+    QVERIFY(Label(d, "releaseDateLabel") == nullptr);
+    QVERIFY(d.Login() != nullptr);
+    QCOMPARE(d.Login()->OctetTexts(), (std::array<std::string, 4>{"10", "0", "0", "138"}));
+    QCOMPARE(d.Login()->PasswordText(), std::string("rodel"));
+
+    d.Login()->PasswordField()->setText("secret");
+    d.Login()->OctetField(3)->setText("");
+    bool waitCursor = false;
+    bool checking = false;
+    QString statusDuringCheck;
+    rig.services.duringCheck = [&](const RouterCheckFields&) {
+        waitCursor =
+            QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        checking = d.CheckingRouter();
+        statusDuringCheck = d.Login()->StatusLabel()->Text();
+    };
+    rig.services.routerVersion = "v1.50.00";
+    Click(d, kNext);
+    QCOMPARE(d.Page(), 2);
+    QVERIFY(waitCursor);
+    QVERIFY(checking);
+    QCOMPARE(statusDuringCheck, QStringLiteral("Check Router Information, Please Wait..."));
+    QVERIFY(QApplication::overrideCursor() == nullptr);
+    QVERIFY(!d.CheckingRouter());
+    QCOMPARE(rig.services.checks.size(), std::size_t{1});
+    QCOMPARE(rig.services.checks[0].passwordFieldText, std::string("secret"));
+    QCOMPARE(rig.services.checks[0].octetFieldText, (std::array<std::string, 4>{"10", "0", "0", ""}));
+    QCOMPARE(Label(d, "modelLabel")->Text(), QStringLiteral("ZPR8800N"));
+    QCOMPARE(Label(d, "routerVersionLabel")->Text(), QStringLiteral("v1.50.00"));
+    QCOMPARE(Label(d, "utilityVersionLabel")->Text(), QStringLiteral("v2.00.22"));
+    QCOMPARE(Label(d, "routerAddressLabel")->Text(), QStringLiteral("10.0.0.0"));
+    QCOMPARE(Label(d, "routerAddressLabel")->geometry(), QRect(190, 308, 170, 17));
+
+    // Back shows the octets and the password as stored, not the proposal split again.
+    Click(d, kSecond);
+    QCOMPARE(d.Page(), 1);
+    QVERIFY(Label(d, "modelLabel") == nullptr);
+    QCOMPARE(d.Login()->OctetTexts(), (std::array<std::string, 4>{"10", "0", "0", "0"}));
+    QCOMPARE(d.Login()->PasswordText(), std::string("secret"));
+    Click(d, kNext);
+    QCOMPARE(d.Page(), 2);
+    QVERIFY(d.Login() == nullptr);
+
+    Click(d, kNext);
+    QCOMPARE(d.Page(), 3);
+    QVERIFY(rig.boxes.questions.empty());
+    QVERIFY(d.Busy());
+    QVERIFY(d.ProgressBarShown());
+    QCOMPARE(rig.services.starts.size(), std::size_t{1});
+    const UploadRequest& sent = rig.services.starts[0];
+    QCOMPARE(sent.routerAddress, std::string("10.0.0.0"));
+    QCOMPARE(sent.fileName, std::string("ZPR8800N_2.00.22_ETSI_code.bin"));
+    QCOMPARE(sent.password, std::string("secret"));
+    QCOMPARE(d.Progress()->StatusText(), QStringLiteral("Upgrading..."));
+    QCOMPARE(d.Progress()->PercentText(), QStringLiteral("1%"));
+
+    rig.services.uploadWindow->StorePercent(100);
+    rig.services.uploadWindow->PostUpgradeDone(1);
+    Deliver(d);
+    QCOMPARE(rig.boxes.pauses, std::vector<int>{1000});
+    QCOMPARE(d.Page(), 4);
+    QVERIFY(!d.Busy());
+    QCOMPARE(d.Percent(), 0);
+    QVERIFY(!d.ProgressBarShown());
+    QVERIFY(d.Progress() == nullptr);
+
+    Click(d, kNext);  // the blank plate
+    QCOMPARE(d.Page(), 4);
+    QVERIFY(d.isVisible());
+    Click(d, kSecond);  // Exit
+    QVERIFY(Closed(d));
+    QCOMPARE(rig.services.starts.size(), std::size_t{1});
+}
+
+void UpgradeDlgTest::failedCheckKeepsLoginPage() {
+    Rig rig;
+    rig.services.checkResult = false;
+    rig.Open();
+    CUpgradeDlg& d = rig.d();
+    Click(d, kNext);
+    d.Login()->OctetField(0)->setText("172");
+    d.Login()->PasswordField()->setText("wrong");
+
+    Click(d, kNext);
+    QCOMPARE(d.Page(), 1);
+    QCOMPARE(rig.boxes.errors, std::vector<int>{IDS_ROUTER_NOT_FOUND});
+    QCOMPARE(d.Login()->OctetTexts(), (std::array<std::string, 4>{"172", "168", "1", "1"}));
+    QCOMPARE(d.Login()->PasswordText(), std::string("wrong"));
+    QCOMPARE(d.Login()->StatusLabel()->Text(), QString());
+    QVERIFY(QApplication::overrideCursor() == nullptr);
+
+    rig.services.checkResult = true;
+    Click(d, kNext);
+    QCOMPARE(d.Page(), 2);
+    QCOMPARE(rig.boxes.errors.size(), std::size_t{1});
+}
+
+void UpgradeDlgTest::downgradeQuestion_data() {
+    QTest::addColumn<QString>("routerVersion");  // "-": the router gave none
+    QTest::addColumn<bool>("answer");
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<bool>("started");
+
+    QTest::newRow("no version") << "-" << false << false << true;
+    QTest::newRow("same") << "v2.00.22" << false << false << true;
+    QTest::newRow("older") << "v1.99.99" << false << false << true;
+    QTest::newRow("newer, No") << "v2.00.23" << false << true << false;
+    QTest::newRow("newer, Yes") << "v2.00.23" << true << true << true;
+}
+
+void UpgradeDlgTest::downgradeQuestion() {
+    QFETCH(QString, routerVersion);
+    QFETCH(bool, answer);
+    QFETCH(bool, asked);
+    QFETCH(bool, started);
+
+    Rig rig;
+    if (routerVersion == "-") {
+        rig.services.routerVersion.reset();
+    } else {
+        rig.services.routerVersion = routerVersion.toStdString();
+    }
+    rig.boxes.answers = {answer};
+    rig.Open();
+    WalkToProgress(rig);
+
+    QCOMPARE(rig.boxes.questions, asked ? std::vector<int>{IDS_ASK_DOWNGRADE} : std::vector<int>{});
+    QCOMPARE(rig.services.starts.size(), std::size_t{started ? 1u : 0u});
+    QCOMPARE(rig.d().Busy(), started);
+    QCOMPARE(Closed(rig.d()), !started);
+}
+
+void UpgradeDlgTest::failedStartOffersRetryAtOnce() {
+    Rig rig;
+    rig.services.routerVersion = "v3.00.00";
+    rig.services.startResult = false;
+    rig.boxes.answers = {true, true, true};
+    rig.Open();
+    CUpgradeDlg& d = rig.d();
+    WalkToProgress(rig);
+
+    QCOMPARE(d.Page(), 3);
+    QCOMPARE(rig.services.starts.size(), std::size_t{1});
+    QVERIFY(!d.Busy());
+    QVERIFY(rig.boxes.pauses.empty());
+    QCOMPARE(d.Progress()->ProgressPosition(), 0);
+
+    // Retry asks again with the router version of the last check.
+    Click(d, kSecond);
+    QCOMPARE(rig.boxes.questions, (std::vector<int>{IDS_ASK_DOWNGRADE, IDS_ASK_DOWNGRADE}));
+    QCOMPARE(rig.services.starts.size(), std::size_t{2});
+    QVERIFY(!d.Busy());
+
+    rig.services.startResult = true;
+    Click(d, kSecond);
+    QCOMPARE(rig.services.starts.size(), std::size_t{3});
+    QVERIFY(d.Busy());
+    QCOMPARE(d.Page(), 3);
+}
+
+void UpgradeDlgTest::failedUpgradeKeepsLastPercent() {
+    Rig rig;
+    rig.Open();
+    CUpgradeDlg& d = rig.d();
+    WalkToProgress(rig);
+    UploadWindow& worker = *rig.services.uploadWindow;
+    for (int p = 1; p <= 37; ++p) {
+        worker.StorePercent(p);
+        worker.PostUpgradeProgress();
+    }
+    Deliver(d);
+    QCOMPARE(d.Progress()->ProgressPosition(), 37);
+
+    worker.PostUpgradeDone(0);
+    Deliver(d);
+    QCOMPARE(rig.boxes.pauses, std::vector<int>{1000});
+    QCOMPARE(d.Page(), 3);
+    QVERIFY(!d.Busy());
+    QCOMPARE(d.Percent(), 0);
+    QCOMPARE(d.Progress()->PercentText(), QStringLiteral("37%"));
+    QCOMPARE(d.Progress()->ProgressPosition(), 0);
+    QVERIFY(rig.boxes.errors.empty());
+
+    Click(d, kSecond);  // Retry
+    QCOMPARE(rig.services.starts.size(), std::size_t{2});
+    QVERIFY(d.Busy());
+}
+
+void UpgradeDlgTest::doneIgnoredWhenNotBusy() {
+    Rig rig;
+    rig.Open();
+    CUpgradeDlg& d = rig.d();
+    d.PostUpgradeDone(1);
+    Deliver(d);
+    QCOMPARE(d.Page(), 0);
+    QVERIFY(rig.boxes.pauses.empty());
+}
+
+void UpgradeDlgTest::busyBlocksEveryWayOut() {
+    Rig rig;
+    rig.Open();
+    CUpgradeDlg& d = rig.d();
+    WalkToProgress(rig);
+    QVERIFY(d.Busy());
+    const QPoint where = d.pos();
+
+    Click(d, kSecond);
+    QCOMPARE(rig.services.starts.size(), std::size_t{1});
+    QCOMPARE(d.HotButton(), 0);
+    Click(d, kClose);
+    QTest::keyClick(&d, Qt::Key_Escape);
+    QVERIFY(!d.close());
+    d.reject();
+    QVERIFY(d.isVisible());
+    Mouse(d, QEvent::MouseButtonPress, kFace, Qt::LeftButton, Qt::LeftButton);
+    Mouse(d, QEvent::MouseMove, kFace + QPoint(40, 40), Qt::NoButton, Qt::LeftButton);
+    Mouse(d, QEvent::MouseButtonRelease, kFace + QPoint(40, 40), Qt::LeftButton, Qt::NoButton);
+    QCOMPARE(d.pos(), where);
+
+    rig.services.uploadWindow->PostUpgradeDone(0);
+    Deliver(d);
+    QVERIFY(!d.Busy());
+    QVERIFY(d.close());
+    QVERIFY(Closed(d));
+}
+
+void UpgradeDlgTest::enterDoesNothingEscapeEnds() {
+    Rig rig;
+    rig.Open();
+    CUpgradeDlg& d = rig.d();
+    const auto pressEnter = [&] {
+        QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : &d;
+        QTest::keyClick(target, Qt::Key_Return);
+        QTest::keyClick(target, Qt::Key_Enter);
+    };
+    for (int page = 0; page <= 4; ++page) {
+        QCOMPARE(d.Page(), page);
+        pressEnter();
+        if (page == 1) {
+            d.Login()->OctetField(2)->setFocus();
+            pressEnter();
+        }
+        QVERIFY2(d.isVisible(), qPrintable(QStringLiteral("page %1").arg(page)));
+        QCOMPARE(d.Page(), page);
+        if (page < 3) {
+            Click(d, kNext);
+        } else if (page == 3) {
+            rig.services.uploadWindow->PostUpgradeDone(1);
+            Deliver(d);
+        }
+    }
+    QTest::keyClick(&d, Qt::Key_Escape);
+    QVERIFY(Closed(d));
+}
+
+void UpgradeDlgTest::progressMessagesAdvanceDisplay() {
+    Rig rig;
+    rig.Open();
+    CUpgradeDlg& d = rig.d();
+    WalkToProgress(rig);
+    ProgressDisplay::SetBarDrawnCount(1);
+    UploadWindow& worker = *rig.services.uploadWindow;
+
+    struct Step {
+        int stored;
+        QString shown;
+        int percentAfter;
+    };
+    int position = 0;
+    for (const Step& step : {Step{1, "1%", 1}, Step{10, "10%", 10}, Step{12, "12%", 12},
+                             Step{101, "101%", 100}, Step{0, "0%", 0}}) {
+        worker.StorePercent(step.stored);
+        worker.PostUpgradeProgress();
+        Deliver(d);
+        position = position + 1 > 100 ? 1 : position + 1;
+        QCOMPARE(d.Progress()->PercentText(), step.shown);
+        QCOMPARE(d.Percent(), step.percentAfter);
+        QCOMPARE(ProgressDisplay::BarDrawnCount(), std::max(step.percentAfter, 1));
+        QCOMPARE(d.Progress()->ProgressPosition(), position);
+    }
+}
+
+void UpgradeDlgTest::statusTextFromWorkerThread() {
+    Rig rig;
+    rig.Open();
+    CUpgradeDlg& d = rig.d();
+    WalkToProgress(rig);
+    UploadWindow* worker = rig.services.uploadWindow;
+
+    std::atomic<bool> returned{false};
+    QString seenOnReturn;
+    std::thread thread([&] {
+        worker->SetStatusText(IDS_WRITING_FLASH, 0);
+        seenOnReturn = d.Progress()->StatusText();
+        returned = true;
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(returned.load(), 5000);
+    thread.join();
+    QCOMPARE(seenOnReturn, QStringLiteral("Writing to the Flash... please wait a moment..."));
+
+    // On the window's own thread the text is set directly.
+    d.SetStatusText(IDS_CHECKING_ROUTER, 7);
+    QCOMPARE(d.Progress()->StatusText(), QStringLiteral("Check Router Information, Please Wait..."));
+}
+
+void UpgradeDlgTest::hoverAndHeldHighlight() {
+    Rig rig;
+    rig.Open();
+    CUpgradeDlg& d = rig.d();
+
+    struct Hit {
+        QPoint at;
+        int slot;
+    };
+    for (const Hit& hit :
+         {Hit{{440, 280}, 1}, Hit{{544, 327}, 1}, Hit{{545, 300}, 0}, Hit{{440, 330}, 2}, Hit{{544, 377}, 2},
+          Hit{{492, 378}, 0}, Hit{{500, 15}, 3}, Hit{{544, 59}, 3}, Hit{{499, 15}, 0}, Hit{{300, 200}, 0}}) {
+        Mouse(d, QEvent::MouseMove, hit.at, Qt::NoButton, Qt::NoButton);
+        QCOMPARE(d.HotButton(), hit.slot);
+        QCOMPARE(d.DrawnHotButton(), hit.slot);
+    }
+
+    // Pressed on Exit and dragged to Next: the highlight stays on Exit, the release runs Next.
+    Mouse(d, QEvent::MouseMove, kSecond, Qt::NoButton, Qt::NoButton);
+    Mouse(d, QEvent::MouseButtonPress, kSecond, Qt::LeftButton, Qt::LeftButton);
+    Mouse(d, QEvent::MouseMove, kNext, Qt::NoButton, Qt::LeftButton);
+    QCOMPARE(d.HotButton(), 1);
+    QCOMPARE(d.DrawnHotButton(), 2);
+    const QImage shot = d.grab().toImage();
+    const QImage exitLit = *LoadSkinImage(157, kButtonType);
+    const QImage nextPlain = *LoadSkinImage(158, kButtonType);
+    QVERIFY(exitLit.pixel(52, 24) != LoadSkinImage(156, kButtonType)->pixel(52, 24));
+    QVERIFY(nextPlain.pixel(52, 24) != LoadSkinImage(159, kButtonType)->pixel(52, 24));
+    QCOMPARE(shot.pixel(kSecond) & 0xFFFFFF, exitLit.pixel(52, 24) & 0xFFFFFF);
+    QCOMPARE(shot.pixel(kNext) & 0xFFFFFF, nextPlain.pixel(52, 24) & 0xFFFFFF);
+    Mouse(d, QEvent::MouseButtonRelease, kNext, Qt::LeftButton, Qt::NoButton);
+    QCOMPARE(d.Page(), 1);
+
+    // With a modifier held along with the left button the highlight follows the mouse.
+    Mouse(d, QEvent::MouseMove, kSecond, Qt::NoButton, Qt::NoButton);
+    Mouse(d, QEvent::MouseMove, kNext, Qt::NoButton, Qt::LeftButton, Qt::ShiftModifier);
+    QCOMPARE(d.DrawnHotButton(), 1);
+
+    // A right-button release over a slot does nothing.
+    Mouse(d, QEvent::MouseButtonRelease, kClose, Qt::RightButton, Qt::NoButton);
+    QVERIFY(d.isVisible());
+}
+
+void UpgradeDlgTest::dragMovesWindowFieldsDoNot() {
+    Rig rig;
+    rig.Open();
+    CUpgradeDlg& d = rig.d();
+    QVERIFY(QTest::qWaitForWindowExposed(&d));
+
+    // On a header label (which takes no mouse input) as on the bare face.
+    // Sent to the window, so the platform's routing decides which widget gets the press.
+    QWindow* window = d.windowHandle();
+    for (const QPoint start : {kFace, QPoint(60, 150)}) {
+        const QPoint before = d.pos();
+        QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, start);
+        QTest::mouseMove(window, start + QPoint(30, 20));
+        // The window followed the pointer, so the pointer is back over the same window point.
+        QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, start);
+        QCOMPARE(d.pos(), before + QPoint(30, 20));
+    }
+
+    Click(d, kNext);
+    const QPoint inField = d.Login()->PasswordField()->geometry().topLeft() + QPoint(5, 5);
+    const QPoint before = d.pos();
+    QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, inField);
+    QTest::mouseMove(window, inField + QPoint(30, 20));
+    QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, inField + QPoint(30, 20));
+    QCOMPARE(d.pos(), before);
+}
+
+namespace {
+
+// What the face must show: frame, page picture, button plates and bar strips at their places.
+QImage ExpectedFace(int contentId, std::array<int, 3> buttonIds, int strips) {
+    QImage face(560, 420, QImage::Format_ARGB32_Premultiplied);
+    face.fill(Qt::transparent);
+    QPainter painter(&face);
+    painter.drawImage(0, 0, *LoadSkinImage(151, kFrameType));
+    painter.drawImage(20, 176, *LoadSkinImage(contentId, kContentsType));
+    const std::array<QPoint, 3> plates{QPoint(440, 280), QPoint(440, 330), QPoint(500, 15)};
+    for (std::size_t i = 0; i < plates.size(); ++i) {
+        painter.drawImage(plates[i], *LoadSkinImage(buttonIds[i], kButtonType));
+    }
+    const QImage strip = *LoadSkinImage(171, kBarType);
+    for (int k = 1; k <= strips; ++k) {
+        painter.drawImage(57 + 3 * k, 312, strip);
+    }
+    return face;
+}
+
+// Pixels inside the window outline, outside every child control, that differ from the expectation.
+int FaceMismatches(CUpgradeDlg& dialog, const QImage& expected) {
+    const QImage shot = dialog.grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QRegion compared = dialog.mask();
+    for (QWidget* child : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (child->isVisible()) {
+            compared -= child->geometry();
+        }
+    }
+    int mismatches = 0;
+    for (const QRect& rect : compared) {
+        for (int y = rect.top(); y <= rect.bottom(); ++y) {
+            for (int x = rect.left(); x <= rect.right(); ++x) {
+                mismatches += (shot.pixel(x, y) & 0xFFFFFF) != (expected.pixel(x, y) & 0xFFFFFF);
+            }
+        }
+    }
+    return mismatches;
+}
+
+void SaveRendering(CUpgradeDlg& dialog, int page) {
+    const QString dir = qEnvironmentVariable("FWU_RENDER_DIR");
+    if (!dir.isEmpty() && QDir().mkpath(dir)) {
+        dialog.grab().save(QDir(dir).filePath(QStringLiteral("app-page-%1.png").arg(page)));
+    }
+}
+
+}  // namespace
+
+void UpgradeDlgTest::rendersEveryPage() {
+    Rig rig;
+    rig.Open();
+    CUpgradeDlg& d = rig.d();
+    QVERIFY(QTest::qWaitForWindowExposed(&d));
+    ProgressDisplay::SetBarDrawnCount(1);
+
+    struct PageLook {
+        int contentId;
+        std::array<int, 3> buttons;  // normal plates of slots 1 to 3
+    };
+    const std::array<PageLook, 5> looks{{{165, {158, 156, 154}},
+                                         {169, {158, 163, 154}},
+                                         {167, {162, 163, 154}},
+                                         {168, {164, 160, 154}},
+                                         {166, {164, 156, 154}}}};
+    for (int page = 0; page <= 4; ++page) {
+        QCOMPARE(d.Page(), page);
+        Mouse(d, QEvent::MouseMove, kFace, Qt::NoButton, Qt::NoButton);  // no plate highlighted
+        int strips = 0;
+        if (page == 3) {
+            rig.services.uploadWindow->StorePercent(10);
+            rig.services.uploadWindow->PostUpgradeProgress();
+            Deliver(d);
+            strips = 10;
+        }
+        SaveRendering(d, page);
+        QCOMPARE(FaceMismatches(d, ExpectedFace(looks[page].contentId, looks[page].buttons, strips)), 0);
+
+        // The plate under the mouse shows its highlighted picture.
+        if (page == 0) {
+            Mouse(d, QEvent::MouseMove, kClose, Qt::NoButton, Qt::NoButton);
+            QCOMPARE(FaceMismatches(d, ExpectedFace(165, {158, 156, 155}, 0)), 0);
+        }
+        if (page < 3) {
+            Click(d, kNext);
+        } else if (page == 3) {
+            rig.services.uploadWindow->PostUpgradeDone(1);
+            Deliver(d);
+        }
+    }
+}
+
+QTEST_MAIN(UpgradeDlgTest)
+#include "UpgradeDlgTest.moc"

@@ -1,0 +1,22 @@
+#include "tests/gui/app/support/RecordingHooks.h"
+
+namespace fwu::testing {
+
+DialogHooks RecordingHooks::Hooks() {
+    DialogHooks hooks;
+    hooks.askYesNo = [this](QWidget*, int stringId) {
+        questions.push_back(stringId);
+        if (answers.empty()) {
+            return false;
+        }
+        const bool answer = answers.front();
+        answers.pop_front();
+        return answer;
+    };
+    hooks.showError = [this](QWidget*, int stringId) { errors.push_back(stringId); };
+    hooks.showMessage = [this](QWidget*, const std::string& text) { messages.push_back(text); };
+    hooks.pause = [this](int milliseconds) { pauses.push_back(milliseconds); };
+    return hooks;
+}
+
+}  // namespace fwu::testing

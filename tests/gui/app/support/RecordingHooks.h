@@ -1,0 +1,25 @@
+// Message boxes and pauses of the main window for tests: questions answered from a script, every box
+// and every pause recorded, nothing modal and no real wait.
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "app/DialogHooks.h"
+
+namespace fwu::testing {
+
+class RecordingHooks {
+public:
+    std::deque<bool> answers;           // the next questions' answers; No when the script has run out
+    std::vector<int> questions;         // string ids asked
+    std::vector<int> errors;            // string ids shown as errors
+    std::vector<std::string> messages;  // plain messages
+    std::vector<int> pauses;            // requested pauses in milliseconds
+
+    // Hooks that write into this object, which must outlive the window.
+    DialogHooks Hooks();
+};
+
+}  // namespace fwu::testing
