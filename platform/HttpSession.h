@@ -1,0 +1,40 @@
+// The HTTP client as the upload worker uses it: one request whose header block and body the caller
+// supplies, written piece by piece, the answer never read. HttpClient is the real one; tests hand the
+// worker a scripted fake.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace fwu::platform {
+
+class HttpSession {
+public:
+    virtual ~HttpSession() = default;
+
+    // Starts the session; the agent name identifies the program to the session, not to the server.
+    virtual bool Open(const std::string& agentName) = 0;
+
+    // Opens the TCP connection to a dotted IPv4 address; port 0 means the HTTP port, 80.
+    virtual bool Connect(const std::string& server, std::uint16_t port) = 0;
+
+    // Prepares the request line from the verb, the object ("upgrade.cgi") and the version ("1.0").
+    virtual bool OpenRequest(const std::string& verb, const std::string& object,
+                             const std::string& version) = 0;
+
+    // Adds the header fields of a block: one field per line, lines separated by single line feeds.
+    virtual bool AddRequestHeaders(std::string_view headerBlock) = 0;
+
+    // Sends the request line and the header fields; the body of `bodyLength` bytes follows by Write.
+    virtual bool SendRequest(std::uint32_t bodyLength) = 0;
+
+    // Writes body bytes; true only when all of them went out.
+    virtual bool Write(const char* data, std::size_t length) = 0;
+
+    // Closes the request and the connection without reading the answer.
+    virtual void Close() = 0;
+};
+
+}  // namespace fwu::platform
