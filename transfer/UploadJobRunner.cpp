@@ -1,0 +1,96 @@
+#include "transfer/UploadJobRunner.h"
+
+#include <system_error>
+#include <utility>
+
+#include "router/Probe.h"
+#include "transfer/UploadRequest.h"
+#include "transfer/UploadSchedule.h"
+
+namespace fwu {
+
+UploadStartDevices SystemUploadStartDevices() {
+    UploadStartDevices devices;
+    devices.resolveHost = [](const std::string& address) { return ResolveHost(address); };
+    devices.flushArpEntry = [](const std::string& address) { FlushArpEntry(address); };
+    devices.readImage = [] { return platform::ReadOwnPayload(); };
+    devices.createSocket = [](platform::SocketHandle* out, int kind) { return CreateSocket(out, kind); };
+    devices.connectSocket = [](platform::SocketHandle socket, const std::string& address,
+                               std::uint16_t port) { return ConnectSocket(socket, address, port); };
+    return devices;
+}
+
+UploadJobRunner::UploadJobRunner() : UploadJobRunner(SystemUploadStartDevices(), SystemUploadDevices()) {}
+
+UploadJobRunner::UploadJobRunner(UploadStartDevices start, UploadDevices worker)
+    : startDevices(std::move(start)), workerDevices(std::move(worker)) {}
+
+UploadJobRunner::~UploadJobRunner() {
+    Join();
+}
+
+void UploadJobRunner::Join() {
+    if (workerThread.joinable()) {
+        workerThread.join();
+    }
+    // Normally closed by the worker at its end; this covers a worker that never got that far.
+    platform::CloseSocket(probeSocket);
+}
+
+void UploadJobRunner::JobWindow::PostUpgradeDone(unsigned result) {
+    platform::CloseSocket(runner.probeSocket);
+    runner.jobFinished.store(true, std::memory_order_release);
+    target->PostUpgradeDone(result);
+}
+
+bool UploadJobRunner::StartUploadJob(const UploadRequest& request, UploadWindow& window) {
+    // The worker's last act is its final post; once it has marked the job finished, joining is immediate.
+    if (workerThread.joinable()) {
+        if (!jobFinished.load(std::memory_order_acquire)) {
+            return false;
+        }
+        Join();
+    }
+
+    if (startDevices.resolveHost(request.routerAddress) != 0) {
+        return false;
+    }
+    startDevices.flushArpEntry(request.routerAddress);
+
+    platform::Payload image = startDevices.readImage();
+    if (image.status != platform::PayloadStatus::Ok || image.data.isEmpty() ||
+        !BuildUploadRequest(request.routerAddress, request.password,
+                            static_cast<std::uint64_t>(image.data.size()))) {
+        return false;
+    }
+    imageData = std::move(image.data);
+    const std::uint32_t percentStep = PercentStep(static_cast<std::uint32_t>(imageData.size()));
+
+    auto giveUp = [this] {
+        platform::CloseSocket(probeSocket);
+        imageData = QByteArray();
+        return false;
+    };
+    // Nothing is sent on this connection: it only proves that the router's web server takes connections.
+    if (startDevices.createSocket(&probeSocket, 1) != 0 ||
+        startDevices.connectSocket(probeSocket, request.routerAddress, startDevices.routerPort) != 0) {
+        return giveUp();
+    }
+
+    jobWindow.target = &window;
+    uploadJob.routerAddress = request.routerAddress;
+    uploadJob.password = request.password;
+    uploadJob.window = &jobWindow;
+    uploadJob.percentStep = percentStep;
+    uploadJob.routerPort = startDevices.routerPort;
+    jobFinished.store(false, std::memory_order_relaxed);
+    try {
+        workerThread = std::thread([this] { UploadThreadProc(uploadJob, imageData, workerDevices); });
+    } catch (const std::system_error&) {
+        jobFinished.store(true, std::memory_order_relaxed);
+        return giveUp();
+    }
+    return true;
+}
+
+}  // namespace fwu

@@ -1,0 +1,79 @@
+// Starts the upload on the window's thread and owns what the job needs while it runs: the upload job, the
+// image copy, the probe socket that proved the router's web server accepts connections, and the worker
+// thread. The dialog's upgrade services forward StartUploadJob here.
+#pragma once
+
+#include <QByteArray>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "app/UpgradeServices.h"
+#include "platform/EmbeddedPayload.h"
+#include "platform/Socket.h"
+#include "router/RouterEndpoints.h"
+#include "transfer/UploadWindow.h"
+#include "transfer/UploadWorker.h"
+
+namespace fwu {
+
+// The checks and the image source of the upload start; tests replace them.
+struct UploadStartDevices {
+    std::function<int(const std::string& address)> resolveHost;
+    std::function<void(const std::string& address)> flushArpEntry;
+    std::function<platform::Payload()> readImage;  // the carried image, checked against its digest
+    std::function<int(platform::SocketHandle* out, int kind)> createSocket;
+    std::function<int(platform::SocketHandle socket, const std::string& address, std::uint16_t port)>
+        connectSocket;
+    std::uint16_t routerPort = kRouterHttpPort;  // the web server checked here and posted to by the worker
+};
+
+// The router helpers, the program's own carried image and port 80.
+UploadStartDevices SystemUploadStartDevices();
+
+class UploadJobRunner {
+public:
+    UploadJobRunner();  // the system's devices
+    UploadJobRunner(UploadStartDevices startDevices, UploadDevices workerDevices);
+    ~UploadJobRunner();  // waits for a running worker: it holds references into this object and the window
+    UploadJobRunner(const UploadJobRunner&) = delete;
+    UploadJobRunner& operator=(const UploadJobRunner&) = delete;
+
+    // Checks the router and the image and starts the worker. True when the worker runs and will post
+    // WM_UPGRADE_DONE exactly once to `window`; false when nothing was started and nothing will be posted
+    // (also while an earlier job still runs). `window` must outlive the job.
+    bool StartUploadJob(const UploadRequest& request, UploadWindow& window);
+
+    // Waits until the worker thread, if any, has ended.
+    void Join();
+
+private:
+    // Stands between the worker and the window to see the job's end: the probe socket is closed and the
+    // job marked finished just before the final post is passed on.
+    class JobWindow final : public UploadWindow {
+    public:
+        explicit JobWindow(UploadJobRunner& owner) : runner(owner) {}
+        void StorePercent(int percent) override { target->StorePercent(percent); }
+        void SetStatusText(int stringId, int argument) override { target->SetStatusText(stringId, argument); }
+        void PostUpgradeProgress() override { target->PostUpgradeProgress(); }
+        void PostUpgradeDone(unsigned result) override;
+
+        UploadWindow* target = nullptr;
+
+    private:
+        UploadJobRunner& runner;
+    };
+
+    UploadStartDevices startDevices;
+    UploadDevices workerDevices;
+    JobWindow jobWindow{*this};
+    UploadJob uploadJob;
+    QByteArray imageData;  // the image copy; released by the worker when the transfer ends
+    platform::SocketHandle probeSocket = platform::kInvalidSocket;
+    std::atomic<bool> jobFinished{true};
+    std::thread workerThread;
+};
+
+}  // namespace fwu

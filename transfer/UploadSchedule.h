@@ -1,0 +1,40 @@
+// The pacing of the upload and the timing of the wait while the router writes its flash: how big the
+// pieces are, how long each pause lasts, how many bytes make one percent and how the wait delay shrinks
+// once the router has fallen silent.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+
+namespace fwu {
+
+inline constexpr std::uint32_t kUploadPieceSize = 1'260;
+inline constexpr int kPiecePauseMs = 5;
+inline constexpr int kSettlePauseMs = 1'000;
+inline constexpr int kWaitDelayStartMs = 1'000;
+inline constexpr int kWaitDelayStepMs = 30;
+inline constexpr int kWaitDelayFloorMs = 100;
+inline constexpr int kMaxPercent = 100;
+
+// Bytes per percent of the image; at least 1, so an image under 100 bytes still has a step.
+constexpr std::uint32_t PercentStep(std::uint32_t imageSize) {
+    return std::max<std::uint32_t>(imageSize / 100, 1);
+}
+
+// The delay of the next wait cycle after one of `delayMs`: 30 ms shorter, never below the floor.
+constexpr int NextWaitDelay(int delayMs) {
+    return delayMs > kWaitDelayFloorMs ? std::max(delayMs - kWaitDelayStepMs, kWaitDelayFloorMs)
+                                       : kWaitDelayFloorMs;
+}
+
+// The number of wait cycles: one per percent of the image sent in full pieces, plus one.
+constexpr std::uint32_t FlashWaitCycles(std::uint32_t fullPieceBytes, std::uint32_t percentStep) {
+    return fullPieceBytes / percentStep + 1;
+}
+
+// What the window's progress shows for a count of steps: the bar never goes past 100.
+constexpr int ShownPercent(std::uint32_t steps) {
+    return static_cast<int>(std::min<std::uint32_t>(steps, kMaxPercent));
+}
+
+}  // namespace fwu
