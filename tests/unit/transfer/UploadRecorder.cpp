@@ -1,0 +1,91 @@
+#include "UploadRecorder.h"
+
+#include <atomic>
+#include <chrono>
+
+namespace fwu::test {
+
+bool Timeline::WaitForDone(int ms) {
+    std::unique_lock lock(mutex);
+    return done.wait_for(lock, std::chrono::milliseconds(ms), [this] {
+        for (const Event& e : events) {
+            if (e.kind == Kind::Done) {
+                return true;
+            }
+        }
+        return false;
+    });
+}
+
+bool FakeHttpSession::Call(const std::string& name) {
+    log->calls.push_back(name);
+    if (name != fault.call) {
+        return true;
+    }
+    int seen = 0;
+    for (const std::string& call : log->calls) {
+        seen += call == name ? 1 : 0;
+    }
+    return seen != fault.occurrence;
+}
+
+bool FakeHttpSession::Open(const std::string& agentName) {
+    log->agentName = agentName;
+    return Call("Open");
+}
+
+bool FakeHttpSession::Connect(const std::string& server, std::uint16_t port) {
+    log->server = server;
+    log->port = port;
+    return Call("Connect");
+}
+
+bool FakeHttpSession::OpenRequest(const std::string& verb, const std::string& object,
+                                  const std::string& version) {
+    log->verb = verb;
+    log->object = object;
+    log->version = version;
+    return Call("OpenRequest");
+}
+
+bool FakeHttpSession::AddRequestHeaders(std::string_view headerBlock) {
+    log->headerBlock = headerBlock;
+    return Call("AddRequestHeaders");
+}
+
+bool FakeHttpSession::SendRequest(std::uint32_t bodyLength) {
+    log->bodyLength = bodyLength;
+    return Call("SendRequest");
+}
+
+bool FakeHttpSession::Write(const char* data, std::size_t length) {
+    if (!Call("Write")) {
+        return false;
+    }
+    timeline.Add({Kind::Write, static_cast<int>(length)});
+    log->writeSizes.push_back(length);
+    log->body.append(data, length);
+    return true;
+}
+
+void FakeHttpSession::Close() {
+    Call("Close");
+}
+
+UploadDevices FakeDevices(Timeline& timeline, std::shared_ptr<SessionLog> sessionLog, SessionFault fault,
+                          std::function<bool(int)> answers) {
+    UploadDevices devices;
+    devices.openSession = [&timeline, sessionLog, fault]() -> std::unique_ptr<platform::HttpSession> {
+        return std::make_unique<FakeHttpSession>(timeline, sessionLog, fault);
+    };
+    devices.sleep = [&timeline](int ms) { timeline.Add({Kind::Sleep, ms}); };
+    auto probes = std::make_shared<std::atomic<int>>(0);
+    devices.probe = [&timeline, probes, answers](const std::string&) {
+        const bool answered = answers(++*probes);
+        timeline.Add({Kind::Probe, answered ? 1 : 0});
+        return answered;
+    };
+    return devices;
+}
+
+}  // namespace fwu::test

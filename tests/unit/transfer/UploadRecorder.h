@@ -1,0 +1,105 @@
+// Test doubles of the upload worker's surroundings that write into one time line: a window that records
+// what the worker does to it, a sleeper and a prober, and a scripted HTTP session. Safe to use from the
+// worker thread while the test thread reads.
+#pragma once
+
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/HttpSession.h"
+#include "transfer/UploadWindow.h"
+#include "transfer/UploadWorker.h"
+
+namespace fwu::test {
+
+enum class Kind { Percent, Status, Progress, Done, Sleep, Probe, Write };
+
+struct Event {
+    Kind kind;
+    int value = 0;  // percent, string id, result, milliseconds, bytes written; for Probe 1 when answered
+    bool operator==(const Event&) const = default;
+};
+
+// HTTP session calls as the worker made them.
+struct SessionLog {
+    std::vector<std::string> calls;  // "Open", "Connect", ..., "Close"
+    std::string agentName, server, verb, object, version, headerBlock;
+    unsigned port = 0;
+    std::uint32_t bodyLength = 0;
+    std::vector<std::size_t> writeSizes;
+    std::string body;  // every byte written
+};
+
+class Timeline final : public UploadWindow {
+public:
+    void StorePercent(int percent) override { Add({Kind::Percent, percent}); }
+    void SetStatusText(int stringId, int argument) override {
+        Add({Kind::Status, stringId});
+        std::lock_guard lock(mutex);
+        statusArguments.push_back(argument);
+    }
+    void PostUpgradeProgress() override { Add({Kind::Progress}); }
+    void PostUpgradeDone(unsigned result) override {
+        Add({Kind::Done, static_cast<int>(result)});
+        done.notify_all();
+    }
+
+    void Add(Event event) {
+        std::lock_guard lock(mutex);
+        events.push_back(event);
+    }
+    std::vector<Event> Events() const {
+        std::lock_guard lock(mutex);
+        return events;
+    }
+    std::vector<int> StatusArguments() const {
+        std::lock_guard lock(mutex);
+        return statusArguments;
+    }
+    // Waits up to `ms` for a PostUpgradeDone; false when none came.
+    bool WaitForDone(int ms);
+
+private:
+    mutable std::mutex mutex;
+    std::condition_variable done;
+    std::vector<Event> events;
+    std::vector<int> statusArguments;
+};
+
+// The session call at which a scripted failure happens: the n-th call of that name fails (1-based).
+struct SessionFault {
+    std::string call;  // "" for none
+    int occurrence = 1;
+};
+
+class FakeHttpSession final : public platform::HttpSession {
+public:
+    FakeHttpSession(Timeline& timeline, std::shared_ptr<SessionLog> log, SessionFault fault)
+        : timeline(timeline), log(std::move(log)), fault(std::move(fault)) {}
+    bool Open(const std::string& agentName) override;
+    bool Connect(const std::string& server, std::uint16_t port) override;
+    bool OpenRequest(const std::string& verb, const std::string& object, const std::string& version) override;
+    bool AddRequestHeaders(std::string_view headerBlock) override;
+    bool SendRequest(std::uint32_t bodyLength) override;
+    bool Write(const char* data, std::size_t length) override;
+    void Close() override;
+
+private:
+    bool Call(const std::string& name);  // logs the call; false when it is the scripted failure
+
+    Timeline& timeline;
+    std::shared_ptr<SessionLog> log;
+    SessionFault fault;
+};
+
+// Worker devices that log into `timeline` and `sessionLog`. `answers(n)` says whether the n-th probe
+// (1-based) is answered.
+UploadDevices FakeDevices(
+    Timeline& timeline, std::shared_ptr<SessionLog> sessionLog, SessionFault fault = {},
+    std::function<bool(int)> answers = [](int) { return true; });
+
+}  // namespace fwu::test
