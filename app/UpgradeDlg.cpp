@@ -212,6 +212,9 @@ void CUpgradeDlg::ShowPage(int newPage) {
         case PAGE_PROGRESS:
             progressDisplay =
                 std::make_unique<ProgressDisplay>(this, Latin1(statusText), Latin1(percentText));
+            for (CSkinLabel* label : {progressDisplay->StatusLabel(), progressDisplay->PercentLabel()}) {
+                label->setProperty("controlId", kProgressLabelId);
+            }
             progressDisplay->StatusLabel()->setObjectName(QStringLiteral("progressStatus"));
             progressDisplay->PercentLabel()->setObjectName(QStringLiteral("percentFigure"));
             if (pageChanging) {
