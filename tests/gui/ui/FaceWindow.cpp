@@ -20,7 +20,9 @@ FaceWindow::FaceWindow(int facePage) : page(facePage) {
 }
 
 void FaceWindow::paintEvent(QPaintEvent* event) {
-    painted.push_back(event->rect());
+    for (const QRect& rect : event->region()) {
+        painted.push_back(rect);
+    }
     QPainter painter(this);
     painter.fillRect(event->rect(), Qt::white);
     if (page >= 0) {
