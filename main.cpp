@@ -1,10 +1,14 @@
-// The firmware upgrade utility: runs the application object, which shows the upgrade wizard.
-#include "app/FirmwarePackage.h"
+// The firmware upgrade utility: one copy per user shows the upgrade wizard until the user ends it.
+#include <QApplication>
+#include <QIcon>
 
-#include <cstdio>
+#include "app/SystemServices.h"
+#include "app/UpgradeApp.h"
 
-int main() {
-    const fwu::FirmwareInfo info = fwu::LoadFirmwareInfo();
-    std::printf("%s %s\n", info.model.c_str(), info.utilityVersion.c_str());
-    return 0;
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/ICON/150.png")));
+    fwu::SystemUpgradeServices services;  // outlives the window, so a running upload is joined after it
+    fwu::CUpgradeApp app;
+    return app.InitInstance(services);
 }

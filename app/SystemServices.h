@@ -1,0 +1,19 @@
+// The program's own router services: the real gateway discovery, router check and upload start.
+#pragma once
+
+#include "app/UpgradeServices.h"
+#include "transfer/UploadJobRunner.h"
+
+namespace fwu {
+
+class SystemUpgradeServices final : public UpgradeServices {
+public:
+    std::string FindDefaultGateway(const std::function<void(const std::string&)>& showMessage) override;
+    bool CheckRouter(RouterCheckFields& fields) override;
+    bool StartUploadJob(const UploadRequest& request, UploadWindow& window) override;
+
+private:
+    UploadJobRunner uploadRunner;  // joins a running worker when the services end
+};
+
+}  // namespace fwu
