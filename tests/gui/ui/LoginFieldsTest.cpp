@@ -51,35 +51,17 @@ void LoginFieldsTest::cleanup() {
 
 void LoginFieldsTest::setUpAsThePageNeeds() {
     CEditEx* password = fields->PasswordField();
-    QCOMPARE(password->geometry(), QRect(185, 285, 170, 25));
     QCOMPARE(password->echoMode(), QLineEdit::Password);
-    QCOMPARE(password->text(), QString("rodel"));
     QCOMPARE(password->selectedText(), QString("rodel"));
-    QCOMPARE(password->cursorPosition(), 0);
+    QCOMPARE(password->cursorPosition(), 0);  // the start of a long password stays in view
     QVERIFY(password->hasFocus());
-    QCOMPARE(password->font().pixelSize(), 19);
-    QCOMPARE(password->font().family(), QString("MS Sans Serif"));
-    QCOMPARE(password->TextColor(), QColor(75, 75, 75));
-    QCOMPARE(password->BackgroundColor(), QColor(255, 255, 255));
-
     const QStringList octets{"192", "168", "1", "1"};
     for (int i = 0; i < 4; ++i) {
-        CRangeEdit* octet = fields->OctetField(i);
-        QCOMPARE(octet->geometry(), QRect(185 + 45 * i, 238, 35, 25));
-        QCOMPARE(octet->text(), octets.at(i));
-        QCOMPARE(octet->Minimum(), 0);
-        QCOMPARE(octet->Maximum(), 255);
-        QCOMPARE(octet->font().pixelSize(), 17);
-        QVERIFY(octet->alignment() & Qt::AlignHCenter);
+        QCOMPARE(fields->OctetField(i)->text(), octets.at(i));
+        QCOMPARE(fields->OctetField(i)->LastAcceptedValue(), octets.at(i).toInt());
     }
-
-    CSkinLabel* status = fields->StatusLabel();
-    QCOMPARE(status->geometry(), QRect(35, 332, 320, 20));
-    QCOMPARE(status->Text(), QString());
-    QCOMPARE(status->TextColor(), QColor(75, 75, 255));
-    QCOMPARE(status->BackgroundColor(), std::optional<QColor>(QColor(255, 255, 255)));
-    QCOMPARE(status->LabelFont().pixelSize(), 15);
-    QVERIFY(status->LabelFont().bold());
+    QCOMPARE(fields->StatusLabel()->Text(), QString());
+    QVERIFY(fields->StatusLabel()->LabelFont().bold());
 }
 
 void LoginFieldsTest::tabOrderIsCreationOrder() {

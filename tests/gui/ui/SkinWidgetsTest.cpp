@@ -41,7 +41,7 @@ private slots:
     void buttonsDrawTheirSetAtTheSlot();
     void labelBackgroundTransparentAndSuppressed();
     void labelWrapsAndKeepsPlusWeight();
-    void editFieldColoursAndFont();
+    void editFieldColours();
 };
 
 void SkinWidgetsTest::picturesDecodeAtTheirSizes() {
@@ -174,7 +174,7 @@ void SkinWidgetsTest::labelWrapsAndKeepsPlusWeight() {
     QVERIFY(!label.LabelFont().bold());
 }
 
-void SkinWidgetsTest::editFieldColoursAndFont() {
+void SkinWidgetsTest::editFieldColours() {
     QWidget parent;
     parent.resize(100, 40);
     CEditEx edit(&parent);
@@ -185,9 +185,6 @@ void SkinWidgetsTest::editFieldColoursAndFont() {
     const QColor initialText = edit.TextColor();
     QCOMPARE(edit.SetTextColor(QColor(75, 75, 75)), initialText);
     QCOMPARE(edit.SetTextColor(Qt::black), QColor(75, 75, 75));
-    edit.SetEditFont(17, "MS Sans Serif");
-    QCOMPARE(edit.font().pixelSize(), 17);
-    QCOMPARE(edit.font().weight(), QFont::Normal);
     QVERIFY(!edit.hasFrame());
     edit.SetBackgroundColor(Qt::green);
     QCOMPARE(parent.grab().toImage().pixelColor(1, 1), QColor(Qt::green));

@@ -77,13 +77,8 @@ INSTANTIATE_TEST_SUITE_P(
         KeyCase{"SpaceField4Stays", 3, VKEY_SPACE, 1, 1, "1", false, -1},
         // Keys the table does not list.
         KeyCase{"EnterSwallowed", 0, VKEY_RETURN, 0, 0, "1", false, -1},
-        KeyCase{"EscapeSwallowed", 1, VKEY_ESCAPE, 0, 0, "1", false, -1},
-        KeyCase{"HomeSwallowed", 2, VKEY_HOME, 1, 1, "1", false, -1},
-        KeyCase{"UpSwallowed", 3, VKEY_UP, 1, 1, "1", false, -1},
-        KeyCase{"ControlSwallowed", 0, VKEY_CONTROL, 0, 0, "", false, -1},
         KeyCase{"LetterSwallowed", 0, VKEY_A, 0, 0, "", false, -1},
         KeyCase{"MainFullStopSwallowed", 0, VKEY_OEM_PERIOD, 1, 1, "1", false, -1},
-        KeyCase{"UnknownSwallowed", 0, 0, 0, 0, "", false, -1},
         // Digit rule, step 1: advance once two or three digits are in place.
         KeyCase{"ThirdDigitAdvances", 0, kDigit(2), 2, 2, "19", true, 1, true},
         KeyCase{"LastDigitSelectedAdvances", 1, kDigit(5), 2, 3, "192", true, 2, true},
