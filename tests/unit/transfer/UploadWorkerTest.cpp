@@ -146,21 +146,16 @@ TEST(UploadWorker, CarriedImageTransfersSettlesWaitsAndReportsOnce) {
     }
     EXPECT_EQ(wait, expectedWait);
     EXPECT_EQ(Values(run.events, Kind::Done).size(), 1u);
-}
 
-TEST(UploadWorker, HandsTheSessionTheRequestAndTheWholeBody) {
-    WorkerRun run(kCarriedImageSize);
+    // The request as the session was handed it, and the whole body.
     const SessionLog& session = *run.session;
     const auto request = BuildUploadRequest("192.168.1.1", "admin", kCarriedImageSize);
     ASSERT_TRUE(request);
-
     EXPECT_EQ(session.agentName, "HttpSendFileTest");
-    EXPECT_EQ(session.server, "192.168.1.1");
-    EXPECT_EQ(session.port, 80u);
+    EXPECT_EQ(session.server + ":" + std::to_string(session.port), "192.168.1.1:80");
     EXPECT_EQ(session.verb + " " + session.object + " " + session.version, "POST upgrade.cgi 1.0");
     EXPECT_EQ(session.headerBlock, request->headerBlock);
     EXPECT_EQ(session.bodyLength, 3'253'836u);
-    EXPECT_EQ(session.body.size(), session.bodyLength);
     EXPECT_TRUE(session.body == request->bodyHead + run.image.toStdString() + request->bodyTail);
     EXPECT_EQ(session.calls.front(), "Open");
     EXPECT_EQ(session.calls.back(), "Close");
@@ -297,26 +292,23 @@ TEST(UploadWorker, HttpFailureReportsZeroAtOnceWithoutFlashWait) {
     }
 }
 
-TEST(UploadWorker, NoSessionAtAllIsAFailedTransfer) {
-    Timeline timeline;
-    QByteArray image = SyntheticImage(5'000);
-    image.detach();
-    UploadDevices devices = test::FakeDevices(timeline, std::make_shared<SessionLog>());
-    devices.openSession = [] { return std::unique_ptr<platform::HttpSession>(); };
-    const UploadJob job{"192.168.1.1", "admin", &timeline, PercentStep(5'000)};
-    EXPECT_EQ(UploadThreadProc(job, image, devices), 0u);
-    EXPECT_TRUE(image.isNull());
-    EXPECT_EQ(timeline.Events(), std::vector<Event>{(Event{Kind::Done, 0})});
-}
-
-TEST(UploadWorker, TooLongAPasswordFailsBeforeAnythingIsSent) {
-    Timeline timeline;
-    auto session = std::make_shared<SessionLog>();
-    QByteArray image = SyntheticImage(5'000);
-    const UploadJob job{"192.168.1.1", std::string(189, 'p'), &timeline, PercentStep(5'000)};
-    EXPECT_EQ(UploadThreadProc(job, image, test::FakeDevices(timeline, session)), 0u);
-    EXPECT_EQ(timeline.Events(), std::vector<Event>{(Event{Kind::Done, 0})});
-    EXPECT_EQ(std::count(session->calls.begin(), session->calls.end(), "Connect"), 0);
+TEST(UploadWorker, NoSessionOrNoCredentialFailsBeforeAnythingIsSent) {
+    for (const bool noSession : {true, false}) {
+        SCOPED_TRACE(noSession ? "no session" : "password too long");
+        Timeline timeline;
+        auto session = std::make_shared<SessionLog>();
+        QByteArray image = SyntheticImage(5'000);
+        UploadDevices devices = test::FakeDevices(timeline, session);
+        if (noSession) {
+            devices.openSession = [] { return std::unique_ptr<platform::HttpSession>(); };
+        }
+        const UploadJob job{"192.168.1.1", noSession ? "admin" : std::string(189, 'p'), &timeline,
+                            PercentStep(5'000)};
+        EXPECT_EQ(UploadThreadProc(job, image, devices), 0u);
+        EXPECT_TRUE(image.isNull());
+        EXPECT_EQ(timeline.Events(), std::vector<Event>{(Event{Kind::Done, 0})});
+        EXPECT_EQ(std::count(session->calls.begin(), session->calls.end(), "Connect"), 0);
+    }
 }
 
 }  // namespace
