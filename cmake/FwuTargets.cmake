@@ -16,10 +16,9 @@ function(fwu_add_gtest name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
-  # A list value must reach the generated test file with its separators escaped.
-  string(REPLACE ";" "\\;" labels "unit;${ARG_LABELS}")
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${labels}"
-                       ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  # Labels go on the folder: a list value inside the discovered tests' PROPERTIES would be split apart.
+  set_property(DIRECTORY APPEND PROPERTY LABELS unit ${ARG_LABELS})
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
 
 # fwu_add_qtest(<name> SOURCES <files>... [LIBS <targets>...]): a QtTest program run offscreen.
