@@ -1,0 +1,167 @@
+// Whole-upgrade benchmark, run inside the network lab against the simulated router: the real window with
+// the real services, driven like a user. Prints, side by side from one run: start-up to the window shown
+// against the one gateway probe it must make; the upgrade of the carried image split into transfer,
+// settle and flash wait, each against its mandated time; the process's CPU share and peak memory against
+// the image size; and the window thread's time per progress message against the 5 ms between pieces.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <fstream>
+#include <numeric>
+#include <string>
+#include <vector>
+
+#include "app/DialogHooks.h"
+#include "app/SystemServices.h"
+#include "app/UpgradeDlg.h"
+#include "app/UpgradeEvents.h"
+#include "res/StringTable.h"
+#include "router/Probe.h"
+#include "tests/lab/support/LabEnvironment.h"
+#include "tests/lab/support/RouterSim.h"
+#include "tools/walkthrough/WalkDriver.h"
+#include "ui/ImageButtons.h"
+
+namespace {
+
+constexpr double kImageBytes = 3'253'248;
+constexpr double kTransferPausesMs = 2'582 * 5.0;  // one 5 ms pause before each piece
+constexpr double kSettleMs = 1'000;
+
+// Times how long the window thread spends on each progress message.
+class TimingApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject* receiver, QEvent* event) override {
+        if (event->type() != fwu::WM_UPGRADE_PROGRESS) {
+            return QApplication::notify(receiver, event);
+        }
+        QElapsedTimer timer;
+        timer.start();
+        const bool handled = QApplication::notify(receiver, event);
+        progressNs.push_back(timer.nsecsElapsed());
+        return handled;
+    }
+    std::vector<qint64> progressNs;
+};
+
+long StatusKiB(const char* key) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind(key, 0) == 0) {
+            return std::stol(line.substr(std::char_traits<char>::length(key)));
+        }
+    }
+    return -1;
+}
+
+double CpuMs() {
+    return 1000.0 * static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
+}
+
+int Fail(const char* what) {
+    std::fprintf(stderr, "upgrade-bench: %s\n", what);
+    return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    fwu::lab::RequireLabNamespace();
+    TimingApplication app(argc, argv);
+    fwu::lab::RouterSim sim({"--flash-ms", "1500", "--restart-ms", "20000"});
+    if (!sim.Started()) {
+        return Fail(sim.Error().toLocal8Bit().constData());
+    }
+
+    // The floor of start-up: the one probe of the gateway that answers.
+    QElapsedTimer probeTimer;
+    probeTimer.start();
+    const bool gatewayAnswers = fwu::PingHost(sim.Address().toStdString());
+    const double probeMs = probeTimer.nsecsElapsed() / 1e6;
+    if (!gatewayAnswers) {
+        return Fail("the lab's gateway does not answer");
+    }
+
+    fwu::SystemUpgradeServices services;
+    fwu::DialogHooks hooks = fwu::SystemDialogHooks();
+    hooks.askYesNo = [](QWidget*, int) { return true; };
+    hooks.showError = [](QWidget*, int id) { std::fprintf(stderr, "error box %d\n", id); };
+    hooks.showMessage = [](QWidget*, const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); };
+
+    QElapsedTimer startTimer;
+    startTimer.start();
+    fwu::CUpgradeDlg dialog(services, hooks);
+    dialog.show();
+    fwu::walk::WaitUntil([&] { return dialog.isVisible(); }, 10'000);
+    QApplication::processEvents();
+    const double startMs = startTimer.nsecsElapsed() / 1e6;
+
+    fwu::walk::PressButton(dialog, fwu::BTN_FORWARD);
+    fwu::walk::PressButton(dialog, fwu::BTN_FORWARD);
+    if (!fwu::walk::WaitForPage(dialog, 2, 30'000)) {
+        return Fail("the router check did not pass");
+    }
+    const long rssBeforeKiB = StatusKiB("VmRSS:");
+    const double cpuStart = CpuMs();
+    QElapsedTimer upgrade;
+    upgrade.start();
+    fwu::walk::PressButton(dialog, fwu::BTN_FORWARD);
+    if (!dialog.Busy()) {
+        return Fail("the upload did not start");
+    }
+    // Transfer ends when the worker puts the percent back to 0 after 100; settle ends with the flash text.
+    const QString flashText = QString::fromLatin1(fwu::LoadString(fwu::IDS_WRITING_FLASH).data());
+    bool reachedFull = false;
+    fwu::walk::WaitUntil(
+        [&] {
+            reachedFull = reachedFull || dialog.Percent() >= 100;
+            return reachedFull && dialog.Percent() == 0;
+        },
+        120'000);
+    const double transferMs = upgrade.nsecsElapsed() / 1e6;
+    const double cpuTransfer = CpuMs() - cpuStart;
+    fwu::walk::WaitUntil([&] { return fwu::walk::ProgressStatus(dialog) == flashText; }, 10'000);
+    const double settleMs = upgrade.nsecsElapsed() / 1e6 - transferMs;
+    if (!fwu::walk::WaitForPage(dialog, 4, 300'000)) {
+        return Fail("the upgrade did not reach the success page");
+    }
+    const double totalMs = upgrade.nsecsElapsed() / 1e6;
+    const double waitMs = totalMs - transferMs - settleMs - 1'000;  // the window's own 1 s pause at the end
+    const double cpuTotal = CpuMs() - cpuStart;
+    const long peakKiB = StatusKiB("VmHWM:");
+
+    std::vector<qint64> perMessage = app.progressNs;
+    std::sort(perMessage.begin(), perMessage.end());
+    const double meanUs = perMessage.empty() ? 0
+                                             : std::accumulate(perMessage.begin(), perMessage.end(), 0.0) /
+                                                   perMessage.size() / 1e3;
+    const double p95Us = perMessage.empty() ? 0 : perMessage[perMessage.size() * 95 / 100] / 1e3;
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    std::printf("note: built with a sanitizer; time, CPU and memory figures are inflated\n");
+#endif
+    std::printf("%-34s %10s %12s %8s\n", "measure", "measured", "against", "ratio");
+    std::printf("%-34s %8.0f ms %9.1f ms %8s  (against: its one answered gateway probe)\n",
+                "start-up to window shown", startMs, probeMs, "");
+    std::printf("%-34s %8.0f ms %9.0f ms %8.3f\n", "transfer (vs 2582 x 5 ms pauses)", transferMs,
+                kTransferPausesMs, transferMs / kTransferPausesMs);
+    std::printf("%-34s %8.0f ms %9.0f ms %8.3f\n", "settle (vs its 1,000 ms pause)", settleMs, kSettleMs,
+                settleMs / kSettleMs);
+    std::printf("%-34s %8.0f ms %12s %8s\n", "flash wait (100 cycles)", waitMs, "", "");
+    std::printf("%-34s %8.0f ms %12s %8s\n", "whole upgrade incl. 1 s result pause", totalMs, "", "");
+    std::printf("%-34s %8.1f %% %12s %8s\n", "CPU share of one core, transfer",
+                100.0 * cpuTransfer / transferMs, "", "");
+    std::printf("%-34s %8.1f %% %12s %8s\n", "CPU share of one core, whole", 100.0 * cpuTotal / totalMs, "",
+                "");
+    std::printf("%-34s %7ld KiB %8.0f KiB %8.2f\n", "peak RSS growth (vs image size)", peakKiB - rssBeforeKiB,
+                kImageBytes / 1024, (peakKiB - rssBeforeKiB) / (kImageBytes / 1024));
+    std::printf("%-34s %7ld KiB\n", "peak RSS", peakKiB);
+    std::printf("%-34s %8.0f us %9.0f us %8.3f  (%zu messages, p95 %.0f us)\n",
+                "window thread per progress message", meanUs, 5'000.0, meanUs / 5'000.0, perMessage.size(),
+                p95Us);
+    return 0;
+}
