@@ -1,0 +1,90 @@
+#include "tests/lab/e2e/DialogRig.h"
+
+#include <gtest/gtest.h>
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonObject>
+
+#include "app/PageFlow.h"
+#include "platform/EmbeddedPayload.h"
+#include "tools/walkthrough/WalkDriver.h"
+#include "ui/ImageButtons.h"
+#include "ui/SkinLabel.h"
+
+namespace fwu::e2e {
+namespace {
+
+// One piece and one wait cycle below this size; the carried image takes ~45 s.
+constexpr qsizetype kOnePieceImage = 100 * 1'260;
+constexpr int kCheckMs = 20'000;
+constexpr int kPageMs = 5'000;
+
+}  // namespace
+
+DialogRig::DialogRig() : dialog(std::make_unique<CUpgradeDlg>(services, boxes.Hooks())) {
+    dialog->show();
+}
+
+DialogRig::~DialogRig() {
+    walk::WaitWhileBusy(*dialog, UploadTimeoutMs());
+}
+
+bool DialogRig::WalkToVerify() {
+    walk::PressButton(*dialog, BTN_FORWARD);
+    if (!walk::WaitForPage(*dialog, PAGE_LOGIN, kPageMs)) {
+        return false;
+    }
+    walk::PressButton(*dialog, BTN_FORWARD);
+    return walk::WaitForPage(*dialog, PAGE_VERIFY, kCheckMs);
+}
+
+bool DialogRig::UpgradeAndWait(int slot) {
+    walk::PressButton(*dialog, slot);
+    return walk::WaitWhileBusy(*dialog, UploadTimeoutMs());
+}
+
+QByteArray OwnImage() {
+    static const QByteArray image = platform::ReadOwnPayload().data;  // read once: the file is large
+    return image;
+}
+
+QStringList SimOptionsFor(qsizetype imageSize, const QStringList& more) {
+    QStringList options;
+    if (imageSize < kOnePieceImage) {
+        options = {"--flash-ms", "200", "--restart-ms", "3000"};
+    }
+    return options + more;
+}
+
+int UploadTimeoutMs() {
+    return OwnImage().size() < kOnePieceImage ? 30'000 : 240'000;
+}
+
+void ExpectUploadConfirmed(const lab::RouterSim& sim, const QByteArray& image) {
+    const auto upload = sim.WaitForEvent("upload", 5'000);
+    ASSERT_TRUE(upload) << "router-sim logged no upload";
+    EXPECT_EQ(sim.Events("upload").size(), 1);
+    EXPECT_TRUE(upload->value("accepted").toBool());
+    const QJsonArray differences = upload->value("differences").toArray();
+    for (const QJsonValue& difference : differences) {
+        ADD_FAILURE() << "router-sim found: " << difference.toObject().value("kind").toString().toStdString()
+                      << ": " << difference.toObject().value("detail").toString().toStdString();
+    }
+    EXPECT_EQ(upload->value("received").toInteger(), upload->value("announced").toInteger());
+    EXPECT_EQ(upload->value("image_size").toInteger(), image.size());
+    EXPECT_EQ(upload->value("image_sha256").toString(),
+              QString::fromLatin1(QCryptographicHash::hash(image, QCryptographicHash::Sha256).toHex()));
+    QFile saved(upload->value("saved").toString());
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly)) << "router-sim saved no image";
+    EXPECT_TRUE(saved.readAll() == image) << "the image router-sim saved differs from the carried one";
+    EXPECT_TRUE(sim.WaitForEvent("restart", 10'000)) << "router-sim did not restart";
+}
+
+QString LabelText(const CUpgradeDlg& dialog, const char* name) {
+    const CSkinLabel* label = dialog.findChild<CSkinLabel*>(QLatin1String(name));
+    return label != nullptr ? label->Text() : QString();
+}
+
+}  // namespace fwu::e2e
