@@ -11,6 +11,7 @@
 #include <QThread>
 #include <chrono>
 #include <cstdio>
+#include <string>
 #include <thread>
 
 #include "app/SystemServices.h"
@@ -80,7 +81,15 @@ void PrintSimSummary() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    fwu::lab::RequireLabNamespace();  // the window probes the gateway as it opens
+    // The window probes the default gateway as it opens: only inside the lab's "pc" namespace.
+    std::string why;
+    if (!fwu::lab::InLabNamespace(why)) {
+        std::fprintf(stderr,
+                     "fwu-walkthrough: refused to run outside the network lab (%s); start it with "
+                     "sudo scripts/run\n",
+                     why.c_str());
+        return 1;
+    }
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     QCommandLineParser parser;
