@@ -115,8 +115,9 @@ bool Walk::ThroughUpload() {
     WaitUntil([&] { return !dialog.Busy() || Writing(); }, left());
     if (Writing()) {
         QPixmap flash = dialog.grab();
-        WaitUntil([&] { return !Writing() || dialog.Percent() >= kFlashPicturePercent; }, left());
-        if (Writing()) {
+        const auto waiting = [&] { return dialog.Busy() && Writing(); };
+        WaitUntil([&] { return !waiting() || dialog.Percent() >= kFlashPicturePercent; }, left());
+        if (waiting()) {
             flash = dialog.grab();
         }
         Say("writing to the flash");
