@@ -1,6 +1,9 @@
 // The ICMP echo probe, the ARP flush and the socket checks of the upload start.
 #include "router/Probe.h"
 
+#include <algorithm>
+
+#include "platform/Deadline.h"
 #include "platform/Icmp.h"
 #include "platform/Process.h"
 #include "router/RouterEndpoints.h"
@@ -10,6 +13,9 @@ namespace {
 
 // One receive of the probe takes at most this much: an IP header, an ICMP message and what it quotes.
 constexpr std::size_t kProbeReceiveBytes = 1024;
+
+constexpr unsigned char kEchoReplyType = 0;
+constexpr unsigned char kIcmpProtocol = 1;
 
 // Where the system keeps arp and ip when the search path does not name those folders.
 const std::vector<std::string> kAdminFolders = {"/usr/sbin", "/sbin"};
@@ -50,6 +56,23 @@ bool PingHost(const std::string& address) {
     return PingHostWithin(address, kProbeWaitMs);
 }
 
+bool IsEchoReplyFrom(const unsigned char* datagram, std::size_t length, bool withIpHeader,
+                     const platform::Ipv4Address& from) {
+    if (!withIpHeader) {
+        // A datagram ICMP socket hands over only the ICMP message, and only replies to its own requests.
+        return length >= 8 && datagram[0] == kEchoReplyType;
+    }
+    if (length < 20 || (datagram[0] >> 4) != 4) {
+        return false;
+    }
+    const std::size_t headerLength = static_cast<std::size_t>(datagram[0] & 0x0F) * 4;
+    if (headerLength < 20 || length < headerLength + 8 || datagram[9] != kIcmpProtocol) {
+        return false;
+    }
+    const bool fromTarget = std::equal(from.begin(), from.end(), datagram + 12);
+    return fromTarget && datagram[headerLength] == kEchoReplyType;
+}
+
 bool PingHostWithin(const std::string& address, int waitMs) {
     platform::Ipv4Address to{};
     if (!platform::ParseDottedIpv4(address, to)) {
@@ -57,16 +80,29 @@ bool PingHostWithin(const std::string& address, int waitMs) {
     }
     const auto processId = static_cast<std::uint32_t>(platform::CurrentProcessId());
     const std::array<unsigned char, 8> request = BuildEchoRequest(processId);
-    platform::SocketHandle socket = platform::OpenIcmpSocket(static_cast<std::uint16_t>(processId & 0xFFFF));
+    platform::IcmpSocketKind kind{};
+    platform::SocketHandle socket =
+        platform::OpenIcmpSocket(static_cast<std::uint16_t>(processId & 0xFFFF), &kind);
     if (socket == platform::kInvalidSocket) {
         return false;
     }
-    // A refused send is not a reason to stop: whatever arrives within the wait still counts.
+    // A refused send is not a reason to stop: a reply may still arrive within the wait. Only an echo
+    // reply from the probed address counts: a raw socket also sees every other ICMP message reaching the
+    // host, such as the "host unreachable" the system reports itself when nobody holds the address.
     platform::SendIcmp(socket, to, request.data(), request.size());
-    unsigned char reply[kProbeReceiveBytes];
-    const long received = platform::ReceiveSome(socket, reply, sizeof reply, waitMs);
+    const platform::Deadline deadline(waitMs);
+    bool answered = false;
+    while (!answered && !deadline.Expired()) {
+        unsigned char reply[kProbeReceiveBytes];
+        const long received = platform::ReceiveSome(socket, reply, sizeof reply, deadline.RemainingMs());
+        if (received < 0) {
+            break;
+        }
+        answered = IsEchoReplyFrom(reply, static_cast<std::size_t>(received),
+                                   kind == platform::IcmpSocketKind::Raw, to);
+    }
     platform::CloseSocket(socket);
-    return received >= 0;
+    return answered;
 }
 
 std::vector<std::string> ArpFlushCommand(const std::string& address, const std::string& arpProgram,

@@ -11,13 +11,18 @@
 
 namespace fwu {
 
-// Sends one 8-byte ICMP echo request to a dotted IPv4 address and waits up to 1,000 ms for anything to
-// arrive on the ICMP socket. True when something arrived within the wait.
+// Sends one 8-byte ICMP echo request to a dotted IPv4 address and waits up to 1,000 ms for an echo reply
+// from that address. True when one arrived within the wait; other ICMP traffic is passed over.
 bool PingHost(const std::string& address);
 
 // PingHost with another wait, for callers and tests that need a shorter or longer one. An address that
 // is not dotted IPv4 text is not sent to and gives false at once.
 bool PingHostWithin(const std::string& address, int waitMs);
+
+// True when a datagram received on the probe's ICMP socket is an echo reply from `from`. A raw socket's
+// datagram starts with the IP header (whose source is checked); a datagram socket's with the ICMP message.
+bool IsEchoReplyFrom(const unsigned char* datagram, std::size_t length, bool withIpHeader,
+                     const platform::Ipv4Address& from);
 
 // The 8-byte echo request: type 8, code 0, checksum, identifier (low 16 bits of `processId`, low byte
 // first), sequence 1 (low byte first).

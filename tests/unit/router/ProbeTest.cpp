@@ -62,6 +62,42 @@ TEST(ArpFlushCommand, ArgumentVectorsForDottedAddressesOnly) {
     }
 }
 
+// An IPv4 datagram as a raw ICMP socket hands it over: 20-byte header, then the ICMP message.
+std::vector<unsigned char> RawDatagram(platform::Ipv4Address source, unsigned char icmpType) {
+    std::vector<unsigned char> d(28, 0);
+    d[0] = 0x45;  // version 4, header of five words
+    d[9] = 1;     // ICMP
+    std::copy(source.begin(), source.end(), d.begin() + 12);
+    d[20] = icmpType;
+    return d;
+}
+
+TEST(IsEchoReplyFrom, OnlyEchoRepliesOfTheProbedAddressCount) {
+    const platform::Ipv4Address router{192, 168, 1, 1};
+    const platform::Ipv4Address self{192, 168, 1, 100};
+    auto check = [&](const std::vector<unsigned char>& d) {
+        return IsEchoReplyFrom(d.data(), d.size(), true, router);
+    };
+    EXPECT_TRUE(check(RawDatagram(router, 0)));
+    EXPECT_FALSE(check(RawDatagram(self, 3)));           // "host unreachable" the system reports itself
+    EXPECT_FALSE(check(RawDatagram(router, 3)));         // an error from the router is no echo reply
+    EXPECT_FALSE(check(RawDatagram(router, 8)));         // our own request looped back on loopback
+    EXPECT_FALSE(check(RawDatagram({10, 0, 0, 1}, 0)));  // another host's reply
+    std::vector<unsigned char> options = RawDatagram(router, 8);
+    options[0] = 0x46;  // a header with one option word: the ICMP type sits four bytes later
+    options.insert(options.begin() + 20, {0, 0, 0, 0});
+    options[24] = 0;
+    EXPECT_TRUE(check(options));
+    std::vector<unsigned char> truncated = RawDatagram(router, 0);
+    truncated.resize(27);
+    EXPECT_FALSE(check(truncated));
+    // A datagram ICMP socket: the message alone, already matched to our identifier by the system.
+    const unsigned char reply[8] = {0, 0, 0, 0, 0x34, 0x12, 1, 0};
+    EXPECT_TRUE(IsEchoReplyFrom(reply, sizeof reply, false, router));
+    const unsigned char unreachable[8] = {3, 1, 0, 0, 0, 0, 0, 0};
+    EXPECT_FALSE(IsEchoReplyFrom(unreachable, sizeof unreachable, false, router));
+}
+
 TEST(PingHost, LoopbackAnswersWithinTheWait) {
     const auto start = std::chrono::steady_clock::now();
     EXPECT_TRUE(PingHost("127.0.0.1"));
