@@ -32,7 +32,7 @@ struct SkinPicture {
     QString type;  // resource type: FRAME, CONTENTS, BAR, BUTTON
     int id = 0;
     QImage image;
-    PaletteSpec palette;
+    PaletteLayout palette;
 };
 
 // Every picture of the face, drawn, with its colour table layout.

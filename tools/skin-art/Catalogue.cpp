@@ -4,20 +4,20 @@
 namespace fwu::skinart {
 namespace {
 
-PaletteSpec Opaque(int tableSize, std::vector<QRgb> keys) {
-    PaletteSpec spec;
-    spec.tableSize = tableSize;
-    spec.keyColours = std::move(keys);
-    return spec;
+PaletteLayout Opaque(int tableSize, std::vector<QRgb> keys) {
+    PaletteLayout layout;
+    layout.tableSize = tableSize;
+    layout.keyColours = std::move(keys);
+    return layout;
 }
 
 // Overlay pictures: silver is the transparent colour; half-covered edges are blended onto white, the
 // panel they are drawn over.
-PaletteSpec Overlay(int tableSize, int silverIndex, std::vector<QRgb> keys) {
-    PaletteSpec spec = Opaque(tableSize, std::move(keys));
-    spec.transparentIndex = silverIndex;
-    spec.transparentColour = colour::kSilver.rgb();
-    return spec;
+PaletteLayout Overlay(int tableSize, int silverIndex, std::vector<QRgb> keys) {
+    PaletteLayout layout = Opaque(tableSize, std::move(keys));
+    layout.transparentIndex = silverIndex;
+    layout.transparentColour = colour::kSilver.rgb();
+    return layout;
 }
 
 }  // namespace
@@ -36,8 +36,8 @@ std::vector<SkinPicture> DrawCatalogue() {
     const std::vector<QRgb> buttonKeys = {column, white};
 
     std::vector<SkinPicture> pictures;
-    auto add = [&pictures](const char* type, int id, QImage image, PaletteSpec spec) {
-        pictures.push_back({QString::fromLatin1(type), id, std::move(image), std::move(spec)});
+    auto add = [&pictures](const char* type, int id, QImage image, PaletteLayout layout) {
+        pictures.push_back({QString::fromLatin1(type), id, std::move(image), std::move(layout)});
     };
     add("FRAME", 151, DrawFrame(), Opaque(256, faceKeys));
     add("CONTENTS", 165, DrawWelcome(), Overlay(256, 255, pageKeys));

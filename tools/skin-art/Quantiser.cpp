@@ -29,11 +29,11 @@ int Distance(QRgb a, QRgb b) {
 
 }  // namespace
 
-IndexedPicture Quantise(const QImage& image, const PaletteSpec& spec) {
+IndexedPicture Quantise(const QImage& image, const PaletteLayout& layout) {
     const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
-    const bool transparent = spec.transparentIndex >= 0;
+    const bool transparent = layout.transparentIndex >= 0;
     const QRgb excluded =
-        qRgb(qRed(spec.transparentColour), qGreen(spec.transparentColour), qBlue(spec.transparentColour));
+        qRgb(qRed(layout.transparentColour), qGreen(layout.transparentColour), qBlue(layout.transparentColour));
 
     // Visible colours and how often each occurs.
     const std::size_t pixelCount = static_cast<std::size_t>(argb.width()) * argb.height();
@@ -48,22 +48,22 @@ IndexedPicture Quantise(const QImage& image, const PaletteSpec& spec) {
                 clear[i] = true;
                 continue;
             }
-            visible[i] = OntoMatte(line[x], spec.matte);
+            visible[i] = OntoMatte(line[x], layout.matte);
             ++counts[visible[i]];
         }
     }
 
     // Table: key colours, then the most frequent others; the transparent slot is kept free.
-    std::vector<QRgb> palette(static_cast<std::size_t>(spec.tableSize), qRgb(0, 0, 0));
+    std::vector<QRgb> palette(static_cast<std::size_t>(layout.tableSize), qRgb(0, 0, 0));
     std::vector<bool> used(palette.size(), false);
     std::vector<int> freeSlots;
-    for (int i = 0; i < spec.tableSize; ++i) {
-        if (i != spec.transparentIndex) {
+    for (int i = 0; i < layout.tableSize; ++i) {
+        if (i != layout.transparentIndex) {
             freeSlots.push_back(i);
         }
     }
     if (transparent) {
-        palette[static_cast<std::size_t>(spec.transparentIndex)] = excluded;
+        palette[static_cast<std::size_t>(layout.transparentIndex)] = excluded;
     }
     std::vector<QRgb> chosen;
     auto take = [&](QRgb colour) {
@@ -73,7 +73,7 @@ IndexedPicture Quantise(const QImage& image, const PaletteSpec& spec) {
         }
         chosen.push_back(colour);
     };
-    for (QRgb key : spec.keyColours) {
+    for (QRgb key : layout.keyColours) {
         take(qRgb(qRed(key), qGreen(key), qBlue(key)));
     }
     std::vector<std::pair<int, QRgb>> byFrequency;
@@ -93,7 +93,7 @@ IndexedPicture Quantise(const QImage& image, const PaletteSpec& spec) {
     picture.width = argb.width();
     picture.height = argb.height();
     picture.palette = palette;
-    picture.transparentIndex = spec.transparentIndex;
+    picture.transparentIndex = layout.transparentIndex;
     picture.pixels.resize(visible.size());
 
     std::unordered_map<QRgb, std::uint8_t> nearest;
@@ -119,7 +119,7 @@ IndexedPicture Quantise(const QImage& image, const PaletteSpec& spec) {
         return index;
     };
     for (std::size_t i = 0; i < pixelCount; ++i) {
-        picture.pixels[i] = clear[i] ? static_cast<std::uint8_t>(spec.transparentIndex) : lookup(visible[i]);
+        picture.pixels[i] = clear[i] ? static_cast<std::uint8_t>(layout.transparentIndex) : lookup(visible[i]);
     }
     return picture;
 }

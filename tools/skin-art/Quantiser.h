@@ -11,7 +11,7 @@
 
 namespace fwu::skinart {
 
-struct PaletteSpec {
+struct PaletteLayout {
     int tableSize = 256;           // 2, 4, 16 or 256 entries
     std::vector<QRgb> keyColours;  // always in the table, in this order, ahead of the rest
     int transparentIndex = -1;     // where `transparentColour` sits; -1 for an opaque picture
@@ -22,6 +22,6 @@ struct PaletteSpec {
 // Pixels with alpha 0 become the transparent index (or the matte in an opaque picture); other pixels
 // are blended onto the matte and take the nearest table entry other than the transparent one, so no
 // drawn pixel can ever show through.
-IndexedPicture Quantise(const QImage& image, const PaletteSpec& spec);
+IndexedPicture Quantise(const QImage& image, const PaletteLayout& layout);
 
 }  // namespace fwu::skinart

@@ -7,17 +7,17 @@
 
 namespace {
 
-using fwu::skinart::PaletteSpec;
+using fwu::skinart::PaletteLayout;
 using fwu::skinart::Quantise;
 
 const QRgb kSilver = qRgb(192, 192, 192);
 
-PaletteSpec StripSpec() {
-    PaletteSpec spec;
-    spec.tableSize = 16;
-    spec.transparentIndex = 8;
-    spec.keyColours = {qRgb(10, 10, 10), qRgb(20, 20, 20)};
-    return spec;
+PaletteLayout StripLayout() {
+    PaletteLayout layout;
+    layout.tableSize = 16;
+    layout.transparentIndex = 8;
+    layout.keyColours = {qRgb(10, 10, 10), qRgb(20, 20, 20)};
+    return layout;
 }
 
 TEST(Quantiser, KeepsTheTransparentSlotForUncoveredPixelsOnly) {
@@ -27,7 +27,7 @@ TEST(Quantiser, KeepsTheTransparentSlotForUncoveredPixelsOnly) {
     image.setPixel(2, 0, qRgba(0, 0, 0, 128));  // half covered: blended onto white
     image.setPixel(3, 0, qRgb(10, 10, 10));
 
-    const auto picture = Quantise(image, StripSpec());
+    const auto picture = Quantise(image, StripLayout());
     ASSERT_EQ(picture.palette.size(), 16u);
     EXPECT_EQ(picture.transparentIndex, 8);
     EXPECT_EQ(picture.palette[8] & 0xFFFFFF, kSilver & 0xFFFFFF);
@@ -40,12 +40,12 @@ TEST(Quantiser, KeepsTheTransparentSlotForUncoveredPixelsOnly) {
 }
 
 TEST(Quantiser, KeyColoursSkipTheTransparentSlot) {
-    PaletteSpec spec = StripSpec();
-    spec.keyColours.clear();
+    PaletteLayout layout = StripLayout();
+    layout.keyColours.clear();
     for (int i = 0; i < 12; ++i) {
-        spec.keyColours.push_back(qRgb(i * 10, 0, 0));
+        layout.keyColours.push_back(qRgb(i * 10, 0, 0));
     }
-    const auto picture = Quantise(QImage(1, 1, QImage::Format_ARGB32), spec);
+    const auto picture = Quantise(QImage(1, 1, QImage::Format_ARGB32), layout);
     EXPECT_EQ(picture.palette[7] & 0xFFFFFF, qRgb(70, 0, 0) & 0xFFFFFF);
     EXPECT_EQ(picture.palette[9] & 0xFFFFFF, qRgb(80, 0, 0) & 0xFFFFFF);
 }
@@ -58,9 +58,9 @@ TEST(Quantiser, MoreColoursThanTheTableMapToTheNearestAndKeepTheCommonOnesExact)
         image.setPixel(x, 0, qRgb(level, level, 0));
         image.setPixel(x, 1, qRgb(0, 0, 0));
     }
-    PaletteSpec spec;
-    spec.tableSize = 256;
-    const auto picture = Quantise(image, spec);
+    PaletteLayout layout;
+    layout.tableSize = 256;
+    const auto picture = Quantise(image, layout);
     EXPECT_EQ(picture.palette[picture.pixels[300]] & 0xFFFFFF, 0u);
     for (int x = 0; x < 300; ++x) {
         const QRgb want = image.pixel(x, 0);
