@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "platform/HttpClient.h"
+#include "platform/Sleep.h"
 #include "res/StringTable.h"
 #include "router/Probe.h"
 #include "transfer/UploadRequest.h"
@@ -93,7 +94,7 @@ unsigned WaitForFlash(const UploadJob& job, std::uint32_t offset, const UploadDe
 UploadDevices SystemUploadDevices() {
     UploadDevices devices;
     devices.openSession = [] { return std::make_unique<platform::HttpClient>(); };
-    devices.sleep = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
+    devices.sleep = [](int ms) { platform::SleepPrecisely(ms); };
     devices.probe = [](const std::string& address) { return PingHost(address); };
     return devices;
 }
