@@ -1,7 +1,5 @@
 #include "transfer/UploadWorker.h"
 
-#include <chrono>
-#include <thread>
 
 #include "platform/HttpClient.h"
 #include "platform/Sleep.h"
