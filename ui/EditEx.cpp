@@ -16,20 +16,18 @@ CEditEx::CEditEx(QWidget* parent)
 }
 
 QColor CEditEx::SetBackgroundColor(const QColor& colour) {
-    const QColor previous = backgroundColor;
-    backgroundColor = colour;
-    QPalette colours = palette();
-    colours.setColor(QPalette::Base, colour);
-    setPalette(colours);
-    update();
-    return previous;
+    return ReplaceColour(QPalette::Base, backgroundColor, colour);
 }
 
 QColor CEditEx::SetTextColor(const QColor& colour) {
-    const QColor previous = textColor;
-    textColor = colour;
+    return ReplaceColour(QPalette::Text, textColor, colour);
+}
+
+QColor CEditEx::ReplaceColour(QPalette::ColorRole role, QColor& field, const QColor& colour) {
+    const QColor previous = field;
+    field = colour;
     QPalette colours = palette();
-    colours.setColor(QPalette::Text, colour);
+    colours.setColor(role, colour);
     setPalette(colours);
     update();
     return previous;

@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QLineEdit>
+#include <QPalette>
 #include <QString>
 
 namespace fwu {
@@ -32,6 +33,9 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    // Stores a colour into `field` and the palette's role, repaints, and answers the previous colour.
+    QColor ReplaceColour(QPalette::ColorRole role, QColor& field, const QColor& colour);
+
     QColor backgroundColor;
     QColor textColor;
 };

@@ -22,17 +22,10 @@ using test::Event;
 using test::Kind;
 using test::LoopbackListener;
 using test::SessionLog;
+using test::SyntheticImage;
 using test::Timeline;
 
 constexpr int kWaitMs = 10'000;
-
-QByteArray SyntheticImage(int size) {
-    QByteArray image(size, '\0');
-    for (int i = 0; i < size; ++i) {
-        image[i] = static_cast<char>((i * 13 + 5) & 0xFF);
-    }
-    return image;
-}
 
 platform::Payload GoodPayload(const QByteArray& image) {
     platform::Payload payload;

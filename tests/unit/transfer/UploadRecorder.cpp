@@ -88,4 +88,12 @@ UploadDevices FakeDevices(Timeline& timeline, std::shared_ptr<SessionLog> sessio
     return devices;
 }
 
+QByteArray SyntheticImage(int size) {
+    QByteArray image(size, '\0');
+    for (int i = 0; i < size; ++i) {
+        image[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
+    }
+    return image;
+}
+
 }  // namespace fwu::test

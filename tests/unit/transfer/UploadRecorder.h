@@ -102,4 +102,7 @@ UploadDevices FakeDevices(
     Timeline& timeline, std::shared_ptr<SessionLog> sessionLog, SessionFault fault = {},
     std::function<bool(int)> answers = [](int) { return true; });
 
+// An image of `size` bytes whose content varies along its length, so a misplaced piece shows.
+QByteArray SyntheticImage(int size);
+
 }  // namespace fwu::test

@@ -19,17 +19,10 @@ using test::Event;
 using test::Kind;
 using test::SessionFault;
 using test::SessionLog;
+using test::SyntheticImage;
 using test::Timeline;
 
 constexpr int kCarriedImageSize = 3'253'248;
-
-QByteArray SyntheticImage(int size) {
-    QByteArray image(size, '\0');
-    for (int i = 0; i < size; ++i) {
-        image[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
-    }
-    return image;
-}
 
 // One worker run and what it left behind.
 struct WorkerRun {
