@@ -15,12 +15,12 @@ namespace fwu {
 
 // Bytes 8 to 13 of the image.
 struct FirmwareHeader {
-    std::uint8_t year = 0;  // year minus 2000
-    std::uint8_t month = 0; // 1 to 12
+    std::uint8_t year = 0;   // year minus 2000
+    std::uint8_t month = 0;  // 1 to 12
     std::uint8_t day = 0;
     std::uint8_t major = 0;
     std::uint8_t minor = 0;
-    std::uint8_t build = 0; // 0: the version has two parts
+    std::uint8_t build = 0;  // 0: the version has two parts
 };
 inline constexpr qsizetype kFirmwareHeaderEnd = 14;
 
@@ -33,8 +33,8 @@ struct VersionTexts {
 
 // Everything the window shows of the carried firmware.
 struct FirmwareInfo {
-    std::string firmwareDate;   // "NOV 27, 2006"; empty without a readable image
-    std::string utilityVersion; // "v2.00.22"; empty without a readable image
+    std::string firmwareDate;    // "NOV 27, 2006"; empty without a readable image
+    std::string utilityVersion;  // "v2.00.22"; empty without a readable image
     std::string model;
     std::string releaseDate;
     std::string fileName;

@@ -31,7 +31,8 @@ bool DecodeTrailer(QByteArrayView raw, Trailer& out) {
 
 // A trailer's size must leave room for itself in a file of `fileSize` bytes and stay within our bound.
 bool PlausibleSize(qint64 payloadSize, qint64 fileSize) {
-    return payloadSize >= 0 && payloadSize <= kMaxPayloadSize && payloadSize <= fileSize - kPayloadTrailerSize;
+    return payloadSize >= 0 && payloadSize <= kMaxPayloadSize &&
+           payloadSize <= fileSize - kPayloadTrailerSize;
 }
 
 }  // namespace
@@ -121,8 +122,8 @@ bool WriteFileAtomically(const QString& path, QByteArrayView bytes, bool executa
         file.cancelWriting();
         return false;
     }
-    QFileDevice::Permissions perms = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
-                                     QFileDevice::ReadOther;
+    QFileDevice::Permissions perms =
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
     if (executable) {
         perms |= QFileDevice::ExeOwner | QFileDevice::ExeGroup | QFileDevice::ExeOther;
     }

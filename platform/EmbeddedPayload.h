@@ -24,8 +24,8 @@ enum class PayloadStatus {
 
 struct Payload {
     PayloadStatus status = PayloadStatus::Unreadable;
-    QByteArray data;        // the payload when status is Ok, else empty
-    qint64 programSize = 0; // bytes of the file before the payload (the whole file when there is none)
+    QByteArray data;         // the payload when status is Ok, else empty
+    qint64 programSize = 0;  // bytes of the file before the payload (the whole file when there is none)
 };
 
 // The trailer that follows `payload` in a packed file.

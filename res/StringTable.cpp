@@ -27,8 +27,8 @@ constexpr std::array<std::pair<int, std::string_view>, 18> kStrings{{
     {IDS_STATUS_REQUEST, "GET /SysInfo.htm HTTP/1.1\r\nAuthorization: Basic "},
     {IDS_BODY_HEAD,
      FWU_DELIMITER "\nContent-Disposition: form-data; name=\"submit_button\"\n\nUpgrade\n"  //
-     FWU_DELIMITER "\nContent-Disposition: form-data; name=\"change_action\"\n\n\n"        //
-     FWU_DELIMITER "\nContent-Disposition: form-data; name=\"action\"\n\n\n"               //
+     FWU_DELIMITER "\nContent-Disposition: form-data; name=\"change_action\"\n\n\n"         //
+     FWU_DELIMITER "\nContent-Disposition: form-data; name=\"action\"\n\n\n"                //
      FWU_DELIMITER "\nContent-Disposition: form-data; name=\"file\"; filename=\""},
     {IDS_BODY_FILE_TYPE, "\"\nContent-Type: application/octet-stream\n\n"},
     {IDS_BODY_TAIL,
@@ -53,7 +53,8 @@ constexpr std::array<std::pair<int, std::string_view>, 18> kStrings{{
 }  // namespace
 
 std::string_view LoadString(int id) {
-    const auto it = std::find_if(kStrings.begin(), kStrings.end(), [id](const auto& e) { return e.first == id; });
+    const auto it =
+        std::find_if(kStrings.begin(), kStrings.end(), [id](const auto& e) { return e.first == id; });
     return it == kStrings.end() ? std::string_view{} : it->second;
 }
 

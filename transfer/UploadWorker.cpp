@@ -1,6 +1,5 @@
 #include "transfer/UploadWorker.h"
 
-
 #include "platform/HttpClient.h"
 #include "platform/Sleep.h"
 #include "res/StringTable.h"

@@ -75,7 +75,8 @@ PackResult Pack(const PackInput& input) {
         return Refuse("the image is larger than 64 MiB");
     }
     const platform::Payload old = platform::SplitPackedBytes(input.program);
-    if (old.status == platform::PayloadStatus::Damaged || old.status == platform::PayloadStatus::DigestMismatch) {
+    if (old.status == platform::PayloadStatus::Damaged ||
+        old.status == platform::PayloadStatus::DigestMismatch) {
         return Refuse("the program's carried image is damaged");
     }
     QByteArray program = input.program.first(old.programSize);

@@ -11,8 +11,8 @@
 namespace fwu::pack {
 
 struct PackInput {
-    QByteArray program;      // the built program, with or without a carried image
-    QByteArray image;        // the new firmware image
+    QByteArray program;  // the built program, with or without a carried image
+    QByteArray image;    // the new firmware image
     std::string model;
     std::string releaseDate;
     std::string fileName;
@@ -20,9 +20,9 @@ struct PackInput {
 
 struct PackResult {
     bool ok = false;
-    std::string error;       // one line, when !ok
-    QByteArray output;       // the packed program, when ok
-    FirmwareInfo written;    // what the packed program will show, when ok
+    std::string error;     // one line, when !ok
+    QByteArray output;     // the packed program, when ok
+    FirmwareInfo written;  // what the packed program will show, when ok
 };
 
 // Offset of the program's one version block, or -1 with `error` set when there is none or more than one.

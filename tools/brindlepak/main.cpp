@@ -31,18 +31,21 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("brindlepak"));
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Packs a firmware image and its texts into a copy of the utility."));
+    parser.setApplicationDescription(
+        QStringLiteral("Packs a firmware image and its texts into a copy of the utility."));
     parser.addHelpOption();
-    const QCommandLineOption modelOption(QStringLiteral("model"), QStringLiteral("Router model."), QStringLiteral("text"));
+    const QCommandLineOption modelOption(QStringLiteral("model"), QStringLiteral("Router model."),
+                                         QStringLiteral("text"));
     const QCommandLineOption dateOption(QStringLiteral("release-date"), QStringLiteral("Release date text."),
                                         QStringLiteral("text"));
-    const QCommandLineOption nameOption(QStringLiteral("file-name"),
-                                        QStringLiteral("Firmware file name (default: the image's base name)."),
-                                        QStringLiteral("text"));
+    const QCommandLineOption nameOption(
+        QStringLiteral("file-name"), QStringLiteral("Firmware file name (default: the image's base name)."),
+        QStringLiteral("text"));
     parser.addOptions({modelOption, dateOption, nameOption});
     parser.addPositionalArgument(QStringLiteral("program"), QStringLiteral("The built utility to copy."));
     parser.addPositionalArgument(QStringLiteral("image"), QStringLiteral("The firmware image to pack."));
-    parser.addPositionalArgument(QStringLiteral("output"), QStringLiteral("Where to write the packed utility."));
+    parser.addPositionalArgument(QStringLiteral("output"),
+                                 QStringLiteral("Where to write the packed utility."));
     if (!parser.parse(app.arguments())) {
         return Refuse(parser.errorText());
     }
@@ -51,7 +54,8 @@ int main(int argc, char** argv) {
     }
     const QStringList args = parser.positionalArguments();
     if (args.size() != 3 || !parser.isSet(modelOption) || !parser.isSet(dateOption)) {
-        return Refuse(QStringLiteral("usage: brindlepak --model M --release-date D [--file-name F] program image output"));
+        return Refuse(QStringLiteral(
+            "usage: brindlepak --model M --release-date D [--file-name F] program image output"));
     }
     const QString programPath = args[0], imagePath = args[1], outputPath = args[2];
     const QFileInfo programInfo(programPath), outputInfo(outputPath);

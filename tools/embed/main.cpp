@@ -25,8 +25,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     const fwu::platform::Payload old = fwu::platform::SplitPackedBytes(programBytes);
-    QByteArray packed = programBytes.first(old.status == fwu::platform::PayloadStatus::Ok ? old.programSize
-                                                                                          : programBytes.size());
+    QByteArray packed = programBytes.first(
+        old.status == fwu::platform::PayloadStatus::Ok ? old.programSize : programBytes.size());
     packed += imageBytes;
     packed += fwu::platform::MakePayloadTrailer(imageBytes);
     if (!fwu::platform::WriteFileAtomically(programPath, packed, true)) {

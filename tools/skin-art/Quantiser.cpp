@@ -32,8 +32,8 @@ int Distance(QRgb a, QRgb b) {
 IndexedPicture Quantise(const QImage& image, const PaletteLayout& layout) {
     const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
     const bool transparent = layout.transparentIndex >= 0;
-    const QRgb excluded =
-        qRgb(qRed(layout.transparentColour), qGreen(layout.transparentColour), qBlue(layout.transparentColour));
+    const QRgb excluded = qRgb(qRed(layout.transparentColour), qGreen(layout.transparentColour),
+                               qBlue(layout.transparentColour));
 
     // Visible colours and how often each occurs.
     const std::size_t pixelCount = static_cast<std::size_t>(argb.width()) * argb.height();
@@ -119,7 +119,8 @@ IndexedPicture Quantise(const QImage& image, const PaletteLayout& layout) {
         return index;
     };
     for (std::size_t i = 0; i < pixelCount; ++i) {
-        picture.pixels[i] = clear[i] ? static_cast<std::uint8_t>(layout.transparentIndex) : lookup(visible[i]);
+        picture.pixels[i] =
+            clear[i] ? static_cast<std::uint8_t>(layout.transparentIndex) : lookup(visible[i]);
     }
     return picture;
 }

@@ -45,7 +45,8 @@ TEST(Install, ProgramKeepsItsImageAndBlock) {
     EXPECT_EQ(texts.fileName, "ZPR8800N_2.00.22_ETSI_code.bin");
 
     EXPECT_TRUE(QFileInfo::exists(stage.filePath("share/applications/firmware-upgrade-utility.desktop")));
-    EXPECT_TRUE(QFileInfo::exists(stage.filePath("share/icons/hicolor/128x128/apps/firmware-upgrade-utility.png")));
+    EXPECT_TRUE(
+        QFileInfo::exists(stage.filePath("share/icons/hicolor/128x128/apps/firmware-upgrade-utility.png")));
 }
 
 }  // namespace

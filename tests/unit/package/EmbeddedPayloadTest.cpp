@@ -27,7 +27,9 @@ TEST(EmbeddedPayload, ThisProgramCarriesTheBuildsImageByteForByte) {
 }
 
 TEST(EmbeddedPayload, SplitFindsProgramAndPayload) {
-    const QByteArray program("\x7F" "ELF program bytes");
+    const QByteArray program(
+        "\x7F"
+        "ELF program bytes");
     const QByteArray payload(1000, '\x42');
     const Payload split = SplitPackedBytes(program + payload + MakePayloadTrailer(payload));
     ASSERT_EQ(split.status, PayloadStatus::Ok);

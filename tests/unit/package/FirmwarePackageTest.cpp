@@ -28,8 +28,9 @@ VersionBlockBytes Block(const char* fileName, const char* model, const char* dat
 }
 
 TEST(FirmwareInfo, ShippedHeaderGivesDateAndThreePartVersion) {
-    const FirmwareInfo info = DeriveFirmwareInfo(ImageWithHeader({0x06, 0x0B, 0x1B, 0x02, 0x00, 0x16}),
-                                                 Block("ZPR8800N_2.00.22_ETSI_code.bin", "ZPR8800N", "NOV 27,2006"));
+    const FirmwareInfo info =
+        DeriveFirmwareInfo(ImageWithHeader({0x06, 0x0B, 0x1B, 0x02, 0x00, 0x16}),
+                           Block("ZPR8800N_2.00.22_ETSI_code.bin", "ZPR8800N", "NOV 27,2006"));
     EXPECT_EQ(info.firmwareDate, "NOV 27, 2006");
     EXPECT_EQ(info.utilityVersion, "v2.00.22");
     EXPECT_EQ(info.model, "ZPR8800N");
@@ -44,12 +45,12 @@ TEST(FirmwareInfo, VersionAndDateFormats) {
         const char* date;
     };
     const Row rows[] = {
-        {{6, 11, 27, 2, 1, 0}, "v2.01", "NOV 27, 2006"},       // build 0: two parts
-        {{6, 9, 3, 2, 0, 5}, "v2.00.05", "SET 03, 2006"},      // month 9 is SET
+        {{6, 11, 27, 2, 1, 0}, "v2.01", "NOV 27, 2006"},   // build 0: two parts
+        {{6, 9, 3, 2, 0, 5}, "v2.00.05", "SET 03, 2006"},  // month 9 is SET
         {{25, 1, 1, 10, 99, 100}, "v10.99.100", "JAN 01, 2025"},
         {{255, 12, 31, 255, 255, 255}, "v255.255.255", "DEC 31, 2255"},
-        {{6, 0, 1, 1, 0, 0}, "v1.00", " 01, 2006"},            // no month name for 0
-        {{6, 13, 1, 1, 0, 0}, "v1.00", " 01, 2006"},           // nor for 13
+        {{6, 0, 1, 1, 0, 0}, "v1.00", " 01, 2006"},   // no month name for 0
+        {{6, 13, 1, 1, 0, 0}, "v1.00", " 01, 2006"},  // nor for 13
         {{6, 255, 1, 1, 0, 0}, "v1.00", " 01, 2006"},
     };
     for (const Row& row : rows) {

@@ -34,7 +34,8 @@ TEST(StringTable, DelimitersCarryTheBoundaryWithTwoMoreHyphens) {
     const std::string_view tail = LoadString(IDS_BODY_TAIL);
     EXPECT_EQ(tail.substr(0, delimiter.size()), delimiter);
     EXPECT_EQ(tail.substr(tail.size() - delimiter.size() - 2), delimiter + "--");
-    EXPECT_NE(LoadString(IDS_HEADER_HOST).find("boundary=" + delimiter.substr(2) + "\n"), std::string_view::npos);
+    EXPECT_NE(LoadString(IDS_HEADER_HOST).find("boundary=" + delimiter.substr(2) + "\n"),
+              std::string_view::npos);
 }
 
 TEST(StringTable, UserTextsAreExact) {
