@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
-#include <fstream>
 #include <numeric>
 #include <string>
 #include <vector>
@@ -17,6 +16,7 @@
 #include "app/SystemServices.h"
 #include "app/UpgradeDlg.h"
 #include "app/UpgradeEvents.h"
+#include "platform/ProcessStats.h"
 #include "res/StringTable.h"
 #include "router/Probe.h"
 #include "tests/lab/support/LabEnvironment.h"
@@ -46,17 +46,6 @@ public:
     }
     std::vector<qint64> progressNs;
 };
-
-long StatusKiB(const char* key) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind(key, 0) == 0) {
-            return std::stol(line.substr(std::char_traits<char>::length(key)));
-        }
-    }
-    return -1;
-}
 
 double CpuMs() {
     return 1000.0 * static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
@@ -105,7 +94,7 @@ int main(int argc, char** argv) {
     if (!fwu::walk::WaitForPage(dialog, 2, 30'000)) {
         return Fail("the router check did not pass");
     }
-    const long rssBeforeKiB = StatusKiB("VmRSS:");
+    const long rssBeforeKiB = fwu::platform::ResidentKiB();
     const double cpuStart = CpuMs();
     QElapsedTimer upgrade;
     upgrade.start();
@@ -132,7 +121,7 @@ int main(int argc, char** argv) {
     const double totalMs = upgrade.nsecsElapsed() / 1e6;
     const double waitMs = totalMs - transferMs - settleMs - 1'000;  // the window's own 1 s pause at the end
     const double cpuTotal = CpuMs() - cpuStart;
-    const long peakKiB = StatusKiB("VmHWM:");
+    const long peakKiB = fwu::platform::PeakResidentKiB();
 
     std::vector<qint64> perMessage = app.progressNs;
     std::sort(perMessage.begin(), perMessage.end());

@@ -8,13 +8,13 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
-#include <fstream>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 
 #include "platform/HttpClient.h"
+#include "platform/ProcessStats.h"
 #include "tests/lab/support/LabEnvironment.h"
 #include "tests/lab/support/RouterSim.h"
 #include "tests/unit/transfer/UploadRecorder.h"
@@ -68,17 +68,6 @@ private:
     fwu::platform::HttpClient client;
 };
 
-long PeakRssKiB() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmHWM:", 0) == 0) {
-            return std::stol(line.substr(6));
-        }
-    }
-    return -1;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -131,6 +120,6 @@ int main(int argc, char** argv) {
         "CPU during the transfer     %.0f ms = %.1f %% of one core (process; the worker is its only busy "
         "thread)\n",
         cpuMs, wallMs > 0 ? 100.0 * cpuMs / wallMs : 0.0);
-    std::printf("peak RSS                    %ld KiB\n", PeakRssKiB());
+    std::printf("peak RSS                    %ld KiB\n", fwu::platform::PeakResidentKiB());
     return 0;
 }
