@@ -3,9 +3,13 @@
 #include "platform/Icmp.h"
 
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 
+#include <cerrno>
 #include <cstring>
+
+#include "platform/Deadline.h"
 
 namespace fwu::platform {
 
@@ -53,6 +57,45 @@ bool SendIcmp(SocketHandle socket, const Ipv4Address& to, const unsigned char* m
     std::memcpy(&sa.sin_addr, to.data(), to.size());
     return ::sendto(socket, message, length, MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&sa),
                     sizeof sa) == static_cast<ssize_t>(length);
+}
+
+long ReceiveIcmp(SocketHandle socket, unsigned char* buffer, std::size_t capacity, int timeoutMs,
+                 Ipv4Address& from) {
+    if (socket == kInvalidSocket) {
+        return kReceiveError;
+    }
+    const Deadline deadline(timeoutMs);
+    for (;;) {
+        pollfd pfd{socket, POLLIN, 0};
+        const int ready = ::poll(&pfd, 1, deadline.RemainingMs());
+        if (ready < 0 && errno == EINTR) {
+            continue;
+        }
+        if (ready < 0) {
+            return kReceiveError;
+        }
+        if (ready == 0) {
+            return kReceiveTimedOut;
+        }
+        sockaddr_in sender{};
+        socklen_t senderLength = sizeof sender;
+        const ssize_t n = ::recvfrom(socket, buffer, capacity, MSG_DONTWAIT,
+                                     reinterpret_cast<sockaddr*>(&sender), &senderLength);
+        if (n >= 0) {
+            if (senderLength < sizeof sender || sender.sin_family != AF_INET) {
+                from = Ipv4Address{};  // no IPv4 sender: matches no address a probe is sent to
+            } else {
+                std::memcpy(from.data(), &sender.sin_addr, from.size());
+            }
+            return static_cast<long>(n);
+        }
+        if (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK) {
+            return kReceiveError;
+        }
+        if (deadline.Expired()) {
+            return kReceiveTimedOut;
+        }
+    }
 }
 
 }  // namespace fwu::platform

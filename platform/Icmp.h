@@ -26,4 +26,10 @@ SocketHandle OpenIcmpSocket(std::uint16_t identifier, IcmpSocketKind* kind = nul
 // Sends one ICMP message (type, code, checksum, rest as given) to the address. False when the send fails.
 bool SendIcmp(SocketHandle socket, const Ipv4Address& to, const unsigned char* message, std::size_t length);
 
+// Receives one datagram of up to `capacity` bytes, waiting at most timeoutMs for it, with the address
+// that sent it in `from`. Returns the number of bytes (a longer datagram is cut), kReceiveTimedOut or
+// kReceiveError.
+long ReceiveIcmp(SocketHandle socket, unsigned char* buffer, std::size_t capacity, int timeoutMs,
+                 Ipv4Address& from);
+
 }  // namespace fwu::platform

@@ -56,53 +56,100 @@ bool PingHost(const std::string& address) {
     return PingHostWithin(address, kProbeWaitMs);
 }
 
-bool IsEchoReplyFrom(const unsigned char* datagram, std::size_t length, bool withIpHeader,
-                     const platform::Ipv4Address& from) {
-    if (!withIpHeader) {
-        // A datagram ICMP socket hands over only the ICMP message, and only replies to its own requests.
-        return length >= 8 && datagram[0] == kEchoReplyType;
-    }
-    if (length < 20 || (datagram[0] >> 4) != 4) {
-        return false;
-    }
-    const std::size_t headerLength = static_cast<std::size_t>(datagram[0] & 0x0F) * 4;
-    if (headerLength < 20 || length < headerLength + 8 || datagram[9] != kIcmpProtocol) {
-        return false;
-    }
-    const bool fromTarget = std::equal(from.begin(), from.end(), datagram + 12);
-    return fromTarget && datagram[headerLength] == kEchoReplyType;
+bool CanBeRouterAddress(const platform::Ipv4Address& address) {
+    const unsigned char first = address[0];
+    const bool broadcast = address == platform::Ipv4Address{255, 255, 255, 255};
+    return first != 0 && first != 127 && (first & 0xF0) != 224 && !broadcast;
 }
 
-bool PingHostWithin(const std::string& address, int waitMs) {
-    platform::Ipv4Address to{};
-    if (!platform::ParseDottedIpv4(address, to)) {
+bool IsReplyToProbe(const unsigned char* datagram, std::size_t length, bool withIpHeader,
+                    const platform::Ipv4Address& sender, const platform::Ipv4Address& probed,
+                    const std::array<unsigned char, 8>& request) {
+    if (sender != probed) {
         return false;
     }
-    const auto processId = static_cast<std::uint32_t>(platform::CurrentProcessId());
-    const std::array<unsigned char, 8> request = BuildEchoRequest(processId);
-    platform::IcmpSocketKind kind{};
-    platform::SocketHandle socket =
-        platform::OpenIcmpSocket(static_cast<std::uint16_t>(processId & 0xFFFF), &kind);
-    if (socket == platform::kInvalidSocket) {
-        return false;
+    const unsigned char* message = datagram;
+    std::size_t messageLength = length;
+    if (withIpHeader) {
+        if (length < 20 || (datagram[0] >> 4) != 4) {
+            return false;
+        }
+        const std::size_t headerLength = static_cast<std::size_t>(datagram[0] & 0x0F) * 4;
+        if (headerLength < 20 || length < headerLength || datagram[9] != kIcmpProtocol ||
+            !std::equal(probed.begin(), probed.end(), datagram + 12)) {
+            return false;
+        }
+        message += headerLength;
+        messageLength -= headerLength;
     }
-    // A refused send is not a reason to stop: a reply may still arrive within the wait. Only an echo
-    // reply from the probed address counts: a raw socket also sees every other ICMP message reaching the
-    // host, such as the "host unreachable" the system reports itself when nobody holds the address.
+    // Type, then the identifier and sequence (bytes 4 to 7) exactly as the request carried them.
+    return messageLength >= 8 && message[0] == kEchoReplyType &&
+           std::equal(request.begin() + 4, request.end(), message + 4);
+}
+
+namespace {
+
+// Sends the echo request through an open ICMP socket of that kind and waits for its reply; closes the
+// socket. A refused send is not a reason to stop: a reply may still arrive within the wait. Only the
+// reply to this request counts: a raw socket also sees every other ICMP message reaching the host, such
+// as the "host unreachable" the system reports itself when nobody holds the address, and a datagram
+// socket every echo reply that carries its identifier, from whichever sender.
+bool ProbeThrough(platform::SocketHandle socket, platform::IcmpSocketKind kind,
+                  const platform::Ipv4Address& to, const std::array<unsigned char, 8>& request, int waitMs) {
     platform::SendIcmp(socket, to, request.data(), request.size());
     const platform::Deadline deadline(waitMs);
     bool answered = false;
     while (!answered && !deadline.Expired()) {
         unsigned char reply[kProbeReceiveBytes];
-        const long received = platform::ReceiveSome(socket, reply, sizeof reply, deadline.RemainingMs());
+        platform::Ipv4Address sender{};
+        const long received =
+            platform::ReceiveIcmp(socket, reply, sizeof reply, deadline.RemainingMs(), sender);
         if (received < 0) {
             break;
         }
-        answered = IsEchoReplyFrom(reply, static_cast<std::size_t>(received),
-                                   kind == platform::IcmpSocketKind::Raw, to);
+        answered = IsReplyToProbe(reply, static_cast<std::size_t>(received),
+                                  kind == platform::IcmpSocketKind::Raw, sender, to, request);
     }
     platform::CloseSocket(socket);
     return answered;
+}
+
+// The probe's destination, or nothing when the text is no address a router can hold.
+bool ProbeTarget(const std::string& address, platform::Ipv4Address& to) {
+    return platform::ParseDottedIpv4(address, to) && CanBeRouterAddress(to);
+}
+
+std::uint16_t ProbeIdentifier() {
+    return static_cast<std::uint16_t>(static_cast<std::uint32_t>(platform::CurrentProcessId()) & 0xFFFF);
+}
+
+}  // namespace
+
+bool PingHostWithin(const std::string& address, int waitMs) {
+    platform::Ipv4Address to{};
+    if (!ProbeTarget(address, to)) {
+        return false;
+    }
+    const std::uint16_t identifier = ProbeIdentifier();
+    platform::IcmpSocketKind kind{};
+    const platform::SocketHandle socket = platform::OpenIcmpSocket(identifier, &kind);
+    if (socket == platform::kInvalidSocket) {
+        return false;
+    }
+    return ProbeThrough(socket, kind, to, BuildEchoRequest(identifier), waitMs);
+}
+
+bool PingHostOver(platform::IcmpSocketKind kind, const std::string& address, int waitMs) {
+    platform::Ipv4Address to{};
+    if (!ProbeTarget(address, to)) {
+        return false;
+    }
+    const std::uint16_t identifier = ProbeIdentifier();
+    const platform::SocketHandle socket = platform::OpenIcmpSocketOfKind(kind, identifier);
+    if (socket == platform::kInvalidSocket) {
+        return false;
+    }
+    return ProbeThrough(socket, kind, to, BuildEchoRequest(identifier), waitMs);
 }
 
 std::vector<std::string> ArpFlushCommand(const std::string& address, const std::string& arpProgram,

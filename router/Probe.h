@@ -3,26 +3,42 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "platform/Icmp.h"
 #include "platform/Socket.h"
 
 namespace fwu {
 
-// Sends one 8-byte ICMP echo request to a dotted IPv4 address and waits up to 1,000 ms for an echo reply
-// from that address. True when one arrived within the wait; other ICMP traffic is passed over.
+// Sends one 8-byte ICMP echo request to a dotted IPv4 address and waits up to 1,000 ms for the echo
+// reply to it: from that address, with the request's identifier and sequence. True when one arrived
+// within the wait; other ICMP traffic is passed over.
 bool PingHost(const std::string& address);
 
 // PingHost with another wait, for callers and tests that need a shorter or longer one. An address that
-// is not dotted IPv4 text is not sent to and gives false at once.
+// is not dotted IPv4 text, or that cannot be a router (CanBeRouterAddress), is not sent to and gives
+// false at once.
 bool PingHostWithin(const std::string& address, int waitMs);
 
-// True when a datagram received on the probe's ICMP socket is an echo reply from `from`. A raw socket's
-// datagram starts with the IP header (whose source is checked); a datagram socket's with the ICMP message.
-bool IsEchoReplyFrom(const unsigned char* datagram, std::size_t length, bool withIpHeader,
-                     const platform::Ipv4Address& from);
+// PingHostWithin through an ICMP socket of the given kind only, so both kinds can be tried where the
+// process may open either.
+bool PingHostOver(platform::IcmpSocketKind kind, const std::string& address, int waitMs);
+
+// False for addresses no router on the local network can hold, which a probe must never count as
+// answered: 0.0.0.0/8 (this host), 127.0.0.0/8 (loopback), 224.0.0.0/4 (multicast) and the broadcast
+// address 255.255.255.255.
+bool CanBeRouterAddress(const platform::Ipv4Address& address);
+
+// True when a datagram received on the probe's ICMP socket from `sender` is the echo reply to
+// `request` sent to `probed`: the sender is the probed address, the message is an echo reply (type 0)
+// and carries the request's identifier and sequence bytes. A raw socket's datagram starts with the IP
+// header, whose source must be the probed address too; a datagram socket's with the ICMP message.
+bool IsReplyToProbe(const unsigned char* datagram, std::size_t length, bool withIpHeader,
+                    const platform::Ipv4Address& sender, const platform::Ipv4Address& probed,
+                    const std::array<unsigned char, 8>& request);
 
 // The 8-byte echo request: type 8, code 0, checksum, identifier (low 16 bits of `processId`, low byte
 // first), sequence 1 (low byte first).

@@ -1,8 +1,10 @@
 // Reads one marked field out of the router's status page: connect, send the request, and gather the
-// answer until the field between the two markers is complete.
+// answer until the field between the two markers is complete, all within one deadline.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -12,18 +14,36 @@ namespace fwu {
 
 // One receive takes at most this many bytes.
 inline constexpr std::size_t kStatusBlockBytes = 1024;
-// The gathered answer never grows past this; a field not found within it counts as not found.
+// The answer is read up to this many bytes, every received byte counted (a NUL and what follows it in
+// its block too); a field not complete within them counts as not found.
 inline constexpr std::size_t kMaxStatusResponseChars = 1023;
 // A longer field is cut to this length.
 inline constexpr std::size_t kMaxVersionChars = 63;
+// The whole exchange (connect, send and every receive together) ends this long after it began.
+inline constexpr int kStatusExchangeLimitMs = 15000;
+
+// The time the exchange's deadline is measured against: the steady clock, or a test's own clock.
+using StatusClock = std::function<std::chrono::steady_clock::time_point()>;
 
 // Connects through `transport` to port 80 of `address`, sends `request` and reads the answer. The first
 // received block must contain the accepted status line, else `refused` is set and nothing more is read.
 // After each block the whole answer so far is searched again for `startMarker` and the first
-// `endMarker` after it; the text between them is the field. Returns 1 with the field in `versionText`
-// (cut to kMaxVersionChars), else 0 (versionText empty). The transport is closed before returning.
+// `endMarker` after it; the text between them, without leading and trailing blanks (space, tab) and
+// cut to kMaxVersionChars, is the field. Returns 1 with the field in `versionText`, else 0 (versionText
+// empty). Once `limitMs` has passed on `clock` since the call began, nothing more is awaited and the
+// exchange ends as a failed connection does: 0, not refused. Each wait of the transport is limited to
+// the time left. The transport is closed before returning. Keeps no state between calls and touches
+// nothing but its arguments, so it may run on any thread.
+int QueryStatusPage(StatusTransport& transport, const std::string& address, std::string_view request,
+                    std::string_view startMarker, std::string_view endMarker, std::string& versionText,
+                    bool& refused, const StatusClock& clock, int limitMs = kStatusExchangeLimitMs);
+
+// The query on the steady clock with the exchange limit kStatusExchangeLimitMs.
 int QueryStatusPage(StatusTransport& transport, const std::string& address, std::string_view request,
                     std::string_view startMarker, std::string_view endMarker, std::string& versionText,
                     bool& refused);
+
+// The text without the blanks (space, tab) at its start and end.
+std::string_view TrimBlanks(std::string_view text);
 
 }  // namespace fwu

@@ -1,7 +1,17 @@
 // TcpStatusTransport over the platform's sockets.
 #include "router/StatusTransport.h"
 
+#include <algorithm>
+
 namespace fwu {
+
+namespace {
+
+int Within(int ownLimitMs, int waitLimitMs) {
+    return waitLimitMs < 0 ? ownLimitMs : std::min(ownLimitMs, waitLimitMs);
+}
+
+}  // namespace
 
 bool TcpStatusTransport::Connect(const std::string& address, std::uint16_t port) {
     Close();
@@ -13,7 +23,7 @@ bool TcpStatusTransport::Connect(const std::string& address, std::uint16_t port)
     if (connection == platform::kInvalidSocket) {
         return false;
     }
-    if (!platform::ConnectWithTimeout(connection, to, port, limits.connectMs)) {
+    if (!platform::ConnectWithTimeout(connection, to, port, Within(limits.connectMs, waitLimitMs))) {
         Close();
         return false;
     }
@@ -22,12 +32,16 @@ bool TcpStatusTransport::Connect(const std::string& address, std::uint16_t port)
 
 bool TcpStatusTransport::Send(std::string_view bytes) {
     return connection != platform::kInvalidSocket &&
-           platform::SendAll(connection, bytes.data(), bytes.size(), limits.sendMs);
+           platform::SendAll(connection, bytes.data(), bytes.size(), Within(limits.sendMs, waitLimitMs));
 }
 
 long TcpStatusTransport::Receive(char* buffer, std::size_t capacity) {
-    const long n = platform::ReceiveSome(connection, buffer, capacity, limits.receiveMs);
+    const long n = platform::ReceiveSome(connection, buffer, capacity, Within(limits.receiveMs, waitLimitMs));
     return n >= 0 ? n : -1;
+}
+
+void TcpStatusTransport::LimitWaits(int waitMs) {
+    waitLimitMs = std::max(waitMs, 0);
 }
 
 void TcpStatusTransport::Close() {

@@ -27,10 +27,16 @@ public:
 
     // Closes the connection if one is open.
     virtual void Close() = 0;
+
+    // The longest the following operations may wait, in milliseconds (0 or more). The status query
+    // lowers it before each operation as the one deadline of its exchange draws near. A transport whose
+    // operations never wait may ignore it.
+    virtual void LimitWaits(int waitMs) { static_cast<void>(waitMs); }
 };
 
 // The status exchange over TCP with a time limit on every wait, so a router that accepts the connection
-// and then stays silent, or never closes it, cannot hold the window for longer than these limits.
+// and then stays silent, or never closes it, cannot hold the check for longer than these limits; each
+// wait is also kept within the limit the query last set (LimitWaits).
 class TcpStatusTransport final : public StatusTransport {
 public:
     struct Limits {
@@ -49,9 +55,11 @@ public:
     bool Send(std::string_view bytes) override;
     long Receive(char* buffer, std::size_t capacity) override;
     void Close() override;
+    void LimitWaits(int waitMs) override;
 
 private:
     Limits limits;
+    int waitLimitMs = -1;  // none set yet
     platform::SocketHandle connection = platform::kInvalidSocket;
 };
 

@@ -54,10 +54,11 @@ std::string Joined(const Answer& answer) {
     return all;
 }
 
-Answer StatusPage(Fault fault, std::string_view version) {
+Answer StatusPage(Fault fault, std::string_view version, int dripMs) {
     const std::string statusLine =
         fault == Fault::Status11 ? "HTTP/1.1 200 OK" : std::string(kAcceptedStatus);
-    std::string before = Headers(statusLine) + PageTop();
+    const std::string head = Headers(statusLine);
+    std::string before = head + PageTop();
     if (fault == Fault::LongPage) {
         before += PortRows();
     }
@@ -79,6 +80,13 @@ Answer StatusPage(Fault fault, std::string_view version) {
         const std::string all = before + field + after;
         const std::size_t cut = 11;  // inside "HTTP/1.0 200 Ok"
         answer.sends = {{0, all.substr(0, cut)}, {kSplitPauseMs, all.substr(cut)}};
+    } else if (fault == Fault::Drip || fault == Fault::DripNul) {
+        // The head at once, then one byte at a time: the page's own, or a NUL in its place.
+        const std::string page = (before + field + after).substr(head.size());
+        answer.sends.push_back({0, head});
+        for (const char byte : page) {
+            answer.sends.push_back({dripMs, std::string(1, fault == Fault::Drip ? byte : '\0')});
+        }
     } else if (fault == Fault::SplitMarker) {
         answer.sends = {{0, before + field}, {kSplitPauseMs, after}};
     } else {

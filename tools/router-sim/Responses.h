@@ -27,8 +27,9 @@ struct Answer {
 // All sends of an answer joined: what a client that reads to the end receives.
 std::string Joined(const Answer& answer);
 
-// The status page for a request with the right credential, shaped by the fault mode.
-Answer StatusPage(Fault fault, std::string_view version);
+// The status page for a request with the right credential, shaped by the fault mode; the drip modes
+// send one byte every `dripMs` after the head.
+Answer StatusPage(Fault fault, std::string_view version, int dripMs = 1000);
 
 // "HTTP/1.0 <code> <reason>" with a short page, closed afterwards.
 Answer ErrorAnswer(int code);

@@ -301,7 +301,7 @@ void Server::OnHead(Connection& c) {
             event.insert("version", Bytes(version_));
         }
         log_.Write("status-request", event);
-        StartAnswer(c, allowed ? StatusPage(options_.fault, version_) : ErrorAnswer(401));
+        StartAnswer(c, allowed ? StatusPage(options_.fault, version_, options_.dripMs) : ErrorAnswer(401));
         return;
     }
     if (line.starts_with("POST ") && target.ends_with(kUpgradeHandlerPath)) {

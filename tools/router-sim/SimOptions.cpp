@@ -7,7 +7,7 @@
 namespace fwu::sim {
 namespace {
 
-constexpr std::array<std::pair<Fault, std::string_view>, 12> kFaultNames{{
+constexpr std::array<std::pair<Fault, std::string_view>, 14> kFaultNames{{
     {Fault::None, "none"},
     {Fault::Status11, "status-1.1"},
     {Fault::SplitStatus, "split-status"},
@@ -20,6 +20,8 @@ constexpr std::array<std::pair<Fault, std::string_view>, 12> kFaultNames{{
     {Fault::NoRestart, "no-restart"},
     {Fault::ResetUpload, "reset-upload"},
     {Fault::BlankVersion, "blank-version"},
+    {Fault::Drip, "drip"},
+    {Fault::DripNul, "drip-nul"},
 }};
 
 constexpr int kMaxMs = 600000;
@@ -141,6 +143,10 @@ std::optional<SimOptions> ParseSimOptions(const std::vector<std::string>& args, 
             if (!number(100, kMaxMs, options.ioTimeoutMs)) {
                 return std::nullopt;
             }
+        } else if (name == "--drip-ms") {
+            if (!number(1, kMaxMs, options.dripMs)) {
+                return std::nullopt;
+            }
         } else if (name == "--fault") {
             const auto fault = FaultFromName(value);
             if (!fault) {
@@ -183,6 +189,8 @@ std::string SimUsage() {
            "  --fault MODE       misbehave on purpose: " +
            faults +
            "\n"
+           "  --drip-ms N        drip and drip-nul: the status page head at once, then one byte every N ms,\n"
+           "                     the page's own (drip) or a NUL (drip-nul), as many as the page has (1000)\n"
            "Falling silent writes icmp_echo_ignore_all of the router's own network namespace, so every mode\n"
            "that can fall silent runs only inside the lab's router namespace (FWU_LAB_ROUTER_NETNS).\n";
 }

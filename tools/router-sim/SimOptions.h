@@ -23,6 +23,8 @@ enum class Fault {
     NoRestart,     // uploads accepted, the router never falls silent
     ResetUpload,   // connection reset part-way through an upload body
     BlankVersion,  // a blank between "Firmware Version:" and the version
+    Drip,          // status page head at once, then the page one byte every dripMs
+    DripNul,       // status page head at once, then one NUL byte every dripMs
 };
 
 struct SimOptions {
@@ -37,6 +39,7 @@ struct SimOptions {
     int ioTimeoutMs = 10000;   // longest wait for the next bytes of a request
     bool startSilent = false;  // begin as if restarting: silent for restartMs, then back
     Fault fault = Fault::None;
+    int dripMs = 1000;  // pause before each byte of the drip modes
 };
 
 // The option's spelling on the command line ("split-status"), and back.

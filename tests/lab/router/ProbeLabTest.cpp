@@ -1,5 +1,6 @@
 // The ICMP probe and the ARP flush against the lab's router: answered, unanswered within its one-second
-// wait, and the flush really removing the entry without leaving a process behind.
+// wait, only the reply to its own request counting on either ICMP socket kind, and the flush really
+// removing the entry without leaving a process behind.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -8,7 +9,11 @@
 #include <QFile>
 #include <QProcess>
 #include <QThread>
+#include <atomic>
+#include <thread>
 
+#include "platform/Icmp.h"
+#include "platform/Process.h"
 #include "router/Probe.h"
 #include "tests/lab/support/RouterSim.h"
 
@@ -57,6 +62,118 @@ TEST(ProbeLab, RouterAnswersAgainWhenItComesBack) {
     ASSERT_TRUE(sim.WaitForEvent("back", 3000));
     EXPECT_TRUE(PingHost(kRouter));
     EXPECT_TRUE(sim.Stop());
+}
+
+// Lets every group open datagram ICMP sockets in the lab's own namespace while it lives (the default
+// range admits none), so the probe's unprivileged path can be tried as root.
+class DatagramIcmpAllowed {
+public:
+    DatagramIcmpAllowed() {
+        QFile file(kPath);
+        if (file.open(QIODevice::ReadOnly)) {
+            saved = file.readAll();
+        }
+        ok = Write("0 2147483647\n");
+    }
+    ~DatagramIcmpAllowed() {
+        if (!saved.isEmpty()) {
+            Write(saved);
+        }
+    }
+    bool ok = false;
+
+private:
+    static constexpr const char* kPath = "/proc/sys/net/ipv4/ping_group_range";
+    static bool Write(const QByteArray& value) {
+        QFile file(kPath);
+        return file.open(QIODevice::WriteOnly) && file.write(value) == value.size();
+    }
+    QByteArray saved;
+};
+
+// An echo reply as the probe's own would read: this process's identifier, the probe's sequence.
+std::array<unsigned char, 8> ForgedReply() {
+    std::array<unsigned char, 8> reply =
+        BuildEchoRequest(static_cast<std::uint32_t>(platform::CurrentProcessId()));
+    reply[0] = 0;  // echo reply
+    reply[2] = reply[3] = 0;
+    const std::uint16_t checksum = IcmpChecksum(reply.data(), 8);
+    reply[2] = static_cast<unsigned char>(checksum & 0xFF);
+    reply[3] = static_cast<unsigned char>(checksum >> 8);
+    return reply;
+}
+
+// Sends that reply from 127.0.0.1 to 127.0.0.1 every 20 ms while it lives: a datagram ICMP socket with
+// this identifier is handed each one, whoever it probes.
+class ForgedReplies {
+public:
+    ForgedReplies() : socket(platform::OpenIcmpSocketOfKind(platform::IcmpSocketKind::Raw, 0)) {
+        sender = std::thread([this] {
+            const auto reply = ForgedReply();
+            while (!stop.load()) {
+                platform::SendIcmp(socket, kLoopback, reply.data(), reply.size());
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
+        });
+    }
+    ~ForgedReplies() {
+        stop.store(true);
+        sender.join();
+        platform::CloseSocket(socket);
+    }
+    ForgedReplies(const ForgedReplies&) = delete;
+    ForgedReplies& operator=(const ForgedReplies&) = delete;
+
+    static constexpr platform::Ipv4Address kLoopback{127, 0, 0, 1};
+    platform::SocketHandle socket;
+
+private:
+    std::atomic<bool> stop{false};
+    std::thread sender;
+};
+
+TEST(ProbeLab, OnlyTheReplyOfTheProbedAddressCountsOnBothSocketKinds) {
+    DatagramIcmpAllowed allowed;
+    ASSERT_TRUE(allowed.ok);
+    const auto identifier = static_cast<std::uint16_t>(platform::CurrentProcessId() & 0xFFFF);
+    {
+        // The forged reply does reach a datagram socket of this identifier: it would count unless the
+        // probe looked at its sender.
+        platform::SocketHandle witness =
+            platform::OpenIcmpSocketOfKind(platform::IcmpSocketKind::Datagram, identifier);
+        ASSERT_NE(witness, platform::kInvalidSocket);
+        ForgedReplies forged;
+        ASSERT_NE(forged.socket, platform::kInvalidSocket);
+        unsigned char got[64];
+        platform::Ipv4Address from{};
+        EXPECT_GE(platform::ReceiveIcmp(witness, got, sizeof got, 1000, from), 8);
+        EXPECT_EQ(from, ForgedReplies::kLoopback);
+        platform::CloseSocket(witness);
+    }
+
+    struct Case {
+        const char* address;
+        bool answered;
+    };
+    const Case cases[] = {
+        {kRouter.c_str(), true},     // the router's own reply
+        {kNobody.c_str(), false},    // nobody there; only the forged replies come back
+        {"0.0.0.0", false},          // the system would answer for itself
+        {"127.0.0.1", false},        // so would loopback
+        {"255.255.255.255", false},  // never sent to
+        {"224.0.0.1", false},        // never sent to
+    };
+    ForgedReplies forged;
+    for (const platform::IcmpSocketKind kind :
+         {platform::IcmpSocketKind::Raw, platform::IcmpSocketKind::Datagram}) {
+        const char* kindName = kind == platform::IcmpSocketKind::Raw ? "raw" : "datagram";
+        for (const Case& c : cases) {
+            QElapsedTimer timer;
+            timer.start();
+            EXPECT_EQ(PingHostOver(kind, c.address, 1000), c.answered) << kindName << " " << c.address;
+            EXPECT_LT(timer.elapsed(), kUnansweredBoundMs) << kindName << " " << c.address;
+        }
+    }
 }
 
 // The state of the ARP entry for an address in /proc/net/arp: its flags field, or -1 without one.

@@ -48,6 +48,24 @@ TEST(StatusPage, FaultModesShapeThePage) {
     EXPECT_EQ(Joined(StatusPage(Fault::NeverClose, "v2.00.20")), normal);
 }
 
+TEST(StatusPage, DripModesSendTheHeadThenOneByteAtATime) {
+    const std::string normal = Joined(StatusPage(Fault::None, "v2.00.20"));
+    const std::size_t headSize = normal.find("\r\n\r\n") + 4;
+    for (const Fault fault : {Fault::Drip, Fault::DripNul}) {
+        const Answer drip = StatusPage(fault, "v2.00.20", 250);
+        ASSERT_EQ(drip.sends.size(), 1 + normal.size() - headSize);
+        EXPECT_EQ(drip.sends[0].bytes, normal.substr(0, headSize));
+        EXPECT_FALSE(drip.keepOpen);
+        std::string page;
+        for (std::size_t i = 1; i < drip.sends.size(); ++i) {
+            ASSERT_EQ(drip.sends[i].bytes.size(), 1u);
+            EXPECT_EQ(drip.sends[i].pauseBeforeMs, 250);
+            page += drip.sends[i].bytes;
+        }
+        EXPECT_EQ(page, fault == Fault::Drip ? normal.substr(headSize) : std::string(page.size(), '\0'));
+    }
+}
+
 TEST(StatusPage, ShowsTheVersionItIsGiven) {
     EXPECT_NE(Joined(StatusPage(Fault::None, "v2.00.22")).find("Firmware Version:v2.00.22,"),
               std::string::npos);

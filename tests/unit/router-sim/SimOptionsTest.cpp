@@ -28,12 +28,16 @@ TEST(SimOptions, DefaultsAndEveryOption) {
     EXPECT_EQ(all->restartMs, 700);
     EXPECT_EQ(all->fault, Fault::NeverClose);
     EXPECT_TRUE(all->startSilent);
+    EXPECT_EQ(defaults->dripMs, 1000);
+    const auto drip = ParseSimOptions({"--fault", "drip-nul", "--drip-ms", "250"}, error);
+    ASSERT_TRUE(drip) << error;
+    EXPECT_EQ(drip->dripMs, 250);
 }
 
 TEST(SimOptions, FaultNamesRoundTrip) {
     for (const char* name :
          {"none", "status-1.1", "split-status", "split-marker", "no-marker", "long-page", "never-close",
-          "reset", "closed", "no-restart", "reset-upload", "blank-version"}) {
+          "reset", "closed", "no-restart", "reset-upload", "blank-version", "drip", "drip-nul"}) {
         const auto fault = FaultFromName(name);
         ASSERT_TRUE(fault) << name;
         EXPECT_EQ(FaultName(*fault), name);
@@ -53,6 +57,7 @@ TEST(SimOptions, RefusesBadInputWithAReason) {
         {"--colour", "red"},
         {"--version", ""},
         {"--password", "a\r\nb"},
+        {"--drip-ms", "0"},
     };
     for (const auto& args : bad) {
         std::string error;

@@ -62,46 +62,91 @@ TEST(ArpFlushCommand, ArgumentVectorsForDottedAddressesOnly) {
     }
 }
 
-// An IPv4 datagram as a raw ICMP socket hands it over: 20-byte header, then the ICMP message.
-std::vector<unsigned char> RawDatagram(platform::Ipv4Address source, unsigned char icmpType) {
-    std::vector<unsigned char> d(28, 0);
-    d[0] = 0x45;  // version 4, header of five words
-    d[9] = 1;     // ICMP
+// An echo reply to BuildEchoRequest(0x1234) as a datagram ICMP socket hands it over.
+Bytes Reply(unsigned char type = 0, unsigned char id0 = 0x34, unsigned char id1 = 0x12,
+            unsigned char seq0 = 1, unsigned char seq1 = 0) {
+    return {type, 0, 0, 0, id0, id1, seq0, seq1};
+}
+
+// The same message as a raw ICMP socket hands it over: behind an IPv4 header naming `source`.
+Bytes WithIpHeader(const Bytes& message, platform::Ipv4Address source, unsigned char headerWords = 5) {
+    Bytes d(headerWords * 4u, 0);
+    d[0] = static_cast<unsigned char>(0x40 | headerWords);
+    d[9] = 1;  // ICMP
     std::copy(source.begin(), source.end(), d.begin() + 12);
-    d[20] = icmpType;
+    d.insert(d.end(), message.begin(), message.end());
     return d;
 }
 
-TEST(IsEchoReplyFrom, OnlyEchoRepliesOfTheProbedAddressCount) {
+TEST(IsReplyToProbe, OnlyTheEchoReplyToOurRequestFromTheProbedAddressCounts) {
     const platform::Ipv4Address router{192, 168, 1, 1};
     const platform::Ipv4Address self{192, 168, 1, 100};
-    auto check = [&](const std::vector<unsigned char>& d) {
-        return IsEchoReplyFrom(d.data(), d.size(), true, router);
+    const platform::Ipv4Address loopback{127, 0, 0, 1};
+    const auto request = BuildEchoRequest(0x1234);
+    struct Case {
+        const char* name;
+        Bytes datagram;
+        bool withIpHeader;
+        platform::Ipv4Address sender;
+        bool counts;
     };
-    EXPECT_TRUE(check(RawDatagram(router, 0)));
-    EXPECT_FALSE(check(RawDatagram(self, 3)));           // "host unreachable" the system reports itself
-    EXPECT_FALSE(check(RawDatagram(router, 3)));         // an error from the router is no echo reply
-    EXPECT_FALSE(check(RawDatagram(router, 8)));         // our own request looped back on loopback
-    EXPECT_FALSE(check(RawDatagram({10, 0, 0, 1}, 0)));  // another host's reply
-    std::vector<unsigned char> options = RawDatagram(router, 8);
-    options[0] = 0x46;  // a header with one option word: the ICMP type sits four bytes later
-    options.insert(options.begin() + 20, {0, 0, 0, 0});
-    options[24] = 0;
-    EXPECT_TRUE(check(options));
-    std::vector<unsigned char> truncated = RawDatagram(router, 0);
-    truncated.resize(27);
-    EXPECT_FALSE(check(truncated));
-    // A datagram ICMP socket: the message alone, already matched to our identifier by the system.
-    const unsigned char reply[8] = {0, 0, 0, 0, 0x34, 0x12, 1, 0};
-    EXPECT_TRUE(IsEchoReplyFrom(reply, sizeof reply, false, router));
-    const unsigned char unreachable[8] = {3, 1, 0, 0, 0, 0, 0, 0};
-    EXPECT_FALSE(IsEchoReplyFrom(unreachable, sizeof unreachable, false, router));
+    Bytes truncated = Reply();
+    truncated.pop_back();
+    const Case cases[] = {
+        {"datagram: the reply", Reply(), false, router, true},
+        {"datagram: same reply from loopback", Reply(), false, loopback, false},
+        {"datagram: same reply from another host", Reply(), false, self, false},
+        {"datagram: another sequence", Reply(0, 0x34, 0x12, 2, 0), false, router, false},
+        {"datagram: sequence in network order", Reply(0, 0x34, 0x12, 0, 1), false, router, false},
+        {"datagram: another identifier", Reply(0, 0x35, 0x12), false, router, false},
+        {"datagram: identifier bytes swapped", Reply(0, 0x12, 0x34), false, router, false},
+        {"datagram: unreachable from the router", Reply(3), false, router, false},
+        {"datagram: our own request", Reply(8), false, router, false},
+        {"datagram: cut short", truncated, false, router, false},
+        {"datagram: empty", {}, false, router, false},
+        {"raw: the reply", WithIpHeader(Reply(), router), true, router, true},
+        {"raw: header with an option word", WithIpHeader(Reply(), router, 6), true, router, true},
+        {"raw: unreachable the system reports itself", WithIpHeader(Reply(3), self), true, self, false},
+        {"raw: reply of another host", WithIpHeader(Reply(), {10, 0, 0, 1}), true, {10, 0, 0, 1}, false},
+        {"raw: header source differs from the sender", WithIpHeader(Reply(), self), true, router, false},
+        {"raw: another program's ping", WithIpHeader(Reply(0, 0x99, 0x77), router), true, router, false},
+        {"raw: another sequence", WithIpHeader(Reply(0, 0x34, 0x12, 7), router), true, router, false},
+        {"raw: our own request looped back", WithIpHeader(Reply(8), router), true, router, false},
+        {"raw: message cut short", WithIpHeader(truncated, router), true, router, false},
+        {"raw: header only", WithIpHeader({}, router), true, router, false},
+        {"raw: taken for a datagram message", WithIpHeader(Reply(), router), false, router, false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(
+            IsReplyToProbe(c.datagram.data(), c.datagram.size(), c.withIpHeader, c.sender, router, request),
+            c.counts)
+            << c.name;
+    }
 }
 
-TEST(PingHost, LoopbackAnswersWithinTheWait) {
+TEST(CanBeRouterAddress, HostLoopbackMulticastAndBroadcastCannot) {
+    using A = platform::Ipv4Address;
+    for (const A& no : {A{0, 0, 0, 0}, A{0, 1, 2, 3}, A{127, 0, 0, 1}, A{127, 255, 255, 254}, A{224, 0, 0, 1},
+                        A{239, 255, 255, 250}, A{255, 255, 255, 255}}) {
+        EXPECT_FALSE(CanBeRouterAddress(no)) << platform::FormatIpv4(no);
+    }
+    for (const A& yes : {A{192, 168, 1, 1}, A{10, 0, 0, 138}, A{1, 0, 0, 1}, A{126, 255, 255, 255},
+                         A{223, 255, 255, 254}, A{192, 168, 1, 255}}) {
+        EXPECT_TRUE(CanBeRouterAddress(yes)) << platform::FormatIpv4(yes);
+    }
+}
+
+// Also run as an unprivileged user in a namespace of its own, where the probe takes the datagram socket
+// (which would count 127.0.0.1's reply to a probe of 0.0.0.0).
+TEST(PingHost, AddressesThatCannotBeARouterAreNeverProbed) {
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_TRUE(PingHost("127.0.0.1"));
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
+    for (const char* address : {"0.0.0.0", "127.0.0.1", "127.1.2.3"}) {
+        EXPECT_FALSE(PingHost(address)) << address;
+    }
+    EXPECT_FALSE(PingHostOver(platform::IcmpSocketKind::Datagram, "0.0.0.0", 1000));
+    EXPECT_FALSE(PingHostOver(platform::IcmpSocketKind::Raw, "127.0.0.1", 1000));
+    // Each gave up at once instead of waiting for an answer.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
 }
 
 TEST(PingHost, TextThatIsNotAnAddressIsNotSent) {

@@ -1,12 +1,16 @@
 // A status transport that plays back a script of receive results and records what was sent, so the
-// status query and the router check are tested without a network.
+// status query and the router check are tested without a network. It keeps its own clock: each step
+// arrives `afterMs` after its receive began, and a step that would arrive later than the wait the query
+// allowed makes the receive time out once that wait has passed, as a socket would; nothing sleeps.
 #pragma once
 
+#include <chrono>
 #include <cstring>
 #include <deque>
 #include <string>
 #include <vector>
 
+#include "router/StatusQuery.h"
 #include "router/StatusTransport.h"
 
 namespace fwu::test {
@@ -17,9 +21,11 @@ public:
     struct Step {
         std::string bytes;
         long result = 0;
+        int afterMs = 0;  // time from the start of the receive until the step arrives
     };
 
     bool connectOk = true;
+    int connectMs = 0;  // how long the connect takes
     bool sendOk = true;
     std::deque<Step> script;  // after the last step every receive reports a close
 
@@ -29,6 +35,22 @@ public:
     std::string sent;
     int receives = 0;
     int closes = 0;
+    std::chrono::milliseconds elapsed{0};  // the transport's clock
+    int waitLimitMs = -1;                  // the last limit the query set; -1: none
+
+    // The transport's clock, for the query's deadline.
+    StatusClock Clock() {
+        return [this] { return std::chrono::steady_clock::time_point{} + elapsed; };
+    }
+
+    // The head at once, then `count` blocks of `bytes`, each `everyMs` after the last.
+    static ScriptedTransport Drip(const std::string& head, const std::string& bytes, int everyMs, int count) {
+        ScriptedTransport t = Blocks({head});
+        for (int i = 0; i < count; ++i) {
+            t.script.push_back({bytes, 0, everyMs});
+        }
+        return t;
+    }
 
     static ScriptedTransport Blocks(const std::vector<std::string>& blocks) {
         ScriptedTransport t;
@@ -42,6 +64,9 @@ public:
         ++connects;
         connectedAddress = address;
         connectedPort = port;
+        if (!Wait(connectMs)) {
+            return false;
+        }
         return connectOk;
     }
     bool Send(std::string_view bytes) override {
@@ -52,6 +77,10 @@ public:
         ++receives;
         if (script.empty()) {
             return 0;
+        }
+        if (!Wait(script.front().afterMs)) {
+            script.front().afterMs -= waitLimitMs;
+            return -1;  // timed out
         }
         Step step = script.front();
         script.pop_front();
@@ -67,6 +96,15 @@ public:
         return static_cast<long>(step.bytes.size());
     }
     void Close() override { ++closes; }
+    void LimitWaits(int waitMs) override { waitLimitMs = waitMs; }
+
+private:
+    // Lets `ms` pass, or only the allowed wait when that is shorter (false then).
+    bool Wait(int ms) {
+        const bool inTime = waitLimitMs < 0 || ms <= waitLimitMs;
+        elapsed += std::chrono::milliseconds(inTime ? ms : waitLimitMs);
+        return inTime;
+    }
 };
 
 }  // namespace fwu::test

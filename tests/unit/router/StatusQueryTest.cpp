@@ -48,7 +48,11 @@ TEST(QueryStatusPage, ReceiveSequences) {
          {1, "v2.00.22 more", false}},
         {"start marker split across blocks", {ok + "Firmware Ver", "sion:v3.1,"}, {1, "v3.1", false}},
         {"first of two markers", {ok + "Firmware Version:A,Firmware Version:B,"}, {1, "A", false}},
-        {"blank before the version kept", {ok + "Firmware Version: v2.00.22,"}, {1, " v2.00.22", false}},
+        {"blanks around the version dropped",
+         {ok + "Firmware Version: \tv2.00.22 ,"},
+         {1, "v2.00.22", false}},
+        {"blanks only", {ok + "Firmware Version: \t ,"}, {1, "", false}},
+        {"blanks inside the version kept", {ok + "Firmware Version: v2 . 00,"}, {1, "v2 . 00", false}},
         {"percent sign kept", {ok + "Firmware Version:%s%n%d,"}, {1, "%s%n%d", false}},
         {"empty field", {ok + "Firmware Version:,"}, {1, "", false}},
         {"no marker, router closes", {ok + "<html>nothing here</html>"}, {0, "", false}},
@@ -129,6 +133,77 @@ TEST(QueryStatusPage, AnswerIsBoundedAndTheFieldCut) {
     EXPECT_EQ(cut.version, std::string(kMaxVersionChars, 'L'));
 }
 
+TEST(QueryStatusPage, LeadingBlanksTakeNoRoomFromTheVersionAndTheCutEndsInNone) {
+    ScriptedTransport leading = ScriptedTransport::Blocks(
+        {std::string(kOk) + "Firmware Version:" + std::string(70, ' ') + std::string(100, 'L') + ","});
+    EXPECT_EQ(Query(leading).version, std::string(kMaxVersionChars, 'L'));
+    ScriptedTransport cutAtBlank =
+        ScriptedTransport::Blocks({std::string(kOk) + "Firmware Version:v2" + std::string(80, ' ') + "x,"});
+    EXPECT_EQ(Query(cutAtBlank).version, "v2");
+}
+
+// Routers that take their time, on the transport's own clock: the exchange has one deadline of
+// kStatusExchangeLimitMs for connect, send and every receive together.
+struct TimedCase {
+    const char* name;
+    ScriptedTransport transport;
+    Outcome expected;
+    long maxReceives;  // the bound on the number of receives the query may make
+};
+
+TEST(QueryStatusPage, OneDeadlineAndEveryByteCounted) {
+    const std::string ok = kOk;
+    const std::string page = ok + "Firmware Version:v2.00.30,";
+    auto connectTaking = [&](int ms, std::vector<ScriptedTransport::Step> steps) {
+        ScriptedTransport t;
+        t.connectMs = ms;
+        t.script.assign(steps.begin(), steps.end());
+        return t;
+    };
+    const std::string nulBlock = std::string(1, '\0') + std::string(kStatusBlockBytes - 1, 'x');
+    TimedCase cases[] = {
+        {"printable byte a second", ScriptedTransport::Drip(ok, "x", 1000, 1000), {0, "", false}, 16},
+        {"NUL a second", ScriptedTransport::Drip(ok, std::string(1, '\0'), 1000, 1000), {0, "", false}, 16},
+        {"blocks that begin with a NUL", ScriptedTransport::Drip(ok, nulBlock, 0, 1000), {0, "", false}, 2},
+        {"a thousand bytes one at a time, at once",
+         ScriptedTransport::Drip(ok, "x", 0, 2000),
+         {0, "", false},
+         static_cast<long>(kMaxStatusResponseChars - ok.size() + 1)},
+        {"field just before the deadline",
+         ScriptedTransport::Drip(ok, "Firmware Version:v2.00.30,", 14999, 1),
+         {1, "v2.00.30", false},
+         2},
+        {"field just after the deadline",
+         ScriptedTransport::Drip(ok, "Firmware Version:v2.00.30,", 15001, 1),
+         {0, "", false},
+         2},
+        {"blank field, slowly",
+         ScriptedTransport::Drip(ok + "Firmware Version:", " v2.00.30 ,", 5000, 1),
+         {1, "v2.00.30", false},
+         2},
+        {"slow connect counts",
+         connectTaking(10000, {{page.substr(0, 20), 0, 3000}, {page.substr(20), 0, 3000}}),
+         {0, "", false},
+         2},
+        {"connect slower than the deadline", connectTaking(20000, {{page, 0, 0}}), {0, "", false}, 0},
+        {"silent after the status line",
+         ScriptedTransport::Drip(ok, "Firmware Version:v1,", 60000, 1),
+         {0, "", false},
+         2},
+    };
+    for (TimedCase& c : cases) {
+        Outcome got;
+        got.found = QueryStatusPage(c.transport, "192.168.1.1", "REQUEST", kVersionStartMarker,
+                                    kVersionEndMarker, got.version, got.refused, c.transport.Clock());
+        EXPECT_EQ(got.found, c.expected.found) << c.name;
+        EXPECT_EQ(got.version, c.expected.version) << c.name;
+        EXPECT_EQ(got.refused, c.expected.refused) << c.name;
+        EXPECT_LE(c.transport.elapsed.count(), kStatusExchangeLimitMs) << c.name;
+        EXPECT_LE(c.transport.receives, c.maxReceives) << c.name;
+        EXPECT_EQ(c.transport.closes, 1) << c.name;
+    }
+}
+
 TEST(StatusEndpoints, RequestHeadNamesTheStatusPage) {
     const std::string head(LoadString(IDS_STATUS_REQUEST));
     EXPECT_EQ(head, "GET " + std::string(kStatusPagePath) + " HTTP/1.1\r\nAuthorization: Basic ");
@@ -178,6 +253,7 @@ public:
     bool Send(std::string_view bytes) override { return inner.Send(bytes); }
     long Receive(char* buffer, std::size_t capacity) override { return inner.Receive(buffer, capacity); }
     void Close() override { inner.Close(); }
+    void LimitWaits(int waitMs) override { inner.LimitWaits(waitMs); }
 
 private:
     StatusTransport& inner;
@@ -213,6 +289,23 @@ TEST(TcpStatusTransport, RouterThatNeverClosesEndsWithinTheReceiveLimit) {
     const auto elapsed = std::chrono::steady_clock::now() - start;
     EXPECT_FALSE(refused);
     EXPECT_GE(elapsed, std::chrono::milliseconds(290));
+    EXPECT_LT(elapsed, std::chrono::milliseconds(3000));
+}
+
+TEST(TcpStatusTransport, SilentRouterEndsAtTheExchangeDeadlineNotTheLongerReceiveLimit) {
+    LoopbackRouter router(std::string(kOk) + "Firmware Version:v2", false);
+    TcpStatusTransport tcp;  // 10 s for each receive
+    PortRedirect transport(tcp, router.port);
+    std::string version;
+    bool refused = true;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(QueryStatusPage(
+                  transport, "127.0.0.1", "GET / HTTP/1.1\r\n\r\n", kVersionStartMarker, kVersionEndMarker,
+                  version, refused, [] { return std::chrono::steady_clock::now(); }, 400),
+              0);
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_FALSE(refused);
+    EXPECT_GE(elapsed, std::chrono::milliseconds(390));
     EXPECT_LT(elapsed, std::chrono::milliseconds(3000));
 }
 
