@@ -34,11 +34,13 @@ public:
         const std::size_t n = std::min({capacity, step == 0 ? capacity : step, answer.size()});
         answer.copy(buffer, n);
         answer.remove_prefix(n);
+        handedOut += n;
         return static_cast<long>(n);
     }
     void Close() override { closed = true; }
 
     bool closed = false;
+    std::size_t handedOut = 0;
 
 private:
     std::string_view answer;
@@ -62,6 +64,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                            fwu::kVersionStartMarker, fwu::kVersionEndMarker, field, refused);
 
     FUZZ_CHECK(transport.closed);
+    // Every received byte counts toward the cap, NUL blocks included: the query stops asking past it.
+    FUZZ_CHECK(transport.handedOut <= fwu::kMaxStatusResponseChars + fwu::kStatusBlockBytes);
     FUZZ_CHECK(found == 0 || found == 1);
     FUZZ_CHECK(!refused || found == 0);
     if (found == 0) {
@@ -72,6 +76,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(field.size() <= fwu::kMaxVersionChars);
     FUZZ_CHECK(field.find('\0') == std::string::npos);
     FUZZ_CHECK(field.find(fwu::kVersionEndMarker) == std::string::npos);
+    // Blanks around the version would defeat the comparison, so none are left at either end.
+    FUZZ_CHECK(fwu::TrimBlanks(field) == field);
     // The accepted status line can only have come from the answer's first block.
     FUZZ_CHECK(answer.find(fwu::kAcceptedStatus) != std::string_view::npos);
     return 0;
