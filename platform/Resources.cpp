@@ -5,10 +5,12 @@
 
 namespace fwu::platform {
 
-QByteArray LoadResourcePicture(std::string_view type, int id) {
-    const QString path = QStringLiteral(":/%1/%2.gif")
+QByteArray LoadResourcePicture(std::string_view type, int id, int scale) {
+    const QString suffix = scale == 1 ? QString() : QStringLiteral("@%1x").arg(scale);
+    const QString path = QStringLiteral(":/%1/%2%3.gif")
                              .arg(QString::fromLatin1(type.data(), static_cast<qsizetype>(type.size())))
-                             .arg(id);
+                             .arg(id)
+                             .arg(suffix);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         return {};

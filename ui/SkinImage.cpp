@@ -3,8 +3,13 @@
 
 #include <QBuffer>
 #include <QImageReader>
+#include <QPaintEngine>
 #include <QPainter>
+#include <QString>
+#include <algorithm>
 #include <array>
+#include <map>
+#include <mutex>
 
 #include "platform/Resources.h"
 
@@ -18,24 +23,94 @@ int ContentImageId(int index) {
     return kIds[static_cast<std::size_t>(index)];
 }
 
-std::optional<QImage> LoadSkinImage(int id, std::string_view type) {
-    QByteArray bytes = platform::LoadResourcePicture(type, id);
+namespace {
+
+// Image text that names the picture an image was decoded from ("FRAME/151"), so that drawing can find
+// the double-size drawing of the same picture.
+const QString kPictureKey = QStringLiteral("fwu-skin-picture");
+constexpr int kDenseScale = 2;
+
+QImage DecodeGif(QByteArray bytes) {
     if (bytes.isEmpty()) {
-        return std::nullopt;
+        return {};
     }
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, "gif");
-    QImage image = reader.read();
+    return reader.read();
+}
+
+// The double-size drawing of the picture `key`, decoded on its first use and kept: a high-density face
+// paints the same few pictures over and over. A null image when the program has none, or when it is not
+// exactly twice the size of the plain picture (it would not cover the same logical area).
+QImage DensePicture(const QString& key, QSize plainSize) {
+    static std::mutex mutex;
+    static std::map<QString, QImage> decoded;
+    const std::lock_guard lock(mutex);
+    const auto found = decoded.find(key);
+    if (found != decoded.end()) {
+        return found->second;
+    }
+    QImage dense;
+    const qsizetype slash = key.indexOf(QLatin1Char('/'));
+    bool isNumber = false;
+    const int id = key.mid(slash + 1).toInt(&isNumber);
+    if (slash > 0 && isNumber) {
+        const QByteArray type = key.left(slash).toLatin1();
+        dense = DecodeGif(platform::LoadResourcePicture(
+            std::string_view(type.constData(), static_cast<std::size_t>(type.size())), id, kDenseScale));
+    }
+    if (dense.size() != plainSize * kDenseScale) {
+        dense = QImage();
+    } else {
+        dense.setDevicePixelRatio(kDenseScale);
+    }
+    decoded.emplace(key, dense);
+    return dense;
+}
+
+// The device pixel ratio the painter paints at. A widget painted through its backing store, or rendered
+// into an image, paints on another device than the one it was opened on; the larger ratio counts.
+qreal TargetPixelRatio(const QPainter& painter) {
+    qreal ratio = 1;
+    if (const QPaintDevice* device = painter.device()) {
+        ratio = device->devicePixelRatioF();
+    }
+    if (const QPaintEngine* engine = painter.paintEngine(); engine != nullptr && engine->paintDevice()) {
+        ratio = std::max(ratio, engine->paintDevice()->devicePixelRatioF());
+    }
+    return ratio;
+}
+
+}  // namespace
+
+std::optional<QImage> LoadSkinImage(int id, std::string_view type) {
+    QImage image = DecodeGif(platform::LoadResourcePicture(type, id));
     if (image.isNull()) {
         return std::nullopt;
     }
+    image.setText(kPictureKey, QStringLiteral("%1/%2")
+                                   .arg(QString::fromLatin1(type.data(), static_cast<qsizetype>(type.size())))
+                                   .arg(id));
     return image;
 }
 
 void DrawSkinImage(const QImage* image, QPainter& painter, int x, int y) {
     if (image == nullptr || image->isNull()) {
         return;
+    }
+    const qreal ratio = TargetPixelRatio(painter);
+    const QString key = image->text(kPictureKey);
+    if (ratio > 1 && !key.isEmpty()) {
+        const QImage dense = DensePicture(key, image->size());
+        if (!dense.isNull()) {
+            const bool resampled = ratio != kDenseScale;
+            painter.save();
+            painter.setRenderHint(QPainter::SmoothPixmapTransform, resampled);
+            painter.drawImage(QRect(QPoint(x, y), image->size()), dense);
+            painter.restore();
+            return;
+        }
     }
     painter.drawImage(QPoint(x, y), *image);
 }

@@ -25,7 +25,9 @@ int FitPixelSize(const QString& text, bool bold, int width, int largest, int sma
 }
 
 QImage Canvas(int width, int height, const QColor& fill) {
-    QImage canvas(width, height, QImage::Format_ARGB32_Premultiplied);
+    const int scale = DrawingScale();
+    QImage canvas(width * scale, height * scale, QImage::Format_ARGB32_Premultiplied);
+    canvas.setDevicePixelRatio(scale);
     canvas.fill(fill);
     return canvas;
 }

@@ -45,8 +45,25 @@ QFont Face(int pixelSize, bool bold);
 // The largest pixel size from `largest` down to `smallest` at which `text` is at most `width` wide.
 int FitPixelSize(const QString& text, bool bold, int width, int largest, int smallest);
 
-// A canvas of the given size filled with `fill` (a transparent fill for overlay pictures).
+// A canvas of the given size filled with `fill` (a transparent fill for overlay pictures). Its size is in
+// the face's logical pixels: at a drawing scale above 1 it holds that many device pixels per logical one
+// and carries the scale as its device pixel ratio, so the same drawing code paints the finer picture.
 QImage Canvas(int width, int height, const QColor& fill);
+
+// The device pixels per logical pixel that Canvas gives; 1 unless a ScopedDrawingScale is alive.
+int DrawingScale();
+
+// Sets the drawing scale for its lifetime (1 or 2: the plain and the double-size pictures).
+class ScopedDrawingScale {
+public:
+    explicit ScopedDrawingScale(int scale);
+    ~ScopedDrawingScale();
+    ScopedDrawingScale(const ScopedDrawingScale&) = delete;
+    ScopedDrawingScale& operator=(const ScopedDrawingScale&) = delete;
+
+private:
+    int previous;
+};
 
 // Antialiased painter on a canvas.
 void BeginPainter(QPainter& painter, QImage& canvas);

@@ -4,7 +4,8 @@
 //
 //     build/art/tools/skin-art/fwu-skin-art res/skin
 //
-// writes res/skin/<TYPE>/<id>.gif, res/skin/ICON/150.png and res/icon/firmware-upgrade-utility.png.
+// writes res/skin/<TYPE>/<id>.gif, the same pictures drawn at twice the size for high-density screens as
+// res/skin/<TYPE>/<id>@2x.gif, res/skin/ICON/150.png and res/icon/firmware-upgrade-utility.png.
 // The output is the same byte for byte on every run with the same fonts (DejaVu Sans).
 #include <QDir>
 #include <QFileInfo>
@@ -39,6 +40,25 @@ bool WritePng(const QString& path, const QImage& image) {
     return file.open(QIODevice::WriteOnly) && image.save(&file, "PNG") && file.commit();
 }
 
+// Draws every face picture at `scale` device pixels per logical pixel and writes it as
+// <TYPE>/<id>.gif (scale 1) or <TYPE>/<id>@<scale>x.gif, the name the program looks for on screens of
+// that density.
+bool WriteCatalogue(const QDir& skin, int scale) {
+    const fwu::skinart::ScopedDrawingScale drawingScale(scale);
+    const QString suffix = scale == 1 ? QString() : QStringLiteral("@%1x").arg(scale);
+    for (const fwu::skinart::SkinPicture& picture : fwu::skinart::DrawCatalogue()) {
+        const QByteArray gif =
+            fwu::skinart::EncodeGif(fwu::skinart::Quantise(picture.image, picture.palette));
+        const QString path =
+            skin.filePath(QStringLiteral("%1/%2%3.gif").arg(picture.type).arg(picture.id).arg(suffix));
+        if (gif.isEmpty() || !WriteFile(path, gif)) {
+            Refuse(QStringLiteral("cannot write %1").arg(path));
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -56,12 +76,9 @@ int main(int argc, char** argv) {
     }
 
     const QDir skin(args.at(1));
-    for (const fwu::skinart::SkinPicture& picture : fwu::skinart::DrawCatalogue()) {
-        const QByteArray gif =
-            fwu::skinart::EncodeGif(fwu::skinart::Quantise(picture.image, picture.palette));
-        const QString path = skin.filePath(QStringLiteral("%1/%2.gif").arg(picture.type).arg(picture.id));
-        if (gif.isEmpty() || !WriteFile(path, gif)) {
-            return Refuse(QStringLiteral("cannot write %1").arg(path));
+    for (const int scale : {1, 2}) {
+        if (!WriteCatalogue(skin, scale)) {
+            return 1;
         }
     }
 
