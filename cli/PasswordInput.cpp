@@ -1,7 +1,8 @@
 #include "cli/PasswordInput.h"
 
-#include <istream>
+#include <iostream>
 
+#include "platform/Terminal.h"
 #include "router/Credential.h"
 
 namespace fwu::cli {
@@ -38,6 +39,14 @@ PasswordLine ReadPasswordLine(std::istream& in) {
     result.ok = true;
     result.password = std::move(line);
     return result;
+}
+
+PasswordLine ReadPasswordFromStandardInput() {
+    const platform::EchoOffOnStandardInput echoOff;
+    if (echoOff.Active()) {
+        std::cerr << "Router password: " << std::flush;
+    }
+    return ReadPasswordLine(std::cin);
 }
 
 }  // namespace fwu::cli

@@ -18,4 +18,8 @@ struct PasswordLine {
 // password.
 PasswordLine ReadPasswordLine(std::istream& in);
 
+// ReadPasswordLine of the process's standard input. When that is a terminal, a prompt goes to standard
+// error and what is typed is not shown.
+PasswordLine ReadPasswordFromStandardInput();
+
 }  // namespace fwu::cli
