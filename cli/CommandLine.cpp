@@ -126,7 +126,9 @@ CommandLine ParseCommandLine(std::span<const std::string_view> arguments) {
         std::string_view value;
         if (inlineValue) {
             value = argument.substr(equals + 1);
-        } else if (i + 1 < arguments.size()) {
+        } else if (i + 1 < arguments.size() && !arguments[i + 1].starts_with('-')) {
+            // An option in the value's place means the value was left out ("--log --yes"); a value that
+            // really starts with "-" is written --log=-x.
             value = arguments[++i];
         } else {
             return Refuse(std::string(spec->name) + " needs a value");

@@ -43,6 +43,7 @@ TEST(ParseCommandLine, Table) {
         {{"--cli", "--address", "0x0A.0.0.1"}, Action::UsageError, "dotted IPv4"},
         {{"--cli", "--address", "router"}, Action::UsageError, "dotted IPv4"},
         {{"--cli", "--address", "1.1.1.1", "--address", "1.1.1.1"}, Action::UsageError, "given twice"},
+        {{"--cli", "--log", "--yes"}, Action::UsageError, "--log needs a value"},
         {{"--cli", "--log="}, Action::UsageError, "--log needs a file name"},
         {{"--cli", "--log", std::string_view("a\0b", 3)}, Action::UsageError, "--log needs a file name"},
         // Passwords: refused in every spelling, the value neither used nor shown.
