@@ -1,11 +1,20 @@
-// The firmware upgrade utility: one copy per user shows the upgrade wizard until the user ends it.
+// The firmware upgrade utility. The command line is read first: --help, --version, --image-info, a wrong
+// option and --cli end without the window. Otherwise one copy per user shows the upgrade wizard until the
+// user ends it.
 #include <QApplication>
 #include <QIcon>
+#include <iostream>
 
 #include "app/SystemServices.h"
 #include "app/UpgradeApp.h"
+#include "cli/CommandLine.h"
+#include "cli/RunWithoutWindow.h"
 
 int main(int argc, char** argv) {
+    const fwu::cli::CommandLine command = fwu::cli::ParseCommandLine(argc, argv);
+    if (command.action != fwu::cli::Action::RunWindow) {
+        return fwu::cli::RunWithoutWindow(command, std::cout, std::cerr);
+    }
     QApplication application(argc, argv);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/ICON/150.png")));
     fwu::SystemUpgradeServices services;  // outlives the window, so a running upload is joined after it

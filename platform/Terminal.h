@@ -1,0 +1,29 @@
+// The program's standard streams as the command line needs them: whether each is a terminal (progress
+// redrawn in place, questions asked) and typing without echo while a password is read from a terminal.
+#pragma once
+
+namespace fwu::platform {
+
+enum class StandardStream { Input, Output, Error };
+
+// True when the stream is connected to a terminal.
+bool IsTerminal(StandardStream stream);
+
+// While it lives, what is typed on the terminal of standard input is not shown; the previous setting is
+// put back at its end. Does nothing when standard input is no terminal.
+class EchoOffOnStandardInput {
+public:
+    EchoOffOnStandardInput();
+    ~EchoOffOnStandardInput();
+    EchoOffOnStandardInput(const EchoOffOnStandardInput&) = delete;
+    EchoOffOnStandardInput& operator=(const EchoOffOnStandardInput&) = delete;
+
+    // True when echo was switched off (and will be switched back on).
+    bool Active() const { return active; }
+
+private:
+    bool active = false;
+    unsigned long savedFlags = 0;
+};
+
+}  // namespace fwu::platform
