@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "res/AppVersion.h"
 #include "res/StringTable.h"
 
 namespace fwu {
@@ -12,7 +13,7 @@ namespace fwu {
 CAboutDlg::CAboutDlg(QWidget* parent)
     : QDialog(parent),
       iconLabel(new QLabel(this)),
-      versionLabel(new QLabel(QStringLiteral("Version 1.5.1.2"), this)),
+      versionLabel(new QLabel(QStringLiteral("Version ") + QString::fromLatin1(AppVersion()), this)),
       noteLabel(
           new QLabel(QStringLiteral("Installs the router firmware carried inside this program."), this)),
       okButton(new QPushButton(QStringLiteral("OK"), this)) {

@@ -5,7 +5,8 @@
 //     build/art/tools/skin-art/fwu-skin-art res/skin
 //
 // writes res/skin/<TYPE>/<id>.gif, the same pictures drawn at twice the size for high-density screens as
-// res/skin/<TYPE>/<id>@2x.gif, res/skin/ICON/150.png and res/icon/firmware-upgrade-utility.png.
+// res/skin/<TYPE>/<id>@2x.gif, res/skin/ICON/150.png (the window's icon) and the desktop icons
+// res/icon/hicolor/<N>x<N>/apps/firmware-upgrade-utility.png at every size the package installs.
 // The output is the same byte for byte on every run with the same fonts (DejaVu Sans).
 #include <QDir>
 #include <QFileInfo>
@@ -82,13 +83,17 @@ int main(int argc, char** argv) {
         }
     }
 
-    const QString smallIcon = skin.filePath(QStringLiteral("ICON/150.png"));
-    const QString largeIcon = skin.filePath(QStringLiteral("../icon/firmware-upgrade-utility.png"));
-    if (!WritePng(smallIcon, fwu::skinart::DrawIcon(48))) {
-        return Refuse(QStringLiteral("cannot write %1").arg(smallIcon));
+    const QString windowIcon = skin.filePath(QStringLiteral("ICON/150.png"));
+    if (!WritePng(windowIcon, fwu::skinart::DrawIcon(48))) {
+        return Refuse(QStringLiteral("cannot write %1").arg(windowIcon));
     }
-    if (!WritePng(QDir::cleanPath(largeIcon), fwu::skinart::DrawIcon(128))) {
-        return Refuse(QStringLiteral("cannot write %1").arg(largeIcon));
+    // The desktop icons, in the layout of the hicolor icon theme.
+    for (const int size : {16, 32, 48, 64, 128, 256}) {
+        const QString path = QDir::cleanPath(skin.filePath(
+            QStringLiteral("../icon/hicolor/%1x%1/apps/firmware-upgrade-utility.png").arg(size)));
+        if (!WritePng(path, fwu::skinart::DrawIcon(size))) {
+            return Refuse(QStringLiteral("cannot write %1").arg(path));
+        }
     }
     return 0;
 }
