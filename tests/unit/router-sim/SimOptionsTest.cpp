@@ -28,6 +28,15 @@ TEST(SimOptions, DefaultsAndEveryOption) {
     EXPECT_EQ(all->restartMs, 700);
     EXPECT_EQ(all->fault, Fault::NeverClose);
     EXPECT_TRUE(all->startSilent);
+
+    EXPECT_EQ(defaults->restartMs, 20000);  // longer than the silence the utility needs
+    EXPECT_FALSE(UploadWithoutRestart(*defaults));
+    const auto upload =
+        ParseSimOptions({"--upload-answer", "HTTP/1.0 400 Bad Request", "--miss-pings-ms", "2500"}, error);
+    ASSERT_TRUE(upload) << error;
+    EXPECT_EQ(upload->uploadAnswer, "HTTP/1.0 400 Bad Request");
+    EXPECT_EQ(upload->missPingsMs, 2500);
+    EXPECT_TRUE(UploadWithoutRestart(*upload));
 }
 
 TEST(SimOptions, FaultNamesRoundTrip) {
@@ -53,6 +62,9 @@ TEST(SimOptions, RefusesBadInputWithAReason) {
         {"--colour", "red"},
         {"--version", ""},
         {"--password", "a\r\nb"},
+        {"--upload-answer", ""},
+        {"--upload-answer", "HTTP/1.0 400 Bad\r\nX: y"},
+        {"--miss-pings-ms", "0"},
     };
     for (const auto& args : bad) {
         std::string error;
@@ -70,6 +82,13 @@ TEST(SimOptions, OnlyModesThatFallSilentNeedTheRouterNamespace) {
     EXPECT_FALSE(NeedsPingSwitch(options));
     options.startSilent = true;
     EXPECT_TRUE(NeedsPingSwitch(options));
+
+    // An answered upload without restart never falls silent; missing pings does.
+    SimOptions answered;
+    answered.uploadAnswer = "HTTP/1.0 400 Bad Request";
+    EXPECT_FALSE(NeedsPingSwitch(answered));
+    answered.missPingsMs = 1500;
+    EXPECT_TRUE(NeedsPingSwitch(answered));
 }
 
 }  // namespace
