@@ -358,17 +358,30 @@ TEST(UploadWorker, ImageSizesSetPiecesPostsAndWaitCycles) {
 }
 
 TEST(UploadWorker, HttpFailureReportsZeroAtOnceWithoutFlashWait) {
-    // Each call of the session that can end the transfer, failing in turn.
-    const std::vector<SessionFault> faults = {
-        {"Open", 1},        {"Connect", 1}, {"OpenRequest", 1}, {"AddRequestHeaders", 1},
-        {"SendRequest", 1}, {"Write", 1},  // the body head
-        {"Write", 1'000},                  // in the middle of the image
-        {"Write", 2'583},                  // the final piece
-        {"Write", 2'584},                  // the body tail
+    // Each call of the session that can end the transfer, failing in turn, with the cause the worker
+    // records: nothing of the body sent, or lost at the percent last shown.
+    struct Case {
+        SessionFault fault;
+        UploadOutcome outcome;
+        int percent;
     };
-    for (const SessionFault& fault : faults) {
+    const std::vector<Case> cases = {
+        {{"Open", 1}, UploadOutcome::NotConnected, 0},
+        {{"Connect", 1}, UploadOutcome::NotConnected, 0},
+        {{"OpenRequest", 1}, UploadOutcome::NotConnected, 0},
+        {{"AddRequestHeaders", 1}, UploadOutcome::NotConnected, 0},
+        {{"SendRequest", 1}, UploadOutcome::NotConnected, 0},
+        {{"Write", 1}, UploadOutcome::LostInTransfer, 0},        // the body head
+        {{"Write", 1'000}, UploadOutcome::LostInTransfer, 39},   // in the middle of the image
+        {{"Write", 2'583}, UploadOutcome::LostInTransfer, 100},  // the final piece
+        {{"Write", 2'584}, UploadOutcome::LostInTransfer, 100},  // the body tail
+    };
+    for (const Case& c : cases) {
+        const SessionFault& fault = c.fault;
         SCOPED_TRACE(fault.call + " #" + std::to_string(fault.occurrence));
         WorkerRun run(kCarriedImageSize, fault);
+        EXPECT_EQ(run.verdict.outcome, c.outcome);
+        EXPECT_EQ(run.verdict.percent, c.percent);
         EXPECT_EQ(run.result, 0u);
         ASSERT_FALSE(run.events.empty());
         EXPECT_EQ(run.events.back(), (Event{Kind::Done, 0}));
