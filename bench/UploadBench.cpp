@@ -55,15 +55,26 @@ public:
         return client.SendRequest(bodyLength);
     }
     bool Write(const char* data, std::size_t length) override { return client.Write(data, length); }
+    // The body is complete once the answer is asked for; the router's answer is not part of the transfer.
+    std::string ReadAnswer() override {
+        Stamp();
+        return client.ReadAnswer();
+    }
     void Close() override {
         client.Close();
-        std::lock_guard lock(clock.mutex);
-        clock.wallEnd = Clock::now();
-        clock.cpuEnd = std::clock();
-        clock.over = true;
+        Stamp();
     }
 
 private:
+    void Stamp() {
+        std::lock_guard lock(clock.mutex);
+        if (!clock.over) {
+            clock.wallEnd = Clock::now();
+            clock.cpuEnd = std::clock();
+            clock.over = true;
+        }
+    }
+
     TransferClock& clock;
     fwu::platform::HttpClient client;
 };
@@ -83,12 +94,16 @@ int main(int argc, char** argv) {
     TransferClock clock;
     fwu::UploadDevices devices = fwu::SystemUploadDevices();
     devices.openSession = [&clock] { return std::make_unique<TimedSession>(clock); };
-    devices.sleep = [&clock](int ms) {
+    // After the transfer the pauses only move the worker's clock, so its silence is long enough at once.
+    auto waitClock = std::make_shared<std::atomic<std::int64_t>>(0);
+    devices.nowMs = [waitClock] { return waitClock->load(); };
+    devices.sleep = [&clock, waitClock](int ms) {
+        *waitClock += ms;
         if (!clock.over) {
             std::this_thread::sleep_for(std::chrono::milliseconds(ms));
         }
     };
-    devices.probe = [](const std::string&) { return false; };
+    devices.probe = [](const std::string&) { return fwu::ProbeOutcome::Silent; };
     fwu::UploadJobRunner runner(fwu::SystemUploadStartDevices(), devices);
     fwu::test::Timeline window;
 

@@ -1,5 +1,7 @@
 #include "platform/HttpClient.h"
 
+#include "platform/Deadline.h"
+
 namespace fwu::platform {
 namespace {
 
@@ -121,8 +123,27 @@ bool HttpClient::Write(const char* data, std::size_t length) {
     return true;
 }
 
+std::string HttpClient::ReadAnswer() {
+    std::string answer;
+    if (connection == kInvalidSocket || !requestSent || bodyLeft != 0) {
+        return answer;
+    }
+    // One deadline for the whole read, so a server that drips its answer cannot stretch it.
+    const Deadline deadline(timeouts.answerMs);
+    char block[kMaxAnswerBytes];
+    while (answer.size() < kMaxAnswerBytes && answer.find('\n') == std::string::npos && !deadline.Expired()) {
+        const long got =
+            ReceiveSome(connection, block, kMaxAnswerBytes - answer.size(), deadline.RemainingMs());
+        if (got <= 0) {
+            break;  // closed, failed or timed out: what came so far is all there is
+        }
+        answer.append(block, static_cast<std::size_t>(got));
+    }
+    return answer;
+}
+
 void HttpClient::Close() {
-    // Our side is finished; the answer, if any, is never read.
+    // Our side is finished; the rest of the answer, if any, is not read.
     CloseSocket(connection);
     requestLine.clear();
     headerFields.clear();

@@ -1,6 +1,7 @@
 // A small HTTP/1.0 request writer over one TCP socket. It sends the request line, the caller's header
 // fields each ended by CR LF, an empty line, then the body exactly as written; it adds no header field of
-// its own, uses no chunked coding and never reads the answer. Every wait is bounded; errors are results.
+// its own and uses no chunked coding. Of the answer it reads at most the first 4 KiB, up to the end of the
+// status line. Every wait is bounded; errors are results.
 #pragma once
 
 #include <string>
@@ -13,6 +14,7 @@ namespace fwu::platform {
 struct HttpTimeouts {
     int connectMs = 5'000;  // the TCP handshake
     int sendMs = 30'000;    // each send call: the request head, or one body write
+    int answerMs = 10'000;  // the whole read of the answer after the body
 };
 
 class HttpClient final : public HttpSession {
@@ -28,6 +30,7 @@ public:
     bool AddRequestHeaders(std::string_view headerBlock) override;
     bool SendRequest(std::uint32_t bodyLength) override;
     bool Write(const char* data, std::size_t length) override;
+    std::string ReadAnswer() override;
     void Close() override;
 
 private:

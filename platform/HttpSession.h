@@ -1,6 +1,6 @@
 // The HTTP client as the upload worker uses it: one request whose header block and body the caller
-// supplies, written piece by piece, the answer never read. HttpClient is the real one; tests hand the
-// worker a scripted fake.
+// supplies, written piece by piece, then the start of the server's answer read within a bound.
+// HttpClient is the real one; tests hand the worker a scripted fake.
 #pragma once
 
 #include <cstddef>
@@ -9,6 +9,9 @@
 #include <string_view>
 
 namespace fwu::platform {
+
+// The most of the server's answer that ReadAnswer keeps: enough for the status line and then some.
+inline constexpr std::size_t kMaxAnswerBytes = 4 * 1024;
 
 class HttpSession {
 public:
@@ -33,7 +36,13 @@ public:
     // Writes body bytes; true only when all of them went out.
     virtual bool Write(const char* data, std::size_t length) = 0;
 
-    // Closes the request and the connection without reading the answer.
+    // Once the whole announced body is written: waits, within the session's answer limit, for the server's
+    // answer until its first line has ended, the server closes, or kMaxAnswerBytes have come, and returns
+    // what arrived. Empty when nothing came in time, the connection was closed or failed, or the body is
+    // not complete.
+    virtual std::string ReadAnswer() = 0;
+
+    // Closes the request and the connection; whatever the server still sends is not read.
     virtual void Close() = 0;
 };
 

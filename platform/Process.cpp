@@ -11,7 +11,9 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <exception>
 #include <thread>
+#include <utility>
 
 #include "platform/Deadline.h"
 
@@ -157,7 +159,17 @@ std::string FindProgram(std::string_view name, const std::vector<std::string>& e
     return {};
 }
 
-int StartDetached(const std::vector<std::string>& argv) {
+bool StartThread(std::thread& thread, std::function<void()> work) {
+    try {
+        thread = std::thread(std::move(work));
+        return true;
+    } catch (const std::exception&) {
+        // std::system_error when the system has no thread to give, std::bad_alloc for its state.
+        return false;
+    }
+}
+
+int StartDetached(const std::vector<std::string>& argv, const ThreadStarter& startThread) {
     FileActions actions;
     actions.Open(STDIN_FILENO, "/dev/null", O_RDONLY);
     actions.Open(STDOUT_FILENO, "/dev/null", O_WRONLY);
@@ -167,11 +179,19 @@ int StartDetached(const std::vector<std::string>& argv) {
         return -1;
     }
     // Nobody waits for the program, so a thread of its own collects its exit status.
-    std::thread([pid] {
+    const auto reap = [pid] {
         int status = 0;
         while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
         }
-    }).detach();
+    };
+    std::thread reaper;
+    if (!startThread || !startThread(reaper, reap) || !reaper.joinable()) {
+        // Without a reaper the program would stay a zombie: end it here and report that it did not start.
+        ::kill(pid, SIGKILL);
+        reap();
+        return -1;
+    }
+    reaper.detach();
     return static_cast<int>(pid);
 }
 

@@ -4,8 +4,10 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 namespace fwu::platform {
@@ -17,10 +19,18 @@ int CurrentProcessId();
 // is found. A name with a slash is taken as a path and only checked for being executable.
 std::string FindProgram(std::string_view name, const std::vector<std::string>& extraFolders = {});
 
+// Starts `work` on a new thread held in `thread`. False, with `thread` left as it was, when the system
+// could not create one (the exception of std::thread never leaves this function).
+bool StartThread(std::thread& thread, std::function<void()> work);
+
+// How a caller starts its threads; StartThread unless a test wants thread creation to fail.
+using ThreadStarter = std::function<bool(std::thread& thread, std::function<void()> work)>;
+
 // Starts argv[0] (looked up on PATH) with the arguments that follow, standard input and output on the
-// null device, and does not wait for it. A reaper collects its exit so no zombie stays behind.
-// Returns the process identifier, or -1 when it could not be started.
-int StartDetached(const std::vector<std::string>& argv);
+// null device, and does not wait for it. A reaper thread collects its exit so no zombie stays behind;
+// when no reaper thread can be started, the program is killed and collected at once.
+// Returns the process identifier, or -1 when it could not be started (or had to be killed).
+int StartDetached(const std::vector<std::string>& argv, const ThreadStarter& startThread = StartThread);
 
 struct RunOptions {
     int timeoutMs = 30000;       // the longest the caller waits; the program is killed after it

@@ -1,6 +1,5 @@
 #include "transfer/UploadJobRunner.h"
 
-#include <system_error>
 #include <utility>
 
 #include "router/Probe.h"
@@ -84,9 +83,10 @@ bool UploadJobRunner::StartUploadJob(const UploadRequest& request, UploadWindow&
     uploadJob.percentStep = percentStep;
     uploadJob.routerPort = startDevices.routerPort;
     jobFinished.store(false, std::memory_order_relaxed);
-    try {
-        workerThread = std::thread([this] { UploadThreadProc(uploadJob, imageData, workerDevices); });
-    } catch (const std::system_error&) {
+    // A thread the system cannot give ends the start like a failed check: nothing sent, nothing posted.
+    const auto work = [this] { UploadThreadProc(uploadJob, imageData, workerDevices); };
+    if (!startDevices.startThread || !startDevices.startThread(workerThread, work) ||
+        !workerThread.joinable()) {
         jobFinished.store(true, std::memory_order_relaxed);
         return giveUp();
     }

@@ -12,6 +12,7 @@
 
 #include "app/UpgradeServices.h"
 #include "platform/EmbeddedPayload.h"
+#include "platform/Process.h"
 #include "platform/Socket.h"
 #include "router/RouterEndpoints.h"
 #include "transfer/UploadWindow.h"
@@ -28,6 +29,7 @@ struct UploadStartDevices {
     std::function<int(platform::SocketHandle socket, const std::string& address, std::uint16_t port)>
         connectSocket;
     std::uint16_t routerPort = kRouterHttpPort;  // the web server checked here and posted to by the worker
+    platform::ThreadStarter startThread = platform::StartThread;  // starts the worker thread
 };
 
 // The router helpers, the program's own carried image and port 80.
@@ -43,7 +45,8 @@ public:
 
     // Checks the router and the image and starts the worker. True when the worker runs and will post
     // WM_UPGRADE_DONE exactly once to `window`; false when nothing was started and nothing will be posted
-    // (also while an earlier job still runs). `window` must outlive the job.
+    // (also while an earlier job still runs, and when no thread could be created for it). `window` must
+    // outlive the job.
     bool StartUploadJob(const UploadRequest& request, UploadWindow& window);
 
     // Waits until the worker thread, if any, has ended.

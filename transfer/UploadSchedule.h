@@ -1,6 +1,6 @@
 // The pacing of the upload and the timing of the wait while the router writes its flash: how big the
-// pieces are, how long each pause lasts, how many bytes make one percent and how the wait delay shrinks
-// once the router has fallen silent.
+// pieces are, how long each pause lasts, how many bytes make one percent, how the wait delay shrinks
+// once the router has fallen silent, and how long it must stay silent to count as restarting.
 #pragma once
 
 #include <algorithm>
@@ -15,6 +15,13 @@ inline constexpr int kWaitDelayStartMs = 1'000;
 inline constexpr int kWaitDelayStepMs = 30;
 inline constexpr int kWaitDelayFloorMs = 100;
 inline constexpr int kMaxPercent = 100;
+// The router counts as restarting only once it has left every probe unanswered for this long in a row:
+// a single lost reply (a busy router, a radio link) is no restart.
+inline constexpr int kSilenceForRestartMs = 10'000;
+// When the wait's cycles are over while a silence is still shorter than that, probing goes on for at
+// most this long more; so many probes at most, in case the clock does not move.
+inline constexpr int kSilenceOvertimeMs = 30'000;
+inline constexpr int kMaxOvertimeProbes = kSilenceOvertimeMs / kWaitDelayFloorMs;
 
 // Bytes per percent of the image; at least 1, so an image under 100 bytes still has a step.
 constexpr std::uint32_t PercentStep(std::uint32_t imageSize) {

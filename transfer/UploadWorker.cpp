@@ -1,22 +1,54 @@
 #include "transfer/UploadWorker.h"
 
+#include <chrono>
+#include <optional>
+#include <utility>
+
 #include "platform/HttpClient.h"
+#include "platform/Icmp.h"
+#include "platform/Process.h"
 #include "platform/Sleep.h"
 #include "res/StringTable.h"
 #include "router/Probe.h"
+#include "transfer/UploadAnswer.h"
 #include "transfer/UploadRequest.h"
 #include "transfer/UploadSchedule.h"
 
 namespace fwu {
 namespace {
 
-// Sends the request with the image in paced pieces. `offset` ends as the number of image bytes sent in
-// full pieces (the final, shorter piece not counted), which sets the length of the flash wait.
-bool TransferImage(const UploadJob& job, const QByteArray& imageData, const UploadDevices& devices,
-                   std::uint32_t& offset) {
+UploadVerdict Failed(UploadOutcome outcome, int percent = 0, std::string statusLine = {}) {
+    UploadVerdict verdict;
+    verdict.outcome = outcome;
+    verdict.percent = percent;
+    verdict.statusLine = std::move(statusLine);
+    return verdict;
+}
+
+std::int64_t SteadyNowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+std::int64_t NowMs(const UploadDevices& devices) {
+    return devices.nowMs ? devices.nowMs() : SteadyNowMs();
+}
+
+// What the transfer left behind.
+struct Transfer {
+    bool complete = false;  // the whole body went out and the router did not refuse it
+    UploadVerdict failure = Failed(UploadOutcome::NotConnected);  // why not, when not complete
+    std::uint32_t offset = 0;  // image bytes sent in full pieces; sets the length of the flash wait
+};
+
+// Sends the request with the image in paced pieces, then reads the start of the router's answer.
+// `offset` ends as the number of image bytes sent in full pieces (the final, shorter piece not counted).
+Transfer TransferImage(const UploadJob& job, const QByteArray& imageData, const UploadDevices& devices) {
+    Transfer transfer;
     std::unique_ptr<platform::HttpSession> session = devices.openSession ? devices.openSession() : nullptr;
     if (!session) {
-        return false;
+        return transfer;
     }
     // Request and connection are closed on every way out, before the image copy is released.
     struct CloseOnExit {
@@ -24,12 +56,12 @@ bool TransferImage(const UploadJob& job, const QByteArray& imageData, const Uplo
         ~CloseOnExit() { session.Close(); }
     } closer{*session};
     if (!session->Open(kUploadAgentName)) {
-        return false;
+        return transfer;
     }
     const auto request =
         BuildUploadRequest(job.routerAddress, job.password, static_cast<std::uint64_t>(imageData.size()));
     if (!request) {
-        return false;
+        return transfer;
     }
     const auto imageSize = static_cast<std::uint32_t>(imageData.size());  // checked by the request builder
     const char* image = imageData.constData();
@@ -37,45 +69,86 @@ bool TransferImage(const UploadJob& job, const QByteArray& imageData, const Uplo
     // so a refused header block ends the transfer like any other failure.
     if (!session->Connect(job.routerAddress, job.routerPort) ||
         !session->OpenRequest(request->method, request->object, request->version) ||
-        !session->AddRequestHeaders(request->headerBlock) || !session->SendRequest(request->bodyLength) ||
-        !session->Write(request->bodyHead.data(), request->bodyHead.size())) {
-        return false;
+        !session->AddRequestHeaders(request->headerBlock) || !session->SendRequest(request->bodyLength)) {
+        return transfer;
     }
 
+    int shown = 0;  // the percent the window was last given
+    const auto lost = [&transfer, &shown] {
+        transfer.failure = Failed(UploadOutcome::LostInTransfer, shown);
+        return transfer;
+    };
+    if (!session->Write(request->bodyHead.data(), request->bodyHead.size())) {
+        return lost();
+    }
+    std::uint32_t& offset = transfer.offset;
     std::uint32_t posted = 0;
     while (std::uint64_t{offset} + kUploadPieceSize < imageSize) {
         devices.sleep(kPiecePauseMs);
         if (!session->Write(image + offset, kUploadPieceSize)) {
-            return false;
+            return lost();
         }
         offset += kUploadPieceSize;
         // A piece can cross several percent steps on a small image: one post for each.
         while (posted <= offset / job.percentStep) {
             ++posted;
-            job.window->StorePercent(ShownPercent(posted));
+            shown = ShownPercent(posted);
+            job.window->StorePercent(shown);
             job.window->PostUpgradeProgress();
         }
     }
     if (offset != imageSize) {
         devices.sleep(kPiecePauseMs);
         if (!session->Write(image + offset, imageSize - offset)) {
-            return false;
+            return lost();
         }
     }
-    return session->Write(request->bodyTail.data(), request->bodyTail.size());
+    if (!session->Write(request->bodyTail.data(), request->bodyTail.size())) {
+        return lost();
+    }
+    // Only a clear refusal counts: no answer, a closed connection or an unreadable answer leave the
+    // verdict to the flash wait, as a router that restarts at once may say nothing.
+    const std::optional<StatusLine> status = ParseStatusLine(session->ReadAnswer());
+    if (AnswerRefusesUpload(status)) {
+        transfer.failure = Failed(UploadOutcome::RefusedByRouter, shown, status->text);
+        return transfer;
+    }
+    transfer.complete = true;
+    return transfer;
 }
 
-// Waits while the router writes its flash. The first unanswered probe means it is restarting with the
-// new firmware; after that it is not probed again and the cycles shorten.
-unsigned WaitForFlash(const UploadJob& job, std::uint32_t offset, const UploadDevices& devices) {
-    unsigned result = 0;
+// Waits while the router writes its flash, probing it once per cycle. The router counts as restarting
+// with the new firmware only once every probe for kSilenceForRestartMs in a row went unanswered; an answer
+// ends the silence, and the router is probed on. Once it counts as restarting it is not probed again and
+// the cycles shorten. The cycles' pauses shorten from the cycle after the first unanswered probe of a
+// silence and are back at their full length once the router answers again.
+UploadVerdict WaitForFlash(const UploadJob& job, std::uint32_t offset, const UploadDevices& devices) {
+    std::optional<std::int64_t> silentSince;  // when the first probe of the present silence was sent
+    bool restarted = false;
+    const auto probe = [&] {
+        const std::int64_t sentAt = NowMs(devices);
+        const ProbeOutcome outcome = devices.probe(job.routerAddress);
+        if (outcome == ProbeOutcome::Answered) {
+            silentSince.reset();
+        } else if (outcome == ProbeOutcome::Silent) {
+            silentSince = silentSince.value_or(sentAt);
+            restarted = NowMs(devices) - *silentSince >= kSilenceForRestartMs;
+        }
+        return outcome;
+    };
+
     int delay = kWaitDelayStartMs;
     const std::uint32_t cycles = FlashWaitCycles(offset, job.percentStep);
     for (std::uint32_t cycle = 1; cycle <= cycles; ++cycle) {
-        if (result == 0) {
-            delay = kWaitDelayStartMs;
-            if (!devices.probe(job.routerAddress)) {
-                result = 1;
+        if (!restarted) {
+            const bool wasSilent = silentSince.has_value();
+            const ProbeOutcome outcome = probe();
+            // A probe that never went out says nothing about the router: no restart can be seen.
+            if (outcome == ProbeOutcome::NotSent) {
+                return Failed(UploadOutcome::ProbeUnavailable);
+            }
+            if (!wasSilent || outcome == ProbeOutcome::Answered) {
+                delay = kWaitDelayStartMs;
             }
         }
         devices.sleep(delay);
@@ -83,7 +156,44 @@ unsigned WaitForFlash(const UploadJob& job, std::uint32_t offset, const UploadDe
         job.window->StorePercent(ShownPercent(cycle));
         job.window->PostUpgradeProgress();
     }
-    return result;
+
+    // The cycles ended in the middle of a silence: probe on, with no posts, until it is long enough or
+    // the router answers; no probe starts later than kSilenceOvertimeMs after the last cycle.
+    const std::int64_t overtimeStart = NowMs(devices);
+    for (int probes = 0; !restarted && silentSince && probes < kMaxOvertimeProbes &&
+                         NowMs(devices) - overtimeStart < kSilenceOvertimeMs;
+         ++probes) {
+        if (probe() == ProbeOutcome::NotSent) {
+            return Failed(UploadOutcome::ProbeUnavailable);
+        }
+        if (!restarted && silentSince) {
+            devices.sleep(delay);
+            delay = NextWaitDelay(delay);
+        }
+    }
+    if (!restarted) {
+        return Failed(UploadOutcome::NoRestart);
+    }
+    UploadVerdict verdict;
+    verdict.result = 1;
+    verdict.outcome = UploadOutcome::Restarted;
+    return verdict;
+}
+
+// One echo probe through the router helpers. PingHost reports a probe that could not be sent like an
+// unanswered one, and a restart must never be read into that, so the ICMP socket is tried first.
+ProbeOutcome ProbeRouter(const std::string& address) {
+    platform::Ipv4Address to{};
+    if (!platform::ParseDottedIpv4(address, to)) {
+        return ProbeOutcome::NotSent;
+    }
+    const auto identifier = static_cast<std::uint16_t>(platform::CurrentProcessId() & 0xFFFF);
+    platform::SocketHandle socket = platform::OpenIcmpSocket(identifier);
+    if (socket == platform::kInvalidSocket) {
+        return ProbeOutcome::NotSent;
+    }
+    platform::CloseSocket(socket);
+    return PingHost(address) ? ProbeOutcome::Answered : ProbeOutcome::Silent;
 }
 
 }  // namespace
@@ -92,24 +202,28 @@ UploadDevices SystemUploadDevices() {
     UploadDevices devices;
     devices.openSession = [] { return std::make_unique<platform::HttpClient>(); };
     devices.sleep = [](int ms) { platform::SleepPrecisely(ms); };
-    devices.probe = [](const std::string& address) { return PingHost(address); };
+    devices.probe = ProbeRouter;
+    devices.nowMs = SteadyNowMs;
     return devices;
 }
 
-unsigned UploadThreadProc(const UploadJob& job, QByteArray& imageData, const UploadDevices& devices) {
-    unsigned result = 0;
-    std::uint32_t offset = 0;
-    const bool sent = TransferImage(job, imageData, devices, offset);
+UploadVerdict RunUploadJob(const UploadJob& job, QByteArray& imageData, const UploadDevices& devices) {
+    Transfer transfer = TransferImage(job, imageData, devices);
     imageData = QByteArray();
 
-    if (sent) {
+    UploadVerdict verdict = std::move(transfer.failure);
+    if (transfer.complete) {
         job.window->StorePercent(0);
         devices.sleep(kSettlePauseMs);
         job.window->SetStatusText(IDS_WRITING_FLASH, 0);
-        result = WaitForFlash(job, offset, devices);
+        verdict = WaitForFlash(job, transfer.offset, devices);
     }
-    job.window->PostUpgradeDone(result);
-    return result;
+    job.window->PostUpgradeDone(verdict.result);
+    return verdict;
+}
+
+unsigned UploadThreadProc(const UploadJob& job, QByteArray& imageData, const UploadDevices& devices) {
+    return RunUploadJob(job, imageData, devices).result;
 }
 
 }  // namespace fwu

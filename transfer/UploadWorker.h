@@ -1,7 +1,8 @@
 // The upload worker: sends the image to the router's upgrade handler in paced pieces with a progress post
-// per percent, then waits while the router writes its flash, probing it once per cycle until it falls
-// silent, and posts the result. It reaches the window only through UploadWindow; its pauses, probes and
-// HTTP client come from UploadDevices so that tests run it in microseconds.
+// per percent, reads the start of the router's answer, then waits while the router writes its flash,
+// probing it once per cycle until it has stayed silent long enough to be restarting, and posts the result.
+// It reaches the window only through UploadWindow; its pauses, clock, probes and HTTP client come from
+// UploadDevices so that tests run it in microseconds.
 #pragma once
 
 #include <QByteArray>
@@ -28,18 +29,47 @@ struct UploadJob {
     std::uint16_t routerPort = kRouterHttpPort;  // the router's web server
 };
 
+// What one probe of the router found.
+enum class ProbeOutcome {
+    Answered,  // an echo reply came within the wait
+    Silent,    // the request went out and nothing came back within the wait
+    NotSent,   // no request could be sent at all (no ICMP socket): says nothing about the router
+};
+
 struct UploadDevices {
     std::function<std::unique_ptr<platform::HttpSession>()> openSession;  // a fresh HTTP client
     std::function<void(int ms)> sleep;                                    // pauses at least that long
-    std::function<bool(const std::string& address)> probe;                // true when the router answered
+    std::function<ProbeOutcome(const std::string& address)> probe;        // one echo, up to 1,000 ms
+    std::function<std::int64_t()> nowMs;  // a steady clock in milliseconds; silences are measured on it
 };
 
-// The real HTTP client, real sleeps and the ICMP probe.
+// The real HTTP client, real sleeps, the steady clock and the ICMP probe.
 UploadDevices SystemUploadDevices();
 
-// Runs the whole job and returns its result, 1 when the router fell silent during the wait (it restarts
-// with the new firmware), 0 when it never did or the transfer failed. Releases `imageData` once the
-// transfer is over, whatever its outcome. Its last act is exactly one PostUpgradeDone with the result.
+// How a job ended, beyond the result the window is given.
+enum class UploadOutcome {
+    Restarted,         // result 1: the router stayed silent long enough after the upload
+    NotConnected,      // nothing of the body went out: no session, no connection, request not sent
+    LostInTransfer,    // a write failed part-way; `percent` is how far the transfer had come
+    RefusedByRouter,   // the router answered the upload with a status other than 2xx (`statusLine`)
+    NoRestart,         // the router kept answering, or answered again before the silence was long enough
+    ProbeUnavailable,  // a probe could not be sent (ICMP not allowed), so the restart cannot be seen
+};
+
+struct UploadVerdict {
+    unsigned result = 0;  // what the window is given: 1 success, 0 failure
+    UploadOutcome outcome = UploadOutcome::NotConnected;
+    int percent = 0;         // LostInTransfer: the percent last shown
+    std::string statusLine;  // RefusedByRouter: the router's status line as it came (printable, bounded)
+};
+
+// Runs the whole job. The result is 1 only when the router, after taking the whole body without refusing
+// it, stayed silent to every probe for kSilenceForRestartMs in a row; 0 otherwise. Releases `imageData`
+// once the transfer is over, whatever its outcome. Its last act is exactly one PostUpgradeDone with the
+// result.
+UploadVerdict RunUploadJob(const UploadJob& job, QByteArray& imageData, const UploadDevices& devices);
+
+// RunUploadJob, giving the result only.
 unsigned UploadThreadProc(const UploadJob& job, QByteArray& imageData, const UploadDevices& devices);
 
 }  // namespace fwu

@@ -1,12 +1,14 @@
 // brindlepak: packs a firmware image and its version texts into a copy of the built utility.
-// Never changes its input; writes the output through a temporary file; one-line refusals on stderr.
+// Never changes its input: both inputs must be regular files, and the output must be neither of them
+// (compared by device and inode, so links and second names count). Writes the output through a
+// temporary file; one-line refusals on stderr.
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
 
 #include "platform/EmbeddedPayload.h"
+#include "platform/RegularFile.h"
 #include "tools/brindlepak/Packer.h"
 
 namespace {
@@ -16,13 +18,21 @@ int Refuse(const QString& message) {
     return 1;
 }
 
-bool ReadWhole(const QString& path, QByteArray& out) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > 2 * fwu::platform::kMaxPayloadSize) {
-        return false;
+// Reads an input that must be a regular file; empty when it is fine, else the one-line refusal.
+QString ReadInput(const QString& what, const QString& path, fwu::platform::RegularFile& out) {
+    using fwu::platform::RegularFileStatus;
+    out = fwu::platform::ReadRegularFile(path, 2 * fwu::platform::kMaxPayloadSize);
+    switch (out.status) {
+        case RegularFileStatus::Ok:
+            return {};
+        case RegularFileStatus::NotRegular:
+            return QStringLiteral("the %1 %2 is not a regular file").arg(what, path);
+        case RegularFileStatus::TooLarge:
+            return QStringLiteral("the %1 %2 is larger than 128 MiB").arg(what, path);
+        case RegularFileStatus::Unreadable:
+            break;
     }
-    out = file.readAll();
-    return true;
+    return QStringLiteral("cannot read the %1 %2").arg(what, path);
 }
 
 }  // namespace
@@ -58,18 +68,27 @@ int main(int argc, char** argv) {
             "usage: brindlepak --model M --release-date D [--file-name F] program image output"));
     }
     const QString programPath = args[0], imagePath = args[1], outputPath = args[2];
-    const QFileInfo programInfo(programPath), outputInfo(outputPath);
-    if (programInfo.absoluteFilePath() == outputInfo.absoluteFilePath() ||
-        (outputInfo.exists() && programInfo.canonicalFilePath() == outputInfo.canonicalFilePath())) {
-        return Refuse(QStringLiteral("the output must not be the input program"));
+    const QFileInfo programInfo(programPath);
+    fwu::platform::RegularFile program, image;
+    if (const QString problem = ReadInput(QStringLiteral("program"), programPath, program);
+        !problem.isEmpty()) {
+        return Refuse(problem);
+    }
+    if (const QString problem = ReadInput(QStringLiteral("image"), imagePath, image); !problem.isEmpty()) {
+        return Refuse(problem);
+    }
+    // Writing over an input would destroy it: the output is put in place by renaming over that path.
+    if (const auto output = fwu::platform::IdentifyFile(outputPath)) {
+        if (*output == program.id) {
+            return Refuse(QStringLiteral("the output must not be the input program"));
+        }
+        if (*output == image.id) {
+            return Refuse(QStringLiteral("the output must not be the image"));
+        }
     }
     fwu::pack::PackInput input;
-    if (!ReadWhole(programPath, input.program)) {
-        return Refuse(QStringLiteral("cannot read the program ") + programPath);
-    }
-    if (!ReadWhole(imagePath, input.image)) {
-        return Refuse(QStringLiteral("cannot read the image ") + imagePath);
-    }
+    input.program = std::move(program.data);
+    input.image = std::move(image.data);
     input.model = parser.value(modelOption).toStdString();
     input.releaseDate = parser.value(dateOption).toStdString();
     input.fileName = parser.isSet(nameOption) ? parser.value(nameOption).toStdString()

@@ -111,4 +111,9 @@ Answer UploadAccepted() {
             false};
 }
 
+Answer UploadAnsweredWith(std::string_view statusLine) {
+    return {{{0, Headers(statusLine) + "<html><body>" + std::string(statusLine) + "</body></html>\n"}},
+            false};
+}
+
 }  // namespace fwu::sim

@@ -37,4 +37,7 @@ Answer ErrorAnswer(int code);
 // The answer to an upload the router took.
 Answer UploadAccepted();
 
+// The answer to an upload under --upload-answer: the given status line, a short page, closed afterwards.
+Answer UploadAnsweredWith(std::string_view statusLine);
+
 }  // namespace fwu::sim

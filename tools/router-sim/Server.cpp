@@ -151,7 +151,7 @@ int Server::Run(const std::atomic<bool>& stop, const std::function<void(int port
     }
     connections_.clear();
     CloseListener();
-    if (phase_ == Phase::Silent) {
+    if (phase_ == Phase::Silent || pingsBackAt_) {
         std::string why;
         if (!SetIgnoreEchoRequests(false, why)) {
             log_.Write("error", {{"detail", Bytes(why)}});
@@ -398,7 +398,9 @@ void Server::FinishUpload(Connection& c) {
     }
     log_.Write("upload", event);
 
-    if (accepted) {
+    if (accepted && UploadWithoutRestart(options_)) {
+        AnswerWithoutRestart(c);
+    } else if (accepted) {
         StartAnswer(c, UploadAccepted());
         StartFlash(imageVersion);
     } else {
@@ -516,6 +518,7 @@ void Server::StartFlash(std::optional<std::string> newVersion) {
 }
 
 void Server::AdvancePhase(Clock::time_point now) {
+    AnswerPingsAgainWhenDue(now);
     if (reopenAt_ && now >= *reopenAt_) {
         reopenAt_.reset();
         if (!OpenListener()) {
@@ -573,6 +576,34 @@ void Server::ComeBack() {
     log_.Write("back", {{"version", Bytes(version_)}});
 }
 
+void Server::AnswerWithoutRestart(Connection& c) {
+    const std::string statusLine =
+        options_.uploadAnswer.empty() ? std::string(kAcceptedStatus) : options_.uploadAnswer;
+    log_.Write("upload-answer", {{"peer", Bytes(c.peer)}, {"status_line", Bytes(statusLine)}});
+    StartAnswer(c, options_.uploadAnswer.empty() ? UploadAccepted() : UploadAnsweredWith(statusLine));
+    if (options_.missPingsMs > 0 && !pingsMissed_) {
+        pingsMissed_ = true;
+        std::string why;
+        if (!SetIgnoreEchoRequests(true, why)) {
+            log_.Write("error", {{"detail", Bytes(why)}});
+        }
+        pingsBackAt_ = Clock::now() + std::chrono::milliseconds(options_.missPingsMs);
+        log_.Write("pings-off", {{"ms", options_.missPingsMs}});
+    }
+}
+
+void Server::AnswerPingsAgainWhenDue(Clock::time_point now) {
+    if (!pingsBackAt_ || now < *pingsBackAt_) {
+        return;
+    }
+    pingsBackAt_.reset();
+    std::string why;
+    if (!SetIgnoreEchoRequests(false, why)) {
+        log_.Write("error", {{"detail", Bytes(why)}});
+    }
+    log_.Write("pings-on");
+}
+
 int Server::PollTimeoutMs(Clock::time_point now) const {
     Clock::time_point next = now + std::chrono::milliseconds(kMaxPollMs);
     if (phase_ != Phase::Running) {
@@ -580,6 +611,9 @@ int Server::PollTimeoutMs(Clock::time_point now) const {
     }
     if (reopenAt_) {
         next = std::min(next, *reopenAt_);
+    }
+    if (pingsBackAt_) {
+        next = std::min(next, *pingsBackAt_);
     }
     for (const Connection& c : connections_) {
         if (c.stage == Stage::Answering) {

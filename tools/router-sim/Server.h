@@ -72,6 +72,10 @@ private:
     void ComeBack();
     int PollTimeoutMs(Clock::time_point now) const;
 
+    // Upload-side faults: answer without flash or restart, and the one time pings go unanswered.
+    void AnswerWithoutRestart(Connection& c);
+    void AnswerPingsAgainWhenDue(Clock::time_point now);
+
     SimOptions options_;
     EventLog& log_;
     std::string version_;
@@ -82,6 +86,8 @@ private:
     std::optional<Clock::time_point> reopenAt_;
     std::list<Connection> connections_;
     int uploads_ = 0;
+    std::optional<Clock::time_point> pingsBackAt_;  // while pings go unanswered under --miss-pings-ms
+    bool pingsMissed_ = false;                      // they did once; never again
 };
 
 }  // namespace fwu::sim

@@ -1,5 +1,6 @@
 #include "tools/router-sim/SimOptions.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <utility>
@@ -147,6 +148,18 @@ std::optional<SimOptions> ParseSimOptions(const std::vector<std::string>& args, 
             if (!number(1, kMaxMs, options.dripMs)) {
                 return std::nullopt;
             }
+        } else if (name == "--upload-answer") {
+            const bool printable =
+                std::all_of(value.begin(), value.end(), [](char c) { return c >= 0x20 && c <= 0x7E; });
+            if (value.empty() || value.size() > 200 || !printable) {
+                error = "--upload-answer: a status line of 1 to 200 printable bytes";
+                return std::nullopt;
+            }
+            options.uploadAnswer = value;
+        } else if (name == "--miss-pings-ms") {
+            if (!number(1, kMaxMs, options.missPingsMs)) {
+                return std::nullopt;
+            }
         } else if (name == "--fault") {
             const auto fault = FaultFromName(value);
             if (!fault) {
@@ -162,9 +175,16 @@ std::optional<SimOptions> ParseSimOptions(const std::vector<std::string>& args, 
     return options;
 }
 
+bool UploadWithoutRestart(const SimOptions& options) {
+    return !options.uploadAnswer.empty() || options.missPingsMs > 0;
+}
+
 bool NeedsPingSwitch(const SimOptions& options) {
-    if (options.startSilent) {
+    if (options.startSilent || options.missPingsMs > 0) {
         return true;
+    }
+    if (UploadWithoutRestart(options)) {
+        return false;
     }
     return options.fault != Fault::Closed && options.fault != Fault::NoRestart;
 }
@@ -183,7 +203,7 @@ std::string SimUsage() {
            "  --log FILE         JSON lines: one object per event\n"
            "  --save-dir DIR     store each received image as DIR/upload-N.bin\n"
            "  --flash-ms N       time spent writing flash after an upload, still answering (1500)\n"
-           "  --restart-ms N     time silent after writing flash: no pings, port closed (5000)\n"
+           "  --restart-ms N     time silent after writing flash: no pings, port closed (20000)\n"
            "  --io-timeout-ms N  longest wait for the next bytes of a request (10000)\n"
            "  --start-silent     start as if restarting (silent for --restart-ms)\n"
            "  --fault MODE       misbehave on purpose: " +
@@ -191,6 +211,10 @@ std::string SimUsage() {
            "\n"
            "  --drip-ms N        drip and drip-nul: the status page head at once, then one byte every N ms,\n"
            "                     the page's own (drip) or a NUL (drip-nul), as many as the page has (1000)\n"
+           "  --upload-answer L  answer an upload that checks out with the status line L, e.g.\n"
+           "                     \"HTTP/1.0 400 Bad Request\"; no flash, no restart\n"
+           "  --miss-pings-ms N  after an upload that checks out, leave pings unanswered for N ms once,\n"
+           "                     then answer for good; no flash, no restart, the web server stays up\n"
            "Falling silent writes icmp_echo_ignore_all of the router's own network namespace, so every mode\n"
            "that can fall silent runs only inside the lab's router namespace (FWU_LAB_ROUTER_NETNS).\n";
 }

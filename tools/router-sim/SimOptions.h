@@ -35,11 +35,14 @@ struct SimOptions {
     std::string logPath;  // JSON lines; empty: no log
     std::string saveDir;  // where received images are stored; empty: not stored
     int flashMs = 1500;
-    int restartMs = 5000;
+    int restartMs = 20000;
     int ioTimeoutMs = 10000;   // longest wait for the next bytes of a request
     bool startSilent = false;  // begin as if restarting: silent for restartMs, then back
     Fault fault = Fault::None;
     int dripMs = 1000;  // pause before each byte of the drip modes
+    // Upload-side faults. Either one makes an upload that checks out end without flash and restart.
+    std::string uploadAnswer;  // the status line that answers it instead of "HTTP/1.0 200 Ok"
+    int missPingsMs = 0;       // after it, pings go unanswered this long, once; then answered for good
 };
 
 // The option's spelling on the command line ("split-status"), and back.
@@ -52,6 +55,9 @@ std::optional<SimOptions> ParseSimOptions(const std::vector<std::string>& args, 
 
 // One paragraph per option, for --help.
 std::string SimUsage();
+
+// True when an upload that checks out is answered but never followed by flash and restart.
+bool UploadWithoutRestart(const SimOptions& options);
 
 // True when the options can make the router fall silent, which needs its own network namespace.
 bool NeedsPingSwitch(const SimOptions& options);

@@ -53,13 +53,13 @@ QByteArray OwnImage() {
 QStringList SimOptionsFor(qsizetype imageSize, const QStringList& more) {
     QStringList options;
     if (imageSize < kOnePieceImage) {
-        options = {"--flash-ms", "200", "--restart-ms", "3000"};
+        options = {"--flash-ms", "200", "--restart-ms", "30000"};
     }
     return options + more;
 }
 
 int UploadTimeoutMs() {
-    return OwnImage().size() < kOnePieceImage ? 30'000 : 240'000;
+    return OwnImage().size() < kOnePieceImage ? 60'000 : 240'000;
 }
 
 void ExpectUploadConfirmed(const lab::RouterSim& sim, const QByteArray& image) {

@@ -1,6 +1,7 @@
 // The upload start and worker against the simulated router, end to end with real sockets, the real HTTP
 // client, ICMP probes and pauses: the router must receive the request byte for byte, and the result must
-// follow what the router does afterwards (restarts, never restarts, resets the upload, is not there).
+// follow what the router does afterwards (restarts, never restarts, refuses the image, drops a few pings,
+// resets the upload, is not there).
 #include <gtest/gtest.h>
 
 #include <QCryptographicHash>
@@ -146,6 +147,50 @@ TEST(UploadLab, SameSmallImageWithARestartingRouterGivesOne) {
     ASSERT_TRUE(window.WaitForDone(30'000));
     runner.Join();
     EXPECT_EQ(window.Events().back(), (Event{Kind::Done, 1}));
+}
+
+TEST(UploadLab, RefusedUploadsAndLostPingsAreNoSuccess) {
+    struct Case {
+        const char* name;
+        QStringList sim;
+        const char* lastEvent;  // what the router logs last on this path
+        bool flashWait;         // the worker got as far as the flash wait
+    };
+    const Case cases[] = {
+        {"refuses the image", {"--upload-answer", "HTTP/1.0 400 Bad Request"}, "upload-answer", false},
+        // The reproduction: the image refused, then one ping missed.
+        {"refuses the image, then misses pings for 1.5 s",
+         {"--upload-answer", "HTTP/1.0 400 Bad Request", "--miss-pings-ms", "1500"},
+         "pings-on",
+         false},
+        {"takes the image, misses pings for 2.5 s and never restarts",
+         {"--miss-pings-ms", "2500"},
+         "pings-on",
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        lab::RouterSim sim(c.sim);
+        ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
+        QTemporaryDir dir;
+        const platform::Payload payload = PackedImage(1'000, dir);  // one wait cycle
+        Timeline window;
+        UploadJobRunner runner(StartDevicesWithImage(payload), SystemUploadDevices());
+
+        const auto start = std::chrono::steady_clock::now();
+        ASSERT_TRUE(runner.StartUploadJob(kRequest, window));
+        ExpectReceivedExactly(sim, payload.data);
+        ASSERT_TRUE(window.WaitForDone(60'000));
+        runner.Join();
+        const std::vector<Event> events = window.Events();
+        EXPECT_EQ(events.back(), (Event{Kind::Done, 0}));
+        EXPECT_EQ(CountOf(events, Kind::Done), 1u);
+        EXPECT_EQ(CountOf(events, Kind::Status), c.flashWait ? 1u : 0u);
+        EXPECT_TRUE(sim.WaitForEvent(c.lastEvent, 10'000));
+        EXPECT_TRUE(sim.Events("restart").isEmpty());
+        // Refused: over as soon as the answer is read. Lost pings: over once the router answers again.
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(c.flashWait ? 15 : 5));
+    }
 }
 
 TEST(UploadLab, ClosedPortMakesTheStartFailWithNothingPosted) {

@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <cstring>
+#include <filesystem>
 
 #include "platform/EmbeddedPayload.h"
 #include "tools/brindlepak/Packer.h"
@@ -167,6 +168,51 @@ TEST_F(BrindlepakCommand, RefusalsWriteNothing) {
         EXPECT_FALSE(QFileInfo::exists(out));
     }
     EXPECT_EQ(dir.filePath("never"), out);
+}
+
+TEST_F(BrindlepakCommand, RefusesAnOutputThatIsAnInputAndInputsThatAreNoRegularFiles) {
+    namespace fs = std::filesystem;
+    const QByteArray imageBefore = ReadFile(image);
+    const QByteArray programBefore = ReadFile(program);
+    const QString fifo = dir.filePath(QStringLiteral("fifo.bin"));
+    ASSERT_EQ(QProcess::execute(QStringLiteral("mkfifo"), {fifo}), 0);
+    const QString imageLink = dir.filePath(QStringLiteral("image-link"));
+    const QString imageHardLink = dir.filePath(QStringLiteral("image-hard-link"));
+    const QString programLink = dir.filePath(QStringLiteral("program-link"));
+    fs::create_symlink(image.toStdString(), imageLink.toStdString());
+    fs::create_hard_link(image.toStdString(), imageHardLink.toStdString());
+    fs::create_symlink(program.toStdString(), programLink.toStdString());
+    const QString out = dir.filePath(QStringLiteral("never"));
+
+    struct Row {
+        QString programArg, imageArg, outputArg;
+        const char* message;
+    };
+    const Row rows[] = {
+        {program, image, image, "the output must not be the image"},
+        {program, image, imageLink, "the output must not be the image"},
+        {program, image, imageHardLink, "the output must not be the image"},
+        {program, image, dir.filePath(QStringLiteral("./tiny_1.0.bin")), "the output must not be the image"},
+        {program, image, programLink, "the output must not be the input program"},
+        {program, fifo, out, "is not a regular file"},
+        {program, QStringLiteral("/dev/zero"), out, "is not a regular file"},
+        {program, dir.path(), out, "is not a regular file"},
+        {QStringLiteral("/dev/zero"), image, out, "is not a regular file"},
+    };
+    for (const Row& row : rows) {
+        const QStringList args{"--model",      "M",          "--release-date", "D",
+                               row.programArg, row.imageArg, row.outputArg};
+        SCOPED_TRACE(args.join(' ').toStdString());
+        QString err;
+        EXPECT_EQ(Run(args, &err), 1);
+        EXPECT_TRUE(err.startsWith(QStringLiteral("brindlepak: "))) << err.toStdString();
+        EXPECT_TRUE(err.contains(QLatin1String(row.message))) << err.toStdString();
+        EXPECT_EQ(err.count('\n'), 1) << err.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(out));
+        EXPECT_EQ(ReadFile(image), imageBefore);
+        EXPECT_TRUE(QFileInfo(imageLink).isSymLink());
+    }
+    EXPECT_EQ(ReadFile(program), programBefore);
 }
 
 }  // namespace

@@ -26,8 +26,8 @@ char ProcessState(int pid) {
     return close != std::string::npos && close + 2 < line.size() ? line[close + 2] : 0;
 }
 
-// Zombie children of this process.
-std::vector<int> ZombieChildren() {
+// Children of this process, in any state or only in the given one ("Z" for zombies).
+std::vector<int> Children(const std::string& inState = {}) {
     std::vector<int> zombies;
     const std::string self = std::to_string(CurrentProcessId());
     for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
@@ -43,11 +43,15 @@ std::vector<int> ZombieChildren() {
         std::istringstream rest(line.substr(line.rfind(')') + 2));
         std::string state, parent;
         rest >> state >> parent;
-        if (state == "Z" && parent == self) {
+        if ((inState.empty() || state == inState) && parent == self) {
             zombies.push_back(std::stoi(name));
         }
     }
     return zombies;
+}
+
+std::vector<int> ZombieChildren() {
+    return Children("Z");
 }
 
 TEST(RunAndWait, CapturesOutputAndExitCode) {
@@ -134,6 +138,25 @@ TEST(StartDetached, DoesNotWaitAndLeavesNoZombie) {
     EXPECT_TRUE(ZombieChildren().empty());
 
     EXPECT_EQ(StartDetached({"no-such-program-fwu"}), -1);
+}
+
+TEST(StartDetached, WithoutAReaperThreadEndsTheProgramAndReportsFailure) {
+    // A starter that cannot create a thread, and one that says it did but left no thread behind.
+    const ThreadStarter starters[] = {
+        [](std::thread&, const std::function<void()>&) { return false; },
+        [](std::thread&, const std::function<void()>&) { return true; },
+    };
+    for (const ThreadStarter& starter : starters) {
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(StartDetached({"sleep", "30"}, starter), -1);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+        EXPECT_TRUE(Children().empty()) << "the program was neither ended nor collected";
+    }
+    // The real starter: a thread is made and the program runs.
+    std::thread thread;
+    EXPECT_TRUE(StartThread(thread, [] {}));
+    ASSERT_TRUE(thread.joinable());
+    thread.join();
 }
 
 }  // namespace

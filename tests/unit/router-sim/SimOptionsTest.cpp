@@ -32,6 +32,15 @@ TEST(SimOptions, DefaultsAndEveryOption) {
     const auto drip = ParseSimOptions({"--fault", "drip-nul", "--drip-ms", "250"}, error);
     ASSERT_TRUE(drip) << error;
     EXPECT_EQ(drip->dripMs, 250);
+
+    EXPECT_EQ(defaults->restartMs, 20000);  // longer than the silence the utility needs
+    EXPECT_FALSE(UploadWithoutRestart(*defaults));
+    const auto upload =
+        ParseSimOptions({"--upload-answer", "HTTP/1.0 400 Bad Request", "--miss-pings-ms", "2500"}, error);
+    ASSERT_TRUE(upload) << error;
+    EXPECT_EQ(upload->uploadAnswer, "HTTP/1.0 400 Bad Request");
+    EXPECT_EQ(upload->missPingsMs, 2500);
+    EXPECT_TRUE(UploadWithoutRestart(*upload));
 }
 
 TEST(SimOptions, FaultNamesRoundTrip) {
@@ -58,6 +67,9 @@ TEST(SimOptions, RefusesBadInputWithAReason) {
         {"--version", ""},
         {"--password", "a\r\nb"},
         {"--drip-ms", "0"},
+        {"--upload-answer", ""},
+        {"--upload-answer", "HTTP/1.0 400 Bad\r\nX: y"},
+        {"--miss-pings-ms", "0"},
     };
     for (const auto& args : bad) {
         std::string error;
@@ -75,6 +87,13 @@ TEST(SimOptions, OnlyModesThatFallSilentNeedTheRouterNamespace) {
     EXPECT_FALSE(NeedsPingSwitch(options));
     options.startSilent = true;
     EXPECT_TRUE(NeedsPingSwitch(options));
+
+    // An answered upload without restart never falls silent; missing pings does.
+    SimOptions answered;
+    answered.uploadAnswer = "HTTP/1.0 400 Bad Request";
+    EXPECT_FALSE(NeedsPingSwitch(answered));
+    answered.missPingsMs = 1500;
+    EXPECT_TRUE(NeedsPingSwitch(answered));
 }
 
 }  // namespace

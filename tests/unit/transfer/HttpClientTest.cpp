@@ -4,10 +4,12 @@
 
 #include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "LoopbackListener.h"
 #include "platform/HttpClient.h"
+#include "platform/Socket.h"
 #include "transfer/UploadRequest.h"
 
 namespace fwu {
@@ -126,6 +128,90 @@ TEST(HttpClient, WriteFailsWithinTheSendTimeOutWhenThePeerStopsReading) {
     // The failing write waited for room about as long as it was allowed, and no longer.
     EXPECT_GE(lastWrite, std::chrono::milliseconds(180));
     EXPECT_LT(lastWrite, std::chrono::seconds(3));
+}
+
+// One connection on 127.0.0.1: reads `expected` bytes of request, sends `answer`, then closes at once or
+// holds the connection until the client closes it.
+class AnsweringServer {
+public:
+    AnsweringServer(std::size_t expected, std::string answer, bool hold)
+        : expected(expected), answer(std::move(answer)), hold(hold) {
+        listener = platform::OpenListeningSocket({127, 0, 0, 1}, 0);
+        port = platform::LocalPort(listener);
+        server = std::thread([this] { Serve(); });
+    }
+    ~AnsweringServer() {
+        server.join();
+        platform::CloseSocket(listener);
+    }
+    std::uint16_t Port() const { return port; }
+
+private:
+    void Serve() {
+        platform::SocketHandle peer = platform::AcceptWithTimeout(listener, kWaitMs);
+        std::string got;
+        char block[4096];
+        while (got.size() < expected) {
+            const long n = platform::ReceiveSome(peer, block, sizeof block, kWaitMs);
+            if (n <= 0) {
+                break;
+            }
+            got.append(block, static_cast<std::size_t>(n));
+        }
+        platform::SendAll(peer, answer.data(), answer.size(), kWaitMs);
+        while (hold && platform::ReceiveSome(peer, block, sizeof block, kWaitMs) > 0) {
+        }
+        platform::CloseSocket(peer);
+    }
+
+    std::size_t expected;
+    std::string answer;
+    bool hold;
+    platform::SocketHandle listener = platform::kInvalidSocket;
+    std::uint16_t port = 0;
+    std::thread server;
+};
+
+TEST(HttpClient, ReadsTheAnswerAfterTheBodyWithinItsBounds) {
+    constexpr int kAnswerMs = 1'000;
+    struct Case {
+        const char* name;
+        std::string answer;
+        bool hold;
+        std::string expected;
+        bool waitsTheWholeLimit;
+    };
+    const std::string refusal = "HTTP/1.0 400 Bad Request\r\nServer: httpd\r\n\r\n<html>no</html>";
+    const std::vector<Case> cases = {
+        {"refusal, then closed", refusal, false, "HTTP/1.0 400 Bad Request\r\n", false},
+        // The status line is all that is needed: a connection kept open is not waited on.
+        {"status line, kept open", "HTTP/1.0 200 Ok\r\n", true, "HTTP/1.0 200 Ok\r\n", false},
+        {"no line end, endless", std::string(10'000, 'x'), true, std::string(4'096, 'x'), false},
+        {"nothing, closed", "", false, "", false},
+        {"nothing, kept open", "", true, "", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string head = "POST /x HTTP/1.0\r\n\r\n";
+        AnsweringServer server(head.size() + 3, c.answer, c.hold);
+        HttpTimeouts limits;
+        limits.answerMs = kAnswerMs;
+        HttpClient client(limits);
+        ASSERT_TRUE(client.Connect("127.0.0.1", server.Port()));
+        ASSERT_TRUE(client.OpenRequest("POST", "x", "1.0"));
+        ASSERT_TRUE(client.SendRequest(3));
+        ASSERT_TRUE(client.Write("ab", 2));
+        EXPECT_EQ(client.ReadAnswer(), "") << "read before the body is complete";
+        ASSERT_TRUE(client.Write("c", 1));
+        const auto start = std::chrono::steady_clock::now();
+        const std::string answer = client.ReadAnswer();
+        const auto took = std::chrono::steady_clock::now() - start;
+        EXPECT_EQ(answer.substr(0, c.expected.size()), c.expected);
+        EXPECT_LE(answer.size(), c.hold ? c.expected.size() : platform::kMaxAnswerBytes);
+        EXPECT_EQ(took >= std::chrono::milliseconds(kAnswerMs - 50), c.waitsTheWholeLimit);
+        EXPECT_LT(took, std::chrono::milliseconds(kAnswerMs + 2'000));
+        client.Close();
+    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // through the real HTTP client and socket checks.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <string>
@@ -12,6 +13,7 @@
 #include "LoopbackListener.h"
 #include "UploadRecorder.h"
 #include "platform/EmbeddedPayload.h"
+#include "platform/HttpClient.h"
 #include "transfer/UploadJobRunner.h"
 #include "transfer/UploadRequest.h"
 
@@ -154,6 +156,11 @@ TEST(UploadJobRunner, RefusedStartSendsAndPostsNothing) {
              d.connectSocket = [](platform::SocketHandle, const std::string&, std::uint16_t) { return -1; };
          },
          {"resolve", "flush", "image", "create"}},
+        {"no thread for the worker",
+         [](UploadStartDevices& d) {
+             d.startThread = [](std::thread&, const std::function<void()>&) { return false; };
+         },
+         {"resolve", "flush", "image", "create", "connect:80"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -201,8 +208,17 @@ TEST(UploadJobRunner, UploadsThroughTheRealClientAndClosesTheProbeConnection) {
     start.readImage = [&image] { return GoodPayload(image); };
     start.routerPort = listener.Port();
     UploadDevices worker = SystemUploadDevices();
-    worker.sleep = [](int) {};
-    worker.probe = [](const std::string&) { return false; };  // falls silent at once: restarting
+    // The listener never answers the upload: the answer's wait is cut short here.
+    worker.openSession = [] {
+        platform::HttpTimeouts limits;
+        limits.answerMs = 200;
+        return std::make_unique<platform::HttpClient>(limits);
+    };
+    // Falls silent at once and stays so: restarting. The pauses move a clock of their own.
+    auto clock = std::make_shared<std::atomic<std::int64_t>>(0);
+    worker.nowMs = [clock] { return clock->load(); };
+    worker.sleep = [clock](int ms) { *clock += ms; };
+    worker.probe = [](const std::string&) { return ProbeOutcome::Silent; };
     UploadJobRunner runner(start, worker);
 
     ASSERT_TRUE(runner.StartUploadJob(kRequest, window));

@@ -68,22 +68,37 @@ bool FakeHttpSession::Write(const char* data, std::size_t length) {
     return true;
 }
 
+std::string FakeHttpSession::ReadAnswer() {
+    Call("ReadAnswer");
+    return log->answer;
+}
+
 void FakeHttpSession::Close() {
     Call("Close");
 }
 
 UploadDevices FakeDevices(Timeline& timeline, std::shared_ptr<SessionLog> sessionLog, SessionFault fault,
-                          std::function<bool(int)> answers) {
+                          ScriptedRouter router) {
     UploadDevices devices;
     devices.openSession = [&timeline, sessionLog, fault]() -> std::unique_ptr<platform::HttpSession> {
         return std::make_unique<FakeHttpSession>(timeline, sessionLog, fault);
     };
-    devices.sleep = [&timeline](int ms) { timeline.Add({Kind::Sleep, ms}); };
+    auto clock = std::make_shared<std::atomic<std::int64_t>>(0);
+    devices.nowMs = [clock] { return clock->load(); };
+    devices.sleep = [&timeline, clock](int ms) {
+        timeline.Add({Kind::Sleep, ms});
+        *clock += ms;
+    };
     auto probes = std::make_shared<std::atomic<int>>(0);
-    devices.probe = [&timeline, probes, answers](const std::string&) {
-        const bool answered = answers(++*probes);
-        timeline.Add({Kind::Probe, answered ? 1 : 0});
-        return answered;
+    devices.probe = [&timeline, probes, clock, router](const std::string&) {
+        const ProbeOutcome outcome = router(++*probes, clock->load());
+        timeline.Add({Kind::Probe, outcome == ProbeOutcome::Answered ? 1
+                                   : outcome == ProbeOutcome::Silent ? 0
+                                                                     : -1});
+        *clock += outcome == ProbeOutcome::Answered ? kFakeAnswerMs
+                  : outcome == ProbeOutcome::Silent ? kFakeSilenceMs
+                                                    : 0;
+        return outcome;
     };
     return devices;
 }

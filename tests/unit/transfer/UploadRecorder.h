@@ -20,7 +20,8 @@ enum class Kind { Percent, Status, Progress, Done, Sleep, Probe, Write };
 
 struct Event {
     Kind kind;
-    int value = 0;  // percent, string id, result, milliseconds, bytes written; for Probe 1 when answered
+    int value = 0;  // percent, string id, result, milliseconds, bytes written; Probe: 1 answered, 0 silent,
+                    // -1 not sent
     bool operator==(const Event&) const = default;
 };
 
@@ -31,7 +32,8 @@ struct SessionLog {
     unsigned port = 0;
     std::uint32_t bodyLength = 0;
     std::vector<std::size_t> writeSizes;
-    std::string body;  // every byte written
+    std::string body;    // every byte written
+    std::string answer;  // set by the test: what ReadAnswer gives once the body is complete
 };
 
 class Timeline final : public UploadWindow {
@@ -86,6 +88,7 @@ public:
     bool AddRequestHeaders(std::string_view headerBlock) override;
     bool SendRequest(std::uint32_t bodyLength) override;
     bool Write(const char* data, std::size_t length) override;
+    std::string ReadAnswer() override;
     void Close() override;
 
 private:
@@ -96,11 +99,23 @@ private:
     SessionFault fault;
 };
 
-// Worker devices that log into `timeline` and `sessionLog`. `answers(n)` says whether the n-th probe
-// (1-based) is answered.
-UploadDevices FakeDevices(
-    Timeline& timeline, std::shared_ptr<SessionLog> sessionLog, SessionFault fault = {},
-    std::function<bool(int)> answers = [](int) { return true; });
+// The router as the fake prober sees it: what the n-th probe (1-based), sent at `atMs` on the fake clock,
+// finds.
+using ScriptedRouter = std::function<ProbeOutcome(int probe, std::int64_t atMs)>;
+
+// A router that answers every probe.
+inline ProbeOutcome AlwaysAnswers(int, std::int64_t) {
+    return ProbeOutcome::Answered;
+}
+
+// How long a probe takes on the fake clock: an answer comes at once, silence takes the whole wait.
+inline constexpr int kFakeAnswerMs = 1;
+inline constexpr int kFakeSilenceMs = 1'000;
+
+// Worker devices that log into `timeline` and `sessionLog`, on a fake clock that only the pauses and the
+// probes move. `router` says what each probe finds.
+UploadDevices FakeDevices(Timeline& timeline, std::shared_ptr<SessionLog> sessionLog, SessionFault fault = {},
+                          ScriptedRouter router = AlwaysAnswers);
 
 // An image of `size` bytes whose content varies along its length, so a misplaced piece shows.
 QByteArray SyntheticImage(int size);

@@ -32,14 +32,18 @@ struct WorkerRun {
     unsigned result = 99;
     std::vector<Event> events;
 
-    WorkerRun(
-        int imageSize, SessionFault fault = {}, std::function<bool(int)> answers = [](int) { return true; }) {
+    UploadVerdict verdict;
+
+    WorkerRun(int imageSize, SessionFault fault = {}, test::ScriptedRouter router = test::AlwaysAnswers,
+              std::string answer = {}) {
         image = SyntheticImage(imageSize);
         QByteArray copy = image;
         copy.detach();
+        session->answer = std::move(answer);
         const UploadJob job{"192.168.1.1", "admin", &timeline,
                             PercentStep(static_cast<std::uint32_t>(imageSize))};
-        result = UploadThreadProc(job, copy, test::FakeDevices(timeline, session, fault, std::move(answers)));
+        verdict = RunUploadJob(job, copy, test::FakeDevices(timeline, session, fault, std::move(router)));
+        result = verdict.result;
         EXPECT_TRUE(copy.isNull()) << "the image copy is released";
         events = timeline.Events();
     }
@@ -155,44 +159,140 @@ TEST(UploadWorker, CarriedImageTransfersSettlesWaitsAndReportsOnce) {
     EXPECT_EQ(std::count(session.calls.begin(), session.calls.end(), "Close"), 1);
 }
 
-// The delay the wait should pause in `cycle` when the first unanswered probe is in `silentAt` (0: never).
-int ExpectedDelay(int cycle, int silentAt) {
-    if (silentAt == 0 || cycle <= silentAt) {
-        return 1'000;
-    }
-    return std::max(1'000 - 30 * (cycle - silentAt), 100);
+// A router that leaves the probes numbered `from` to `to` (inclusive; 0: for good) unanswered.
+test::ScriptedRouter SilentProbes(int from, int to = 0) {
+    return [from, to](int probe, std::int64_t) {
+        return probe >= from && (to == 0 || probe <= to) ? ProbeOutcome::Silent : ProbeOutcome::Answered;
+    };
 }
 
-TEST(UploadWorker, WaitProbesUntilTheRouterFallsSilentThenShortensItsCycles) {
-    struct Case {
-        int silentAt;  // first unanswered probe; 0 for a router that always answers
-        unsigned result;
-    };
-    for (const Case c : {Case{0, 0}, Case{1, 1}, Case{40, 1}, Case{100, 1}}) {
-        SCOPED_TRACE(c.silentAt);
-        WorkerRun run(kCarriedImageSize, {},
-                      [&](int probe) { return c.silentAt == 0 || probe < c.silentAt; });
-        EXPECT_EQ(run.result, c.result);
-        const std::vector<Event> wait = run.Wait();
-        EXPECT_EQ(wait.back(), (Event{Kind::Done, static_cast<int>(c.result)}));
-
-        const std::vector<int> probes = Values(wait, Kind::Probe);
-        const std::size_t probed = c.silentAt == 0 ? 100 : c.silentAt;
-        ASSERT_EQ(probes.size(), probed);
-        EXPECT_EQ(probes.back(), c.silentAt == 0 ? 1 : 0);
-
-        std::vector<int> expected;
-        for (int cycle = 1; cycle <= 100; ++cycle) {
-            expected.push_back(ExpectedDelay(cycle, c.silentAt));
+// A router that falls silent at probe `from` and answers again once its silence has lasted `silentMs`.
+test::ScriptedRouter SilentFor(int from, std::int64_t silentMs) {
+    auto since = std::make_shared<std::int64_t>(-1);
+    return [from, silentMs, since](int probe, std::int64_t atMs) {
+        if (probe == from) {
+            *since = atMs;
         }
-        EXPECT_EQ(Values(wait, Kind::Sleep), expected);
-        EXPECT_EQ(Values(wait, Kind::Percent), Sequence(1, 100));
-        EXPECT_EQ(std::count(wait.begin(), wait.end(), Event{Kind::Progress}), 100);
+        return *since >= 0 && atMs - *since < silentMs ? ProbeOutcome::Silent : ProbeOutcome::Answered;
+    };
+}
+
+TEST(UploadWorker, RouterBehavioursAfterTheUploadGiveTheirVerdicts) {
+    // 126,000 bytes: 100 wait cycles, like the carried image, at a fraction of the transfer.
+    constexpr int kImage = 126'000;
+    struct Case {
+        const char* name;
+        test::ScriptedRouter router;
+        std::string answer;  // what the router said to the upload
+        UploadOutcome outcome;
+        int probes;       // probes made in all (cycles, then overtime)
+        bool fullDelays;  // every cycle paused the full 1,000 ms
+    };
+    const std::vector<Case> cases = {
+        {"answers every probe", test::AlwaysAnswers, "HTTP/1.0 200 Ok\r\n", UploadOutcome::NoRestart, 100,
+         true},
+        // One lost reply is no restart; the pauses stay full as the router answers again at once.
+        {"one lost reply", SilentProbes(40, 40), "", UploadOutcome::NoRestart, 100, true},
+        {"a blip of three lost replies", SilentProbes(40, 42), "", UploadOutcome::NoRestart, 100, false},
+        // Silent from cycle 40: the sixth silent probe ends 10.7 s after the first was sent.
+        {"silent for good from cycle 40", SilentProbes(40), "", UploadOutcome::Restarted, 45, false},
+        {"answers again after 8 s of silence", SilentFor(40, 8'000), "", UploadOutcome::NoRestart, 100,
+         false},
+        // The last cycle reached one probe into a silence: probing goes on past the cycles.
+        {"silent from the last cycle", SilentProbes(100), "", UploadOutcome::Restarted, 105, false},
+        {"answers in the overtime", SilentProbes(99, 101), "", UploadOutcome::NoRestart, 102, false},
+        {"probe cannot be sent",
+         [](int probe, std::int64_t) { return probe < 10 ? ProbeOutcome::Answered : ProbeOutcome::NotSent; },
+         "", UploadOutcome::ProbeUnavailable, 10, true},
+        {"probe cannot be sent while silent",
+         [](int probe, std::int64_t) {
+             return probe < 6    ? ProbeOutcome::Answered
+                    : probe < 10 ? ProbeOutcome::Silent
+                                 : ProbeOutcome::NotSent;
+         },
+         "", UploadOutcome::ProbeUnavailable, 10, false},
+        // What the router said to the upload, each time followed by a router that restarts at once.
+        {"upload answered 400", SilentProbes(1), "HTTP/1.0 400 Bad Request\r\nServer: httpd\r\n\r\n",
+         UploadOutcome::RefusedByRouter, 0, true},
+        {"upload answered 200", SilentProbes(1), "HTTP/1.0 200 Ok\r\n\r\n", UploadOutcome::Restarted, 6,
+         false},
+        {"upload not answered", SilentProbes(1), "", UploadOutcome::Restarted, 6, false},
+        {"upload answered with garbage", SilentProbes(1), "\x01\x02<html>400</html>",
+         UploadOutcome::Restarted, 6, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WorkerRun run(kImage, {}, c.router, c.answer);
+        const bool success = c.outcome == UploadOutcome::Restarted;
+        EXPECT_EQ(run.verdict.outcome, c.outcome);
+        EXPECT_EQ(run.result, success ? 1u : 0u);
+        EXPECT_EQ(run.events.back(), (Event{Kind::Done, success ? 1 : 0}));
+        EXPECT_EQ(Values(run.events, Kind::Done).size(), 1u);
+        EXPECT_EQ(Values(run.events, Kind::Probe).size(), static_cast<std::size_t>(c.probes));
+        // The answer is read once the whole body is out, before the session closes.
+        const std::vector<std::string>& calls = run.session->calls;
+        ASSERT_GE(calls.size(), 3u);
+        EXPECT_EQ(calls[calls.size() - 3], "Write");
+        EXPECT_EQ(calls[calls.size() - 2], "ReadAnswer");
+
+        if (c.outcome == UploadOutcome::RefusedByRouter) {
+            // Refused like a failed transfer: no flash-writing text, no wait.
+            EXPECT_EQ(run.verdict.statusLine, "HTTP/1.0 400 Bad Request");
+            EXPECT_EQ(run.verdict.percent, 100);
+            EXPECT_EQ(run.StatusAt(), run.events.size());
+            continue;
+        }
+        // The cycles, their posts and percents are those of every wait; the overtime posts nothing.
+        const std::vector<Event> wait = run.Wait();
+        const int cycles = c.outcome == UploadOutcome::ProbeUnavailable ? c.probes - 1 : 100;
+        EXPECT_EQ(Values(wait, Kind::Percent), Sequence(1, cycles));
+        EXPECT_EQ(std::count(wait.begin(), wait.end(), Event{Kind::Progress}), cycles);
+        const std::vector<int> delays = Values(wait, Kind::Sleep);
+        EXPECT_EQ(std::count(delays.begin(), delays.end(), 1'000) == static_cast<long>(delays.size()),
+                  c.fullDelays);
+        if (success) {
+            EXPECT_EQ(Values(wait, Kind::Probe).back(), 0);
+        }
     }
-    // The schedule the table above is built from, spelled out at its turning points.
-    EXPECT_EQ(ExpectedDelay(41, 40), 970);
-    EXPECT_EQ(ExpectedDelay(69, 40), 130);
-    EXPECT_EQ(ExpectedDelay(70, 40), 100);
+}
+
+TEST(UploadWorker, WaitShortensItsCyclesFromTheSilenceOnAndStopsProbingOnceItIsLongEnough) {
+    // The delay each cycle should pause when the router falls silent for good at probe `silentAt`.
+    const auto expectedDelay = [](int cycle, int silentAt) {
+        return cycle <= silentAt ? 1'000 : std::max(1'000 - 30 * (cycle - silentAt), 100);
+    };
+    WorkerRun run(126'000, {}, SilentProbes(40));
+    std::vector<int> expected;
+    for (int cycle = 1; cycle <= 100; ++cycle) {
+        expected.push_back(expectedDelay(cycle, 40));
+    }
+    const std::vector<Event> wait = run.Wait();
+    EXPECT_EQ(Values(wait, Kind::Sleep), expected);
+    EXPECT_EQ(expected[40], 970);
+    EXPECT_EQ(expected[68], 130);
+    EXPECT_EQ(expected[69], 100);
+    // Six silent probes, the last in cycle 45 when the silence reached 10.7 s; none after it.
+    std::vector<int> probes = Values(wait, Kind::Probe);
+    ASSERT_EQ(probes.size(), 45u);
+    EXPECT_EQ(std::vector<int>(probes.begin() + 39, probes.end()), std::vector<int>(6, 0));
+    const auto lastProbe = std::find(wait.rbegin(), wait.rend(), Event{Kind::Probe, 0});
+    EXPECT_EQ(std::count(wait.rbegin(), lastProbe, Event{Kind::Progress}), 100 - 44);
+
+    // A silence still short when the cycles end goes on at most 30 s, pausing as the cycles would have.
+    WorkerRun late(126'000, {}, SilentProbes(100));
+    const std::vector<Event> lateWait = late.Wait();
+    const auto lastPost = std::find(lateWait.rbegin(), lateWait.rend(), Event{Kind::Progress});
+    std::vector<Event> overtime(lastPost.base(), lateWait.end());
+    EXPECT_EQ(overtime, (std::vector<Event>{{Kind::Probe, 0},
+                                            {Kind::Sleep, 970},
+                                            {Kind::Probe, 0},
+                                            {Kind::Sleep, 940},
+                                            {Kind::Probe, 0},
+                                            {Kind::Sleep, 910},
+                                            {Kind::Probe, 0},
+                                            {Kind::Sleep, 880},
+                                            {Kind::Probe, 0},
+                                            {Kind::Done, 1}}));
 }
 
 TEST(UploadWorker, ImageSizesSetPiecesPostsAndWaitCycles) {
@@ -258,17 +358,30 @@ TEST(UploadWorker, ImageSizesSetPiecesPostsAndWaitCycles) {
 }
 
 TEST(UploadWorker, HttpFailureReportsZeroAtOnceWithoutFlashWait) {
-    // Each call of the session that can end the transfer, failing in turn.
-    const std::vector<SessionFault> faults = {
-        {"Open", 1},        {"Connect", 1}, {"OpenRequest", 1}, {"AddRequestHeaders", 1},
-        {"SendRequest", 1}, {"Write", 1},  // the body head
-        {"Write", 1'000},                  // in the middle of the image
-        {"Write", 2'583},                  // the final piece
-        {"Write", 2'584},                  // the body tail
+    // Each call of the session that can end the transfer, failing in turn, with the cause the worker
+    // records: nothing of the body sent, or lost at the percent last shown.
+    struct Case {
+        SessionFault fault;
+        UploadOutcome outcome;
+        int percent;
     };
-    for (const SessionFault& fault : faults) {
+    const std::vector<Case> cases = {
+        {{"Open", 1}, UploadOutcome::NotConnected, 0},
+        {{"Connect", 1}, UploadOutcome::NotConnected, 0},
+        {{"OpenRequest", 1}, UploadOutcome::NotConnected, 0},
+        {{"AddRequestHeaders", 1}, UploadOutcome::NotConnected, 0},
+        {{"SendRequest", 1}, UploadOutcome::NotConnected, 0},
+        {{"Write", 1}, UploadOutcome::LostInTransfer, 0},        // the body head
+        {{"Write", 1'000}, UploadOutcome::LostInTransfer, 39},   // in the middle of the image
+        {{"Write", 2'583}, UploadOutcome::LostInTransfer, 100},  // the final piece
+        {{"Write", 2'584}, UploadOutcome::LostInTransfer, 100},  // the body tail
+    };
+    for (const Case& c : cases) {
+        const SessionFault& fault = c.fault;
         SCOPED_TRACE(fault.call + " #" + std::to_string(fault.occurrence));
         WorkerRun run(kCarriedImageSize, fault);
+        EXPECT_EQ(run.verdict.outcome, c.outcome);
+        EXPECT_EQ(run.verdict.percent, c.percent);
         EXPECT_EQ(run.result, 0u);
         ASSERT_FALSE(run.events.empty());
         EXPECT_EQ(run.events.back(), (Event{Kind::Done, 0}));
