@@ -184,7 +184,8 @@ UploadVerdict WaitForFlash(const UploadJob& job, std::uint32_t offset, const Upl
 // unanswered one, and a restart must never be read into that, so the ICMP socket is tried first.
 ProbeOutcome ProbeRouter(const std::string& address) {
     platform::Ipv4Address to{};
-    if (!platform::ParseDottedIpv4(address, to)) {
+    // The probe sends nothing to an address that cannot be a router; that must never read as silence.
+    if (!platform::ParseDottedIpv4(address, to) || !CanBeRouterAddress(to)) {
         return ProbeOutcome::NotSent;
     }
     const auto identifier = static_cast<std::uint16_t>(platform::CurrentProcessId() & 0xFFFF);
