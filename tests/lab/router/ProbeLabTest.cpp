@@ -10,7 +10,7 @@
 #include <QThread>
 
 #include "router/Probe.h"
-#include "tests/lab/support/RouterSim.h"
+#include "tools/labsupport/RouterSim.h"
 
 namespace fwu {
 namespace {
