@@ -20,6 +20,7 @@
 #include "app/UpgradeEvents.h"
 #include "app/WindowShape.h"
 #include "res/StringTable.h"
+#include "router/Credential.h"
 #include "ui/FaceRect.h"
 #include "ui/ImageButtons.h"
 #include "ui/LoginFields.h"
@@ -197,7 +198,7 @@ void CUpgradeDlg::ShowPage(int newPage) {
             if (octetText[0].empty()) {
                 SplitAddress(routerAddress, octetText);
             }
-            loginFields = std::make_unique<LoginFields>(this, password, octetText);
+            loginFields = std::make_unique<LoginFields>(this, password, octetText, kMaxPasswordBytes);
             if (pageChanging) {
                 loginFields->StatusLabel()->SetSuppressBackground(true);
             }
@@ -314,7 +315,7 @@ bool CUpgradeDlg::StartUpgrade() {
 }
 
 void CUpgradeDlg::PrepareUploadJob() {
-    uploadRequest = UploadRequest{routerAddress, fileName, password};
+    uploadRequest = UploadRequest{routerAddress, password};
 }
 
 void CUpgradeDlg::OnForwardButton() {

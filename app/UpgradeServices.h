@@ -6,18 +6,12 @@
 #include <functional>
 #include <string>
 
-#include "app/FirmwarePackage.h"
+#include "package/FirmwarePackage.h"
 #include "router/RouterCheckFields.h"
+#include "transfer/UploadRequest.h"
 #include "transfer/UploadWindow.h"
 
 namespace fwu {
-
-// What the window hands to the upload start: address, firmware file name and password, in this order.
-struct UploadRequest {
-    std::string routerAddress;
-    std::string fileName;
-    std::string password;
-};
 
 class UpgradeServices {
 public:

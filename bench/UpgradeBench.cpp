@@ -19,8 +19,8 @@
 #include "platform/ProcessStats.h"
 #include "res/StringTable.h"
 #include "router/Probe.h"
-#include "tests/lab/support/LabEnvironment.h"
-#include "tests/lab/support/RouterSim.h"
+#include "tools/labsupport/LabEnvironment.h"
+#include "tools/labsupport/RouterSim.h"
 #include "tools/walkthrough/WalkDriver.h"
 #include "ui/ImageButtons.h"
 

@@ -15,9 +15,9 @@
 
 #include "platform/HttpClient.h"
 #include "platform/ProcessStats.h"
-#include "tests/lab/support/LabEnvironment.h"
-#include "tests/lab/support/RouterSim.h"
-#include "tests/unit/transfer/UploadRecorder.h"
+#include "tools/labsupport/LabEnvironment.h"
+#include "tools/labsupport/RouterSim.h"
+#include "tools/labsupport/UploadRecorder.h"
 #include "transfer/UploadJobRunner.h"
 #include "transfer/UploadSchedule.h"
 
@@ -107,7 +107,7 @@ int main(int argc, char** argv) {
     fwu::UploadJobRunner runner(fwu::SystemUploadStartDevices(), devices);
     fwu::test::Timeline window;
 
-    if (!runner.StartUploadJob({sim.Address().toStdString(), "", "rodel"}, window)) {
+    if (!runner.StartUploadJob({sim.Address().toStdString(), "rodel"}, window)) {
         std::fprintf(stderr, "upload-bench: the upload did not start\n");
         return 1;
     }

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/FirmwarePackage.h"
+#include "package/FirmwarePackage.h"
 #include "cli/ExitCode.h"
 #include "platform/EmbeddedPayload.h"
 

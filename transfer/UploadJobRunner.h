@@ -10,11 +10,11 @@
 #include <string>
 #include <thread>
 
-#include "app/UpgradeServices.h"
 #include "platform/EmbeddedPayload.h"
 #include "platform/Process.h"
 #include "platform/Socket.h"
 #include "router/RouterEndpoints.h"
+#include "transfer/UploadRequest.h"
 #include "transfer/UploadWindow.h"
 #include "transfer/UploadWorker.h"
 

@@ -10,6 +10,12 @@
 
 namespace fwu {
 
+// What the window hands to the upload start: the router address and the password.
+struct UploadRequest {
+    std::string routerAddress;
+    std::string password;
+};
+
 // The file name the form gives the image, whatever image is carried.
 inline constexpr std::string_view kUploadFileName = "C:\\sample_code.bin";
 

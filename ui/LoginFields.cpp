@@ -5,7 +5,6 @@
 #include <QValidator>
 #include <QWidget>
 
-#include "router/Credential.h"
 #include "ui/EditEx.h"
 #include "ui/OctetKeyFilter.h"
 #include "ui/RangeEdit.h"
@@ -25,11 +24,13 @@ constexpr int kStatusFontPx = 15;
 // Refuses a password whose bytes would not fit the router credential.
 class PasswordByteLimit : public QValidator {
 public:
-    using QValidator::QValidator;
+    PasswordByteLimit(std::size_t maxBytes, QObject* parent) : QValidator(parent), maxBytes(maxBytes) {}
     State validate(QString& input, int&) const override {
-        return static_cast<std::size_t>(input.toLocal8Bit().size()) <= kMaxPasswordBytes ? Acceptable
-                                                                                         : Invalid;
+        return static_cast<std::size_t>(input.toLocal8Bit().size()) <= maxBytes ? Acceptable : Invalid;
     }
+
+private:
+    std::size_t maxBytes;
 };
 
 std::string ToBytes(const QString& text) {
@@ -74,7 +75,8 @@ LoginValues FormatAddress(const std::string& passwordFieldText,
 }
 
 LoginFields::LoginFields(QWidget* window, const std::string& password,
-                         const std::array<std::string, 4>& octetText, std::function<void()> beep) {
+                         const std::array<std::string, 4>& octetText, std::size_t maxPasswordBytes,
+                         std::function<void()> beep) {
     if (!beep) {
         beep = [] { QApplication::beep(); };
     }
@@ -83,8 +85,8 @@ LoginFields::LoginFields(QWidget* window, const std::string& password,
     passwordField->setObjectName(QStringLiteral("passwordField"));
     passwordField->setGeometry(kPasswordRect);
     passwordField->setEchoMode(QLineEdit::Password);
-    passwordField->setMaxLength(static_cast<int>(kMaxPasswordBytes));
-    passwordField->setValidator(new PasswordByteLimit(passwordField));
+    passwordField->setMaxLength(static_cast<int>(maxPasswordBytes));
+    passwordField->setValidator(new PasswordByteLimit(maxPasswordBytes, passwordField));
     passwordField->SetBackgroundColor(kFieldBackground);
     passwordField->SetTextColor(kFieldText);
     passwordField->SetEditFont(kPasswordFontPx, kFieldFace);

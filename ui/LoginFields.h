@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QRect>
 #include <array>
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
@@ -47,13 +48,13 @@ LoginValues FormatAddress(const std::string& passwordFieldText,
 // Creates the six controls as children of `window`, in tab order (password, octets 1 to 4), the password
 // selected and focused; destroying the object destroys them. Texts are in the system's 8-bit encoding.
 // The caller splits the router address into the octet texts first when the first octet text is empty.
-// The password field refuses input beyond kMaxPasswordBytes bytes; an octet field left empty reads "0"
-// once it loses the focus.
+// The password field refuses input beyond `maxPasswordBytes` bytes (the credential's limit, which the
+// caller passes in); an octet field left empty reads "0" once it loses the focus.
 class LoginFields {
 public:
     // `beep` sounds when an octet field refuses a change (the system beep when empty).
     LoginFields(QWidget* window, const std::string& password, const std::array<std::string, 4>& octetText,
-                std::function<void()> beep = {});
+                std::size_t maxPasswordBytes, std::function<void()> beep = {});
     ~LoginFields();
     LoginFields(const LoginFields&) = delete;
     LoginFields& operator=(const LoginFields&) = delete;

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/FirmwarePackage.h"
+#include "package/FirmwarePackage.h"
 #include "platform/EmbeddedPayload.h"
 #include "tests/fuzz/FuzzCheck.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/FirmwarePackage.h"
+#include "package/FirmwarePackage.h"
 #include "router/Credential.h"
 #include "tests/fuzz/FuzzCheck.h"
 #include "ui/OctetKeyFilter.h"

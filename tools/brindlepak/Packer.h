@@ -6,7 +6,7 @@
 #include <QByteArrayView>
 #include <string>
 
-#include "app/FirmwarePackage.h"
+#include "package/FirmwarePackage.h"
 
 namespace fwu::pack {
 

@@ -8,7 +8,9 @@
 
 namespace fwu::sim {
 
-// Base64 of RFC 4648 with the standard alphabet and "=" padding.
+// Base64 of RFC 4648 with the standard alphabet and "=" padding. Kept apart from the utility's encoder
+// (router/Credential) on purpose: were the router to check with the utility's own encoder, a fault in it
+// would produce the same wrong credential on both sides and every lab test would still log in.
 std::string EncodeBase64(std::string_view bytes);
 
 // Strict decoding: the length a multiple of four, only alphabet characters, "=" only as the last one or

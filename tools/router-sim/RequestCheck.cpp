@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "res/StringTable.h"
-
 namespace fwu::sim {
 namespace {
 
@@ -53,7 +51,11 @@ void AddCredentialDifference(std::vector<Difference>& out, CredentialVerdict ver
 }  // namespace
 
 std::string ExpectedStatusHead(std::string_view password) {
-    return std::string(LoadString(IDS_STATUS_REQUEST)) + Credential(password) + "\r\n\r\n";
+    return "GET /SysInfo.htm HTTP/1.1\r\n"
+           "Authorization: Basic " +
+           Credential(password) +
+           "\r\n"
+           "\r\n";
 }
 
 StatusCheck CheckStatusRequest(std::string_view rawHead, std::string_view afterHead,
@@ -74,29 +76,52 @@ StatusCheck CheckStatusRequest(std::string_view rawHead, std::string_view afterH
 
 std::vector<std::string> ExpectedUploadHeaders(std::string_view address, std::uint64_t bodyLength,
                                                std::string_view password) {
-    const std::string block = std::string(LoadString(IDS_HEADER_REFERER)) + std::string(address) +
-                              std::string(LoadString(IDS_HEADER_HOST)) + std::string(address) +
-                              std::string(LoadString(IDS_HEADER_LENGTH)) + std::to_string(bodyLength) +
-                              std::string(LoadString(IDS_HEADER_AUTH)) + Credential(password);
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t lf = block.find('\n', start);
-        lines.push_back(block.substr(start, lf == std::string::npos ? std::string::npos : lf - start));
-        if (lf == std::string::npos) {
-            return lines;
-        }
-        start = lf + 1;
-    }
+    const std::string at(address);
+    return {
+        "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, application/x-shockwave-flash, "
+        "application/vnd.ms-powerpoint, application/vnd.ms-excel, application/msword, */*",
+        "Referer: http://" + at + "/Upgrade.asp",
+        "Accept-Language: zh-tw",
+        "Content-Type: multipart/form-data; boundary=---------------------------7d6334282094a",
+        "Accept-Encoding: gzip, deflate",
+        "User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1; .NET CLR 1.1.4322)",
+        "Host: " + at,
+        "Content-Length: " + std::to_string(bodyLength),
+        "Connection: Keep-Alive",
+        "Cache-Control: no-cache",
+        "Authorization: Basic " + Credential(password),
+    };
 }
 
+// The form's lines end in a bare line feed, as the router's own upgrade page sends them; each delimiter
+// line is the announced boundary with two more hyphens.
 std::string ExpectedBodyHead() {
-    return std::string(LoadString(IDS_BODY_HEAD)) + std::string(kFormFileName) +
-           std::string(LoadString(IDS_BODY_FILE_TYPE));
+    return "-----------------------------7d6334282094a\n"
+           "Content-Disposition: form-data; name=\"submit_button\"\n"
+           "\n"
+           "Upgrade\n"
+           "-----------------------------7d6334282094a\n"
+           "Content-Disposition: form-data; name=\"change_action\"\n"
+           "\n"
+           "\n"
+           "-----------------------------7d6334282094a\n"
+           "Content-Disposition: form-data; name=\"action\"\n"
+           "\n"
+           "\n"
+           "-----------------------------7d6334282094a\n"
+           "Content-Disposition: form-data; name=\"file\"; filename=\"" +
+           std::string(kFormFileName) +
+           "\"\n"
+           "Content-Type: application/octet-stream\n"
+           "\n";
 }
 
 std::string ExpectedBodyTail() {
-    return std::string(LoadString(IDS_BODY_TAIL));
+    return "-----------------------------7d6334282094a\n"
+           "Content-Disposition: form-data; name=\"process\"\n"
+           "\n"
+           "\n"
+           "-----------------------------7d6334282094a--";
 }
 
 UploadCheck CheckUploadRequest(const UploadInput& input) {

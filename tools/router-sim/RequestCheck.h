@@ -1,6 +1,7 @@
 // What the simulated router expects of the two requests the utility sends, and every way a received
-// request differs from it. The fixed texts come from the program's string table, so the router checks the
-// bytes the utility is meant to send, not a copy of them.
+// request differs from it. The expected bytes are written out here in full, the way a test writes its
+// expected output, and never taken from the utility's string table: a wrong byte in the utility's texts
+// must make the router's check fail, not change what the check expects.
 #pragma once
 
 #include <cstddef>

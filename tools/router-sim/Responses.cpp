@@ -1,6 +1,6 @@
 #include "tools/router-sim/Responses.h"
 
-#include "router/RouterEndpoints.h"
+#include "tools/router-sim/RouterFacts.h"
 
 namespace fwu::sim {
 namespace {

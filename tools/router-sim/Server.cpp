@@ -16,10 +16,10 @@
 #include <fstream>
 #include <vector>
 
-#include "router/RouterEndpoints.h"
 #include "tools/router-sim/ImageVersion.h"
 #include "tools/router-sim/LabNamespace.h"
 #include "tools/router-sim/RequestCheck.h"
+#include "tools/router-sim/RouterFacts.h"
 
 namespace fwu::sim {
 namespace {

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "router/RouterEndpoints.h"
+#include "tools/router-sim/RouterFacts.h"
 
 namespace fwu::sim {
 

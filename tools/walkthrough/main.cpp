@@ -17,7 +17,7 @@
 #include "app/SystemServices.h"
 #include "app/UpgradeDlg.h"
 #include "res/StringTable.h"
-#include "tests/lab/support/LabEnvironment.h"
+#include "tools/labsupport/LabEnvironment.h"
 #include "tools/walkthrough/SimLogSummary.h"
 #include "tools/walkthrough/Walkthrough.h"
 

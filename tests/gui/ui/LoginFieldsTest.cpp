@@ -39,8 +39,9 @@ private:
 void LoginFieldsTest::init() {
     beeps = 0;
     window = std::make_unique<test::FaceWindow>(1);
-    fields = std::make_unique<LoginFields>(
-        window.get(), "rodel", std::array<std::string, 4>{"192", "168", "1", "1"}, [this] { ++beeps; });
+    fields = std::make_unique<LoginFields>(window.get(), "rodel",
+                                           std::array<std::string, 4>{"192", "168", "1", "1"},
+                                           kMaxPasswordBytes, [this] { ++beeps; });
     QVERIFY(test::ShowActive(*window));
 }
 

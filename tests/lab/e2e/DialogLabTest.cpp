@@ -11,7 +11,7 @@
 #include "platform/Adapters.h"
 #include "res/StringTable.h"
 #include "tests/lab/e2e/DialogRig.h"
-#include "tests/lab/support/LabEnvironment.h"
+#include "tools/labsupport/LabEnvironment.h"
 #include "tools/walkthrough/WalkDriver.h"
 #include "ui/EditEx.h"
 #include "ui/ImageButtons.h"

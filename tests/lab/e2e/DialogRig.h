@@ -9,7 +9,7 @@
 #include "app/SystemServices.h"
 #include "app/UpgradeDlg.h"
 #include "tests/gui/app/support/RecordingHooks.h"
-#include "tests/lab/support/RouterSim.h"
+#include "tools/labsupport/RouterSim.h"
 
 namespace fwu::e2e {
 

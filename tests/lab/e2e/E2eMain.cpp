@@ -4,7 +4,7 @@
 
 #include <QApplication>
 
-#include "tests/lab/support/LabEnvironment.h"
+#include "tools/labsupport/LabEnvironment.h"
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);

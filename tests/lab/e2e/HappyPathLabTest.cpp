@@ -10,7 +10,7 @@
 #include <QTemporaryDir>
 
 #include "tests/lab/e2e/DialogRig.h"
-#include "tests/lab/support/LabEnvironment.h"
+#include "tools/labsupport/LabEnvironment.h"
 #include "tools/walkthrough/SimLogSummary.h"
 #include "tools/walkthrough/Walkthrough.h"
 

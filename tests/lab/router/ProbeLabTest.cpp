@@ -15,7 +15,7 @@
 #include "platform/Icmp.h"
 #include "platform/Process.h"
 #include "router/Probe.h"
-#include "tests/lab/support/RouterSim.h"
+#include "tools/labsupport/RouterSim.h"
 
 namespace fwu {
 namespace {

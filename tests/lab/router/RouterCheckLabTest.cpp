@@ -6,7 +6,7 @@
 #include <QJsonArray>
 
 #include "router/RouterCheck.h"
-#include "tests/lab/support/RouterSim.h"
+#include "tools/labsupport/RouterSim.h"
 
 namespace fwu {
 namespace {

@@ -8,8 +8,8 @@
 
 #include "router/Probe.h"
 #include "router/RouterCheck.h"
-#include "tests/lab/support/RouterSim.h"
 #include "tests/unit/router-sim/WireRequest.h"
+#include "tools/labsupport/RouterSim.h"
 
 namespace fwu {
 namespace {

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <ostream>
 
-#include "app/FirmwarePackage.h"
+#include "package/FirmwarePackage.h"
 
 namespace fwu {
 namespace {

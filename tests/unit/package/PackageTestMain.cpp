@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/FirmwarePackage.h"
+#include "package/FirmwarePackage.h"
 
 int main(int argc, char** argv) {
     if (const char* mode = std::getenv("FWU_PRINT_VERSION_BLOCK"); mode && std::strcmp(mode, "1") == 0) {

@@ -1,5 +1,6 @@
-// The upload request exactly as the utility must put it on the wire, built here from the string table
-// by plain joining, and changed by tests to make each kind of fault.
+// The upload request exactly as the utility must put it on the wire, built here from the utility's string
+// table by plain joining (so the router's literal expectations are held against the utility's texts), and
+// changed by tests to make each kind of fault.
 #pragma once
 
 #include <algorithm>

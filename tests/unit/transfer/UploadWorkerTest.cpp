@@ -6,8 +6,8 @@
 #include <memory>
 #include <vector>
 
-#include "UploadRecorder.h"
 #include "res/StringTable.h"
+#include "tools/labsupport/UploadRecorder.h"
 #include "transfer/UploadRequest.h"
 #include "transfer/UploadSchedule.h"
 #include "transfer/UploadWorker.h"

@@ -1,4 +1,4 @@
-#include "tests/lab/support/LabEnvironment.h"
+#include "tools/labsupport/LabEnvironment.h"
 
 #include <QtGlobal>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "UploadRecorder.h"
+#include "tools/labsupport/UploadRecorder.h"
 
 #include <atomic>
 #include <chrono>

@@ -3,7 +3,7 @@
 
 #include <QCoreApplication>
 
-#include "tests/lab/support/LabEnvironment.h"
+#include "tools/labsupport/LabEnvironment.h"
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);

@@ -1,4 +1,4 @@
-#include "tests/lab/support/RouterSim.h"
+#include "tools/labsupport/RouterSim.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -9,7 +9,7 @@
 #include <QThread>
 #include <atomic>
 
-#include "tests/lab/support/LabEnvironment.h"
+#include "tools/labsupport/LabEnvironment.h"
 
 namespace fwu::lab {
 namespace {

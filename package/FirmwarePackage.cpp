@@ -1,4 +1,4 @@
-#include "app/FirmwarePackage.h"
+#include "package/FirmwarePackage.h"
 
 #include <array>
 #include <cstdio>
