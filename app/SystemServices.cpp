@@ -1,5 +1,6 @@
 #include "app/SystemServices.h"
 
+#include "platform/EmbeddedPayload.h"
 #include "router/GatewayDiscovery.h"
 #include "router/RouterCheck.h"
 
@@ -16,6 +17,11 @@ bool SystemUpgradeServices::CheckRouter(RouterCheckFields& fields) {
 
 bool SystemUpgradeServices::StartUploadJob(const UploadRequest& request, UploadWindow& window) {
     return uploadRunner.StartUploadJob(request, window);
+}
+
+bool SystemUpgradeServices::CarriedImageIntact() {
+    const platform::Payload image = platform::ReadOwnPayload();
+    return image.status == platform::PayloadStatus::Ok && !image.data.isEmpty();
 }
 
 }  // namespace fwu

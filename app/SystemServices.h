@@ -11,6 +11,9 @@ public:
     std::string FindDefaultGateway(const std::function<void(const std::string&)>& showMessage) override;
     bool CheckRouter(RouterCheckFields& fields) override;
     bool StartUploadJob(const UploadRequest& request, UploadWindow& window) override;
+    bool UploadRunning() override { return uploadRunner.Running(); }
+    void JoinUpload() override { uploadRunner.Join(); }
+    bool CarriedImageIntact() override;
 
 private:
     UploadJobRunner uploadRunner;  // joins a running worker when the services end

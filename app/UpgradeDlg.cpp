@@ -19,6 +19,7 @@
 #include "app/StatusText.h"
 #include "app/UpgradeEvents.h"
 #include "app/WindowShape.h"
+#include "app/WindowThreadWait.h"
 #include "res/StringTable.h"
 #include "ui/FaceRect.h"
 #include "ui/ImageButtons.h"
@@ -80,6 +81,8 @@ CUpgradeDlg::CUpgradeDlg(UpgradeServices& services, DialogHooks hooks, QWidget* 
 }
 
 CUpgradeDlg::~CUpgradeDlg() {
+    // The worker holds this window: it must have said its last word before the window goes.
+    WaitForUploadEnd();
     if (checkingRouter) {
         QApplication::restoreOverrideCursor();
     }
@@ -275,7 +278,7 @@ bool CUpgradeDlg::VerifyRouter() {
     }
     CSkinLabel* status = loginFields->StatusLabel();
     status->SetText(Latin1(LoadString(IDS_CHECKING_ROUTER)));
-    status->repaint();  // the check blocks this thread: the line must show before it starts
+    status->repaint();
     checkingRouter = true;
     QApplication::setOverrideCursor(Qt::WaitCursor);
 
@@ -283,7 +286,17 @@ bool CUpgradeDlg::VerifyRouter() {
     fields.passwordFieldText = loginFields->PasswordText();
     fields.octetFieldText = loginFields->OctetTexts();
     fields.routerVersion = routerVersion;
-    const bool ok = services.CheckRouter(fields);
+    // The check may wait on the router for many seconds: it runs on its own thread while this one keeps
+    // the window painted, with the user's input held off as while an upload runs.
+    bool ok = false;
+    {
+        const InputHold hold(this);
+        if (!RunWhileProcessingEvents([&] { ok = services.CheckRouter(fields); })) {
+            fields.routerAddress = routerAddress;  // no check ran: the stored values stay
+            fields.password = password;
+            fields.octetText = octetText;
+        }
+    }
     password = fields.password;
     octetText = fields.octetText;
     routerAddress = fields.routerAddress;
@@ -320,7 +333,10 @@ void CUpgradeDlg::PrepareUploadJob() {
 void CUpgradeDlg::OnForwardButton() {
     switch (ForwardAction(page)) {
         case ButtonAction::PageForward:
-            ChangePage(false);
+            // Nothing is asked and nothing is sent when the image to send is not there whole.
+            if (page != PAGE_VERIFY || CarriedImageReady()) {
+                ChangePage(false);
+            }
             break;
         case ButtonAction::VerifyThenForward:
             if (VerifyRouter()) {
@@ -341,11 +357,30 @@ void CUpgradeDlg::OnSecondButton() {
             ChangePage(true);
             break;
         case ButtonAction::Retry:
-            StartUpgrade();
+            if (CarriedImageReady()) {
+                StartUpgrade();
+            }
             break;
         default:
             break;
     }
+}
+
+bool CUpgradeDlg::CarriedImageReady() {
+    if (services.CarriedImageIntact()) {
+        return true;
+    }
+    ShowError(IDS_IMAGE_DAMAGED);
+    return false;
+}
+
+void CUpgradeDlg::WaitForUploadEnd() {
+    // Until its final post the worker may wait for this thread to take a status line, so the events keep
+    // flowing rather than this thread blocking on the worker; the final post wakes the loop.
+    while (busy && services.UploadRunning()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    }
+    services.JoinUpload();
 }
 
 bool CUpgradeDlg::AskYesNo(int stringId) {
@@ -357,7 +392,7 @@ void CUpgradeDlg::ShowError(int stringId) {
 }
 
 void CUpgradeDlg::reject() {
-    if (busy) {
+    if (busy || checkingRouter) {
         return;
     }
     QDialog::reject();
@@ -560,7 +595,7 @@ void CUpgradeDlg::keyPressEvent(QKeyEvent* event) {
 }
 
 void CUpgradeDlg::closeEvent(QCloseEvent* event) {
-    if (busy) {
+    if (busy || checkingRouter) {
         event->ignore();
         return;
     }

@@ -50,6 +50,7 @@ public:
     void HidePage(int oldPage);
     bool VerifyRouter();
     bool StartUpgrade();
+    bool CarriedImageReady();  // shows the error box when the carried image is missing or damaged
     void PrepareUploadJob();
     void OnForwardButton();
     void OnSecondButton();
@@ -57,8 +58,12 @@ public:
     void ShowError(int stringId);
     void UpdatePercentText();
 
-    // Ends the window with the cancel result; ignored while an upload runs.
+    // Ends the window with the cancel result; ignored while an upload runs or the router is checked.
     void reject() override;
+
+    // Processes the window's events until no upload runs (at once when none does). Whatever ended the
+    // window's event loop, the window must not go while the worker may still write to it.
+    void WaitForUploadEnd();
 
     // The face's context menu: Minimise, Close, a separator and the About entry.
     std::unique_ptr<QMenu> CreateFaceMenu();

@@ -35,6 +35,14 @@ public:
     // nothing was started and nothing will be posted.
     virtual bool StartUploadJob(const UploadRequest& request, UploadWindow& window) = 0;
 
+    // True while a worker started by StartUploadJob may still call the window; JoinUpload then waits for
+    // its thread, which by then no longer waits for the window.
+    virtual bool UploadRunning() = 0;
+    virtual void JoinUpload() = 0;
+
+    // True when the carried firmware image is there and matches its digest, so an upload could send it.
+    virtual bool CarriedImageIntact() = 0;
+
     // The texts of the carried firmware (model, dates, versions, file name). The program reads its own
     // package; tests give the window texts of their choosing.
     virtual FirmwareInfo LoadFirmwareInfo() { return fwu::LoadFirmwareInfo(); }

@@ -46,6 +46,9 @@ public:
     // (also while an earlier job still runs). `window` must outlive the job.
     bool StartUploadJob(const UploadRequest& request, UploadWindow& window);
 
+    // True from a successful start until the worker has made its final post; on the starting thread.
+    bool Running() const { return workerThread.joinable() && !jobFinished.load(std::memory_order_acquire); }
+
     // Waits until the worker thread, if any, has ended.
     void Join();
 

@@ -85,6 +85,9 @@ private slots:
     void startsOnWelcomePage();
     void walksTheWholeRoad();
     void failedCheckKeepsLoginPage();
+    void windowLivesWhileRouterIsChecked();
+    void damagedImageSendsNothing();
+    void windowWaitsForWorkerBeforeItGoes();
     void downgradeQuestion_data();
     void downgradeQuestion();
     void failedStartOffersRetryAtOnce();
@@ -152,21 +155,9 @@ void UpgradeDlgTest::walksTheWholeRoad() {
 
     d.Login()->PasswordField()->setText("secret");
     d.Login()->OctetField(3)->setText("");
-    bool waitCursor = false;
-    bool checking = false;
-    QString statusDuringCheck;
-    rig.services.duringCheck = [&](const RouterCheckFields&) {
-        waitCursor =
-            QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
-        checking = d.CheckingRouter();
-        statusDuringCheck = d.Login()->StatusLabel()->Text();
-    };
     rig.services.routerVersion = "v1.50.00";
     Click(d, kNext);
     QCOMPARE(d.Page(), 2);
-    QVERIFY(waitCursor);
-    QVERIFY(checking);
-    QCOMPARE(statusDuringCheck, QStringLiteral("Check Router Information, Please Wait..."));
     QVERIFY(QApplication::overrideCursor() == nullptr);
     QVERIFY(!d.CheckingRouter());
     QCOMPARE(rig.services.checks.size(), std::size_t{1});
@@ -240,6 +231,114 @@ void UpgradeDlgTest::failedCheckKeepsLoginPage() {
     Click(d, kNext);
     QCOMPARE(d.Page(), 2);
     QCOMPARE(rig.boxes.errors.size(), std::size_t{1});
+}
+
+void UpgradeDlgTest::windowLivesWhileRouterIsChecked() {
+    Rig rig;
+    rig.Open();
+    CUpgradeDlg& d = rig.d();
+    QVERIFY(QTest::qWaitForWindowExposed(&d));
+    Click(d, kNext);
+
+    // Paints of the window while the check is under way.
+    struct PaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* event) override {
+            paints += event->type() == QEvent::Paint;
+            return false;
+        }
+    } counter;
+    d.installEventFilter(&counter);
+
+    bool waitCursor = false;
+    bool checking = false;
+    QString status;
+    int paintsDuringCheck = 0;
+    QElapsedTimer held;
+    rig.services.HoldChecks();
+    QTimer::singleShot(0, &d, [&] {
+        waitCursor =
+            QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        checking = d.CheckingRouter();
+        status = d.Login()->StatusLabel()->Text();
+        // Every way on or out is ignored while the check runs.
+        Click(d, kNext);
+        Click(d, kSecond);
+        QTest::keyClick(&d, Qt::Key_Escape);
+        QVERIFY(!d.close());
+        d.reject();
+        d.update();
+        held.start();
+    });
+    QTimer::singleShot(200, &d, [&] {
+        paintsDuringCheck = counter.paints;
+        rig.services.ReleaseChecks();
+    });
+    Click(d, kNext);
+
+    QVERIFY(held.isValid());
+    QVERIFY(waitCursor);
+    QVERIFY(checking);
+    QCOMPARE(status, QStringLiteral("Check Router Information, Please Wait..."));
+    QVERIFY(paintsDuringCheck > 0);
+    QCOMPARE(rig.services.checks.size(), std::size_t{1});
+    QCOMPARE(d.Page(), 2);
+    QVERIFY(d.isVisible());
+    QVERIFY(!d.CheckingRouter());
+    QVERIFY(QApplication::overrideCursor() == nullptr);
+    d.removeEventFilter(&counter);
+}
+
+void UpgradeDlgTest::damagedImageSendsNothing() {
+    Rig rig;
+    rig.services.routerVersion = "v3.00.00";  // a downgrade: the question would come next
+    rig.services.imageIntact = false;
+    rig.boxes.answers = {true, true};
+    rig.Open();
+    CUpgradeDlg& d = rig.d();
+    Click(d, kNext);
+    Click(d, kNext);
+    QCOMPARE(d.Page(), 2);
+
+    Click(d, kNext);  // Upgrade
+    QCOMPARE(d.Page(), 2);
+    QCOMPARE(rig.boxes.errors, std::vector<int>{IDS_IMAGE_DAMAGED});
+    QCOMPARE(QString::fromLatin1(LoadString(IDS_IMAGE_DAMAGED).data()),
+             QStringLiteral("This program's firmware image is damaged; nothing was sent to the router."));
+    QVERIFY(rig.boxes.questions.empty());
+    QVERIFY(rig.services.starts.empty());
+    QVERIFY(!d.Busy());
+
+    // The image reads whole again: the upload starts and fails; Retry with the image damaged sends nothing.
+    rig.services.imageIntact = true;
+    rig.services.startResult = false;
+    Click(d, kNext);
+    QCOMPARE(d.Page(), 3);
+    QCOMPARE(rig.services.starts.size(), std::size_t{1});
+    rig.services.imageIntact = false;
+    Click(d, kSecond);
+    QCOMPARE(d.Page(), 3);
+    QCOMPARE(rig.boxes.errors, (std::vector<int>{IDS_IMAGE_DAMAGED, IDS_IMAGE_DAMAGED}));
+    QCOMPARE(rig.boxes.questions, std::vector<int>{IDS_ASK_DOWNGRADE});
+    QCOMPARE(rig.services.starts.size(), std::size_t{1});
+}
+
+void UpgradeDlgTest::windowWaitsForWorkerBeforeItGoes() {
+    Rig rig;
+    std::atomic<bool> statusTaken{false};
+    rig.services.worker = [&statusTaken](UploadWindow& window) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        window.SetStatusText(IDS_WRITING_FLASH, 0);  // waits for the window thread
+        statusTaken = true;
+        window.PostUpgradeDone(1);
+    };
+    rig.Open();
+    WalkToProgress(rig);
+    QVERIFY(rig.d().Busy());
+
+    rig.dialog.reset();  // while the upload runs
+    QVERIFY(statusTaken.load());
+    QVERIFY(!rig.services.UploadRunning());
 }
 
 void UpgradeDlgTest::downgradeQuestion_data() {

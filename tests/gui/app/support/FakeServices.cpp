@@ -12,16 +12,35 @@ std::string FakeServices::FindDefaultGateway(const std::function<void(const std:
     return gateway;
 }
 
+void FakeServices::HoldChecks() {
+    const std::lock_guard lock(holdMutex);
+    held = true;
+}
+
+void FakeServices::ReleaseChecks() {
+    {
+        const std::lock_guard lock(holdMutex);
+        held = false;
+    }
+    holdChanged.notify_all();
+}
+
+bool FakeServices::CarriedImageIntact() {
+    ++imageChecks;
+    return imageIntact;
+}
+
 bool FakeServices::CheckRouter(RouterCheckFields& fields) {
+    {
+        std::unique_lock lock(holdMutex);
+        holdChanged.wait_for(lock, std::chrono::seconds(5), [this] { return !held; });
+    }
     checks.push_back(fields);
     // The real check refreshes the stored values from the typed fields whatever its outcome.
     const LoginValues values = FormatAddress(fields.passwordFieldText, fields.octetFieldText);
     fields.password = values.password;
     fields.octetText = values.octetText;
     fields.routerAddress = values.routerAddress;
-    if (duringCheck) {
-        duringCheck(fields);
-    }
     if (checkResult && routerVersion) {
         fields.routerVersion = *routerVersion;
     }
@@ -37,7 +56,21 @@ bool FakeServices::StartUploadJob(const UploadRequest& request, UploadWindow& wi
     if (onStart) {
         onStart(request, window);
     }
+    if (worker) {
+        JoinUpload();
+        workerRunning = true;
+        workerThread = std::thread([this, &window] {
+            worker(window);
+            workerRunning = false;
+        });
+    }
     return true;
+}
+
+void FakeServices::JoinUpload() {
+    if (workerThread.joinable()) {
+        workerThread.join();
+    }
 }
 
 }  // namespace fwu::testing
