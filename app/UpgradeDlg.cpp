@@ -400,10 +400,6 @@ void CUpgradeDlg::reject() {
 
 // ---- The worker's side ----
 
-void CUpgradeDlg::StorePercent(int value) {
-    percent.store(value, std::memory_order_relaxed);
-}
-
 void CUpgradeDlg::SetStatusText(int stringId, int argument) {
     const QString text = Latin1(FormatStatusText(stringId, argument));
     if (QThread::currentThread() == thread()) {
@@ -422,8 +418,12 @@ void CUpgradeDlg::ApplyStatusText(const QString& text) {
     }
 }
 
-void CUpgradeDlg::PostUpgradeProgress() {
-    QCoreApplication::postEvent(this, new UpgradeProgressEvent());
+void CUpgradeDlg::PostUpgradeProgress(int value) {
+    QCoreApplication::postEvent(this, new UpgradeProgressEvent(WM_UPGRADE_PROGRESS, value));
+}
+
+void CUpgradeDlg::ResetPercent() {
+    QCoreApplication::postEvent(this, new UpgradeProgressEvent(WM_UPGRADE_PERCENT, 0));
 }
 
 void CUpgradeDlg::PostUpgradeDone(unsigned result) {
@@ -432,7 +432,13 @@ void CUpgradeDlg::PostUpgradeDone(unsigned result) {
 
 void CUpgradeDlg::customEvent(QEvent* event) {
     if (event->type() == WM_UPGRADE_PROGRESS) {
-        OnUpgradeProgress();
+        OnUpgradeProgress(static_cast<UpgradeProgressEvent*>(event)->percent);
+    } else if (event->type() == WM_UPGRADE_PERCENT) {
+        // Shown from the next paint on; the strips already drawn stay until the next message.
+        percent = static_cast<UpgradeProgressEvent*>(event)->percent;
+        if (progressDisplay) {
+            progressDisplay->SetBarPercent(percent);
+        }
     } else if (event->type() == WM_UPGRADE_DONE) {
         OnUpgradeDone(static_cast<UpgradeDoneEvent*>(event)->result);
     } else {
@@ -440,12 +446,13 @@ void CUpgradeDlg::customEvent(QEvent* event) {
     }
 }
 
-void CUpgradeDlg::OnUpgradeProgress() {
+void CUpgradeDlg::OnUpgradeProgress(int newPercent) {
     if (!progressDisplay) {
         return;  // a late message after the progress page was left
     }
-    UpdatePercentText();
-    progressDisplay->AdvanceBar(*this, percent);
+    percent = newPercent;
+    UpdatePercentText();  // the figure shows the percent as posted, the bar at most 100
+    percent = progressDisplay->AdvanceBar(percent);
     progressDisplay->StepIt();
 }
 
@@ -465,12 +472,15 @@ void CUpgradeDlg::FinishUpgrade(unsigned result) {
         UpdatePercentText();
     }
     busy = false;
-    percent.store(0, std::memory_order_relaxed);
+    percent = 0;
+    if (progressDisplay) {
+        progressDisplay->SetBarPercent(0);
+    }
 }
 
 void CUpgradeDlg::UpdatePercentText() {
     if (progressDisplay) {
-        const QString text = Latin1(FormatPercentText(percent.load(std::memory_order_relaxed)));
+        const QString text = Latin1(FormatPercentText(percent));
         if (progressDisplay->PercentText() != text) {
             progressDisplay->SetPercentText(text);
         }
@@ -486,9 +496,6 @@ void CUpgradeDlg::paintEvent(QPaintEvent*) {
     DrawSkinImage(contentsImage, painter, kContentOrigin.x(), kContentOrigin.y());
     for (int slot = BTN_FORWARD; slot <= BTN_CLOSE; ++slot) {
         DrawButton(painter, slot, buttonImageSet, slot == drawnHotButton);
-    }
-    if (progressBarShown && progressDisplay) {
-        progressDisplay->DrawBar(painter, percent.load(std::memory_order_relaxed));
     }
 }
 

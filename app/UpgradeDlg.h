@@ -11,7 +11,6 @@
 #include <QRect>
 #include <QRegion>
 #include <array>
-#include <atomic>
 #include <memory>
 #include <optional>
 #include <string>
@@ -39,9 +38,9 @@ public:
     ~CUpgradeDlg() override;
 
     // What the upload worker may do to the window; every one of these is safe from the worker thread.
-    void StorePercent(int value) override;
+    void PostUpgradeProgress(int percent) override;
+    void ResetPercent() override;
     void SetStatusText(int stringId, int argument) override;  // waits until the window has the text
-    void PostUpgradeProgress() override;
     void PostUpgradeDone(unsigned result) override;
 
     // The upgrade sequence, on the window thread.
@@ -71,7 +70,7 @@ public:
     // Read-only views of the state record.
     int Page() const { return page; }
     bool Busy() const { return busy; }
-    int Percent() const { return percent.load(std::memory_order_relaxed); }
+    int Percent() const { return percent; }
     bool PageChanging() const { return pageChanging; }
     bool CheckingRouter() const { return checkingRouter; }
     bool ProgressBarShown() const { return progressBarShown; }
@@ -110,7 +109,7 @@ private:
     void SuppressLabelBackgrounds(bool suppress);
     void RedrawButtons();
     int SetHotButton(int newSlot, int oldSlot);
-    void OnUpgradeProgress();
+    void OnUpgradeProgress(int newPercent);
     void OnUpgradeDone(unsigned result);
     void FinishUpgrade(unsigned result);
     void ApplyStatusText(const QString& text);
@@ -153,7 +152,7 @@ private:
     QRect percentRect;
     UploadRequest uploadRequest;
     bool busy = false;
-    std::atomic<int> percent{0};
+    int percent = 0;  // the last percent the worker posted; the bar is given it
     bool progressBarShown = false;
     std::array<int, 3> buttonImageSet;
 

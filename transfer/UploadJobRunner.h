@@ -58,9 +58,9 @@ private:
     class JobWindow final : public UploadWindow {
     public:
         explicit JobWindow(UploadJobRunner& owner) : runner(owner) {}
-        void StorePercent(int percent) override { target->StorePercent(percent); }
+        void PostUpgradeProgress(int percent) override { target->PostUpgradeProgress(percent); }
+        void ResetPercent() override { target->ResetPercent(); }
         void SetStatusText(int stringId, int argument) override { target->SetStatusText(stringId, argument); }
-        void PostUpgradeProgress() override { target->PostUpgradeProgress(); }
         void PostUpgradeDone(unsigned result) override;
 
         UploadWindow* target = nullptr;

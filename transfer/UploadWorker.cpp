@@ -52,8 +52,7 @@ bool TransferImage(const UploadJob& job, const QByteArray& imageData, const Uplo
         // A piece can cross several percent steps on a small image: one post for each.
         while (posted <= offset / job.percentStep) {
             ++posted;
-            job.window->StorePercent(ShownPercent(posted));
-            job.window->PostUpgradeProgress();
+            job.window->PostUpgradeProgress(ShownPercent(posted));
         }
     }
     if (offset != imageSize) {
@@ -80,8 +79,7 @@ unsigned WaitForFlash(const UploadJob& job, std::uint32_t offset, const UploadDe
         }
         devices.sleep(delay);
         delay = NextWaitDelay(delay);
-        job.window->StorePercent(ShownPercent(cycle));
-        job.window->PostUpgradeProgress();
+        job.window->PostUpgradeProgress(ShownPercent(cycle));
     }
     return result;
 }
@@ -103,7 +101,7 @@ unsigned UploadThreadProc(const UploadJob& job, QByteArray& imageData, const Upl
     imageData = QByteArray();
 
     if (sent) {
-        job.window->StorePercent(0);
+        job.window->ResetPercent();
         devices.sleep(kSettlePauseMs);
         job.window->SetStatusText(IDS_WRITING_FLASH, 0);
         result = WaitForFlash(job, offset, devices);
