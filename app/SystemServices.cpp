@@ -11,8 +11,9 @@ std::string SystemUpgradeServices::FindDefaultGateway(
     return fwu::FindDefaultGateway(showMessage);
 }
 
-bool SystemUpgradeServices::CheckRouter(RouterCheckFields& fields) {
-    return fwu::CheckRouter(fields);
+RouterCheckResult SystemUpgradeServices::CheckRouter(const RouterAddress& address,
+                                                     const std::string& password) {
+    return fwu::CheckRouter(address, password);
 }
 
 bool SystemUpgradeServices::StartUploadJob(const UploadRequest& request, UploadWindow& window) {

@@ -21,6 +21,7 @@
 #include "app/WindowShape.h"
 #include "app/WindowThreadWait.h"
 #include "res/StringTable.h"
+#include "router/Credential.h"
 #include "ui/FaceRect.h"
 #include "ui/ImageButtons.h"
 #include "ui/LoginFields.h"
@@ -103,14 +104,13 @@ void CUpgradeDlg::OnInitDialog() {
         move(screen->availableGeometry().center() - rect().center());
     }
 
-    routerAddress =
-        services.FindDefaultGateway([this](const std::string& text) { hooks.showMessage(this, text); });
+    address = RouterAddress::Split(
+        services.FindDefaultGateway([this](const std::string& text) { hooks.showMessage(this, text); }));
     const FirmwareInfo info = services.LoadFirmwareInfo();
     firmwareDate = info.firmwareDate;
     utilityVersion = info.utilityVersion;
     model = info.model;
     releaseDate = info.releaseDate;
-    fileName = info.fileName;
 
     SetupTitle(modelTitle, "modelTitle", FaceRect(40, 138, 290, 178), "Torvane " + model);
     SetupTitle(versionTitle, "versionTitle", FaceRect(210, 138, 460, 178),
@@ -196,11 +196,8 @@ void CUpgradeDlg::ShowPage(int newPage) {
                 CreatePageLabel("firmwareDateLabel", 4660, FaceRect(140, 272, 260, 290), firmwareDate)};
             break;
         case PAGE_LOGIN:
-            // The proposed address is split only the first time; later visits show the octets as stored.
-            if (octetText[0].empty()) {
-                SplitAddress(routerAddress, octetText);
-            }
-            loginFields = std::make_unique<LoginFields>(this, password, octetText);
+            loginFields =
+                std::make_unique<LoginFields>(this, password, address.OctetTexts(), kMaxPasswordBytes);
             if (pageChanging) {
                 loginFields->StatusLabel()->SetSuppressBackground(true);
             }
@@ -210,7 +207,7 @@ void CUpgradeDlg::ShowPage(int newPage) {
                 CreatePageLabel("modelLabel", 4667, FaceRect(190, 236, 360, 253), model),
                 CreatePageLabel("routerVersionLabel", 4668, FaceRect(192, 259, 360, 276), routerVersion),
                 CreatePageLabel("utilityVersionLabel", 4669, FaceRect(192, 283, 360, 300), utilityVersion),
-                CreatePageLabel("routerAddressLabel", 4670, FaceRect(190, 308, 360, 325), routerAddress)};
+                CreatePageLabel("routerAddressLabel", 4670, FaceRect(190, 308, 360, 325), address.Dotted())};
             break;
         case PAGE_PROGRESS:
             progressDisplay =
@@ -228,7 +225,6 @@ void CUpgradeDlg::ShowPage(int newPage) {
             update(statusRect);
             update(percentRect);
             progressDisplay->LoadBarImage();
-            PrepareUploadJob();
             StartUpgrade();
             break;
         default:
@@ -245,11 +241,8 @@ void CUpgradeDlg::HidePage(int oldPage) {
             break;
         case PAGE_LOGIN:
             if (loginFields) {
-                const LoginValues values =
-                    FormatAddress(loginFields->PasswordText(), loginFields->OctetTexts());
-                password = values.password;
-                octetText = values.octetText;
-                routerAddress = values.routerAddress;
+                password = loginFields->PasswordText();
+                address = RouterAddress::FromFields(loginFields->OctetTexts());
                 loginFields.reset();
             }
             break;
@@ -282,25 +275,22 @@ bool CUpgradeDlg::VerifyRouter() {
     checkingRouter = true;
     QApplication::setOverrideCursor(Qt::WaitCursor);
 
-    RouterCheckFields fields;
-    fields.passwordFieldText = loginFields->PasswordText();
-    fields.octetFieldText = loginFields->OctetTexts();
-    fields.routerVersion = routerVersion;
+    // The values typed are stored whatever the check's outcome.
+    password = loginFields->PasswordText();
+    address = RouterAddress::FromFields(loginFields->OctetTexts());
     // The check may wait on the router for many seconds: it runs on its own thread while this one keeps
-    // the window painted, with the user's input held off as while an upload runs.
-    bool ok = false;
+    // the window painted, with the user's input held off as while an upload runs. A thread that cannot
+    // be made leaves the check failed.
+    RouterCheckResult result;
     {
         const InputHold hold(this);
-        if (!RunWhileProcessingEvents([&] { ok = services.CheckRouter(fields); })) {
-            fields.routerAddress = routerAddress;  // no check ran: the stored values stay
-            fields.password = password;
-            fields.octetText = octetText;
-        }
+        RunWhileProcessingEvents(
+            [&, checked = address, typed = password] { result = services.CheckRouter(checked, typed); });
     }
-    password = fields.password;
-    octetText = fields.octetText;
-    routerAddress = fields.routerAddress;
-    routerVersion = fields.routerVersion;
+    const bool ok = result.passed;
+    if (result.version) {
+        routerVersion = *result.version;
+    }
 
     checkingRouter = false;
     QApplication::restoreOverrideCursor();
@@ -327,7 +317,7 @@ bool CUpgradeDlg::StartUpgrade() {
 }
 
 void CUpgradeDlg::PrepareUploadJob() {
-    uploadRequest = UploadRequest{routerAddress, fileName, password};
+    uploadRequest = UploadRequest{address.Dotted(), password};
 }
 
 void CUpgradeDlg::OnForwardButton() {

@@ -17,6 +17,7 @@
 
 #include "app/DialogHooks.h"
 #include "app/UpgradeServices.h"
+#include "router/RouterAddress.h"
 #include "transfer/UploadWindow.h"
 
 class QMenu;
@@ -77,9 +78,8 @@ public:
     int HotButton() const { return hotButton; }
     int DrawnHotButton() const { return drawnHotButton; }
     const std::array<int, 3>& ButtonImageSet() const { return buttonImageSet; }
-    const std::string& RouterAddress() const { return routerAddress; }
+    const fwu::RouterAddress& Address() const { return address; }
     const std::string& Password() const { return password; }
-    const std::array<std::string, 4>& OctetText() const { return octetText; }
     const std::string& RouterVersion() const { return routerVersion; }
     const std::string& UtilityVersion() const { return utilityVersion; }
     const UploadRequest& PreparedRequest() const { return uploadRequest; }
@@ -137,12 +137,10 @@ private:
     std::string utilityVersion;
     std::string routerVersion;
     std::string model;
-    std::string fileName = "ZPR8800N";
     std::array<QPointer<CSkinLabel>, 2> welcomeLabels;  // release date, firmware date
     std::unique_ptr<LoginFields> loginFields;           // password, four octets, status line
     std::string password = "rodel";
-    std::array<std::string, 4> octetText;
-    std::string routerAddress;
+    fwu::RouterAddress address;  // the proposed gateway split, then the octets as last typed
     bool checkingRouter = false;
     std::array<QPointer<CSkinLabel>, 4> verifyLabels;  // model, router version, our version, address
     std::unique_ptr<ProgressDisplay> progressDisplay;  // hidden progress control, status line, percent

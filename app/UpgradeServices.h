@@ -7,17 +7,11 @@
 #include <string>
 
 #include "app/FirmwarePackage.h"
-#include "router/RouterCheckFields.h"
+#include "router/RouterCheck.h"
+#include "transfer/UploadJobRequest.h"
 #include "transfer/UploadWindow.h"
 
 namespace fwu {
-
-// What the window hands to the upload start: address, firmware file name and password, in this order.
-struct UploadRequest {
-    std::string routerAddress;
-    std::string fileName;
-    std::string password;
-};
 
 class UpgradeServices {
 public:
@@ -27,9 +21,9 @@ public:
     // message box owned by the window (gateway discovery reports some cases that way).
     virtual std::string FindDefaultGateway(const std::function<void(const std::string&)>& showMessage) = 0;
 
-    // Checks the router at the typed address with the typed password; false only when the router does
-    // not answer the probe or refuses the status request.
-    virtual bool CheckRouter(RouterCheckFields& fields) = 0;
+    // Checks the router at the address with the password (see fwu::CheckRouter). Runs on a thread of its
+    // own while the window waits.
+    virtual RouterCheckResult CheckRouter(const RouterAddress& address, const std::string& password) = 0;
 
     // Starts the upload worker; true when it runs and will post WM_UPGRADE_DONE exactly once, false when
     // nothing was started and nothing will be posted.

@@ -92,7 +92,7 @@ int main(int argc, char** argv) {
     fwu::UploadJobRunner runner(fwu::SystemUploadStartDevices(), devices);
     fwu::test::Timeline window;
 
-    if (!runner.StartUploadJob({sim.Address().toStdString(), "", "rodel"}, window)) {
+    if (!runner.StartUploadJob({sim.Address().toStdString(), "rodel"}, window)) {
         std::fprintf(stderr, "upload-bench: the upload did not start\n");
         return 1;
     }

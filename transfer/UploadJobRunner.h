@@ -10,10 +10,10 @@
 #include <string>
 #include <thread>
 
-#include "app/UpgradeServices.h"
 #include "platform/EmbeddedPayload.h"
 #include "platform/Socket.h"
 #include "router/RouterEndpoints.h"
+#include "transfer/UploadJobRequest.h"
 #include "transfer/UploadWindow.h"
 #include "transfer/UploadWorker.h"
 

@@ -1,11 +1,10 @@
-// The login page's controls and the split and join of the router address.
+// The login page's controls.
 #include "ui/LoginFields.h"
 
 #include <QApplication>
 #include <QValidator>
 #include <QWidget>
 
-#include "router/Credential.h"
 #include "ui/EditEx.h"
 #include "ui/OctetKeyFilter.h"
 #include "ui/RangeEdit.h"
@@ -25,11 +24,13 @@ constexpr int kStatusFontPx = 15;
 // Refuses a password whose bytes would not fit the router credential.
 class PasswordByteLimit : public QValidator {
 public:
-    using QValidator::QValidator;
+    PasswordByteLimit(std::size_t maxBytes, QObject* parent) : QValidator(parent), maxBytes(maxBytes) {}
     State validate(QString& input, int&) const override {
-        return static_cast<std::size_t>(input.toLocal8Bit().size()) <= kMaxPasswordBytes ? Acceptable
-                                                                                         : Invalid;
+        return static_cast<std::size_t>(input.toLocal8Bit().size()) <= maxBytes ? Acceptable : Invalid;
     }
+
+private:
+    std::size_t maxBytes;
 };
 
 std::string ToBytes(const QString& text) {
@@ -46,35 +47,9 @@ QRect OctetFieldRect(int index) {
     return FaceRect(185 + 45 * index, 238, 220 + 45 * index, 263);
 }
 
-void SplitAddress(const std::string& address, std::array<std::string, 4>& octetText) {
-    std::size_t start = 0;
-    for (std::size_t octet = 0; octet < 3; ++octet) {
-        const std::size_t dot = address.find('.', start);
-        if (dot == std::string::npos) {
-            // The octets from here on keep their text; the fourth is emptied.
-            octetText[3].clear();
-            return;
-        }
-        octetText[octet] = address.substr(start, dot - start);
-        start = dot + 1;
-    }
-    octetText[3] = address.substr(start);
-}
-
-LoginValues FormatAddress(const std::string& passwordFieldText,
-                          const std::array<std::string, 4>& octetFieldText) {
-    LoginValues values;
-    values.password = passwordFieldText;
-    for (std::size_t i = 0; i < octetFieldText.size(); ++i) {
-        values.octetText[i] = octetFieldText[i].empty() ? "0" : octetFieldText[i];
-    }
-    values.routerAddress = values.octetText[0] + "." + values.octetText[1] + "." + values.octetText[2] + "." +
-                           values.octetText[3];
-    return values;
-}
-
 LoginFields::LoginFields(QWidget* window, const std::string& password,
-                         const std::array<std::string, 4>& octetText, std::function<void()> beep) {
+                         const std::array<std::string, 4>& octetText, std::size_t maxPasswordBytes,
+                         std::function<void()> beep) {
     if (!beep) {
         beep = [] { QApplication::beep(); };
     }
@@ -83,8 +58,8 @@ LoginFields::LoginFields(QWidget* window, const std::string& password,
     passwordField->setObjectName(QStringLiteral("passwordField"));
     passwordField->setGeometry(kPasswordRect);
     passwordField->setEchoMode(QLineEdit::Password);
-    passwordField->setMaxLength(static_cast<int>(kMaxPasswordBytes));
-    passwordField->setValidator(new PasswordByteLimit(passwordField));
+    passwordField->setMaxLength(static_cast<int>(maxPasswordBytes));
+    passwordField->setValidator(new PasswordByteLimit(maxPasswordBytes, passwordField));
     passwordField->SetBackgroundColor(kFieldBackground);
     passwordField->SetTextColor(kFieldText);
     passwordField->SetEditFont(kPasswordFontPx, kFieldFace);

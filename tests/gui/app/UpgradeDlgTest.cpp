@@ -112,7 +112,7 @@ void UpgradeDlgTest::startsOnWelcomePage() {
     QCOMPARE(d.Page(), 0);
     QCOMPARE(rig.services.gatewayLookups, 1);
     QCOMPARE(rig.boxes.messages, rig.services.gatewayMessages);
-    QCOMPARE(d.RouterAddress(), std::string("10.0.0.138"));
+    QCOMPARE(d.Address().Dotted(), std::string("10.0.0.138"));
     QCOMPARE(d.windowTitle(), QStringLiteral("Firmware Upgrade Utility"));
     QVERIFY(d.windowFlags() & Qt::FramelessWindowHint);
     QCOMPARE(d.size(), QSize(560, 420));
@@ -161,8 +161,8 @@ void UpgradeDlgTest::walksTheWholeRoad() {
     QVERIFY(QApplication::overrideCursor() == nullptr);
     QVERIFY(!d.CheckingRouter());
     QCOMPARE(rig.services.checks.size(), std::size_t{1});
-    QCOMPARE(rig.services.checks[0].passwordFieldText, std::string("secret"));
-    QCOMPARE(rig.services.checks[0].octetFieldText, (std::array<std::string, 4>{"10", "0", "0", ""}));
+    QCOMPARE(rig.services.checks[0].password, std::string("secret"));
+    QCOMPARE(rig.services.checks[0].address.Dotted(), std::string("10.0.0.0"));
     QCOMPARE(Label(d, "modelLabel")->Text(), QStringLiteral("ZPR8800N"));
     QCOMPARE(Label(d, "routerVersionLabel")->Text(), QStringLiteral("v1.50.00"));
     QCOMPARE(Label(d, "utilityVersionLabel")->Text(), QStringLiteral("v2.00.22"));
@@ -187,7 +187,6 @@ void UpgradeDlgTest::walksTheWholeRoad() {
     QCOMPARE(rig.services.starts.size(), std::size_t{1});
     const UploadRequest& sent = rig.services.starts[0];
     QCOMPARE(sent.routerAddress, std::string("10.0.0.0"));
-    QCOMPARE(sent.fileName, std::string("ZPR8800N_2.00.22_ETSI_code.bin"));
     QCOMPARE(sent.password, std::string("secret"));
     QCOMPARE(d.Progress()->StatusText(), QStringLiteral("Upgrading..."));
     QCOMPARE(d.Progress()->PercentText(), QStringLiteral("1%"));

@@ -83,7 +83,7 @@ void KeyFilterTest::init() {
     windowKeys.presses = 0;
     window = std::make_unique<test::FaceWindow>(-1);
     window->installEventFilter(&windowKeys);
-    fields = std::make_unique<LoginFields>(window.get(), "rodel", std::array<std::string, 4>{},
+    fields = std::make_unique<LoginFields>(window.get(), "rodel", std::array<std::string, 4>{}, 188,
                                            [this] { ++beeps; });
     QVERIFY(test::ShowActive(*window));
 }

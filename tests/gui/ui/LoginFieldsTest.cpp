@@ -6,13 +6,16 @@
 #include <memory>
 
 #include "FaceWindow.h"
-#include "router/Credential.h"
 #include "ui/EditEx.h"
 #include "ui/LoginFields.h"
 #include "ui/RangeEdit.h"
 #include "ui/SkinLabel.h"
 
 using namespace fwu;
+
+namespace {
+constexpr std::size_t kMaxPasswordBytes = 188;  // the limit handed to the fields, as the window does
+}
 
 class LoginFieldsTest : public QObject {
     Q_OBJECT
@@ -39,8 +42,9 @@ private:
 void LoginFieldsTest::init() {
     beeps = 0;
     window = std::make_unique<test::FaceWindow>(1);
-    fields = std::make_unique<LoginFields>(
-        window.get(), "rodel", std::array<std::string, 4>{"192", "168", "1", "1"}, [this] { ++beeps; });
+    fields = std::make_unique<LoginFields>(window.get(), "rodel",
+                                           std::array<std::string, 4>{"192", "168", "1", "1"},
+                                           kMaxPasswordBytes, [this] { ++beeps; });
     QVERIFY(test::ShowActive(*window));
 }
 

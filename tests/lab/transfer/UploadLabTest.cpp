@@ -25,7 +25,7 @@ using test::Timeline;
 
 constexpr int kLongWaitMs = 240'000;  // the carried image: ~13 s of pieces and up to 100 cycles
 const std::string kRouter = "192.168.1.1";
-const UploadRequest kRequest{kRouter, "ZPR8800N_2.00.22_ETSI_code.bin", "rodel"};
+const UploadRequest kRequest{kRouter, "rodel"};
 
 // An image with the router's header (version 2.00.23) and filler, packed after a stand-in program like
 // the packing tool does, and read back through the digest check.

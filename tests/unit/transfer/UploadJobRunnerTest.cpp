@@ -73,7 +73,7 @@ UploadStartDevices LoggingStartDevices(StartLog& log, QByteArray image) {
     return devices;
 }
 
-const UploadRequest kRequest{"127.0.0.1", "ZPR8800N_2.00.22_ETSI_code.bin", "admin"};
+const UploadRequest kRequest{"127.0.0.1", "admin"};
 
 TEST(UploadJobRunner, ChecksInOrderThenRunsTheWorkerOnItsOwnThread) {
     Timeline window;
@@ -163,7 +163,7 @@ TEST(UploadJobRunner, RefusedStartSendsAndPostsNothing) {
         UploadStartDevices start = LoggingStartDevices(log, SyntheticImage(5'000));
         c.breakIt(start);
         UploadJobRunner runner(start, test::FakeDevices(window, session));
-        EXPECT_FALSE(runner.StartUploadJob({"127.0.0.1", "fw.bin", c.password}, window));
+        EXPECT_FALSE(runner.StartUploadJob({"127.0.0.1", c.password}, window));
         runner.Join();
         std::vector<std::string> steps = log.Steps();
         EXPECT_EQ(std::vector<std::string>(steps.begin(),

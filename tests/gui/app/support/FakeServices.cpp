@@ -1,7 +1,5 @@
 #include "tests/gui/app/support/FakeServices.h"
 
-#include "ui/LoginFields.h"
-
 namespace fwu::testing {
 
 std::string FakeServices::FindDefaultGateway(const std::function<void(const std::string&)>& showMessage) {
@@ -30,21 +28,18 @@ bool FakeServices::CarriedImageIntact() {
     return imageIntact;
 }
 
-bool FakeServices::CheckRouter(RouterCheckFields& fields) {
+RouterCheckResult FakeServices::CheckRouter(const RouterAddress& address, const std::string& password) {
     {
         std::unique_lock lock(holdMutex);
         holdChanged.wait_for(lock, std::chrono::seconds(5), [this] { return !held; });
     }
-    checks.push_back(fields);
-    // The real check refreshes the stored values from the typed fields whatever its outcome.
-    const LoginValues values = FormatAddress(fields.passwordFieldText, fields.octetFieldText);
-    fields.password = values.password;
-    fields.octetText = values.octetText;
-    fields.routerAddress = values.routerAddress;
-    if (checkResult && routerVersion) {
-        fields.routerVersion = *routerVersion;
+    checks.push_back({address, password});
+    RouterCheckResult result;
+    result.passed = checkResult;
+    if (checkResult) {
+        result.version = routerVersion;
     }
-    return checkResult;
+    return result;
 }
 
 bool FakeServices::StartUploadJob(const UploadRequest& request, UploadWindow& window) {

@@ -30,9 +30,13 @@ public:
 
     // Recorded calls.
     int gatewayLookups = 0;
-    std::vector<RouterCheckFields> checks;  // as handed in
-    std::vector<UploadRequest> starts;      // every start, also the failed ones
-    UploadWindow* uploadWindow = nullptr;   // the window of the last start
+    struct Check {
+        RouterAddress address;
+        std::string password;
+    };
+    std::vector<Check> checks;             // as handed in
+    std::vector<UploadRequest> starts;     // every start, also the failed ones
+    UploadWindow* uploadWindow = nullptr;  // the window of the last start
     int imageChecks = 0;
 
     // The check runs on a thread of its own. While held, it waits there until released (at most 5 s),
@@ -41,7 +45,7 @@ public:
     void ReleaseChecks();
 
     std::string FindDefaultGateway(const std::function<void(const std::string&)>& showMessage) override;
-    bool CheckRouter(RouterCheckFields& fields) override;
+    RouterCheckResult CheckRouter(const RouterAddress& address, const std::string& password) override;
     bool StartUploadJob(const UploadRequest& request, UploadWindow& window) override;
     bool CarriedImageIntact() override;
     bool UploadRunning() override { return workerRunning.load(); }
