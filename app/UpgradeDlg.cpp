@@ -16,6 +16,7 @@
 
 #include "app/AboutDlg.h"
 #include "app/PageFlow.h"
+#include "app/PageLabels.h"
 #include "app/StatusText.h"
 #include "app/UpgradeEvents.h"
 #include "app/WindowShape.h"
@@ -38,9 +39,7 @@ QString Latin1(std::string_view text) {
 }
 
 const QColor kTitleColour(245, 245, 245);
-const QColor kPageTextColour(75, 75, 75);
 constexpr int kTitleFontSize = 14;
-constexpr int kPageFontSize = 15;
 
 // The content panel that the page pictures cover (the size of the blank picture).
 constexpr QRect kContentPanel(kContentOrigin, QSize(407, 210));
@@ -140,22 +139,6 @@ void CUpgradeDlg::SetupTitle(CSkinLabel* label, const char* name, const QRect& r
     label->show();
 }
 
-CSkinLabel* CUpgradeDlg::CreatePageLabel(const char* name, int controlId, const QRect& rect,
-                                         const std::string& text) {
-    auto* label = new CSkinLabel(this);
-    label->setObjectName(QLatin1String(name));
-    label->setProperty("controlId", controlId);
-    label->SetTransparent();
-    label->SetTextColor(kPageTextColour);
-    label->SetFontSize(kPageFontSize);
-    label->SetBold(true);
-    label->SetSuppressBackground(pageChanging);
-    label->SetText(Latin1(text));
-    label->setGeometry(rect);
-    label->show();
-    return label;
-}
-
 // ---- Pages ----
 
 void CUpgradeDlg::ChangePage(bool back) {
@@ -191,9 +174,8 @@ void CUpgradeDlg::SuppressLabelBackgrounds(bool suppress) {
 void CUpgradeDlg::ShowPage(int newPage) {
     switch (newPage) {
         case PAGE_WELCOME:
-            welcomeLabels = {
-                CreatePageLabel("releaseDateLabel", 4661, FaceRect(140, 255, 260, 272), releaseDate),
-                CreatePageLabel("firmwareDateLabel", 4660, FaceRect(140, 272, 260, 290), firmwareDate)};
+            pageLabels = std::make_unique<PageLabels>(this, WelcomePageLabels(releaseDate, firmwareDate),
+                                                      pageChanging);
             break;
         case PAGE_LOGIN:
             loginFields =
@@ -203,24 +185,12 @@ void CUpgradeDlg::ShowPage(int newPage) {
             }
             break;
         case PAGE_VERIFY:
-            verifyLabels = {
-                CreatePageLabel("modelLabel", 4667, FaceRect(190, 236, 360, 253), model),
-                CreatePageLabel("routerVersionLabel", 4668, FaceRect(192, 259, 360, 276), routerVersion),
-                CreatePageLabel("utilityVersionLabel", 4669, FaceRect(192, 283, 360, 300), utilityVersion),
-                CreatePageLabel("routerAddressLabel", 4670, FaceRect(190, 308, 360, 325), address.Dotted())};
+            pageLabels = std::make_unique<PageLabels>(
+                this, VerifyPageLabels(model, routerVersion, utilityVersion, address.Dotted()), pageChanging);
             break;
         case PAGE_PROGRESS:
-            progressDisplay =
-                std::make_unique<ProgressDisplay>(this, Latin1(statusText), Latin1(percentText));
-            for (CSkinLabel* label : {progressDisplay->StatusLabel(), progressDisplay->PercentLabel()}) {
-                label->setProperty("controlId", kProgressLabelId);
-            }
-            progressDisplay->StatusLabel()->setObjectName(QStringLiteral("progressStatus"));
-            progressDisplay->PercentLabel()->setObjectName(QStringLiteral("percentFigure"));
-            if (pageChanging) {
-                progressDisplay->StatusLabel()->SetSuppressBackground(true);
-                progressDisplay->PercentLabel()->SetSuppressBackground(true);
-            }
+            progressDisplay = std::make_unique<ProgressDisplay>(this, Latin1(statusText), Latin1(percentText),
+                                                                pageChanging);
             progressBarShown = true;
             update(statusRect);
             update(percentRect);
@@ -235,20 +205,14 @@ void CUpgradeDlg::ShowPage(int newPage) {
 void CUpgradeDlg::HidePage(int oldPage) {
     switch (oldPage) {
         case PAGE_WELCOME:
-            for (QPointer<CSkinLabel>& label : welcomeLabels) {
-                delete label.data();
-            }
+        case PAGE_VERIFY:
+            pageLabels.reset();
             break;
         case PAGE_LOGIN:
             if (loginFields) {
                 password = loginFields->PasswordText();
                 address = RouterAddress::FromFields(loginFields->OctetTexts());
                 loginFields.reset();
-            }
-            break;
-        case PAGE_VERIFY:
-            for (QPointer<CSkinLabel>& label : verifyLabels) {
-                delete label.data();
             }
             break;
         case PAGE_PROGRESS:

@@ -26,6 +26,7 @@ namespace fwu {
 
 class CSkinLabel;
 class LoginFields;
+class PageLabels;
 class ProgressDisplay;
 
 class CUpgradeDlg : public QDialog, public UploadWindow {
@@ -105,7 +106,6 @@ private:
     void LoadFrameImage();
     void ShowPageImage(int newPage);
     void SetupTitle(CSkinLabel* label, const char* name, const QRect& rect, const std::string& text);
-    CSkinLabel* CreatePageLabel(const char* name, int controlId, const QRect& rect, const std::string& text);
     void SuppressLabelBackgrounds(bool suppress);
     void RedrawButtons();
     int SetHotButton(int newSlot, int oldSlot);
@@ -137,12 +137,11 @@ private:
     std::string utilityVersion;
     std::string routerVersion;
     std::string model;
-    std::array<QPointer<CSkinLabel>, 2> welcomeLabels;  // release date, firmware date
-    std::unique_ptr<LoginFields> loginFields;           // password, four octets, status line
+    std::unique_ptr<PageLabels> pageLabels;    // the welcome or the verify page's texts
+    std::unique_ptr<LoginFields> loginFields;  // password, four octets, status line
     std::string password = "rodel";
     fwu::RouterAddress address;  // the proposed gateway split, then the octets as last typed
     bool checkingRouter = false;
-    std::array<QPointer<CSkinLabel>, 4> verifyLabels;  // model, router version, our version, address
     std::unique_ptr<ProgressDisplay> progressDisplay;  // hidden progress control, status line, percent
     std::string statusText = "Upgrading...";
     std::string percentText = "1%";

@@ -123,7 +123,8 @@ void StripBar::paintEvent(QPaintEvent*) {
     }
 }
 
-ProgressDisplay::ProgressDisplay(QWidget* window, const QString& statusText, const QString& percentText) {
+ProgressDisplay::ProgressDisplay(QWidget* window, const QString& statusText, const QString& percentText,
+                                 bool suppressBackground) {
     progressControl = new QProgressBar(window);
     progressControl->setGeometry(kProgressControlRect);
     progressControl->setRange(0, 100);
@@ -131,6 +132,12 @@ ProgressDisplay::ProgressDisplay(QWidget* window, const QString& statusText, con
     progressControl->setVisible(false);
     statusLabel = CreateLabel(window, kStatusRect, kStatusColour, statusText);
     percentLabel = CreateLabel(window, kPercentRect, kPercentColour, percentText);
+    statusLabel->setObjectName(QStringLiteral("progressStatus"));
+    percentLabel->setObjectName(QStringLiteral("percentFigure"));
+    for (CSkinLabel* label : {statusLabel.data(), percentLabel.data()}) {
+        label->setProperty("controlId", kProgressLabelId);
+        label->SetSuppressBackground(suppressBackground);
+    }
     bar = new StripBar(window);
     bar->show();
 }

@@ -93,8 +93,11 @@ private:
 
 class ProgressDisplay {
 public:
-    // Creates the hidden progress control and the two labels as children of `window`, showing the texts.
-    ProgressDisplay(QWidget* window, const QString& statusText, const QString& percentText);
+    // Creates the hidden progress control, the two labels ("progressStatus", "percentFigure") and the bar
+    // as children of `window`, showing the texts; while the page changes (`suppressBackground`) the labels
+    // paint no background of their own.
+    ProgressDisplay(QWidget* window, const QString& statusText, const QString& percentText,
+                    bool suppressBackground = false);
     ~ProgressDisplay();
     ProgressDisplay(const ProgressDisplay&) = delete;
     ProgressDisplay& operator=(const ProgressDisplay&) = delete;

@@ -1,0 +1,43 @@
+// The text labels a wizard page puts on the content panel (the welcome page's dates, the verify page's
+// model, versions and address): made together when the page is shown, removed together when it is left.
+#pragma once
+
+#include <QPointer>
+#include <QRect>
+#include <string>
+#include <vector>
+
+class QWidget;
+
+namespace fwu {
+
+class CSkinLabel;
+
+struct PageLabelSpec {
+    const char* name;  // the object name tests and the lab find the label by
+    int controlId;
+    QRect rect;
+    std::string text;  // in the program's code page
+};
+
+class PageLabels {
+public:
+    // Creates and shows the labels as children of `window`, in the page text's colour and weight; while
+    // the page changes (`suppressBackground`) they paint no background of their own.
+    PageLabels(QWidget* window, const std::vector<PageLabelSpec>& specs, bool suppressBackground);
+    ~PageLabels();
+    PageLabels(const PageLabels&) = delete;
+    PageLabels& operator=(const PageLabels&) = delete;
+
+private:
+    std::vector<QPointer<CSkinLabel>> labels;
+};
+
+// The welcome page: release date and firmware date.
+std::vector<PageLabelSpec> WelcomePageLabels(const std::string& releaseDate, const std::string& firmwareDate);
+
+// The verify page: model, router version, our version and the router address.
+std::vector<PageLabelSpec> VerifyPageLabels(const std::string& model, const std::string& routerVersion,
+                                            const std::string& utilityVersion, const std::string& address);
+
+}  // namespace fwu
