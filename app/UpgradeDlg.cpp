@@ -83,7 +83,7 @@ CUpgradeDlg::CUpgradeDlg(UpgradeServices& services, DialogHooks hooks, QWidget* 
 CUpgradeDlg::~CUpgradeDlg() {
     // The worker holds this window: it must have said its last word before the window goes.
     WaitForUploadEnd();
-    if (checkingRouter) {
+    if (CheckingRouter()) {
         QApplication::restoreOverrideCursor();
     }
     FreeSkinImages();
@@ -103,18 +103,18 @@ void CUpgradeDlg::OnInitDialog() {
         move(screen->availableGeometry().center() - rect().center());
     }
 
-    address = RouterAddress::Split(
-        services.FindDefaultGateway([this](const std::string& text) { hooks.showMessage(this, text); }));
+    const std::string gateway =
+        services.FindDefaultGateway([this](const std::string& text) { hooks.showMessage(this, text); });
     const FirmwareInfo info = services.LoadFirmwareInfo();
     firmwareDate = info.firmwareDate;
-    utilityVersion = info.utilityVersion;
     model = info.model;
     releaseDate = info.releaseDate;
+    sequence = std::make_unique<UpgradeSequence>(services, *this, *this, gateway, info.utilityVersion);
 
     SetupTitle(modelTitle, "modelTitle", FaceRect(40, 138, 290, 178), "Torvane " + model);
     SetupTitle(versionTitle, "versionTitle", FaceRect(210, 138, 460, 178),
-               "Firmware Ver.: " + utilityVersion);
-    ShowPage(PAGE_WELCOME);
+               "Firmware Ver.: " + info.utilityVersion);
+    ShowPage(PAGE_WELCOME);  // the first page is shown, not changed to
 }
 
 void CUpgradeDlg::LoadFrameImage() {
@@ -139,30 +139,31 @@ void CUpgradeDlg::SetupTitle(CSkinLabel* label, const char* name, const QRect& r
     label->show();
 }
 
-// ---- Pages ----
+// ---- Pages: the front end of the sequence ----
 
 void CUpgradeDlg::ChangePage(bool back) {
+    sequence->ChangePage(back);
+}
+
+void CUpgradeDlg::BeginPageChange() {
     pageChanging = true;
     SuppressLabelBackgrounds(true);
-    const std::optional<int> next = PageAfter(page, back);
-    if (next) {
-        HidePage(page);
-        ShowPageImage(*next);
-        buttonImageSet = ButtonSetsForPage(page, buttonImageSet);
-        RedrawButtons();
-        ShowPage(page);
-    }
+}
+
+void CUpgradeDlg::EndPageChange() {
     SuppressLabelBackgrounds(false);
     pageChanging = false;
 }
 
-void CUpgradeDlg::ShowPageImage(int newPage) {
+void CUpgradeDlg::EnterPage(int newPage) {
     // The blank panel first wipes the old picture, then the new one is drawn; both at once.
     contentsImage = LoadSkinImage(ContentImageId(PAGE_BLANK), kContentsType);
     repaint(kContentPanel);
     contentsImage = LoadSkinImage(ContentImageId(newPage), kContentsType);
-    page = newPage;
     repaint(kContentPanel);
+    buttonImageSet = ButtonSetsForPage(newPage, buttonImageSet);
+    RedrawButtons();
+    ShowPage(newPage);
 }
 
 void CUpgradeDlg::SuppressLabelBackgrounds(bool suppress) {
@@ -179,14 +180,15 @@ void CUpgradeDlg::ShowPage(int newPage) {
             break;
         case PAGE_LOGIN:
             loginFields =
-                std::make_unique<LoginFields>(this, password, address.OctetTexts(), kMaxPasswordBytes);
+                std::make_unique<LoginFields>(this, Password(), Address().OctetTexts(), kMaxPasswordBytes);
             if (pageChanging) {
                 loginFields->StatusLabel()->SetSuppressBackground(true);
             }
             break;
         case PAGE_VERIFY:
             pageLabels = std::make_unique<PageLabels>(
-                this, VerifyPageLabels(model, routerVersion, utilityVersion, address.Dotted()), pageChanging);
+                this, VerifyPageLabels(model, RouterVersion(), UtilityVersion(), Address().Dotted()),
+                pageChanging);
             break;
         case PAGE_PROGRESS:
             progressDisplay = std::make_unique<ProgressDisplay>(this, Latin1(statusText), Latin1(percentText),
@@ -195,25 +197,20 @@ void CUpgradeDlg::ShowPage(int newPage) {
             update(statusRect);
             update(percentRect);
             progressDisplay->LoadBarImage();
-            StartUpgrade();
             break;
         default:
             break;
     }
 }
 
-void CUpgradeDlg::HidePage(int oldPage) {
+void CUpgradeDlg::LeavePage(int oldPage) {
     switch (oldPage) {
         case PAGE_WELCOME:
         case PAGE_VERIFY:
             pageLabels.reset();
             break;
         case PAGE_LOGIN:
-            if (loginFields) {
-                password = loginFields->PasswordText();
-                address = RouterAddress::FromFields(loginFields->OctetTexts());
-                loginFields.reset();
-            }
+            loginFields.reset();
             break;
         case PAGE_PROGRESS:
             progressBarShown = false;
@@ -227,115 +224,41 @@ void CUpgradeDlg::HidePage(int oldPage) {
     }
 }
 
-// ---- The upgrade sequence ----
-
-bool CUpgradeDlg::VerifyRouter() {
+std::optional<UpgradeFrontEnd::TypedLogin> CUpgradeDlg::ReadLogin() {
     if (!loginFields) {
-        return false;
+        return std::nullopt;
     }
+    return TypedLogin{loginFields->PasswordText(), loginFields->OctetTexts()};
+}
+
+// ---- The router check ----
+
+void CUpgradeDlg::CheckStarted() {
     CSkinLabel* status = loginFields->StatusLabel();
     status->SetText(Latin1(LoadString(IDS_CHECKING_ROUTER)));
     status->repaint();
-    checkingRouter = true;
     QApplication::setOverrideCursor(Qt::WaitCursor);
+}
 
-    // The values typed are stored whatever the check's outcome.
-    password = loginFields->PasswordText();
-    address = RouterAddress::FromFields(loginFields->OctetTexts());
+std::optional<RouterCheckResult> CUpgradeDlg::RunCheck(const std::function<RouterCheckResult()>& check) {
     // The check may wait on the router for many seconds: it runs on its own thread while this one keeps
-    // the window painted, with the user's input held off as while an upload runs. A thread that cannot
-    // be made leaves the check failed.
+    // the window painted, with the user's input held off as while an upload runs.
     RouterCheckResult result;
-    {
-        const InputHold hold(this);
-        RunWhileProcessingEvents(
-            [&, checked = address, typed = password] { result = services.CheckRouter(checked, typed); });
+    const InputHold hold(this);
+    if (!RunWhileProcessingEvents([&] { result = check(); })) {
+        return std::nullopt;
     }
-    const bool ok = result.passed;
-    if (result.version) {
-        routerVersion = *result.version;
-    }
+    return result;
+}
 
-    checkingRouter = false;
+void CUpgradeDlg::CheckEnded() {
     QApplication::restoreOverrideCursor();
     if (loginFields) {
         loginFields->StatusLabel()->SetText(QString());
     }
-    if (!ok) {
-        ShowError(IDS_ROUTER_NOT_FOUND);
-    }
-    return ok;
 }
 
-bool CUpgradeDlg::StartUpgrade() {
-    if (CompareVersionText(routerVersion, utilityVersion) < 0 && !AskYesNo(IDS_ASK_DOWNGRADE)) {
-        reject();  // nothing has been sent to the router
-        return false;
-    }
-    busy = true;
-    PrepareUploadJob();
-    if (!services.StartUploadJob(uploadRequest, *this)) {
-        FinishUpgrade(0);  // no worker runs: offer Retry at once
-    }
-    return true;
-}
-
-void CUpgradeDlg::PrepareUploadJob() {
-    uploadRequest = UploadRequest{address.Dotted(), password};
-}
-
-void CUpgradeDlg::OnForwardButton() {
-    switch (ForwardAction(page)) {
-        case ButtonAction::PageForward:
-            // Nothing is asked and nothing is sent when the image to send is not there whole.
-            if (page != PAGE_VERIFY || CarriedImageReady()) {
-                ChangePage(false);
-            }
-            break;
-        case ButtonAction::VerifyThenForward:
-            if (VerifyRouter()) {
-                ChangePage(false);
-            }
-            break;
-        default:
-            break;
-    }
-}
-
-void CUpgradeDlg::OnSecondButton() {
-    switch (SecondAction(page)) {
-        case ButtonAction::EndDialog:
-            reject();
-            break;
-        case ButtonAction::PageBack:
-            ChangePage(true);
-            break;
-        case ButtonAction::Retry:
-            if (CarriedImageReady()) {
-                StartUpgrade();
-            }
-            break;
-        default:
-            break;
-    }
-}
-
-bool CUpgradeDlg::CarriedImageReady() {
-    if (services.CarriedImageIntact()) {
-        return true;
-    }
-    ShowError(IDS_IMAGE_DAMAGED);
-    return false;
-}
-
-void CUpgradeDlg::WaitForUploadEnd() {
-    // Until its final post the worker may wait for this thread to take a status line, so the events keep
-    // flowing rather than this thread blocking on the worker; the final post wakes the loop.
-    while (busy && services.UploadRunning()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-    }
-    services.JoinUpload();
-}
+// ---- Questions and the end of the run ----
 
 bool CUpgradeDlg::AskYesNo(int stringId) {
     return hooks.askYesNo(this, stringId);
@@ -345,8 +268,25 @@ void CUpgradeDlg::ShowError(int stringId) {
     hooks.showError(this, stringId);
 }
 
+void CUpgradeDlg::Pause(int milliseconds) {
+    hooks.pause(milliseconds);  // nothing of the window runs meanwhile
+}
+
+void CUpgradeDlg::EndRun() {
+    reject();
+}
+
+void CUpgradeDlg::WaitForUploadEnd() {
+    // Until its final post the worker may wait for this thread to take a status line, so the events keep
+    // flowing rather than this thread blocking on the worker; the final post wakes the loop.
+    while (Busy() && services.UploadRunning()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    }
+    services.JoinUpload();
+}
+
 void CUpgradeDlg::reject() {
-    if (busy || checkingRouter) {
+    if (Busy() || CheckingRouter()) {
         return;
     }
     QDialog::reject();
@@ -386,55 +326,43 @@ void CUpgradeDlg::PostUpgradeDone(unsigned result) {
 
 void CUpgradeDlg::customEvent(QEvent* event) {
     if (event->type() == WM_UPGRADE_PROGRESS) {
-        OnUpgradeProgress(static_cast<UpgradeProgressEvent*>(event)->percent);
+        sequence->OnProgress(static_cast<UpgradeProgressEvent*>(event)->percent);
     } else if (event->type() == WM_UPGRADE_PERCENT) {
-        // Shown from the next paint on; the strips already drawn stay until the next message.
-        percent = static_cast<UpgradeProgressEvent*>(event)->percent;
-        if (progressDisplay) {
-            progressDisplay->SetBarPercent(percent);
-        }
+        sequence->OnPercentReset(static_cast<UpgradeProgressEvent*>(event)->percent);
     } else if (event->type() == WM_UPGRADE_DONE) {
-        OnUpgradeDone(static_cast<UpgradeDoneEvent*>(event)->result);
+        sequence->OnDone(static_cast<UpgradeDoneEvent*>(event)->result);
     } else {
         QDialog::customEvent(event);
     }
 }
 
-void CUpgradeDlg::OnUpgradeProgress(int newPercent) {
+int CUpgradeDlg::ShowProgress(int newPercent) {
     if (!progressDisplay) {
-        return;  // a late message after the progress page was left
+        return newPercent;
     }
-    percent = newPercent;
-    UpdatePercentText();  // the figure shows the percent as posted, the bar at most 100
-    percent = progressDisplay->AdvanceBar(percent);
+    UpdatePercentText(newPercent);  // the figure shows the percent as posted, the bar at most 100
+    const int shown = progressDisplay->AdvanceBar(newPercent);
     progressDisplay->StepIt();
+    return shown;
 }
 
-void CUpgradeDlg::OnUpgradeDone(unsigned result) {
-    if (!busy) {
-        return;
+void CUpgradeDlg::SetShownPercent(int newPercent) {
+    // Shown from the next paint on; the strips already drawn stay until the next message.
+    if (progressDisplay) {
+        progressDisplay->SetBarPercent(newPercent);
     }
-    hooks.pause(1000);  // lets the last percent be seen; nothing of the window runs meanwhile
-    FinishUpgrade(result);
 }
 
-void CUpgradeDlg::FinishUpgrade(unsigned result) {
-    if (result != 0) {
-        ChangePage(false);
-    } else if (progressDisplay) {
+void CUpgradeDlg::ShowUploadFailed(int lastPercent) {
+    if (progressDisplay) {
         progressDisplay->ResetProgress();
-        UpdatePercentText();
-    }
-    busy = false;
-    percent = 0;
-    if (progressDisplay) {
-        progressDisplay->SetBarPercent(0);
+        UpdatePercentText(lastPercent);
     }
 }
 
-void CUpgradeDlg::UpdatePercentText() {
+void CUpgradeDlg::UpdatePercentText(int shownPercent) {
     if (progressDisplay) {
-        const QString text = Latin1(FormatPercentText(percent));
+        const QString text = Latin1(FormatPercentText(shownPercent));
         if (progressDisplay->PercentText() != text) {
             progressDisplay->SetPercentText(text);
         }
@@ -484,7 +412,7 @@ void CUpgradeDlg::FreeSkinImages() {
 
 void CUpgradeDlg::mouseMoveEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
-    hotButton = busy ? 0 : HitTestButton(at.x(), at.y());
+    hotButton = Busy() ? 0 : HitTestButton(at.x(), at.y());
     if (drawnHotButton != hotButton && !HoldsHighlight(event->buttons(), event->modifiers())) {
         drawnHotButton = SetHotButton(hotButton, drawnHotButton);
     }
@@ -496,7 +424,7 @@ void CUpgradeDlg::mouseMoveEvent(QMouseEvent* event) {
 
 void CUpgradeDlg::mousePressEvent(QMouseEvent* event) {
     event->accept();
-    if (busy || event->button() != Qt::LeftButton) {
+    if (Busy() || event->button() != Qt::LeftButton) {
         return;
     }
     const QPoint at = event->position().toPoint();
@@ -518,19 +446,19 @@ void CUpgradeDlg::mouseReleaseEvent(QMouseEvent* event) {
         return;
     }
     manualDrag = false;
-    if (busy) {
+    if (Busy()) {
         return;
     }
     const QPoint at = event->position().toPoint();
     hotButton = HitTestButton(at.x(), at.y());
-    switch (ReleaseAction(hotButton, page, busy)) {
+    switch (ReleaseAction(hotButton, Page(), Busy())) {
         case ButtonAction::PageForward:
         case ButtonAction::VerifyThenForward:
-            OnForwardButton();
+            sequence->Forward();
             break;
         case ButtonAction::PageBack:
         case ButtonAction::Retry:
-            OnSecondButton();
+            sequence->Second();
             break;
         case ButtonAction::EndDialog:
             reject();
@@ -556,7 +484,7 @@ void CUpgradeDlg::keyPressEvent(QKeyEvent* event) {
 }
 
 void CUpgradeDlg::closeEvent(QCloseEvent* event) {
-    if (busy || checkingRouter) {
+    if (Busy() || CheckingRouter()) {
         event->ignore();
         return;
     }
