@@ -12,9 +12,9 @@
 #include <QPainter>
 #include <QScreen>
 #include <QThread>
-#include <QWindow>
 
 #include "app/AboutDlg.h"
+#include "app/FaceButtons.h"
 #include "app/PageFlow.h"
 #include "app/PageLabels.h"
 #include "app/StatusText.h"
@@ -43,12 +43,6 @@ constexpr int kTitleFontSize = 14;
 
 // The content panel that the page pictures cover (the size of the blank picture).
 constexpr QRect kContentPanel(kContentOrigin, QSize(407, 210));
-
-// With the left button alone held down, the highlight stays on the slot where it was; any other key or
-// button held with it lets the highlight follow the mouse.
-bool HoldsHighlight(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
-    return buttons == Qt::LeftButton && !(modifiers & (Qt::ShiftModifier | Qt::ControlModifier));
-}
 
 }  // namespace
 
@@ -162,7 +156,7 @@ void CUpgradeDlg::EnterPage(int newPage) {
     contentsImage = LoadSkinImage(ContentImageId(newPage), kContentsType);
     repaint(kContentPanel);
     buttonImageSet = ButtonSetsForPage(newPage, buttonImageSet);
-    RedrawButtons();
+    faceButtons.RedrawAll();
     ShowPage(newPage);
 }
 
@@ -377,27 +371,8 @@ void CUpgradeDlg::paintEvent(QPaintEvent*) {
     DrawSkinImage(frameImage, painter, 0, 0);
     DrawSkinImage(contentsImage, painter, kContentOrigin.x(), kContentOrigin.y());
     for (int slot = BTN_FORWARD; slot <= BTN_CLOSE; ++slot) {
-        DrawButton(painter, slot, buttonImageSet, slot == drawnHotButton);
+        DrawButton(painter, slot, buttonImageSet, slot == faceButtons.DrawnHot());
     }
-}
-
-void CUpgradeDlg::RedrawButtons() {
-    // The slot under the mouse is drawn highlighted from now on.
-    drawnHotButton = hotButton;
-    for (int slot = BTN_FORWARD; slot <= BTN_CLOSE; ++slot) {
-        repaint(ButtonRect(slot));
-    }
-}
-
-int CUpgradeDlg::SetHotButton(int newSlot, int oldSlot) {
-    drawnHotButton = newSlot;
-    if (oldSlot != 0) {
-        repaint(ButtonRect(oldSlot));
-    }
-    if (newSlot != 0) {
-        repaint(ButtonRect(newSlot));
-    }
-    return newSlot;
 }
 
 void CUpgradeDlg::FreeSkinImages() {
@@ -411,47 +386,22 @@ void CUpgradeDlg::FreeSkinImages() {
 // ---- Mouse and keyboard ----
 
 void CUpgradeDlg::mouseMoveEvent(QMouseEvent* event) {
-    const QPoint at = event->position().toPoint();
-    hotButton = Busy() ? 0 : HitTestButton(at.x(), at.y());
-    if (drawnHotButton != hotButton && !HoldsHighlight(event->buttons(), event->modifiers())) {
-        drawnHotButton = SetHotButton(hotButton, drawnHotButton);
-    }
-    if (manualDrag && (event->buttons() & Qt::LeftButton)) {
-        move(event->globalPosition().toPoint() - dragOffset);
-    }
+    faceButtons.OnMove(*event, Busy());
     event->accept();
 }
 
 void CUpgradeDlg::mousePressEvent(QMouseEvent* event) {
     event->accept();
-    if (Busy() || event->button() != Qt::LeftButton) {
-        return;
-    }
-    const QPoint at = event->position().toPoint();
-    hotButton = HitTestButton(at.x(), at.y());
-    if (hotButton != 0) {
-        return;  // a button acts on release
-    }
-    // A press on the bare face or a label drags the window.
-    QWindow* window = windowHandle();
-    if (window == nullptr || !window->startSystemMove()) {
-        manualDrag = true;
-        dragOffset = event->globalPosition().toPoint() - pos();
-    }
+    faceButtons.OnPress(*event, Busy());
 }
 
 void CUpgradeDlg::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
-    if (event->button() != Qt::LeftButton) {
+    const int slot = faceButtons.OnRelease(*event, Busy());
+    if (slot < 0) {
         return;
     }
-    manualDrag = false;
-    if (Busy()) {
-        return;
-    }
-    const QPoint at = event->position().toPoint();
-    hotButton = HitTestButton(at.x(), at.y());
-    switch (ReleaseAction(hotButton, Page(), Busy())) {
+    switch (ReleaseAction(slot, Page(), Busy())) {
         case ButtonAction::PageForward:
         case ButtonAction::VerifyThenForward:
             sequence->Forward();

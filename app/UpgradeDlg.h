@@ -17,6 +17,7 @@
 #include <string>
 
 #include "app/DialogHooks.h"
+#include "app/FaceButtons.h"
 #include "app/UpgradeServices.h"
 #include "router/RouterAddress.h"
 #include "transfer/UploadWindow.h"
@@ -85,8 +86,8 @@ public:
     bool PageChanging() const { return pageChanging; }
     bool CheckingRouter() const { return sequence->CheckingRouter(); }
     bool ProgressBarShown() const { return progressBarShown; }
-    int HotButton() const { return hotButton; }
-    int DrawnHotButton() const { return drawnHotButton; }
+    int HotButton() const { return faceButtons.Hot(); }
+    int DrawnHotButton() const { return faceButtons.DrawnHot(); }
     const std::array<int, 3>& ButtonImageSet() const { return buttonImageSet; }
     const fwu::RouterAddress& Address() const { return sequence->Address(); }
     const std::string& Password() const { return sequence->Password(); }
@@ -116,8 +117,6 @@ private:
     void ShowPage(int newPage);
     void SetupTitle(CSkinLabel* label, const char* name, const QRect& rect, const std::string& text);
     void SuppressLabelBackgrounds(bool suppress);
-    void RedrawButtons();
-    int SetHotButton(int newSlot, int oldSlot);
     void UpdatePercentText(int shownPercent);
     void ApplyStatusText(const QString& text);
     void FreeSkinImages();
@@ -136,8 +135,7 @@ private:
     int windowWidth = 560;
     QRegion windowRegion;
     bool pageChanging = false;
-    int hotButton = 0;
-    int drawnHotButton = 0;
+    FaceButtons faceButtons{*this};  // highlight of the image buttons and the window drag
     std::string firmwareDate;
     std::string releaseDate;
     std::string model;
@@ -150,10 +148,6 @@ private:
     QRect percentRect;
     bool progressBarShown = false;
     std::array<int, 3> buttonImageSet;
-
-    // Window drag by mouse deltas where the platform cannot move the window itself.
-    bool manualDrag = false;
-    QPoint dragOffset;
 
     std::unique_ptr<UpgradeSequence> sequence;  // made once the gateway and the firmware texts are known
 };
