@@ -13,8 +13,8 @@
 #include <QScreen>
 #include <QThread>
 
-#include "app/AboutDlg.h"
 #include "app/FaceButtons.h"
+#include "app/FaceMenu.h"
 #include "app/PageFlow.h"
 #include "app/PageLabels.h"
 #include "app/StatusText.h"
@@ -49,7 +49,7 @@ constexpr QRect kContentPanel(kContentOrigin, QSize(407, 210));
 CUpgradeDlg::CUpgradeDlg(UpgradeServices& services, DialogHooks hooks, QWidget* parent)
     : QDialog(parent),
       services(services),
-      hooks(std::move(hooks)),
+      hooks(WithSystemFallbacks(std::move(hooks))),
       statusRect(kStatusRect),
       percentRect(kPercentRect),
       buttonImageSet(kInitialButtonSets) {
@@ -57,20 +57,6 @@ CUpgradeDlg::CUpgradeDlg(UpgradeServices& services, DialogHooks hooks, QWidget* 
     setWindowTitle(Latin1(LoadString(IDS_APP_TITLE)));
     setWindowIcon(QIcon(QStringLiteral(":/ICON/150.png")));
     setMouseTracking(true);
-    // A hook left empty falls back to the real box or sleep.
-    const DialogHooks system = SystemDialogHooks();
-    if (!this->hooks.askYesNo) {
-        this->hooks.askYesNo = system.askYesNo;
-    }
-    if (!this->hooks.showError) {
-        this->hooks.showError = system.showError;
-    }
-    if (!this->hooks.showMessage) {
-        this->hooks.showMessage = system.showMessage;
-    }
-    if (!this->hooks.pause) {
-        this->hooks.pause = system.pause;
-    }
     OnInitDialog();
 }
 
@@ -331,13 +317,9 @@ void CUpgradeDlg::customEvent(QEvent* event) {
 }
 
 int CUpgradeDlg::ShowProgress(int newPercent) {
-    if (!progressDisplay) {
-        return newPercent;
-    }
-    UpdatePercentText(newPercent);  // the figure shows the percent as posted, the bar at most 100
-    const int shown = progressDisplay->AdvanceBar(newPercent);
-    progressDisplay->StepIt();
-    return shown;
+    // The figure shows the percent as posted, the bar at most 100.
+    return progressDisplay ? progressDisplay->ShowMessage(newPercent, Latin1(FormatPercentText(newPercent)))
+                           : newPercent;
 }
 
 void CUpgradeDlg::SetShownPercent(int newPercent) {
@@ -349,19 +331,8 @@ void CUpgradeDlg::SetShownPercent(int newPercent) {
 
 void CUpgradeDlg::ShowUploadFailed(int lastPercent) {
     if (progressDisplay) {
-        progressDisplay->ResetProgress();
-        UpdatePercentText(lastPercent);
+        progressDisplay->ShowFailure(Latin1(FormatPercentText(lastPercent)));
     }
-}
-
-void CUpgradeDlg::UpdatePercentText(int shownPercent) {
-    if (progressDisplay) {
-        const QString text = Latin1(FormatPercentText(shownPercent));
-        if (progressDisplay->PercentText() != text) {
-            progressDisplay->SetPercentText(text);
-        }
-    }
-    update(percentRect);
 }
 
 // ---- Painting ----
@@ -445,25 +416,12 @@ void CUpgradeDlg::closeEvent(QCloseEvent* event) {
 // ---- Context menu and About box ----
 
 std::unique_ptr<QMenu> CUpgradeDlg::CreateFaceMenu() {
-    auto menu = std::make_unique<QMenu>(this);
-    menu->addAction(QStringLiteral("Mi&nimise"), this, [this] { showMinimized(); });
-    menu->addAction(QStringLiteral("&Close"), this, [this] { close(); });
-    const std::string_view about = LoadString(IDS_ABOUTBOX);
-    if (!about.empty()) {
-        menu->addSeparator();
-        menu->addAction(Latin1(about), this, [this] { ShowAboutBox(); });
-    }
-    return menu;
+    return fwu::CreateFaceMenu(this);
 }
 
 void CUpgradeDlg::contextMenuEvent(QContextMenuEvent* event) {
     event->accept();
     CreateFaceMenu()->exec(event->globalPos());
-}
-
-void CUpgradeDlg::ShowAboutBox() {
-    CAboutDlg about(this);
-    about.exec();
 }
 
 }  // namespace fwu

@@ -117,10 +117,8 @@ private:
     void ShowPage(int newPage);
     void SetupTitle(CSkinLabel* label, const char* name, const QRect& rect, const std::string& text);
     void SuppressLabelBackgrounds(bool suppress);
-    void UpdatePercentText(int shownPercent);
     void ApplyStatusText(const QString& text);
     void FreeSkinImages();
-    void ShowAboutBox();
 
     UpgradeServices& services;
     DialogHooks hooks;

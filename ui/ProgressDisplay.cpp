@@ -124,7 +124,8 @@ void StripBar::paintEvent(QPaintEvent*) {
 }
 
 ProgressDisplay::ProgressDisplay(QWidget* window, const QString& statusText, const QString& percentText,
-                                 bool suppressBackground) {
+                                 bool suppressBackground)
+    : window(window) {
     progressControl = new QProgressBar(window);
     progressControl->setGeometry(kProgressControlRect);
     progressControl->setRange(0, 100);
@@ -212,6 +213,27 @@ void ProgressDisplay::FreeBarImage() {
 
 bool ProgressDisplay::HasBarImage() const {
     return bar && bar->HasImage();
+}
+
+int ProgressDisplay::ShowMessage(int percent, const QString& figure) {
+    ShowFigure(figure);
+    const int shown = AdvanceBar(percent);
+    StepIt();
+    return shown;
+}
+
+void ProgressDisplay::ShowFailure(const QString& figure) {
+    ResetProgress();
+    ShowFigure(figure);
+}
+
+void ProgressDisplay::ShowFigure(const QString& figure) {
+    if (PercentText() != figure) {
+        SetPercentText(figure);
+    }
+    if (window) {
+        window->update(kPercentRect);
+    }
 }
 
 int ProgressDisplay::AdvanceBar(int percent) {

@@ -119,6 +119,13 @@ public:
     void FreeBarImage();
     bool HasBarImage() const;
 
+    // A progress message carrying `percent`, with the figure to show for it: the figure (and the window's
+    // area of it) repainted, the bar advanced, the hidden control stepped. Answers the percent the bar
+    // now shows.
+    int ShowMessage(int percent, const QString& figure);
+    // A failed upload: the hidden control back to its start, the figure showing the last percent.
+    void ShowFailure(const QString& figure);
+
     // A progress message carrying `percent`: see StripBar::Advance. Answers the percent now shown (at most
     // 100).
     int AdvanceBar(int percent);
@@ -130,6 +137,9 @@ public:
     StripBar* Bar() const;
 
 private:
+    void ShowFigure(const QString& figure);
+
+    QPointer<QWidget> window;
     QPointer<QProgressBar> progressControl;
     QPointer<CSkinLabel> statusLabel;
     QPointer<CSkinLabel> percentLabel;

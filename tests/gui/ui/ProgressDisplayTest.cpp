@@ -100,10 +100,7 @@ void ProgressDisplayTest::Settle() {
 }
 
 void ProgressDisplayTest::Message(int newPercent) {
-    display->SetPercentText(QStringLiteral("%1%").arg(newPercent));
-    window->update(kPercentRect);
-    display->AdvanceBar(newPercent);
-    display->StepIt();
+    display->ShowMessage(newPercent, QStringLiteral("%1%").arg(newPercent));
     QCoreApplication::processEvents();
 }
 
