@@ -11,6 +11,12 @@ namespace {
 
 const QColor kPageTextColour(75, 75, 75);
 constexpr int kPageFontSize = 15;
+const QColor kTitleColour(245, 245, 245);
+constexpr int kTitleFontSize = 14;
+
+QString Latin1(const std::string& text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 }  // namespace
 
@@ -24,7 +30,7 @@ PageLabels::PageLabels(QWidget* window, const std::vector<PageLabelSpec>& specs,
         label->SetFontSize(kPageFontSize);
         label->SetBold(true);
         label->SetSuppressBackground(suppressBackground);
-        label->SetText(QString::fromLatin1(spec.text.data(), static_cast<qsizetype>(spec.text.size())));
+        label->SetText(Latin1(spec.text));
         label->setGeometry(spec.rect);
         label->show();
         labels.emplace_back(label);
@@ -35,6 +41,18 @@ PageLabels::~PageLabels() {
     for (QPointer<CSkinLabel>& label : labels) {
         delete label.data();
     }
+}
+
+void SetUpFaceTitle(CSkinLabel* label, const char* name, const QRect& rect, const std::string& text) {
+    label->setObjectName(QLatin1String(name));
+    label->SetTransparent();
+    label->SetTextColor(kTitleColour);
+    label->SetFontName(QStringLiteral("Tahoma"));
+    label->SetFontSize(kTitleFontSize);
+    label->SetBold(true);
+    label->SetText(Latin1(text));
+    label->setGeometry(rect);
+    label->show();
 }
 
 std::vector<PageLabelSpec> WelcomePageLabels(const std::string& releaseDate,

@@ -1,5 +1,6 @@
 // The text labels a wizard page puts on the content panel (the welcome page's dates, the verify page's
 // model, versions and address): made together when the page is shown, removed together when it is left.
+// Also the two titles of the face's header.
 #pragma once
 
 #include <QPointer>
@@ -32,6 +33,9 @@ public:
 private:
     std::vector<QPointer<CSkinLabel>> labels;
 };
+
+// Sets up one of the two titles on the face's header (model, firmware version), shown for the whole run.
+void SetUpFaceTitle(CSkinLabel* label, const char* name, const QRect& rect, const std::string& text);
 
 // The welcome page: release date and firmware date.
 std::vector<PageLabelSpec> WelcomePageLabels(const std::string& releaseDate, const std::string& firmwareDate);

@@ -38,9 +38,6 @@ QString Latin1(std::string_view text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-const QColor kTitleColour(245, 245, 245);
-constexpr int kTitleFontSize = 14;
-
 // The content panel that the page pictures cover (the size of the blank picture).
 constexpr QRect kContentPanel(kContentOrigin, QSize(407, 210));
 
@@ -91,9 +88,9 @@ void CUpgradeDlg::OnInitDialog() {
     releaseDate = info.releaseDate;
     sequence = std::make_unique<UpgradeSequence>(services, *this, *this, gateway, info.utilityVersion);
 
-    SetupTitle(modelTitle, "modelTitle", FaceRect(40, 138, 290, 178), "Torvane " + model);
-    SetupTitle(versionTitle, "versionTitle", FaceRect(210, 138, 460, 178),
-               "Firmware Ver.: " + info.utilityVersion);
+    SetUpFaceTitle(modelTitle, "modelTitle", FaceRect(40, 138, 290, 178), "Torvane " + model);
+    SetUpFaceTitle(versionTitle, "versionTitle", FaceRect(210, 138, 460, 178),
+                   "Firmware Ver.: " + info.utilityVersion);
     ShowPage(PAGE_WELCOME);  // the first page is shown, not changed to
 }
 
@@ -104,19 +101,6 @@ void CUpgradeDlg::LoadFrameImage() {
         windowWidth = frameImage->width();
         windowHeight = frameImage->height();
     }
-}
-
-void CUpgradeDlg::SetupTitle(CSkinLabel* label, const char* name, const QRect& rect,
-                             const std::string& text) {
-    label->setObjectName(QLatin1String(name));
-    label->SetTransparent();
-    label->SetTextColor(kTitleColour);
-    label->SetFontName(QStringLiteral("Tahoma"));
-    label->SetFontSize(kTitleFontSize);
-    label->SetBold(true);
-    label->SetText(Latin1(text));
-    label->setGeometry(rect);
-    label->show();
 }
 
 // ---- Pages: the front end of the sequence ----

@@ -115,7 +115,6 @@ private:
     void OnInitDialog();
     void LoadFrameImage();
     void ShowPage(int newPage);
-    void SetupTitle(CSkinLabel* label, const char* name, const QRect& rect, const std::string& text);
     void SuppressLabelBackgrounds(bool suppress);
     void ApplyStatusText(const QString& text);
     void FreeSkinImages();
