@@ -105,10 +105,6 @@ void CUpgradeDlg::LoadFrameImage() {
 
 // ---- Pages: the front end of the sequence ----
 
-void CUpgradeDlg::ChangePage(bool back) {
-    sequence->ChangePage(back);
-}
-
 void CUpgradeDlg::BeginPageChange() {
     pageChanging = true;
     SuppressLabelBackgrounds(true);
@@ -178,10 +174,7 @@ void CUpgradeDlg::LeavePage(int oldPage) {
             break;
         case PAGE_PROGRESS:
             progressBarShown = false;
-            if (progressDisplay) {
-                progressDisplay->FreeBarImage();
-                progressDisplay.reset();
-            }
+            progressDisplay.reset();  // the bar and its picture with it
             break;
         default:
             break;
@@ -222,23 +215,7 @@ void CUpgradeDlg::CheckEnded() {
     }
 }
 
-// ---- Questions and the end of the run ----
-
-bool CUpgradeDlg::AskYesNo(int stringId) {
-    return hooks.askYesNo(this, stringId);
-}
-
-void CUpgradeDlg::ShowError(int stringId) {
-    hooks.showError(this, stringId);
-}
-
-void CUpgradeDlg::Pause(int milliseconds) {
-    hooks.pause(milliseconds);  // nothing of the window runs meanwhile
-}
-
-void CUpgradeDlg::EndRun() {
-    reject();
-}
+// ---- The end of the run ----
 
 void CUpgradeDlg::WaitForUploadEnd() {
     // Until its final post the worker may wait for this thread to take a status line, so the events keep

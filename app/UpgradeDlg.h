@@ -49,7 +49,7 @@ public:
     void PostUpgradeDone(unsigned result) override;
 
     // One page forward or back, as the sequence allows.
-    void ChangePage(bool back);
+    void ChangePage(bool back) { sequence->ChangePage(back); }
 
     // What the sequence asks of the window, on the window thread.
     void BeginPageChange() override;
@@ -63,10 +63,10 @@ public:
     int ShowProgress(int percent) override;
     void SetShownPercent(int percent) override;
     void ShowUploadFailed(int lastPercent) override;
-    bool AskYesNo(int stringId) override;
-    void ShowError(int stringId) override;
-    void Pause(int milliseconds) override;
-    void EndRun() override;
+    bool AskYesNo(int stringId) override { return hooks.askYesNo(this, stringId); }
+    void ShowError(int stringId) override { hooks.showError(this, stringId); }
+    void Pause(int milliseconds) override { hooks.pause(milliseconds); }  // the window does not run meanwhile
+    void EndRun() override { reject(); }
 
     // Ends the window with the cancel result; ignored while an upload runs or the router is checked.
     void reject() override;
