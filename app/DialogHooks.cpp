@@ -58,4 +58,21 @@ DialogHooks SystemDialogHooks() {
     return hooks;
 }
 
+DialogHooks WithSystemFallbacks(DialogHooks hooks) {
+    const DialogHooks system = SystemDialogHooks();
+    if (!hooks.askYesNo) {
+        hooks.askYesNo = system.askYesNo;
+    }
+    if (!hooks.showError) {
+        hooks.showError = system.showError;
+    }
+    if (!hooks.showMessage) {
+        hooks.showMessage = system.showMessage;
+    }
+    if (!hooks.pause) {
+        hooks.pause = system.pause;
+    }
+    return hooks;
+}
+
 }  // namespace fwu

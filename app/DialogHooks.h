@@ -25,6 +25,9 @@ struct DialogHooks {
 // Real message boxes owned by the window and a real sleep.
 DialogHooks SystemDialogHooks();
 
+// `hooks` with every hook left empty replaced by the real box or sleep.
+DialogHooks WithSystemFallbacks(DialogHooks hooks);
+
 enum class MessageKind { Question, Error, Plain };
 
 // The box a hook shows, not yet run: owned by `owner`, captioned with the program title (string 1000),

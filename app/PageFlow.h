@@ -1,38 +1,10 @@
-// The wizard's pages and what the three image buttons do on each: plain decisions over the page number
-// and the busy flag, so that the window only carries them out.
+// What releasing the left button over one of the window's three image buttons does on each page: a plain
+// decision over the slot, the page and the busy flag, so that the window only carries it out.
 #pragma once
 
-#include <optional>
+#include "upgrade/Pages.h"
 
 namespace fwu {
-
-enum PageNumber : int {
-    PAGE_WELCOME = 0,
-    PAGE_LOGIN = 1,
-    PAGE_VERIFY = 2,
-    PAGE_PROGRESS = 3,
-    PAGE_DONE = 4,
-};
-
-// The page a page change leads to: forward 0->1->2->3->4, back 1->0 and 2->1. Nothing for any other
-// change; the buttons never ask for one.
-std::optional<int> PageAfter(int page, bool back);
-
-// What releasing the left button over a slot does.
-enum class ButtonAction {
-    None,
-    PageForward,        // ChangePage forward
-    VerifyThenForward,  // VerifyRouter, and ChangePage forward only when it succeeds
-    PageBack,           // ChangePage back
-    Retry,              // StartUpgrade again
-    EndDialog,          // end the window with the cancel result
-};
-
-// The command of slot 1 (Next / Upgrade) on a page.
-ButtonAction ForwardAction(int page);
-
-// The command of slot 2 (Exit / Back / Retry) on a page.
-ButtonAction SecondAction(int page);
 
 // The command for a left-button release with `hotButton` (0 none, 1 to 3) under the mouse. Every release
 // is ignored while an upload runs; slot 1 is the blank plate on the progress and success pages.

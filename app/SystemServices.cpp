@@ -1,5 +1,6 @@
 #include "app/SystemServices.h"
 
+#include "platform/EmbeddedPayload.h"
 #include "router/GatewayDiscovery.h"
 #include "router/RouterCheck.h"
 
@@ -10,12 +11,18 @@ std::string SystemUpgradeServices::FindDefaultGateway(
     return fwu::FindDefaultGateway(showMessage);
 }
 
-bool SystemUpgradeServices::CheckRouter(RouterCheckFields& fields) {
-    return fwu::CheckRouter(fields);
+RouterCheckResult SystemUpgradeServices::CheckRouter(const RouterAddress& address,
+                                                     const std::string& password) {
+    return fwu::CheckRouter(address, password);
 }
 
 bool SystemUpgradeServices::StartUploadJob(const UploadRequest& request, UploadWindow& window) {
     return uploadRunner.StartUploadJob(request, window);
+}
+
+bool SystemUpgradeServices::CarriedImageIntact() {
+    const platform::Payload image = platform::ReadOwnPayload();
+    return image.status == platform::PayloadStatus::Ok && !image.data.isEmpty();
 }
 
 }  // namespace fwu

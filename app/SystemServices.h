@@ -9,8 +9,11 @@ namespace fwu {
 class SystemUpgradeServices final : public UpgradeServices {
 public:
     std::string FindDefaultGateway(const std::function<void(const std::string&)>& showMessage) override;
-    bool CheckRouter(RouterCheckFields& fields) override;
+    RouterCheckResult CheckRouter(const RouterAddress& address, const std::string& password) override;
     bool StartUploadJob(const UploadRequest& request, UploadWindow& window) override;
+    bool UploadRunning() override { return uploadRunner.Running(); }
+    void JoinUpload() override { uploadRunner.Join(); }
+    bool CarriedImageIntact() override;
 
 private:
     UploadJobRunner uploadRunner;  // joins a running worker when the services end

@@ -116,6 +116,8 @@ int CUpgradeApp::InitInstance(UpgradeServices& services, DialogHooks hooks) {
     CUpgradeDlg dialog(services, std::move(hooks));
     mainWindow = &dialog;
     dialog.exec();
+    // The loop may have been ended from outside (a quit request) while an upload runs.
+    dialog.WaitForUploadEnd();
     mainWindow = nullptr;
     return 0;
 }

@@ -12,13 +12,15 @@
 #include <QPainter>
 #include <QScreen>
 #include <QThread>
-#include <QWindow>
 
-#include "app/AboutDlg.h"
+#include "app/FaceButtons.h"
+#include "app/FaceMenu.h"
 #include "app/PageFlow.h"
+#include "app/PageLabels.h"
 #include "app/StatusText.h"
 #include "app/UpgradeEvents.h"
 #include "app/WindowShape.h"
+#include "app/WindowThreadWait.h"
 #include "res/StringTable.h"
 #include "router/Credential.h"
 #include "ui/FaceRect.h"
@@ -36,26 +38,15 @@ QString Latin1(std::string_view text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-const QColor kTitleColour(245, 245, 245);
-const QColor kPageTextColour(75, 75, 75);
-constexpr int kTitleFontSize = 14;
-constexpr int kPageFontSize = 15;
-
 // The content panel that the page pictures cover (the size of the blank picture).
 constexpr QRect kContentPanel(kContentOrigin, QSize(407, 210));
-
-// With the left button alone held down, the highlight stays on the slot where it was; any other key or
-// button held with it lets the highlight follow the mouse.
-bool HoldsHighlight(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
-    return buttons == Qt::LeftButton && !(modifiers & (Qt::ShiftModifier | Qt::ControlModifier));
-}
 
 }  // namespace
 
 CUpgradeDlg::CUpgradeDlg(UpgradeServices& services, DialogHooks hooks, QWidget* parent)
     : QDialog(parent),
       services(services),
-      hooks(std::move(hooks)),
+      hooks(WithSystemFallbacks(std::move(hooks))),
       statusRect(kStatusRect),
       percentRect(kPercentRect),
       buttonImageSet(kInitialButtonSets) {
@@ -63,25 +54,13 @@ CUpgradeDlg::CUpgradeDlg(UpgradeServices& services, DialogHooks hooks, QWidget* 
     setWindowTitle(Latin1(LoadString(IDS_APP_TITLE)));
     setWindowIcon(QIcon(QStringLiteral(":/ICON/150.png")));
     setMouseTracking(true);
-    // A hook left empty falls back to the real box or sleep.
-    const DialogHooks system = SystemDialogHooks();
-    if (!this->hooks.askYesNo) {
-        this->hooks.askYesNo = system.askYesNo;
-    }
-    if (!this->hooks.showError) {
-        this->hooks.showError = system.showError;
-    }
-    if (!this->hooks.showMessage) {
-        this->hooks.showMessage = system.showMessage;
-    }
-    if (!this->hooks.pause) {
-        this->hooks.pause = system.pause;
-    }
     OnInitDialog();
 }
 
 CUpgradeDlg::~CUpgradeDlg() {
-    if (checkingRouter) {
+    // The worker holds this window: it must have said its last word before the window goes.
+    WaitForUploadEnd();
+    if (CheckingRouter()) {
         QApplication::restoreOverrideCursor();
     }
     FreeSkinImages();
@@ -101,19 +80,18 @@ void CUpgradeDlg::OnInitDialog() {
         move(screen->availableGeometry().center() - rect().center());
     }
 
-    routerAddress =
+    const std::string gateway =
         services.FindDefaultGateway([this](const std::string& text) { hooks.showMessage(this, text); });
     const FirmwareInfo info = services.LoadFirmwareInfo();
     firmwareDate = info.firmwareDate;
-    utilityVersion = info.utilityVersion;
     model = info.model;
     releaseDate = info.releaseDate;
-    fileName = info.fileName;
+    sequence = std::make_unique<UpgradeSequence>(services, *this, *this, gateway, info.utilityVersion);
 
-    SetupTitle(modelTitle, "modelTitle", FaceRect(40, 138, 290, 178), "Torvane " + model);
-    SetupTitle(versionTitle, "versionTitle", FaceRect(210, 138, 460, 178),
-               "Firmware Ver.: " + utilityVersion);
-    ShowPage(PAGE_WELCOME);
+    SetUpFaceTitle(modelTitle, "modelTitle", FaceRect(40, 138, 290, 178), "Torvane " + model);
+    SetUpFaceTitle(versionTitle, "versionTitle", FaceRect(210, 138, 460, 178),
+                   "Firmware Ver.: " + info.utilityVersion);
+    ShowPage(PAGE_WELCOME);  // the first page is shown, not changed to
 }
 
 void CUpgradeDlg::LoadFrameImage() {
@@ -125,59 +103,27 @@ void CUpgradeDlg::LoadFrameImage() {
     }
 }
 
-void CUpgradeDlg::SetupTitle(CSkinLabel* label, const char* name, const QRect& rect,
-                             const std::string& text) {
-    label->setObjectName(QLatin1String(name));
-    label->SetTransparent();
-    label->SetTextColor(kTitleColour);
-    label->SetFontName(QStringLiteral("Tahoma"));
-    label->SetFontSize(kTitleFontSize);
-    label->SetBold(true);
-    label->SetText(Latin1(text));
-    label->setGeometry(rect);
-    label->show();
-}
+// ---- Pages: the front end of the sequence ----
 
-CSkinLabel* CUpgradeDlg::CreatePageLabel(const char* name, int controlId, const QRect& rect,
-                                         const std::string& text) {
-    auto* label = new CSkinLabel(this);
-    label->setObjectName(QLatin1String(name));
-    label->setProperty("controlId", controlId);
-    label->SetTransparent();
-    label->SetTextColor(kPageTextColour);
-    label->SetFontSize(kPageFontSize);
-    label->SetBold(true);
-    label->SetSuppressBackground(pageChanging);
-    label->SetText(Latin1(text));
-    label->setGeometry(rect);
-    label->show();
-    return label;
-}
-
-// ---- Pages ----
-
-void CUpgradeDlg::ChangePage(bool back) {
+void CUpgradeDlg::BeginPageChange() {
     pageChanging = true;
     SuppressLabelBackgrounds(true);
-    const std::optional<int> next = PageAfter(page, back);
-    if (next) {
-        HidePage(page);
-        ShowPageImage(*next);
-        buttonImageSet = ButtonSetsForPage(page, buttonImageSet);
-        RedrawButtons();
-        ShowPage(page);
-    }
+}
+
+void CUpgradeDlg::EndPageChange() {
     SuppressLabelBackgrounds(false);
     pageChanging = false;
 }
 
-void CUpgradeDlg::ShowPageImage(int newPage) {
+void CUpgradeDlg::EnterPage(int newPage) {
     // The blank panel first wipes the old picture, then the new one is drawn; both at once.
     contentsImage = LoadSkinImage(ContentImageId(PAGE_BLANK), kContentsType);
     repaint(kContentPanel);
     contentsImage = LoadSkinImage(ContentImageId(newPage), kContentsType);
-    page = newPage;
     repaint(kContentPanel);
+    buttonImageSet = ButtonSetsForPage(newPage, buttonImageSet);
+    faceButtons.RedrawAll();
+    ShowPage(newPage);
 }
 
 void CUpgradeDlg::SuppressLabelBackgrounds(bool suppress) {
@@ -189,186 +135,105 @@ void CUpgradeDlg::SuppressLabelBackgrounds(bool suppress) {
 void CUpgradeDlg::ShowPage(int newPage) {
     switch (newPage) {
         case PAGE_WELCOME:
-            welcomeLabels = {
-                CreatePageLabel("releaseDateLabel", 4661, FaceRect(140, 255, 260, 272), releaseDate),
-                CreatePageLabel("firmwareDateLabel", 4660, FaceRect(140, 272, 260, 290), firmwareDate)};
+            pageLabels = std::make_unique<PageLabels>(this, WelcomePageLabels(releaseDate, firmwareDate),
+                                                      pageChanging);
             break;
         case PAGE_LOGIN:
-            // The proposed address is split only the first time; later visits show the octets as stored.
-            if (octetText[0].empty()) {
-                SplitAddress(routerAddress, octetText);
-            }
-            loginFields = std::make_unique<LoginFields>(this, password, octetText, kMaxPasswordBytes);
+            loginFields =
+                std::make_unique<LoginFields>(this, Password(), Address().OctetTexts(), kMaxPasswordBytes);
             if (pageChanging) {
                 loginFields->StatusLabel()->SetSuppressBackground(true);
             }
             break;
         case PAGE_VERIFY:
-            verifyLabels = {
-                CreatePageLabel("modelLabel", 4667, FaceRect(190, 236, 360, 253), model),
-                CreatePageLabel("routerVersionLabel", 4668, FaceRect(192, 259, 360, 276), routerVersion),
-                CreatePageLabel("utilityVersionLabel", 4669, FaceRect(192, 283, 360, 300), utilityVersion),
-                CreatePageLabel("routerAddressLabel", 4670, FaceRect(190, 308, 360, 325), routerAddress)};
+            pageLabels = std::make_unique<PageLabels>(
+                this, VerifyPageLabels(model, RouterVersion(), UtilityVersion(), Address().Dotted()),
+                pageChanging);
             break;
         case PAGE_PROGRESS:
-            progressDisplay =
-                std::make_unique<ProgressDisplay>(this, Latin1(statusText), Latin1(percentText));
-            for (CSkinLabel* label : {progressDisplay->StatusLabel(), progressDisplay->PercentLabel()}) {
-                label->setProperty("controlId", kProgressLabelId);
-            }
-            progressDisplay->StatusLabel()->setObjectName(QStringLiteral("progressStatus"));
-            progressDisplay->PercentLabel()->setObjectName(QStringLiteral("percentFigure"));
-            if (pageChanging) {
-                progressDisplay->StatusLabel()->SetSuppressBackground(true);
-                progressDisplay->PercentLabel()->SetSuppressBackground(true);
-            }
+            progressDisplay = std::make_unique<ProgressDisplay>(this, Latin1(statusText), Latin1(percentText),
+                                                                pageChanging);
             progressBarShown = true;
             update(statusRect);
             update(percentRect);
             progressDisplay->LoadBarImage();
-            PrepareUploadJob();
-            StartUpgrade();
             break;
         default:
             break;
     }
 }
 
-void CUpgradeDlg::HidePage(int oldPage) {
+void CUpgradeDlg::LeavePage(int oldPage) {
     switch (oldPage) {
         case PAGE_WELCOME:
-            for (QPointer<CSkinLabel>& label : welcomeLabels) {
-                delete label.data();
-            }
+        case PAGE_VERIFY:
+            pageLabels.reset();
             break;
         case PAGE_LOGIN:
-            if (loginFields) {
-                const LoginValues values =
-                    FormatAddress(loginFields->PasswordText(), loginFields->OctetTexts());
-                password = values.password;
-                octetText = values.octetText;
-                routerAddress = values.routerAddress;
-                loginFields.reset();
-            }
-            break;
-        case PAGE_VERIFY:
-            for (QPointer<CSkinLabel>& label : verifyLabels) {
-                delete label.data();
-            }
+            loginFields.reset();
             break;
         case PAGE_PROGRESS:
             progressBarShown = false;
-            if (progressDisplay) {
-                progressDisplay->FreeBarImage();
-                progressDisplay.reset();
-            }
+            progressDisplay.reset();  // the bar and its picture with it
             break;
         default:
             break;
     }
 }
 
-// ---- The upgrade sequence ----
-
-bool CUpgradeDlg::VerifyRouter() {
+std::optional<UpgradeFrontEnd::TypedLogin> CUpgradeDlg::ReadLogin() {
     if (!loginFields) {
-        return false;
+        return std::nullopt;
     }
+    return TypedLogin{loginFields->PasswordText(), loginFields->OctetTexts()};
+}
+
+// ---- The router check ----
+
+void CUpgradeDlg::CheckStarted() {
     CSkinLabel* status = loginFields->StatusLabel();
     status->SetText(Latin1(LoadString(IDS_CHECKING_ROUTER)));
-    status->repaint();  // the check blocks this thread: the line must show before it starts
-    checkingRouter = true;
+    status->repaint();
     QApplication::setOverrideCursor(Qt::WaitCursor);
+}
 
-    RouterCheckFields fields;
-    fields.passwordFieldText = loginFields->PasswordText();
-    fields.octetFieldText = loginFields->OctetTexts();
-    fields.routerVersion = routerVersion;
-    const bool ok = services.CheckRouter(fields);
-    password = fields.password;
-    octetText = fields.octetText;
-    routerAddress = fields.routerAddress;
-    routerVersion = fields.routerVersion;
+std::optional<RouterCheckResult> CUpgradeDlg::RunCheck(const std::function<RouterCheckResult()>& check) {
+    // The check may wait on the router for many seconds: it runs on its own thread while this one keeps
+    // the window painted, with the user's input held off as while an upload runs.
+    RouterCheckResult result;
+    const InputHold hold(this);
+    if (!RunWhileProcessingEvents([&] { result = check(); })) {
+        return std::nullopt;
+    }
+    return result;
+}
 
-    checkingRouter = false;
+void CUpgradeDlg::CheckEnded() {
     QApplication::restoreOverrideCursor();
     if (loginFields) {
         loginFields->StatusLabel()->SetText(QString());
     }
-    if (!ok) {
-        ShowError(IDS_ROUTER_NOT_FOUND);
+}
+
+// ---- The end of the run ----
+
+void CUpgradeDlg::WaitForUploadEnd() {
+    // Until its final post the worker may wait for this thread to take a status line, so the events keep
+    // flowing rather than this thread blocking on the worker; the final post wakes the loop.
+    while (Busy() && services.UploadRunning()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     }
-    return ok;
-}
-
-bool CUpgradeDlg::StartUpgrade() {
-    if (CompareVersionText(routerVersion, utilityVersion) < 0 && !AskYesNo(IDS_ASK_DOWNGRADE)) {
-        reject();  // nothing has been sent to the router
-        return false;
-    }
-    busy = true;
-    PrepareUploadJob();
-    if (!services.StartUploadJob(uploadRequest, *this)) {
-        FinishUpgrade(0);  // no worker runs: offer Retry at once
-    }
-    return true;
-}
-
-void CUpgradeDlg::PrepareUploadJob() {
-    uploadRequest = UploadRequest{routerAddress, password};
-}
-
-void CUpgradeDlg::OnForwardButton() {
-    switch (ForwardAction(page)) {
-        case ButtonAction::PageForward:
-            ChangePage(false);
-            break;
-        case ButtonAction::VerifyThenForward:
-            if (VerifyRouter()) {
-                ChangePage(false);
-            }
-            break;
-        default:
-            break;
-    }
-}
-
-void CUpgradeDlg::OnSecondButton() {
-    switch (SecondAction(page)) {
-        case ButtonAction::EndDialog:
-            reject();
-            break;
-        case ButtonAction::PageBack:
-            ChangePage(true);
-            break;
-        case ButtonAction::Retry:
-            StartUpgrade();
-            break;
-        default:
-            break;
-    }
-}
-
-bool CUpgradeDlg::AskYesNo(int stringId) {
-    return hooks.askYesNo(this, stringId);
-}
-
-void CUpgradeDlg::ShowError(int stringId) {
-    hooks.showError(this, stringId);
+    services.JoinUpload();
 }
 
 void CUpgradeDlg::reject() {
-    if (busy) {
+    if (Busy() || CheckingRouter()) {
         return;
     }
     QDialog::reject();
 }
 
 // ---- The worker's side ----
-
-void CUpgradeDlg::StorePercent(int value) {
-    percent.store(value, std::memory_order_relaxed);
-}
 
 void CUpgradeDlg::SetStatusText(int stringId, int argument) {
     const QString text = Latin1(FormatStatusText(stringId, argument));
@@ -388,8 +253,12 @@ void CUpgradeDlg::ApplyStatusText(const QString& text) {
     }
 }
 
-void CUpgradeDlg::PostUpgradeProgress() {
-    QCoreApplication::postEvent(this, new UpgradeProgressEvent());
+void CUpgradeDlg::PostUpgradeProgress(int value) {
+    QCoreApplication::postEvent(this, new UpgradeProgressEvent(WM_UPGRADE_PROGRESS, value));
+}
+
+void CUpgradeDlg::ResetPercent() {
+    QCoreApplication::postEvent(this, new UpgradeProgressEvent(WM_UPGRADE_PERCENT, 0));
 }
 
 void CUpgradeDlg::PostUpgradeDone(unsigned result) {
@@ -398,50 +267,33 @@ void CUpgradeDlg::PostUpgradeDone(unsigned result) {
 
 void CUpgradeDlg::customEvent(QEvent* event) {
     if (event->type() == WM_UPGRADE_PROGRESS) {
-        OnUpgradeProgress();
+        sequence->OnProgress(static_cast<UpgradeProgressEvent*>(event)->percent);
+    } else if (event->type() == WM_UPGRADE_PERCENT) {
+        sequence->OnPercentReset(static_cast<UpgradeProgressEvent*>(event)->percent);
     } else if (event->type() == WM_UPGRADE_DONE) {
-        OnUpgradeDone(static_cast<UpgradeDoneEvent*>(event)->result);
+        sequence->OnDone(static_cast<UpgradeDoneEvent*>(event)->result);
     } else {
         QDialog::customEvent(event);
     }
 }
 
-void CUpgradeDlg::OnUpgradeProgress() {
-    if (!progressDisplay) {
-        return;  // a late message after the progress page was left
-    }
-    UpdatePercentText();
-    progressDisplay->AdvanceBar(*this, percent);
-    progressDisplay->StepIt();
+int CUpgradeDlg::ShowProgress(int newPercent) {
+    // The figure shows the percent as posted, the bar at most 100.
+    return progressDisplay ? progressDisplay->ShowMessage(newPercent, Latin1(FormatPercentText(newPercent)))
+                           : newPercent;
 }
 
-void CUpgradeDlg::OnUpgradeDone(unsigned result) {
-    if (!busy) {
-        return;
-    }
-    hooks.pause(1000);  // lets the last percent be seen; nothing of the window runs meanwhile
-    FinishUpgrade(result);
-}
-
-void CUpgradeDlg::FinishUpgrade(unsigned result) {
-    if (result != 0) {
-        ChangePage(false);
-    } else if (progressDisplay) {
-        progressDisplay->ResetProgress();
-        UpdatePercentText();
-    }
-    busy = false;
-    percent.store(0, std::memory_order_relaxed);
-}
-
-void CUpgradeDlg::UpdatePercentText() {
+void CUpgradeDlg::SetShownPercent(int newPercent) {
+    // Shown from the next paint on; the strips already drawn stay until the next message.
     if (progressDisplay) {
-        const QString text = Latin1(FormatPercentText(percent.load(std::memory_order_relaxed)));
-        if (progressDisplay->PercentText() != text) {
-            progressDisplay->SetPercentText(text);
-        }
+        progressDisplay->SetBarPercent(newPercent);
     }
-    update(percentRect);
+}
+
+void CUpgradeDlg::ShowUploadFailed(int lastPercent) {
+    if (progressDisplay) {
+        progressDisplay->ShowFailure(Latin1(FormatPercentText(lastPercent)));
+    }
 }
 
 // ---- Painting ----
@@ -451,30 +303,8 @@ void CUpgradeDlg::paintEvent(QPaintEvent*) {
     DrawSkinImage(frameImage, painter, 0, 0);
     DrawSkinImage(contentsImage, painter, kContentOrigin.x(), kContentOrigin.y());
     for (int slot = BTN_FORWARD; slot <= BTN_CLOSE; ++slot) {
-        DrawButton(painter, slot, buttonImageSet, slot == drawnHotButton);
+        DrawButton(painter, slot, buttonImageSet, slot == faceButtons.DrawnHot());
     }
-    if (progressBarShown && progressDisplay) {
-        progressDisplay->DrawBar(painter, percent.load(std::memory_order_relaxed));
-    }
-}
-
-void CUpgradeDlg::RedrawButtons() {
-    // The slot under the mouse is drawn highlighted from now on.
-    drawnHotButton = hotButton;
-    for (int slot = BTN_FORWARD; slot <= BTN_CLOSE; ++slot) {
-        repaint(ButtonRect(slot));
-    }
-}
-
-int CUpgradeDlg::SetHotButton(int newSlot, int oldSlot) {
-    drawnHotButton = newSlot;
-    if (oldSlot != 0) {
-        repaint(ButtonRect(oldSlot));
-    }
-    if (newSlot != 0) {
-        repaint(ButtonRect(newSlot));
-    }
-    return newSlot;
 }
 
 void CUpgradeDlg::FreeSkinImages() {
@@ -488,54 +318,29 @@ void CUpgradeDlg::FreeSkinImages() {
 // ---- Mouse and keyboard ----
 
 void CUpgradeDlg::mouseMoveEvent(QMouseEvent* event) {
-    const QPoint at = event->position().toPoint();
-    hotButton = busy ? 0 : HitTestButton(at.x(), at.y());
-    if (drawnHotButton != hotButton && !HoldsHighlight(event->buttons(), event->modifiers())) {
-        drawnHotButton = SetHotButton(hotButton, drawnHotButton);
-    }
-    if (manualDrag && (event->buttons() & Qt::LeftButton)) {
-        move(event->globalPosition().toPoint() - dragOffset);
-    }
+    faceButtons.OnMove(*event, Busy());
     event->accept();
 }
 
 void CUpgradeDlg::mousePressEvent(QMouseEvent* event) {
     event->accept();
-    if (busy || event->button() != Qt::LeftButton) {
-        return;
-    }
-    const QPoint at = event->position().toPoint();
-    hotButton = HitTestButton(at.x(), at.y());
-    if (hotButton != 0) {
-        return;  // a button acts on release
-    }
-    // A press on the bare face or a label drags the window.
-    QWindow* window = windowHandle();
-    if (window == nullptr || !window->startSystemMove()) {
-        manualDrag = true;
-        dragOffset = event->globalPosition().toPoint() - pos();
-    }
+    faceButtons.OnPress(*event, Busy());
 }
 
 void CUpgradeDlg::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
-    if (event->button() != Qt::LeftButton) {
+    const int slot = faceButtons.OnRelease(*event, Busy());
+    if (slot < 0) {
         return;
     }
-    manualDrag = false;
-    if (busy) {
-        return;
-    }
-    const QPoint at = event->position().toPoint();
-    hotButton = HitTestButton(at.x(), at.y());
-    switch (ReleaseAction(hotButton, page, busy)) {
+    switch (ReleaseAction(slot, Page(), Busy())) {
         case ButtonAction::PageForward:
         case ButtonAction::VerifyThenForward:
-            OnForwardButton();
+            sequence->Forward();
             break;
         case ButtonAction::PageBack:
         case ButtonAction::Retry:
-            OnSecondButton();
+            sequence->Second();
             break;
         case ButtonAction::EndDialog:
             reject();
@@ -561,7 +366,7 @@ void CUpgradeDlg::keyPressEvent(QKeyEvent* event) {
 }
 
 void CUpgradeDlg::closeEvent(QCloseEvent* event) {
-    if (busy) {
+    if (Busy() || CheckingRouter()) {
         event->ignore();
         return;
     }
@@ -572,25 +377,12 @@ void CUpgradeDlg::closeEvent(QCloseEvent* event) {
 // ---- Context menu and About box ----
 
 std::unique_ptr<QMenu> CUpgradeDlg::CreateFaceMenu() {
-    auto menu = std::make_unique<QMenu>(this);
-    menu->addAction(QStringLiteral("Mi&nimise"), this, [this] { showMinimized(); });
-    menu->addAction(QStringLiteral("&Close"), this, [this] { close(); });
-    const std::string_view about = LoadString(IDS_ABOUTBOX);
-    if (!about.empty()) {
-        menu->addSeparator();
-        menu->addAction(Latin1(about), this, [this] { ShowAboutBox(); });
-    }
-    return menu;
+    return fwu::CreateFaceMenu(this);
 }
 
 void CUpgradeDlg::contextMenuEvent(QContextMenuEvent* event) {
     event->accept();
     CreateFaceMenu()->exec(event->globalPos());
-}
-
-void CUpgradeDlg::ShowAboutBox() {
-    CAboutDlg about(this);
-    about.exec();
 }
 
 }  // namespace fwu

@@ -1,7 +1,8 @@
-// CUpgradeDlg: the main window. It owns the whole state of one run (the record below), leads the user
-// through the five wizard pages, checks the router, starts the upload and turns the upload worker's
-// messages into progress and a result. Its face is painted from the skin pictures; three image buttons
-// are worked by its own mouse handling, and a press anywhere else drags the frameless window.
+// CUpgradeDlg: the main window, the view of the upgrade sequence (upgrade/UpgradeSequence.h), which owns
+// the state of the run and its decisions. The window shows the pages it is told to, forwards the buttons
+// and the worker's messages to it, asks the user its questions and runs the router check with the window
+// still painting. Its face is painted from the skin pictures; three image buttons are worked by its own
+// mouse handling, and a press anywhere else drags the frameless window.
 #pragma once
 
 #include <QDialog>
@@ -11,14 +12,16 @@
 #include <QRect>
 #include <QRegion>
 #include <array>
-#include <atomic>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "app/DialogHooks.h"
+#include "app/FaceButtons.h"
 #include "app/UpgradeServices.h"
+#include "router/RouterAddress.h"
 #include "transfer/UploadWindow.h"
+#include "upgrade/UpgradeSequence.h"
 
 class QMenu;
 
@@ -26,9 +29,10 @@ namespace fwu {
 
 class CSkinLabel;
 class LoginFields;
+class PageLabels;
 class ProgressDisplay;
 
-class CUpgradeDlg : public QDialog, public UploadWindow {
+class CUpgradeDlg : public QDialog, public UploadWindow, public UpgradeFrontEnd {
     Q_OBJECT
 
 public:
@@ -39,46 +43,57 @@ public:
     ~CUpgradeDlg() override;
 
     // What the upload worker may do to the window; every one of these is safe from the worker thread.
-    void StorePercent(int value) override;
+    void PostUpgradeProgress(int percent) override;
+    void ResetPercent() override;
     void SetStatusText(int stringId, int argument) override;  // waits until the window has the text
-    void PostUpgradeProgress() override;
     void PostUpgradeDone(unsigned result) override;
 
-    // The upgrade sequence, on the window thread.
-    void ChangePage(bool back);
-    void ShowPage(int newPage);
-    void HidePage(int oldPage);
-    bool VerifyRouter();
-    bool StartUpgrade();
-    void PrepareUploadJob();
-    void OnForwardButton();
-    void OnSecondButton();
-    bool AskYesNo(int stringId);
-    void ShowError(int stringId);
-    void UpdatePercentText();
+    // One page forward or back, as the sequence allows.
+    void ChangePage(bool back) { sequence->ChangePage(back); }
 
-    // Ends the window with the cancel result; ignored while an upload runs.
+    // What the sequence asks of the window, on the window thread.
+    void BeginPageChange() override;
+    void LeavePage(int page) override;
+    void EnterPage(int page) override;
+    void EndPageChange() override;
+    std::optional<TypedLogin> ReadLogin() override;
+    void CheckStarted() override;
+    std::optional<RouterCheckResult> RunCheck(const std::function<RouterCheckResult()>& check) override;
+    void CheckEnded() override;
+    int ShowProgress(int percent) override;
+    void SetShownPercent(int percent) override;
+    void ShowUploadFailed(int lastPercent) override;
+    bool AskYesNo(int stringId) override { return hooks.askYesNo(this, stringId); }
+    void ShowError(int stringId) override { hooks.showError(this, stringId); }
+    void Pause(int milliseconds) override { hooks.pause(milliseconds); }  // the window does not run meanwhile
+    void EndRun() override { reject(); }
+
+    // Ends the window with the cancel result; ignored while an upload runs or the router is checked.
     void reject() override;
+
+    // Processes the window's events until no upload runs (at once when none does). Whatever ended the
+    // window's event loop, the window must not go while the worker may still write to it.
+    void WaitForUploadEnd();
 
     // The face's context menu: Minimise, Close, a separator and the About entry.
     std::unique_ptr<QMenu> CreateFaceMenu();
 
-    // Read-only views of the state record.
-    int Page() const { return page; }
-    bool Busy() const { return busy; }
-    int Percent() const { return percent.load(std::memory_order_relaxed); }
+    // Read-only views of the sequence's state and the window's.
+    const UpgradeSequence& Sequence() const { return *sequence; }
+    int Page() const { return sequence->Page(); }
+    bool Busy() const { return sequence->Busy(); }
+    int Percent() const { return sequence->Percent(); }
     bool PageChanging() const { return pageChanging; }
-    bool CheckingRouter() const { return checkingRouter; }
+    bool CheckingRouter() const { return sequence->CheckingRouter(); }
     bool ProgressBarShown() const { return progressBarShown; }
-    int HotButton() const { return hotButton; }
-    int DrawnHotButton() const { return drawnHotButton; }
+    int HotButton() const { return faceButtons.Hot(); }
+    int DrawnHotButton() const { return faceButtons.DrawnHot(); }
     const std::array<int, 3>& ButtonImageSet() const { return buttonImageSet; }
-    const std::string& RouterAddress() const { return routerAddress; }
-    const std::string& Password() const { return password; }
-    const std::array<std::string, 4>& OctetText() const { return octetText; }
-    const std::string& RouterVersion() const { return routerVersion; }
-    const std::string& UtilityVersion() const { return utilityVersion; }
-    const UploadRequest& PreparedRequest() const { return uploadRequest; }
+    const fwu::RouterAddress& Address() const { return sequence->Address(); }
+    const std::string& Password() const { return sequence->Password(); }
+    const std::string& RouterVersion() const { return sequence->RouterVersion(); }
+    const std::string& UtilityVersion() const { return sequence->UtilityVersion(); }
+    const UploadRequest& PreparedRequest() const { return sequence->PreparedRequest(); }
     QSize WindowSize() const { return {windowWidth, windowHeight}; }
     const QRegion& WindowRegion() const { return windowRegion; }
     CSkinLabel* ModelTitle() const { return modelTitle; }
@@ -99,23 +114,15 @@ protected:
 private:
     void OnInitDialog();
     void LoadFrameImage();
-    void ShowPageImage(int newPage);
-    void SetupTitle(CSkinLabel* label, const char* name, const QRect& rect, const std::string& text);
-    CSkinLabel* CreatePageLabel(const char* name, int controlId, const QRect& rect, const std::string& text);
+    void ShowPage(int newPage);
     void SuppressLabelBackgrounds(bool suppress);
-    void RedrawButtons();
-    int SetHotButton(int newSlot, int oldSlot);
-    void OnUpgradeProgress();
-    void OnUpgradeDone(unsigned result);
-    void FinishUpgrade(unsigned result);
     void ApplyStatusText(const QString& text);
     void FreeSkinImages();
-    void ShowAboutBox();
 
     UpgradeServices& services;
     DialogHooks hooks;
 
-    // The state record, in declaration order with its start values.
+    // The window's own state, in declaration order with its start values; the run's is the sequence's.
     CSkinLabel* versionTitle = nullptr;
     CSkinLabel* modelTitle = nullptr;
     std::optional<QImage> frameImage;
@@ -125,36 +132,21 @@ private:
     int windowWidth = 560;
     QRegion windowRegion;
     bool pageChanging = false;
-    int hotButton = 0;
-    int drawnHotButton = 0;
-    int page = 0;
+    FaceButtons faceButtons{*this};  // highlight of the image buttons and the window drag
     std::string firmwareDate;
     std::string releaseDate;
-    std::string utilityVersion;
-    std::string routerVersion;
     std::string model;
-    std::string fileName = "ZPR8800N";
-    std::array<QPointer<CSkinLabel>, 2> welcomeLabels;  // release date, firmware date
-    std::unique_ptr<LoginFields> loginFields;           // password, four octets, status line
-    std::string password = "rodel";
-    std::array<std::string, 4> octetText;
-    std::string routerAddress;
-    bool checkingRouter = false;
-    std::array<QPointer<CSkinLabel>, 4> verifyLabels;  // model, router version, our version, address
+    std::unique_ptr<PageLabels> pageLabels;            // the welcome or the verify page's texts
+    std::unique_ptr<LoginFields> loginFields;          // password, four octets, status line
     std::unique_ptr<ProgressDisplay> progressDisplay;  // hidden progress control, status line, percent
     std::string statusText = "Upgrading...";
     std::string percentText = "1%";
     QRect statusRect;
     QRect percentRect;
-    UploadRequest uploadRequest;
-    bool busy = false;
-    std::atomic<int> percent{0};
     bool progressBarShown = false;
     std::array<int, 3> buttonImageSet;
 
-    // Window drag by mouse deltas where the platform cannot move the window itself.
-    bool manualDrag = false;
-    QPoint dragOffset;
+    std::unique_ptr<UpgradeSequence> sequence;  // made once the gateway and the firmware texts are known
 };
 
 }  // namespace fwu

@@ -1,5 +1,6 @@
-// The two messages the upload worker posts to the main window, as Qt events: WM_UPGRADE_DONE carries the
-// worker's result (1 success, 0 failure), WM_UPGRADE_PROGRESS nothing (the window reads `percent`).
+// The messages the upload worker posts to the main window, as Qt events, each carrying its value:
+// WM_UPGRADE_PROGRESS the new percent, WM_UPGRADE_PERCENT the percent's start over (no progress message),
+// WM_UPGRADE_DONE the worker's result (1 success, 0 failure).
 #pragma once
 
 #include <QEvent>
@@ -8,6 +9,7 @@ namespace fwu {
 
 inline const QEvent::Type WM_UPGRADE_DONE = static_cast<QEvent::Type>(QEvent::User + 1);
 inline const QEvent::Type WM_UPGRADE_PROGRESS = static_cast<QEvent::Type>(QEvent::User + 3);
+inline const QEvent::Type WM_UPGRADE_PERCENT = static_cast<QEvent::Type>(QEvent::User + 4);
 
 class UpgradeDoneEvent : public QEvent {
 public:
@@ -17,7 +19,8 @@ public:
 
 class UpgradeProgressEvent : public QEvent {
 public:
-    UpgradeProgressEvent() : QEvent(WM_UPGRADE_PROGRESS) {}
+    UpgradeProgressEvent(QEvent::Type type, int percent) : QEvent(type), percent(percent) {}
+    const int percent;
 };
 
 }  // namespace fwu

@@ -11,7 +11,7 @@ namespace {
 // boundary announced in the Content-Type field.
 #define FWU_DELIMITER "-----------------------------7d6334282094a"
 
-constexpr std::array<std::pair<int, std::string_view>, 18> kStrings{{
+constexpr std::array<std::pair<int, std::string_view>, 19> kStrings{{
     {IDS_ABOUTBOX, "&About kvel..."},
     {IDS_APP_TITLE, "Firmware Upgrade Utility"},
     {IDS_DIALOG_CLASS, "#32770"},
@@ -46,6 +46,7 @@ constexpr std::array<std::pair<int, std::string_view>, 18> kStrings{{
     {IDS_NO_ADAPTERS, "No adapter information exists for the local computer"},
     {IDS_ADAPTERS_UNSUPPORTED,
      "GetAdaptersInfo is not supported by the operating system running on the local computer"},
+    {IDS_IMAGE_DAMAGED, "This program's firmware image is damaged; nothing was sent to the router."},
 }};
 
 #undef FWU_DELIMITER

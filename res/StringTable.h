@@ -25,6 +25,7 @@ enum StringId : int {
     IDS_HEADER_AUTH = 32009,           // header block up to the credential
     IDS_NO_ADAPTERS = 33001,           // gateway discovery: the system lists no adapters
     IDS_ADAPTERS_UNSUPPORTED = 33002,  // gateway discovery: the adapter list is unavailable
+    IDS_IMAGE_DAMAGED = 33003,         // the carried firmware image is missing or damaged
 };
 
 // The text of the given id, or an empty view when the table has no such id.

@@ -13,51 +13,44 @@ std::string BuildStatusRequest(const std::string& credential) {
     return std::string(LoadString(IDS_STATUS_REQUEST)) + credential + "\r\n\r\n";
 }
 
-bool CheckRouter(RouterCheckFields& fields, const RouterCheckTools& tools) {
-    fields.password = fields.passwordFieldText;
-    fields.routerAddress.clear();
-    for (std::size_t i = 0; i < fields.octetText.size(); ++i) {
-        fields.octetText[i] = fields.octetFieldText[i].empty() ? "0" : fields.octetFieldText[i];
-        if (i > 0) {
-            fields.routerAddress += '.';
-        }
-        fields.routerAddress += fields.octetText[i];
-    }
-
+RouterCheckResult CheckRouter(const RouterAddress& address, const std::string& password,
+                              const RouterCheckTools& tools) {
+    const std::string dotted = address.Dotted();
     if (tools.flushArpEntry) {
-        tools.flushArpEntry(fields.routerAddress);
+        tools.flushArpEntry(dotted);
     }
 
+    RouterCheckResult result;
     std::string credential;
     // A password the credential cannot carry whole is treated like one the router refused.
-    if (!BuildBasicCredential(fields.password, credential)) {
-        return false;
+    if (!BuildBasicCredential(password, credential)) {
+        return result;
     }
 
-    if (!tools.pingHost || !tools.pingHost(fields.routerAddress)) {
-        return false;
+    if (!tools.pingHost || !tools.pingHost(dotted)) {
+        return result;
     }
+    result.passed = true;
     if (tools.transport == nullptr) {
-        return true;  // nothing to ask through: as for a connection that failed
+        return result;  // nothing to ask through: as for a connection that failed
     }
 
     std::string versionText;
     bool refused = false;
-    const int found = QueryStatusPage(*tools.transport, fields.routerAddress, BuildStatusRequest(credential),
+    const int found = QueryStatusPage(*tools.transport, dotted, BuildStatusRequest(credential),
                                       kVersionStartMarker, kVersionEndMarker, versionText, refused);
     if (found == 0 && refused) {
-        return false;
+        result.passed = false;
+    } else if (found == 1) {
+        result.version = versionText;
     }
-    if (found == 1) {
-        fields.routerVersion = versionText;
-    }
-    return true;
+    return result;
 }
 
-bool CheckRouter(RouterCheckFields& fields) {
+RouterCheckResult CheckRouter(const RouterAddress& address, const std::string& password) {
     TcpStatusTransport transport;
     const RouterCheckTools tools{FlushArpEntry, PingHost, &transport};
-    return CheckRouter(fields, tools);
+    return CheckRouter(address, password, tools);
 }
 
 }  // namespace fwu

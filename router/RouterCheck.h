@@ -3,9 +3,10 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
-#include "router/RouterCheckFields.h"
+#include "router/RouterAddress.h"
 #include "router/StatusTransport.h"
 
 namespace fwu {
@@ -17,16 +18,21 @@ struct RouterCheckTools {
     StatusTransport* transport = nullptr;
 };
 
+struct RouterCheckResult {
+    bool passed = false;                 // false only when the router is not there or refused the password
+    std::optional<std::string> version;  // the version the status page gave; nothing when it gave none
+};
+
 // The status request for a credential: string 32002, the credential, and the empty line.
 std::string BuildStatusRequest(const std::string& credential);
 
-// Refreshes password, octets and address from the typed fields (an empty octet reads as "0"), flushes the
-// address's ARP entry, probes the router and reads its version from the status page. False only when the
-// probe goes unanswered, the router refuses the request, or the password is too long for the credential;
-// otherwise true, with routerVersion replaced only when the page gave the version.
-bool CheckRouter(RouterCheckFields& fields, const RouterCheckTools& tools);
+// Flushes the address's ARP entry, probes the router and reads its version from the status page. Fails
+// only when the probe goes unanswered, the router refuses the request, or the password is too long for
+// the credential; a status page that cannot be had or read passes without a version.
+RouterCheckResult CheckRouter(const RouterAddress& address, const std::string& password,
+                              const RouterCheckTools& tools);
 
 // The check with the real ARP flush, probe and TCP transport.
-bool CheckRouter(RouterCheckFields& fields);
+RouterCheckResult CheckRouter(const RouterAddress& address, const std::string& password);
 
 }  // namespace fwu

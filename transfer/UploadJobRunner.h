@@ -49,6 +49,9 @@ public:
     // outlive the job.
     bool StartUploadJob(const UploadRequest& request, UploadWindow& window);
 
+    // True from a successful start until the worker has made its final post; on the starting thread.
+    bool Running() const { return workerThread.joinable() && !jobFinished.load(std::memory_order_acquire); }
+
     // Waits until the worker thread, if any, has ended.
     void Join();
 
@@ -58,9 +61,9 @@ private:
     class JobWindow final : public UploadWindow {
     public:
         explicit JobWindow(UploadJobRunner& owner) : runner(owner) {}
-        void StorePercent(int percent) override { target->StorePercent(percent); }
+        void PostUpgradeProgress(int percent) override { target->PostUpgradeProgress(percent); }
+        void ResetPercent() override { target->ResetPercent(); }
         void SetStatusText(int stringId, int argument) override { target->SetStatusText(stringId, argument); }
-        void PostUpgradeProgress() override { target->PostUpgradeProgress(); }
         void PostUpgradeDone(unsigned result) override;
 
         UploadWindow* target = nullptr;

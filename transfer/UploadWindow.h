@@ -1,5 +1,7 @@
-// What the upload worker may do to the main window, and nothing more: store the percent, set the
-// progress status line, and post the two messages. The dialog implements it; tests record the calls.
+// What the upload worker may do to the main window, and nothing more: post the progress with its
+// percent, start the percent over, set the progress status line, and post the result. The dialog
+// implements it; tests record the calls. Every value the window shows travels in the call itself: the
+// window keeps no state that the worker writes.
 #pragma once
 
 namespace fwu {
@@ -8,15 +10,16 @@ class UploadWindow {
 public:
     virtual ~UploadWindow() = default;
 
-    // Stores the new progress into the window's `percent` (an atomic store; the window reads it later).
-    virtual void StorePercent(int percent) = 0;
+    // Posts WM_UPGRADE_PROGRESS carrying the new percent (queued; never waits for the window).
+    virtual void PostUpgradeProgress(int percent) = 0;
+
+    // Posts the percent's start over at 0 without a progress message: the transfer is over and the wait
+    // for the router counts from 0 again (queued; never waits for the window).
+    virtual void ResetPercent() = 0;
 
     // Formats the string-table entry with one integer and shows it in the progress status line. Called
     // from the worker thread; returns once the window thread has taken the text.
     virtual void SetStatusText(int stringId, int argument) = 0;
-
-    // Posts WM_UPGRADE_PROGRESS (queued; never waits for the window).
-    virtual void PostUpgradeProgress() = 0;
 
     // Posts WM_UPGRADE_DONE with the worker's result: 1 success, 0 failure.
     virtual void PostUpgradeDone(unsigned result) = 0;

@@ -93,8 +93,7 @@ Transfer TransferImage(const UploadJob& job, const QByteArray& imageData, const 
         while (posted <= offset / job.percentStep) {
             ++posted;
             shown = ShownPercent(posted);
-            job.window->StorePercent(shown);
-            job.window->PostUpgradeProgress();
+            job.window->PostUpgradeProgress(shown);
         }
     }
     if (offset != imageSize) {
@@ -153,8 +152,7 @@ UploadVerdict WaitForFlash(const UploadJob& job, std::uint32_t offset, const Upl
         }
         devices.sleep(delay);
         delay = NextWaitDelay(delay);
-        job.window->StorePercent(ShownPercent(cycle));
-        job.window->PostUpgradeProgress();
+        job.window->PostUpgradeProgress(ShownPercent(cycle));
     }
 
     // The cycles ended in the middle of a silence: probe on, with no posts, until it is long enough or
@@ -214,7 +212,7 @@ UploadVerdict RunUploadJob(const UploadJob& job, QByteArray& imageData, const Up
 
     UploadVerdict verdict = std::move(transfer.failure);
     if (transfer.complete) {
-        job.window->StorePercent(0);
+        job.window->ResetPercent();
         devices.sleep(kSettlePauseMs);
         job.window->SetStatusText(IDS_WRITING_FLASH, 0);
         verdict = WaitForFlash(job, transfer.offset, devices);

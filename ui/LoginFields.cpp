@@ -1,4 +1,4 @@
-// The login page's controls and the split and join of the router address.
+// The login page's controls.
 #include "ui/LoginFields.h"
 
 #include <QApplication>
@@ -45,33 +45,6 @@ QString FromBytes(const std::string& text) {
 
 QRect OctetFieldRect(int index) {
     return FaceRect(185 + 45 * index, 238, 220 + 45 * index, 263);
-}
-
-void SplitAddress(const std::string& address, std::array<std::string, 4>& octetText) {
-    std::size_t start = 0;
-    for (std::size_t octet = 0; octet < 3; ++octet) {
-        const std::size_t dot = address.find('.', start);
-        if (dot == std::string::npos) {
-            // The octets from here on keep their text; the fourth is emptied.
-            octetText[3].clear();
-            return;
-        }
-        octetText[octet] = address.substr(start, dot - start);
-        start = dot + 1;
-    }
-    octetText[3] = address.substr(start);
-}
-
-LoginValues FormatAddress(const std::string& passwordFieldText,
-                          const std::array<std::string, 4>& octetFieldText) {
-    LoginValues values;
-    values.password = passwordFieldText;
-    for (std::size_t i = 0; i < octetFieldText.size(); ++i) {
-        values.octetText[i] = octetFieldText[i].empty() ? "0" : octetFieldText[i];
-    }
-    values.routerAddress = values.octetText[0] + "." + values.octetText[1] + "." + values.octetText[2] + "." +
-                           values.octetText[3];
-    return values;
 }
 
 LoginFields::LoginFields(QWidget* window, const std::string& password,

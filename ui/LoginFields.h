@@ -1,5 +1,5 @@
 // The controls of the login page: the password field, the four octet fields of the router address with
-// their key filter, and the status line; plus the split and join of the dotted address.
+// their key filter, and the status line.
 #pragma once
 
 #include <QMetaObject>
@@ -31,25 +31,10 @@ inline constexpr QRect kLoginStatusRect = FaceRect(35, 332, 355, 352);
 // Octet field i (0..3) lies at FaceRect(185 + 45 i, 238, 220 + 45 i, 263).
 QRect OctetFieldRect(int index);
 
-// Cuts a dotted address into the four octet texts. Octets before a missing dot keep their text; the
-// fourth takes everything after the third dot and is emptied when there are fewer than three dots.
-void SplitAddress(const std::string& address, std::array<std::string, 4>& octetText);
-
-// What leaving the login page stores: the password as typed, the octets with an empty one read as "0",
-// and the router address "%s.%s.%s.%s" of those octets.
-struct LoginValues {
-    std::string password;
-    std::array<std::string, 4> octetText;
-    std::string routerAddress;
-};
-LoginValues FormatAddress(const std::string& passwordFieldText,
-                          const std::array<std::string, 4>& octetFieldText);
-
 // Creates the six controls as children of `window`, in tab order (password, octets 1 to 4), the password
 // selected and focused; destroying the object destroys them. Texts are in the system's 8-bit encoding.
-// The caller splits the router address into the octet texts first when the first octet text is empty.
-// The password field refuses input beyond `maxPasswordBytes` bytes (the credential's limit, which the
-// caller passes in); an octet field left empty reads "0" once it loses the focus.
+// The password field refuses input beyond `maxPasswordBytes` bytes (what the router credential can
+// carry); an octet field left empty reads "0" once it loses the focus.
 class LoginFields {
 public:
     // `beep` sounds when an octet field refuses a change (the system beep when empty).

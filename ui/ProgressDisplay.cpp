@@ -17,10 +17,6 @@ const QColor kStatusColour(75, 75, 255);
 const QColor kPercentColour(75, 75, 75);
 constexpr int kLabelFontPx = 16;
 
-// Strips counted as drawn, for the life of the process: a retry or the router wait that follows the
-// transfer starts from what the screen last showed.
-int barDrawnCount = 1;
-
 CSkinLabel* CreateLabel(QWidget* window, const QRect& rect, const QColor& colour, const QString& text) {
     auto* label = new CSkinLabel(window);
     label->setGeometry(rect);
@@ -35,11 +31,16 @@ CSkinLabel* CreateLabel(QWidget* window, const QRect& rect, const QColor& colour
 
 }  // namespace
 
+int ClampBarPercent(int percent) {
+    return static_cast<unsigned>(percent) > static_cast<unsigned>(kMaxStrips) ? kMaxStrips : percent;
+}
+
 BarPlan PlanBarAdvance(int drawnCount, int percent, int stripHeight) {
     const auto drawn = static_cast<unsigned>(drawnCount);
     auto target = static_cast<unsigned>(percent);
     BarPlan plan;
     plan.drawnCount = drawnCount;
+    plan.percent = percent;
     if (drawn > target) {
         // A new phase or a retry: the face below the drawn strips is painted again, and the bar starts
         // over at the current percent (one strip at least).
@@ -52,14 +53,12 @@ BarPlan PlanBarAdvance(int drawnCount, int percent, int stripHeight) {
     if (target == 0) {
         return plan;
     }
-    if (target > static_cast<unsigned>(kMaxStrips)) {
-        plan.clampPercent = true;
-        target = kMaxStrips;
-    }
+    target = static_cast<unsigned>(ClampBarPercent(percent));
     // The last strip drawn is drawn again with the new ones.
     plan.firstStrip = drawnCount;
     plan.lastStrip = static_cast<int>(target);
     plan.drawnCount = static_cast<int>(target);
+    plan.percent = static_cast<int>(target);
     return plan;
 }
 
@@ -68,7 +67,65 @@ QRect StripsRect(int first, int last, int stripWidth, int stripHeight) {
                  stripHeight);
 }
 
-ProgressDisplay::ProgressDisplay(QWidget* window, const QString& statusText, const QString& percentText) {
+StripBar::StripBar(QWidget* window) : QWidget(window) {
+    setObjectName(QStringLiteral("stripBar"));
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    Place();
+}
+
+void StripBar::Place() {
+    // Room for 100 strips and for the widest wipe, which reaches 3 pixels below the strips.
+    const int width =
+        std::max(kStripPitch * kMaxStrips + 60 - kBarLeft, kStripPitch * kMaxStrips + StripWidth());
+    setGeometry(kBarLeft, kBarTop, width, StripHeight() + 3);
+}
+
+bool StripBar::LoadImage() {
+    image = LoadSkinImage(kBarImageId, kBarType);
+    Place();
+    return image.has_value();
+}
+
+void StripBar::FreeImage() {
+    image.reset();
+}
+
+int StripBar::StripWidth() const {
+    return image ? image->width() : kStripPitch;
+}
+
+int StripBar::StripHeight() const {
+    return image ? image->height() : kDefaultStripHeight;
+}
+
+void StripBar::SetDrawnCount(int count) {
+    drawnCount = std::clamp(count, 0, kMaxStrips);
+}
+
+int StripBar::Advance(int newPercent) {
+    const BarPlan plan = PlanBarAdvance(drawnCount, newPercent, StripHeight());
+    percent = plan.percent;
+    const QPoint origin = pos();
+    if (!plan.wipe.isEmpty()) {
+        update(plan.wipe.translated(-origin));
+    }
+    drawnCount = plan.drawnCount;
+    if (plan.firstStrip > 0) {
+        repaint(StripsRect(plan.firstStrip, plan.lastStrip, StripWidth(), StripHeight()).translated(-origin));
+    }
+    return percent;
+}
+
+void StripBar::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    for (int strip = 1; strip <= percent; ++strip) {
+        DrawSkinImage(image, painter, kStripPitch * strip, 0);
+    }
+}
+
+ProgressDisplay::ProgressDisplay(QWidget* window, const QString& statusText, const QString& percentText,
+                                 bool suppressBackground)
+    : window(window) {
     progressControl = new QProgressBar(window);
     progressControl->setGeometry(kProgressControlRect);
     progressControl->setRange(0, 100);
@@ -76,9 +133,18 @@ ProgressDisplay::ProgressDisplay(QWidget* window, const QString& statusText, con
     progressControl->setVisible(false);
     statusLabel = CreateLabel(window, kStatusRect, kStatusColour, statusText);
     percentLabel = CreateLabel(window, kPercentRect, kPercentColour, percentText);
+    statusLabel->setObjectName(QStringLiteral("progressStatus"));
+    percentLabel->setObjectName(QStringLiteral("percentFigure"));
+    for (CSkinLabel* label : {statusLabel.data(), percentLabel.data()}) {
+        label->setProperty("controlId", kProgressLabelId);
+        label->SetSuppressBackground(suppressBackground);
+    }
+    bar = new StripBar(window);
+    bar->show();
 }
 
 ProgressDisplay::~ProgressDisplay() {
+    delete bar.data();
     delete percentLabel.data();
     delete statusLabel.data();
     delete progressControl.data();
@@ -136,50 +202,66 @@ int ProgressDisplay::ProgressPosition() const {
 }
 
 bool ProgressDisplay::LoadBarImage() {
-    barImage = LoadSkinImage(kBarImageId, kBarType);
-    return barImage.has_value();
+    return bar && bar->LoadImage();
 }
 
 void ProgressDisplay::FreeBarImage() {
-    barImage.reset();
-}
-
-int ProgressDisplay::StripWidth() const {
-    return barImage ? barImage->width() : kStripPitch;
-}
-
-int ProgressDisplay::StripHeight() const {
-    return barImage ? barImage->height() : kDefaultStripHeight;
-}
-
-void ProgressDisplay::DrawBar(QPainter& painter, int percent) const {
-    const auto count = std::min(static_cast<unsigned>(percent), static_cast<unsigned>(kMaxStrips));
-    for (unsigned strip = 1; strip <= count; ++strip) {
-        DrawSkinImage(barImage, painter, kBarLeft + kStripPitch * static_cast<int>(strip), kBarTop);
+    if (bar) {
+        bar->FreeImage();
     }
 }
 
-void ProgressDisplay::AdvanceBar(QWidget& window, std::atomic<int>& percent) {
-    const BarPlan plan =
-        PlanBarAdvance(barDrawnCount, percent.load(std::memory_order_relaxed), StripHeight());
-    if (plan.clampPercent) {
-        percent.store(kMaxStrips, std::memory_order_relaxed);
+bool ProgressDisplay::HasBarImage() const {
+    return bar && bar->HasImage();
+}
+
+int ProgressDisplay::ShowMessage(int percent, const QString& figure) {
+    ShowFigure(figure);
+    const int shown = AdvanceBar(percent);
+    StepIt();
+    return shown;
+}
+
+void ProgressDisplay::ShowFailure(const QString& figure) {
+    ResetProgress();
+    ShowFigure(figure);
+}
+
+void ProgressDisplay::ShowFigure(const QString& figure) {
+    if (PercentText() != figure) {
+        SetPercentText(figure);
     }
-    if (!plan.wipe.isEmpty()) {
-        window.update(plan.wipe);
-    }
-    barDrawnCount = plan.drawnCount;
-    if (plan.firstStrip > 0) {
-        window.repaint(StripsRect(plan.firstStrip, plan.lastStrip, StripWidth(), StripHeight()));
+    if (window) {
+        window->update(kPercentRect);
     }
 }
 
-int ProgressDisplay::BarDrawnCount() {
-    return barDrawnCount;
+int ProgressDisplay::AdvanceBar(int percent) {
+    return bar ? bar->Advance(percent) : percent;
+}
+
+void ProgressDisplay::SetBarPercent(int percent) {
+    if (bar) {
+        bar->SetPercent(percent);
+    }
+}
+
+int ProgressDisplay::BarPercent() const {
+    return bar ? bar->Percent() : 0;
+}
+
+int ProgressDisplay::BarDrawnCount() const {
+    return bar ? bar->DrawnCount() : 1;
 }
 
 void ProgressDisplay::SetBarDrawnCount(int count) {
-    barDrawnCount = std::clamp(count, 0, kMaxStrips);
+    if (bar) {
+        bar->SetDrawnCount(count);
+    }
+}
+
+StripBar* ProgressDisplay::Bar() const {
+    return bar;
 }
 
 }  // namespace fwu

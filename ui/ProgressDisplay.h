@@ -1,12 +1,13 @@
 // The progress page's display: the hidden progress control, the status line, the percent figure and the
-// bar of up to 100 strips of the "BAR" picture, drawn strip by strip as the percent advances.
+// bar of up to 100 strips of the "BAR" picture, drawn strip by strip as the percent advances. The bar is
+// a child widget that paints itself from the percent it was last given.
 #pragma once
 
 #include <QImage>
 #include <QPointer>
 #include <QRect>
 #include <QString>
-#include <atomic>
+#include <QWidget>
 #include <optional>
 
 #include "ui/FaceRect.h"
@@ -38,21 +39,65 @@ struct BarPlan {
     QRect wipe;          // invalidate this (the bar shrinks); empty: nothing to wipe
     int firstStrip = 0;  // draw strips firstStrip..lastStrip at once; none when firstStrip is 0
     int lastStrip = 0;
-    int drawnCount = 1;         // the new count of strips drawn
-    bool clampPercent = false;  // write 100 back into the percent
+    int drawnCount = 1;  // the new count of strips drawn
+    int percent = 0;     // the percent the bar shows from now on: the message's, a number over 100 as 100
 };
 
-// The plan for a progress message with `drawnCount` strips counted as drawn and the window's `percent`
-// (both compared as unsigned numbers).
+// The percent a bar shows for a given one: 100 for anything over 100 (compared as unsigned, so a
+// negative percent counts as over 100). The only place a percent is clamped.
+int ClampBarPercent(int percent);
+
+// The plan for a progress message with `drawnCount` strips counted as drawn and the message's `percent`
+// (both compared as unsigned numbers, so a negative percent counts as over 100).
 BarPlan PlanBarAdvance(int drawnCount, int percent, int stripHeight);
 
 // The window rectangle covered by strips first..last of the given size.
 QRect StripsRect(int first, int last, int stripWidth, int stripHeight);
 
+// The bar: a child of the window over the strips' area that takes no mouse input (a press there drags
+// the window) and paints strips 1..percent of the picture over the face the window paints below it.
+class StripBar : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit StripBar(QWidget* window);
+
+    bool LoadImage();  // false when the picture cannot be decoded
+    void FreeImage();
+    bool HasImage() const { return image.has_value(); }
+    int StripWidth() const;
+    int StripHeight() const;
+
+    // The percent painted from (clamped); set without a repaint (the next paint shows it).
+    void SetPercent(int value) { percent = ClampBarPercent(value); }
+    int Percent() const { return percent; }
+    // Strips counted as drawn, 1 to 100: a retry or the router wait after the transfer starts from what
+    // the screen last showed.
+    int DrawnCount() const { return drawnCount; }
+    void SetDrawnCount(int count);
+
+    // A progress message: grows, shrinks or clamps the bar by PlanBarAdvance, invalidating the wiped
+    // rectangle and repainting at once only the strips concerned. Answers the percent now shown.
+    int Advance(int newPercent);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void Place();
+
+    std::optional<QImage> image;
+    int percent = 0;
+    int drawnCount = 1;
+};
+
 class ProgressDisplay {
 public:
-    // Creates the hidden progress control and the two labels as children of `window`, showing the texts.
-    ProgressDisplay(QWidget* window, const QString& statusText, const QString& percentText);
+    // Creates the hidden progress control, the two labels ("progressStatus", "percentFigure") and the bar
+    // as children of `window`, showing the texts; while the page changes (`suppressBackground`) the labels
+    // paint no background of their own.
+    ProgressDisplay(QWidget* window, const QString& statusText, const QString& percentText,
+                    bool suppressBackground = false);
     ~ProgressDisplay();
     ProgressDisplay(const ProgressDisplay&) = delete;
     ProgressDisplay& operator=(const ProgressDisplay&) = delete;
@@ -72,27 +117,33 @@ public:
     // Decodes the strip picture (replacing a loaded one); false when it cannot be decoded.
     bool LoadBarImage();
     void FreeBarImage();
-    bool HasBarImage() const { return barImage.has_value(); }
+    bool HasBarImage() const;
 
-    // Part of the window paint: strips 1..min(percent, 100); nothing at percent 0.
-    void DrawBar(QPainter& painter, int percent) const;
+    // A progress message carrying `percent`, with the figure to show for it: the figure (and the window's
+    // area of it) repainted, the bar advanced, the hidden control stepped. Answers the percent the bar
+    // now shows.
+    int ShowMessage(int percent, const QString& figure);
+    // A failed upload: the hidden control back to its start, the figure showing the last percent.
+    void ShowFailure(const QString& figure);
 
-    // A progress message: grows, shrinks or clamps the bar by PlanBarAdvance, invalidating the wiped
-    // rectangle and repainting at once only the strips concerned.
-    void AdvanceBar(QWidget& window, std::atomic<int>& percent);
-
-    // Strips counted as drawn: one count for the whole process, starting at 1, kept across pages.
-    static int BarDrawnCount();
-    static void SetBarDrawnCount(int count);
+    // A progress message carrying `percent`: see StripBar::Advance. Answers the percent now shown (at most
+    // 100).
+    int AdvanceBar(int percent);
+    // The percent the bar paints from, changed without a progress message or a repaint.
+    void SetBarPercent(int percent);
+    int BarPercent() const;
+    int BarDrawnCount() const;
+    void SetBarDrawnCount(int count);
+    StripBar* Bar() const;
 
 private:
-    int StripWidth() const;
-    int StripHeight() const;
+    void ShowFigure(const QString& figure);
 
+    QPointer<QWidget> window;
     QPointer<QProgressBar> progressControl;
     QPointer<CSkinLabel> statusLabel;
     QPointer<CSkinLabel> percentLabel;
-    std::optional<QImage> barImage;
+    QPointer<StripBar> bar;
     int progressStep = 1;
 };
 

@@ -38,13 +38,17 @@ struct SessionLog {
 
 class Timeline final : public UploadWindow {
 public:
-    void StorePercent(int percent) override { Add({Kind::Percent, percent}); }
+    void ResetPercent() override { Add({Kind::Percent, 0}); }
     void SetStatusText(int stringId, int argument) override {
         Add({Kind::Status, stringId});
         std::lock_guard lock(mutex);
         statusArguments.push_back(argument);
     }
-    void PostUpgradeProgress() override { Add({Kind::Progress}); }
+    // The percent a post carries is recorded as its own entry just before it, as the worker tests read it.
+    void PostUpgradeProgress(int percent) override {
+        Add({Kind::Percent, percent});
+        Add({Kind::Progress});
+    }
     void PostUpgradeDone(unsigned result) override {
         Add({Kind::Done, static_cast<int>(result)});
         done.notify_all();

@@ -69,7 +69,7 @@ bool Walk::ToVerifyPage() {
         !Press(BTN_FORWARD, PAGE_LOGIN, kPageChangeMs, "Next did not lead to the login page")) {
         return false;
     }
-    Say("page 1 (login): router address proposed " + QString::fromStdString(dialog.RouterAddress()));
+    Say("page 1 (login): router address proposed " + QString::fromStdString(dialog.Address().Dotted()));
     if (options.password && dialog.Login() != nullptr) {
         TypeInto(dialog.Login()->PasswordField(), *options.password);
     }

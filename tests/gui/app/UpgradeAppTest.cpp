@@ -8,10 +8,13 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+#include <atomic>
+#include <thread>
 
 #include "app/AboutDlg.h"
 #include "app/UpgradeApp.h"
 #include "app/UpgradeDlg.h"
+#include "res/StringTable.h"
 #include "tests/gui/app/support/FakeServices.h"
 #include "tests/gui/app/support/RecordingHooks.h"
 
@@ -40,6 +43,7 @@ private slots:
     void secondCopyAsksFirstToShow();
     void staleSocketIsReplaced();
     void runsWindowUntilItEnds();
+    void loopEndedWhileBusyWaitsForWorker();
     void faceMenuEntries();
     void aboutBox();
     void menuCloseIgnoredWhileBusy();
@@ -91,6 +95,31 @@ void UpgradeAppTest::runsWindowUntilItEnds() {
     QCOMPARE(app.InitInstance(services, boxes.Hooks()), 0);
     QVERIFY(sawWindow);
     QCOMPARE(services.gatewayLookups, 1);
+}
+
+void UpgradeAppTest::loopEndedWhileBusyWaitsForWorker() {
+    CUpgradeApp app(sockets.filePath(QStringLiteral("busy.sock")));
+    FakeServices services;
+    RecordingHooks boxes;
+    std::atomic<bool> statusTaken{false};
+    services.worker = [&statusTaken](UploadWindow& window) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        window.SetStatusText(IDS_WRITING_FLASH, 0);  // waits for the window thread
+        statusTaken = true;
+        window.PostUpgradeDone(0);
+    };
+    WhenModal([&](QWidget* modal) {
+        auto* dialog = qobject_cast<CUpgradeDlg*>(modal);
+        QVERIFY(dialog != nullptr);
+        for (int i = 0; i < 3; ++i) {
+            dialog->ChangePage(false);  // the progress page starts the upload
+        }
+        QVERIFY(dialog->Busy());
+        dialog->done(QDialog::Rejected);  // the loop ends around the guards of the window
+    });
+    QCOMPARE(app.InitInstance(services, boxes.Hooks()), 0);
+    QVERIFY(statusTaken.load());
+    QVERIFY(!services.UploadRunning());
 }
 
 void UpgradeAppTest::faceMenuEntries() {

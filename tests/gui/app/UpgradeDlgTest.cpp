@@ -85,6 +85,9 @@ private slots:
     void startsOnWelcomePage();
     void walksTheWholeRoad();
     void failedCheckKeepsLoginPage();
+    void windowLivesWhileRouterIsChecked();
+    void damagedImageSendsNothing();
+    void windowWaitsForWorkerBeforeItGoes();
     void downgradeQuestion_data();
     void downgradeQuestion();
     void failedStartOffersRetryAtOnce();
@@ -109,7 +112,7 @@ void UpgradeDlgTest::startsOnWelcomePage() {
     QCOMPARE(d.Page(), 0);
     QCOMPARE(rig.services.gatewayLookups, 1);
     QCOMPARE(rig.boxes.messages, rig.services.gatewayMessages);
-    QCOMPARE(d.RouterAddress(), std::string("10.0.0.138"));
+    QCOMPARE(d.Address().Dotted(), std::string("10.0.0.138"));
     QCOMPARE(d.windowTitle(), QStringLiteral("Firmware Upgrade Utility"));
     QVERIFY(d.windowFlags() & Qt::FramelessWindowHint);
     QCOMPARE(d.size(), QSize(560, 420));
@@ -152,26 +155,14 @@ void UpgradeDlgTest::walksTheWholeRoad() {
 
     d.Login()->PasswordField()->setText("secret");
     d.Login()->OctetField(3)->setText("");
-    bool waitCursor = false;
-    bool checking = false;
-    QString statusDuringCheck;
-    rig.services.duringCheck = [&](const RouterCheckFields&) {
-        waitCursor =
-            QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
-        checking = d.CheckingRouter();
-        statusDuringCheck = d.Login()->StatusLabel()->Text();
-    };
     rig.services.routerVersion = "v1.50.00";
     Click(d, kNext);
     QCOMPARE(d.Page(), 2);
-    QVERIFY(waitCursor);
-    QVERIFY(checking);
-    QCOMPARE(statusDuringCheck, QStringLiteral("Check Router Information, Please Wait..."));
     QVERIFY(QApplication::overrideCursor() == nullptr);
     QVERIFY(!d.CheckingRouter());
     QCOMPARE(rig.services.checks.size(), std::size_t{1});
-    QCOMPARE(rig.services.checks[0].passwordFieldText, std::string("secret"));
-    QCOMPARE(rig.services.checks[0].octetFieldText, (std::array<std::string, 4>{"10", "0", "0", ""}));
+    QCOMPARE(rig.services.checks[0].password, std::string("secret"));
+    QCOMPARE(rig.services.checks[0].address.Dotted(), std::string("10.0.0.0"));
     QCOMPARE(Label(d, "modelLabel")->Text(), QStringLiteral("ZPR8800N"));
     QCOMPARE(Label(d, "routerVersionLabel")->Text(), QStringLiteral("v1.50.00"));
     QCOMPARE(Label(d, "utilityVersionLabel")->Text(), QStringLiteral("v2.00.22"));
@@ -200,7 +191,7 @@ void UpgradeDlgTest::walksTheWholeRoad() {
     QCOMPARE(d.Progress()->StatusText(), QStringLiteral("Upgrading..."));
     QCOMPARE(d.Progress()->PercentText(), QStringLiteral("1%"));
 
-    rig.services.uploadWindow->StorePercent(100);
+    rig.services.uploadWindow->PostUpgradeProgress(100);
     rig.services.uploadWindow->PostUpgradeDone(1);
     Deliver(d);
     QCOMPARE(rig.boxes.pauses, std::vector<int>{1000});
@@ -239,6 +230,114 @@ void UpgradeDlgTest::failedCheckKeepsLoginPage() {
     Click(d, kNext);
     QCOMPARE(d.Page(), 2);
     QCOMPARE(rig.boxes.errors.size(), std::size_t{1});
+}
+
+void UpgradeDlgTest::windowLivesWhileRouterIsChecked() {
+    Rig rig;
+    rig.Open();
+    CUpgradeDlg& d = rig.d();
+    QVERIFY(QTest::qWaitForWindowExposed(&d));
+    Click(d, kNext);
+
+    // Paints of the window while the check is under way.
+    struct PaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* event) override {
+            paints += event->type() == QEvent::Paint;
+            return false;
+        }
+    } counter;
+    d.installEventFilter(&counter);
+
+    bool waitCursor = false;
+    bool checking = false;
+    QString status;
+    int paintsDuringCheck = 0;
+    QElapsedTimer held;
+    rig.services.HoldChecks();
+    QTimer::singleShot(0, &d, [&] {
+        waitCursor =
+            QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        checking = d.CheckingRouter();
+        status = d.Login()->StatusLabel()->Text();
+        // Every way on or out is ignored while the check runs.
+        Click(d, kNext);
+        Click(d, kSecond);
+        QTest::keyClick(&d, Qt::Key_Escape);
+        QVERIFY(!d.close());
+        d.reject();
+        d.update();
+        held.start();
+    });
+    QTimer::singleShot(200, &d, [&] {
+        paintsDuringCheck = counter.paints;
+        rig.services.ReleaseChecks();
+    });
+    Click(d, kNext);
+
+    QVERIFY(held.isValid());
+    QVERIFY(waitCursor);
+    QVERIFY(checking);
+    QCOMPARE(status, QStringLiteral("Check Router Information, Please Wait..."));
+    QVERIFY(paintsDuringCheck > 0);
+    QCOMPARE(rig.services.checks.size(), std::size_t{1});
+    QCOMPARE(d.Page(), 2);
+    QVERIFY(d.isVisible());
+    QVERIFY(!d.CheckingRouter());
+    QVERIFY(QApplication::overrideCursor() == nullptr);
+    d.removeEventFilter(&counter);
+}
+
+void UpgradeDlgTest::damagedImageSendsNothing() {
+    Rig rig;
+    rig.services.routerVersion = "v3.00.00";  // a downgrade: the question would come next
+    rig.services.imageIntact = false;
+    rig.boxes.answers = {true, true};
+    rig.Open();
+    CUpgradeDlg& d = rig.d();
+    Click(d, kNext);
+    Click(d, kNext);
+    QCOMPARE(d.Page(), 2);
+
+    Click(d, kNext);  // Upgrade
+    QCOMPARE(d.Page(), 2);
+    QCOMPARE(rig.boxes.errors, std::vector<int>{IDS_IMAGE_DAMAGED});
+    QCOMPARE(QString::fromLatin1(LoadString(IDS_IMAGE_DAMAGED).data()),
+             QStringLiteral("This program's firmware image is damaged; nothing was sent to the router."));
+    QVERIFY(rig.boxes.questions.empty());
+    QVERIFY(rig.services.starts.empty());
+    QVERIFY(!d.Busy());
+
+    // The image reads whole again: the upload starts and fails; Retry with the image damaged sends nothing.
+    rig.services.imageIntact = true;
+    rig.services.startResult = false;
+    Click(d, kNext);
+    QCOMPARE(d.Page(), 3);
+    QCOMPARE(rig.services.starts.size(), std::size_t{1});
+    rig.services.imageIntact = false;
+    Click(d, kSecond);
+    QCOMPARE(d.Page(), 3);
+    QCOMPARE(rig.boxes.errors, (std::vector<int>{IDS_IMAGE_DAMAGED, IDS_IMAGE_DAMAGED}));
+    QCOMPARE(rig.boxes.questions, std::vector<int>{IDS_ASK_DOWNGRADE});
+    QCOMPARE(rig.services.starts.size(), std::size_t{1});
+}
+
+void UpgradeDlgTest::windowWaitsForWorkerBeforeItGoes() {
+    Rig rig;
+    std::atomic<bool> statusTaken{false};
+    rig.services.worker = [&statusTaken](UploadWindow& window) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        window.SetStatusText(IDS_WRITING_FLASH, 0);  // waits for the window thread
+        statusTaken = true;
+        window.PostUpgradeDone(1);
+    };
+    rig.Open();
+    WalkToProgress(rig);
+    QVERIFY(rig.d().Busy());
+
+    rig.dialog.reset();  // while the upload runs
+    QVERIFY(statusTaken.load());
+    QVERIFY(!rig.services.UploadRunning());
 }
 
 void UpgradeDlgTest::downgradeQuestion_data() {
@@ -311,8 +410,7 @@ void UpgradeDlgTest::failedUpgradeKeepsLastPercent() {
     WalkToProgress(rig);
     UploadWindow& worker = *rig.services.uploadWindow;
     for (int p = 1; p <= 37; ++p) {
-        worker.StorePercent(p);
-        worker.PostUpgradeProgress();
+        worker.PostUpgradeProgress(p);
     }
     Deliver(d);
     QCOMPARE(d.Progress()->ProgressPosition(), 37);
@@ -404,7 +502,6 @@ void UpgradeDlgTest::progressMessagesAdvanceDisplay() {
     rig.Open();
     CUpgradeDlg& d = rig.d();
     WalkToProgress(rig);
-    ProgressDisplay::SetBarDrawnCount(1);
     UploadWindow& worker = *rig.services.uploadWindow;
 
     struct Step {
@@ -415,15 +512,25 @@ void UpgradeDlgTest::progressMessagesAdvanceDisplay() {
     int position = 0;
     for (const Step& step : {Step{1, "1%", 1}, Step{10, "10%", 10}, Step{12, "12%", 12},
                              Step{101, "101%", 100}, Step{0, "0%", 0}}) {
-        worker.StorePercent(step.stored);
-        worker.PostUpgradeProgress();
+        worker.PostUpgradeProgress(step.stored);
         Deliver(d);
         ++position;
         QCOMPARE(d.Progress()->PercentText(), step.shown);
         QCOMPARE(d.Percent(), step.percentAfter);
-        QCOMPARE(ProgressDisplay::BarDrawnCount(), std::max(step.percentAfter, 1));
+        QCOMPARE(d.Progress()->BarDrawnCount(), std::max(step.percentAfter, 1));
+        QCOMPARE(d.Progress()->BarPercent(), step.percentAfter);
         QCOMPARE(d.Progress()->ProgressPosition(), position);
     }
+
+    // The start over after the transfer changes the percent the bar paints from, and nothing else.
+    worker.PostUpgradeProgress(37);
+    worker.ResetPercent();
+    Deliver(d);
+    QCOMPARE(d.Percent(), 0);
+    QCOMPARE(d.Progress()->BarPercent(), 0);
+    QCOMPARE(d.Progress()->BarDrawnCount(), 37);
+    QCOMPARE(d.Progress()->PercentText(), QStringLiteral("37%"));
+    QCOMPARE(d.Progress()->ProgressPosition(), position + 1);
 }
 
 void UpgradeDlgTest::statusTextFromWorkerThread() {
@@ -538,12 +645,13 @@ QImage ExpectedFace(int contentId, std::array<int, 3> buttonIds, int strips) {
     return face;
 }
 
-// Pixels inside the window outline, outside every child control, that differ from the expectation.
+// Pixels inside the window outline, outside every child control (the bar, drawn on the face, is
+// compared), that differ from the expectation.
 int FaceMismatches(CUpgradeDlg& dialog, const QImage& expected) {
     const QImage shot = dialog.grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
     QRegion compared = dialog.mask();
     for (QWidget* child : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        if (child->isVisible()) {
+        if (child->isVisible() && child != dialog.findChild<StripBar*>()) {
             compared -= child->geometry();
         }
     }
@@ -572,7 +680,6 @@ void UpgradeDlgTest::rendersEveryPage() {
     rig.Open();
     CUpgradeDlg& d = rig.d();
     QVERIFY(QTest::qWaitForWindowExposed(&d));
-    ProgressDisplay::SetBarDrawnCount(1);
 
     struct PageLook {
         int contentId;
@@ -588,8 +695,7 @@ void UpgradeDlgTest::rendersEveryPage() {
         Mouse(d, QEvent::MouseMove, kFace, Qt::NoButton, Qt::NoButton);  // no plate highlighted
         int strips = 0;
         if (page == 3) {
-            rig.services.uploadWindow->StorePercent(10);
-            rig.services.uploadWindow->PostUpgradeProgress();
+            rig.services.uploadWindow->PostUpgradeProgress(10);
             Deliver(d);
             strips = 10;
         }

@@ -6,13 +6,16 @@
 #include <memory>
 
 #include "FaceWindow.h"
-#include "router/Credential.h"
 #include "ui/EditEx.h"
 #include "ui/LoginFields.h"
 #include "ui/RangeEdit.h"
 #include "ui/SkinLabel.h"
 
 using namespace fwu;
+
+namespace {
+constexpr std::size_t kMaxPasswordBytes = 188;  // the limit handed to the fields, as the window does
+}
 
 class LoginFieldsTest : public QObject {
     Q_OBJECT

@@ -70,17 +70,17 @@ private:
 
     std::unique_ptr<test::FaceWindow> window;
     std::unique_ptr<ProgressDisplay> display;
-    std::atomic<int> percent{0};
     ChildPaintRecorder labelPaints;
+    ChildPaintRecorder barPaints;
 };
 
 void ProgressDisplayTest::init() {
-    percent = 0;
-    ProgressDisplay::SetBarDrawnCount(1);
     window = std::make_unique<test::FaceWindow>(3);
     display = std::make_unique<ProgressDisplay>(window.get(), "Upgrading...", "1%");
     QVERIFY(display->LoadBarImage());
-    window->extra = [this](QPainter& painter) { display->DrawBar(painter, percent.load()); };
+    QCOMPARE(display->BarDrawnCount(), 1);
+    QCOMPARE(display->BarPercent(), 0);
+    display->Bar()->installEventFilter(&barPaints);
     display->StatusLabel()->installEventFilter(&labelPaints);
     display->PercentLabel()->installEventFilter(&labelPaints);
     QVERIFY(test::ShowActive(*window));
@@ -96,14 +96,11 @@ void ProgressDisplayTest::Settle() {
     QCoreApplication::processEvents();
     window->painted.clear();
     labelPaints.painted.clear();
+    barPaints.painted.clear();
 }
 
 void ProgressDisplayTest::Message(int newPercent) {
-    percent = newPercent;
-    display->SetPercentText(QStringLiteral("%1%").arg(percent.load()));
-    window->update(kPercentRect);
-    display->AdvanceBar(*window, percent);
-    display->StepIt();
+    display->ShowMessage(newPercent, QStringLiteral("%1%").arg(newPercent));
     QCoreApplication::processEvents();
 }
 
@@ -156,17 +153,18 @@ void ProgressDisplayTest::barMessage() {
     QFETCH(int, expectCount);
     QFETCH(int, expectPercent);
 
-    percent = percentBefore;
+    display->SetBarPercent(percentBefore);
     window->repaint();
-    ProgressDisplay::SetBarDrawnCount(drawnCount);
+    display->SetBarDrawnCount(drawnCount);
     Settle();
-    percent = newPercent;
-    display->AdvanceBar(*window, percent);
+    const int shown = display->AdvanceBar(newPercent);
     QCoreApplication::processEvents();
 
     QCOMPARE(Union(window->painted).boundingRect(), expectPainted);
-    QCOMPARE(ProgressDisplay::BarDrawnCount(), expectCount);
-    QCOMPARE(percent.load(), expectPercent);
+    QVERIFY((Union(barPaints.painted) - QRegion(expectPainted)).isEmpty());
+    QCOMPARE(display->BarDrawnCount(), expectCount);
+    QCOMPARE(shown, expectPercent);
+    QCOMPARE(display->BarPercent(), expectPercent);
     QVERIFY(labelPaints.painted.empty());
 }
 
@@ -190,7 +188,8 @@ void ProgressDisplayTest::eachMessageRepaintsOnlyItsStripsAndPercent() {
         } else {
             allowed += StripsRect(previous, p, 3, 28);
         }
-        const QRegion painted = Union(window->painted) + Union(labelPaints.painted);
+        const QRegion painted =
+            Union(window->painted) + Union(labelPaints.painted) + Union(barPaints.painted);
         QVERIFY2((painted - allowed).isEmpty(), qPrintable(QStringLiteral("message %1").arg(p)));
         QVERIFY2(Area(painted) <= Area(allowed), qPrintable(QStringLiteral("message %1").arg(p)));
         QVERIFY2(!window->painted.empty(), qPrintable(QStringLiteral("message %1").arg(p)));
@@ -221,7 +220,7 @@ void ProgressDisplayTest::missingBarPictureStillCounts() {
     QVERIFY(!display->HasBarImage());
     const QImage before = window->grab().toImage();
     Message(5);
-    QCOMPARE(ProgressDisplay::BarDrawnCount(), 5);
+    QCOMPARE(display->BarDrawnCount(), 5);
     QCOMPARE(display->PercentText(), QString("5%"));
     const QImage after = window->grab().toImage();
     QCOMPARE(after.copy(FaceRect(57, 312, 360, 343)), before.copy(FaceRect(57, 312, 360, 343)));
@@ -229,7 +228,7 @@ void ProgressDisplayTest::missingBarPictureStillCounts() {
 
 void ProgressDisplayTest::renderBar() {
     for (const int p : {0, 37, 100}) {
-        percent = p;
+        display->SetBarPercent(p);
         display->SetPercentText(QStringLiteral("%1%").arg(p));
         window->repaint();
         QVERIFY(window->grab().save(test::RenderPath(QStringLiteral("ui-bar-%1.png").arg(p))));

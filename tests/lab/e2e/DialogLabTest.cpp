@@ -54,7 +54,7 @@ TEST(GatewayLab, ProposesTheGatewayThatAnswers) {
     }
     DialogRig rig;
     EXPECT_TRUE(rig.boxes.messages.empty());
-    EXPECT_EQ(rig.Dialog().RouterAddress(), "192.168.1.1");
+    EXPECT_EQ(rig.Dialog().Address().Dotted(), "192.168.1.1");
 
     walk::PressButton(rig.Dialog(), BTN_FORWARD);
     ASSERT_TRUE(walk::WaitForPage(rig.Dialog(), PAGE_LOGIN, 5'000));

@@ -100,6 +100,7 @@ TEST(PackedChild, ShowsItsPackedTextsAndUpgrades) {
     EXPECT_EQ(LabelText(d, "utilityVersionLabel"), "v3.01.07");
     ASSERT_TRUE(rig.UpgradeAndWait());
     EXPECT_EQ(d.Page(), PAGE_DONE);
+    EXPECT_EQ(LoadFirmwareInfo().fileName, kFileName);
     EXPECT_TRUE(rig.boxes.questions.empty());
     EXPECT_TRUE(rig.boxes.errors.empty());
 }

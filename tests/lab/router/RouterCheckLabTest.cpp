@@ -52,18 +52,13 @@ TEST_P(RouterCheckLab, ResultVersionAndRequest) {
     lab::RouterSim sim(c.simArguments);
     ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
 
-    RouterCheckFields fields;
-    fields.passwordFieldText = c.password;
-    fields.octetFieldText = {"192", "168", "1", "1"};
-    fields.routerVersion = kUnchanged;
     QElapsedTimer timer;
     timer.start();
-    const bool result = CheckRouter(fields);
+    const RouterCheckResult result = CheckRouter(RouterAddress::Split("192.168.1.1"), c.password);
     const qint64 ms = timer.elapsed();
 
-    EXPECT_EQ(result, c.result);
-    EXPECT_EQ(fields.routerVersion, c.version);
-    EXPECT_EQ(fields.routerAddress, "192.168.1.1");
+    EXPECT_EQ(result.passed, c.result);
+    EXPECT_EQ(result.version.value_or(kUnchanged), c.version);
     // Every case ends within the check's own limits; a never-closing or dripping router must not hold it.
     EXPECT_GE(ms, c.atLeastMs);
     EXPECT_LT(ms, c.withinMs);
@@ -89,12 +84,9 @@ INSTANTIATE_TEST_SUITE_P(Faults, RouterCheckLab, testing::ValuesIn(kCases),
 TEST(RouterCheckLabTiming, UnansweredProbeEndsTheCheckAfterAboutOneSecond) {
     lab::RouterSim sim({"--start-silent", "--restart-ms", "20000"});
     ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
-    RouterCheckFields fields;
-    fields.passwordFieldText = "rodel";
-    fields.octetFieldText = {"192", "168", "1", "1"};
     QElapsedTimer timer;
     timer.start();
-    EXPECT_FALSE(CheckRouter(fields));
+    EXPECT_FALSE(CheckRouter(RouterAddress::Split("192.168.1.1"), "rodel").passed);
     EXPECT_GE(timer.elapsed(), 950);
     EXPECT_LT(timer.elapsed(), 1500);
     EXPECT_TRUE(sim.Events("connection").isEmpty());

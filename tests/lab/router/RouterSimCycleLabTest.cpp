@@ -33,10 +33,8 @@ QByteArray Send(const std::string& bytes, QAbstractSocket::SocketError* error = 
 }
 
 std::string RouterVersion() {
-    RouterCheckFields fields;
-    fields.passwordFieldText = "rodel";
-    fields.octetFieldText = {"192", "168", "1", "1"};
-    return CheckRouter(fields) ? fields.routerVersion : "(check failed)";
+    const RouterCheckResult result = CheckRouter(RouterAddress::Split("192.168.1.1"), "rodel");
+    return result.passed ? result.version.value_or("") : "(check failed)";
 }
 
 TEST(RouterSimCycleLab, ExactUploadThenFlashThenSilenceThenNewVersion) {

@@ -18,37 +18,24 @@ struct Harness {
     bool answers = true;
     ScriptedTransport transport;
 
-    bool Run(RouterCheckFields& fields) {
+    RouterCheckResult Run(const RouterAddress& address, const std::string& password = "admin") {
         const RouterCheckTools tools{[this](const std::string& a) { flushed.push_back(a); },
                                      [this](const std::string& a) {
                                          probed.push_back(a);
                                          return answers;
                                      },
                                      &transport};
-        return CheckRouter(fields, tools);
+        return CheckRouter(address, password, tools);
     }
 };
 
-RouterCheckFields Fields(std::array<std::string, 4> octets, std::string password = "admin") {
-    RouterCheckFields f;
-    f.octetFieldText = std::move(octets);
-    f.passwordFieldText = std::move(password);
-    f.routerVersion = "previous";
-    return f;
-}
+const RouterAddress kRouter = RouterAddress::Split("192.168.1.1");
 
-TEST(CheckRouter, EmptyOctetsReadAsZero) {
+TEST(CheckRouter, FlushesAndProbesTheDottedAddressOnce) {
     Harness h;
     h.answers = false;
-    RouterCheckFields f = Fields({"192", "168", "", "1"});
-    h.Run(f);
-    EXPECT_EQ(f.routerAddress, "192.168.0.1");
-    EXPECT_EQ(f.octetText[2], "0");
-    EXPECT_EQ(f.octetFieldText[2], "");  // the field itself is left alone
-
-    RouterCheckFields empty = Fields({"", "", "", ""});
-    h.Run(empty);
-    EXPECT_EQ(empty.routerAddress, "0.0.0.0");
+    h.Run(RouterAddress::FromFields({"192", "168", "", "1"}));
+    h.Run(RouterAddress::FromFields({"", "", "", ""}));
     EXPECT_EQ(h.flushed, (std::vector<std::string>{"192.168.0.1", "0.0.0.0"}));
     EXPECT_EQ(h.probed, h.flushed);
 }
@@ -56,11 +43,9 @@ TEST(CheckRouter, EmptyOctetsReadAsZero) {
 TEST(CheckRouter, SendsExactlyTheStatusRequest) {
     Harness h;
     h.transport = ScriptedTransport::Blocks({kPage});
-    RouterCheckFields f = Fields({"192", "168", "1", "1"}, "admin");
-    ASSERT_TRUE(h.Run(f));
+    ASSERT_TRUE(h.Run(kRouter, "admin").passed);
     EXPECT_EQ(h.transport.sent, "GET /SysInfo.htm HTTP/1.1\r\nAuthorization: Basic OmFkbWlu\r\n\r\n");
     EXPECT_EQ(h.transport.connectedAddress, "192.168.1.1");
-    EXPECT_EQ(f.password, "admin");
 }
 
 struct OutcomeCase {
@@ -69,26 +54,28 @@ struct OutcomeCase {
     bool connects;
     std::vector<std::string> blocks;
     bool expectedResult;
-    const char* expectedVersion;
+    const char* expectedVersion;  // nullptr: none
 };
 
 TEST(CheckRouter, Outcomes) {
     const OutcomeCase cases[] = {
         {"version read", true, true, {kPage}, true, "v2.00.21"},
-        {"no probe answer", false, true, {kPage}, false, "previous"},
-        {"refused", true, true, {"HTTP/1.0 401 Unauthorized\r\n\r\n"}, false, "previous"},
-        {"connect fails", true, false, {}, true, "previous"},
-        {"reset at once", true, true, {}, true, "previous"},
-        {"page without marker", true, true, {"HTTP/1.0 200 Ok\r\n\r\n<html></html>"}, true, "previous"},
+        {"no probe answer", false, true, {kPage}, false, nullptr},
+        {"refused", true, true, {"HTTP/1.0 401 Unauthorized\r\n\r\n"}, false, nullptr},
+        {"connect fails", true, false, {}, true, nullptr},
+        {"reset at once", true, true, {}, true, nullptr},
+        {"page without marker", true, true, {"HTTP/1.0 200 Ok\r\n\r\n<html></html>"}, true, nullptr},
     };
     for (const OutcomeCase& c : cases) {
         Harness h;
         h.answers = c.answers;
         h.transport = ScriptedTransport::Blocks(c.blocks);
         h.transport.connectOk = c.connects;
-        RouterCheckFields f = Fields({"192", "168", "1", "1"});
-        EXPECT_EQ(h.Run(f), c.expectedResult) << c.name;
-        EXPECT_EQ(f.routerVersion, c.expectedVersion) << c.name;
+        const RouterCheckResult result = h.Run(kRouter);
+        EXPECT_EQ(result.passed, c.expectedResult) << c.name;
+        const std::optional<std::string> version =
+            c.expectedVersion ? std::optional<std::string>(c.expectedVersion) : std::nullopt;
+        EXPECT_EQ(result.version, version) << c.name;
         if (!c.answers) {
             EXPECT_EQ(h.transport.connects, 0) << c.name << ": nothing is sent without a probe answer";
         }
@@ -98,17 +85,17 @@ TEST(CheckRouter, Outcomes) {
 TEST(CheckRouter, PasswordTooLongForTheCredentialFailsWithoutTraffic) {
     Harness h;
     h.transport = ScriptedTransport::Blocks({kPage});
-    RouterCheckFields f = Fields({"192", "168", "1", "1"}, std::string(kMaxPasswordBytes + 1, 'p'));
-    EXPECT_FALSE(h.Run(f));
+    const RouterCheckResult tooLong = h.Run(kRouter, std::string(kMaxPasswordBytes + 1, 'p'));
+    EXPECT_FALSE(tooLong.passed);
+    EXPECT_FALSE(tooLong.version);
     EXPECT_TRUE(h.probed.empty());
     EXPECT_EQ(h.transport.connects, 0);
-    EXPECT_EQ(f.routerVersion, "previous");
 
     Harness longest;
     longest.transport = ScriptedTransport::Blocks({kPage});
-    RouterCheckFields fits = Fields({"192", "168", "1", "1"}, std::string(kMaxPasswordBytes, 'p'));
-    EXPECT_TRUE(longest.Run(fits));
-    EXPECT_EQ(fits.routerVersion, "v2.00.21");
+    const RouterCheckResult fits = longest.Run(kRouter, std::string(kMaxPasswordBytes, 'p'));
+    EXPECT_TRUE(fits.passed);
+    EXPECT_EQ(fits.version, "v2.00.21");
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// The bar's plan per progress message: which strips to draw, what to wipe, the new count and the clamp.
+// The bar's plan per progress message: which strips to draw, what to wipe, the new count and the percent
+// shown (clamped).
 #include <gtest/gtest.h>
 
 #include "ui/ProgressDisplay.h"
@@ -14,7 +15,7 @@ struct PlanCase {
     int firstStrip;
     int lastStrip;
     int newCount;
-    bool clamp;
+    int shown;
 };
 
 class BarPlanTest : public testing::TestWithParam<PlanCase> {};
@@ -26,19 +27,20 @@ TEST_P(BarPlanTest, Plans) {
     EXPECT_EQ(plan.firstStrip, c.firstStrip);
     EXPECT_EQ(plan.lastStrip, c.lastStrip);
     EXPECT_EQ(plan.drawnCount, c.newCount);
-    EXPECT_EQ(plan.clampPercent, c.clamp);
+    EXPECT_EQ(plan.percent, c.shown);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, BarPlanTest,
-    testing::Values(PlanCase{"FirstMessageDrawsStripOne", 1, 1, QRect(), 1, 1, 1, false},
-                    PlanCase{"JumpRedrawsLastAndNew", 10, 12, QRect(), 10, 12, 12, false},
-                    PlanCase{"SamePercentRedrawsLast", 50, 50, QRect(), 50, 50, 50, false},
-                    PlanCase{"FullBackToOneWipes", 100, 1, FaceRect(57, 312, 360, 343), 1, 1, 1, false},
-                    PlanCase{"ZeroWipesDownToOne", 37, 0, FaceRect(57, 312, 171, 343), 1, 1, 1, false},
-                    PlanCase{"ShrinkToMiddle", 80, 30, FaceRect(57, 312, 300, 343), 1, 30, 30, false},
-                    PlanCase{"AboveHundredClamps", 99, 101, QRect(), 99, 100, 100, true},
-                    PlanCase{"ZeroWithNothingCountedDoesNothing", 0, 0, QRect(), 0, 0, 0, false}),
+    testing::Values(PlanCase{"FirstMessageDrawsStripOne", 1, 1, QRect(), 1, 1, 1, 1},
+                    PlanCase{"JumpRedrawsLastAndNew", 10, 12, QRect(), 10, 12, 12, 12},
+                    PlanCase{"SamePercentRedrawsLast", 50, 50, QRect(), 50, 50, 50, 50},
+                    PlanCase{"FullBackToOneWipes", 100, 1, FaceRect(57, 312, 360, 343), 1, 1, 1, 1},
+                    PlanCase{"ZeroWipesDownToOne", 37, 0, FaceRect(57, 312, 171, 343), 1, 1, 1, 0},
+                    PlanCase{"ShrinkToMiddle", 80, 30, FaceRect(57, 312, 300, 343), 1, 30, 30, 30},
+                    PlanCase{"AboveHundredClamps", 99, 101, QRect(), 99, 100, 100, 100},
+                    PlanCase{"ZeroWithNothingCountedDoesNothing", 0, 0, QRect(), 0, 0, 0, 0},
+                    PlanCase{"NegativeCountsAsOverHundred", 40, -1, QRect(), 40, 100, 100, 100}),
     [](const testing::TestParamInfo<PlanCase>& info) { return info.param.name; });
 
 TEST(BarPlan, WipeBottomFollowsStripHeight) {

@@ -1,7 +1,5 @@
 #include "tests/gui/app/support/FakeServices.h"
 
-#include "ui/LoginFields.h"
-
 namespace fwu::testing {
 
 std::string FakeServices::FindDefaultGateway(const std::function<void(const std::string&)>& showMessage) {
@@ -12,20 +10,36 @@ std::string FakeServices::FindDefaultGateway(const std::function<void(const std:
     return gateway;
 }
 
-bool FakeServices::CheckRouter(RouterCheckFields& fields) {
-    checks.push_back(fields);
-    // The real check refreshes the stored values from the typed fields whatever its outcome.
-    const LoginValues values = FormatAddress(fields.passwordFieldText, fields.octetFieldText);
-    fields.password = values.password;
-    fields.octetText = values.octetText;
-    fields.routerAddress = values.routerAddress;
-    if (duringCheck) {
-        duringCheck(fields);
+void FakeServices::HoldChecks() {
+    const std::lock_guard lock(holdMutex);
+    held = true;
+}
+
+void FakeServices::ReleaseChecks() {
+    {
+        const std::lock_guard lock(holdMutex);
+        held = false;
     }
-    if (checkResult && routerVersion) {
-        fields.routerVersion = *routerVersion;
+    holdChanged.notify_all();
+}
+
+bool FakeServices::CarriedImageIntact() {
+    ++imageChecks;
+    return imageIntact;
+}
+
+RouterCheckResult FakeServices::CheckRouter(const RouterAddress& address, const std::string& password) {
+    {
+        std::unique_lock lock(holdMutex);
+        holdChanged.wait_for(lock, std::chrono::seconds(5), [this] { return !held; });
     }
-    return checkResult;
+    checks.push_back({address, password});
+    RouterCheckResult result;
+    result.passed = checkResult;
+    if (checkResult) {
+        result.version = routerVersion;
+    }
+    return result;
 }
 
 bool FakeServices::StartUploadJob(const UploadRequest& request, UploadWindow& window) {
@@ -37,7 +51,21 @@ bool FakeServices::StartUploadJob(const UploadRequest& request, UploadWindow& wi
     if (onStart) {
         onStart(request, window);
     }
+    if (worker) {
+        JoinUpload();
+        workerRunning = true;
+        workerThread = std::thread([this, &window] {
+            worker(window);
+            workerRunning = false;
+        });
+    }
     return true;
+}
+
+void FakeServices::JoinUpload() {
+    if (workerThread.joinable()) {
+        workerThread.join();
+    }
 }
 
 }  // namespace fwu::testing

@@ -1,9 +1,13 @@
 // Router services for tests of the main window: scripted answers, every call recorded, no network.
 #pragma once
 
+#include <atomic>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/UpgradeServices.h"
@@ -18,21 +22,43 @@ public:
     FirmwareInfo firmware{"NOV 27, 2006", "v2.00.22", "ZPR8800N", "NOV 27,2006",
                           "ZPR8800N_2.00.22_ETSI_code.bin"};
     bool checkResult = true;
-    std::optional<std::string> routerVersion = "v2.00.22";      // nothing: the status page gave no version
-    std::function<void(const RouterCheckFields&)> duringCheck;  // runs while the check "blocks"
+    std::optional<std::string> routerVersion = "v2.00.22";  // nothing: the status page gave no version
+    bool imageIntact = true;                                // the carried image reads back whole
     bool startResult = true;
     std::function<void(const UploadRequest&, UploadWindow&)> onStart;  // runs when a start succeeds
+    std::function<void(UploadWindow&)> worker;  // when set, a start runs it on a thread, as the real worker
 
     // Recorded calls.
     int gatewayLookups = 0;
-    std::vector<RouterCheckFields> checks;  // as handed in
-    std::vector<UploadRequest> starts;      // every start, also the failed ones
-    UploadWindow* uploadWindow = nullptr;   // the window of the last start
+    struct Check {
+        RouterAddress address;
+        std::string password;
+    };
+    std::vector<Check> checks;             // as handed in
+    std::vector<UploadRequest> starts;     // every start, also the failed ones
+    UploadWindow* uploadWindow = nullptr;  // the window of the last start
+    int imageChecks = 0;
+
+    // The check runs on a thread of its own. While held, it waits there until released (at most 5 s),
+    // so a test can look at the window while the check is under way.
+    void HoldChecks();
+    void ReleaseChecks();
 
     std::string FindDefaultGateway(const std::function<void(const std::string&)>& showMessage) override;
-    bool CheckRouter(RouterCheckFields& fields) override;
+    RouterCheckResult CheckRouter(const RouterAddress& address, const std::string& password) override;
     bool StartUploadJob(const UploadRequest& request, UploadWindow& window) override;
+    bool CarriedImageIntact() override;
+    bool UploadRunning() override { return workerRunning.load(); }
+    void JoinUpload() override;
+    ~FakeServices() override { JoinUpload(); }
     FirmwareInfo LoadFirmwareInfo() override { return firmware; }
+
+private:
+    std::mutex holdMutex;
+    std::condition_variable holdChanged;
+    bool held = false;
+    std::atomic<bool> workerRunning{false};
+    std::thread workerThread;
 };
 
 }  // namespace fwu::testing

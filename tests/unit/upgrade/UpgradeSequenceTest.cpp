@@ -1,0 +1,237 @@
+// The upgrade sequence without a window: page transitions, router check outcomes, the start with its
+// questions, and the worker's results, against a front end and router steps that record what they are
+// asked.
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "res/StringTable.h"
+#include "upgrade/UpgradeSequence.h"
+
+namespace fwu {
+namespace {
+
+struct Steps final : UpgradeSteps {
+    std::optional<RouterCheckResult> check = RouterCheckResult{true, "v2.00.22"};
+    bool imageIntact = true;
+    bool startResult = true;
+    std::vector<std::string> checked;  // "address password"
+    std::vector<UploadRequest> starts;
+
+    RouterCheckResult CheckRouter(const RouterAddress& address, const std::string& password) override {
+        checked.push_back(address.Dotted() + " " + password);
+        return check.value_or(RouterCheckResult{});
+    }
+    bool CarriedImageIntact() override { return imageIntact; }
+    bool StartUploadJob(const UploadRequest& request, UploadWindow&) override {
+        starts.push_back(request);
+        return startResult;
+    }
+    bool UploadRunning() override { return false; }
+    void JoinUpload() override {}
+};
+
+struct FrontEnd final : UpgradeFrontEnd {
+    Steps* steps = nullptr;
+    bool checkRuns = true;  // false: no thread for the check
+    TypedLogin typed{"rodel", {"192", "168", "1", "1"}};
+    std::deque<bool> answers;
+    std::vector<std::string> log;  // every call, in order
+
+    void BeginPageChange() override { log.push_back("begin"); }
+    void LeavePage(int page) override { log.push_back("leave " + std::to_string(page)); }
+    void EnterPage(int page) override { log.push_back("enter " + std::to_string(page)); }
+    void EndPageChange() override { log.push_back("end"); }
+    std::optional<TypedLogin> ReadLogin() override { return typed; }
+    void CheckStarted() override { log.push_back("check started"); }
+    std::optional<RouterCheckResult> RunCheck(const std::function<RouterCheckResult()>& check) override {
+        if (!checkRuns) {
+            return std::nullopt;
+        }
+        return check();
+    }
+    void CheckEnded() override { log.push_back("check ended"); }
+    int ShowProgress(int percent) override {
+        log.push_back("progress " + std::to_string(percent));
+        return percent > 100 ? 100 : percent;
+    }
+    void SetShownPercent(int percent) override { log.push_back("shown " + std::to_string(percent)); }
+    void ShowUploadFailed(int lastPercent) override {
+        log.push_back("failed " + std::to_string(lastPercent));
+    }
+    bool AskYesNo(int stringId) override {
+        log.push_back("ask " + std::to_string(stringId));
+        const bool answer = !answers.empty() && answers.front();
+        if (!answers.empty()) {
+            answers.pop_front();
+        }
+        return answer;
+    }
+    void ShowError(int stringId) override { log.push_back("error " + std::to_string(stringId)); }
+    void Pause(int milliseconds) override { log.push_back("pause " + std::to_string(milliseconds)); }
+    void EndRun() override { log.push_back("end run"); }
+};
+
+struct NoWindow final : UploadWindow {
+    void PostUpgradeProgress(int) override {}
+    void ResetPercent() override {}
+    void SetStatusText(int, int) override {}
+    void PostUpgradeDone(unsigned) override {}
+};
+
+struct Rig {
+    Steps steps;
+    FrontEnd front;
+    NoWindow window;
+    UpgradeSequence sequence{steps, front, window, "10.0.0.138", "v2.00.22"};
+
+    // Welcome, login (check), verify, and Upgrade.
+    void WalkToProgress() {
+        sequence.Forward();
+        sequence.Forward();
+        sequence.Forward();
+    }
+};
+
+using Log = std::vector<std::string>;
+
+TEST(UpgradeSequence, PagesFollowTheButtons) {
+    Rig rig;
+    EXPECT_EQ(rig.sequence.Address().Dotted(), "10.0.0.138");
+    struct Press {
+        bool forward;
+        int pageAfter;
+    };
+    // Next, Back, Next, Next (checked), Back, Next (checked again), Upgrade.
+    for (const Press& p : {Press{true, 1}, Press{false, 0}, Press{true, 1}, Press{true, 2}, Press{false, 1},
+                           Press{true, 2}, Press{true, 3}}) {
+        p.forward ? rig.sequence.Forward() : rig.sequence.Second();
+        EXPECT_EQ(rig.sequence.Page(), p.pageAfter);
+    }
+    EXPECT_EQ(rig.steps.checked, (std::vector<std::string>{"192.168.1.1 rodel", "192.168.1.1 rodel"}));
+    EXPECT_TRUE(rig.sequence.Busy());
+    ASSERT_EQ(rig.steps.starts.size(), 1u);
+    EXPECT_EQ(rig.steps.starts[0].routerAddress, "192.168.1.1");
+    // Leaving a page always comes between the start and the end of a change; the upload starts inside.
+    const Log lastChange(rig.front.log.end() - 4, rig.front.log.end());
+    EXPECT_EQ(lastChange, (Log{"begin", "leave 2", "enter 3", "end"}));
+
+    rig.sequence.Second();  // busy: no Retry
+    rig.sequence.Forward();
+    EXPECT_EQ(rig.steps.starts.size(), 1u);
+}
+
+TEST(UpgradeSequence, CheckOutcomes) {
+    struct Case {
+        const char* name;
+        bool runs;
+        std::optional<RouterCheckResult> result;
+        int page;
+        const char* version;
+        bool error;
+    };
+    const Case cases[] = {
+        {"passed with version", true, RouterCheckResult{true, "v1.50.00"}, 2, "v1.50.00", false},
+        {"passed without version", true, RouterCheckResult{true, std::nullopt}, 2, "", false},
+        {"refused", true, RouterCheckResult{false, std::nullopt}, 1, "", true},
+        {"no thread for the check", false, RouterCheckResult{true, "v1.50.00"}, 1, "", true},
+    };
+    for (const Case& c : cases) {
+        Rig rig;
+        rig.steps.check = c.result;
+        rig.front.checkRuns = c.runs;
+        rig.front.typed = {"secret", {"10", "", "0", "7"}};
+        rig.sequence.Forward();
+        rig.sequence.Forward();
+        EXPECT_EQ(rig.sequence.Page(), c.page) << c.name;
+        EXPECT_EQ(rig.sequence.RouterVersion(), c.version) << c.name;
+        EXPECT_FALSE(rig.sequence.CheckingRouter()) << c.name;
+        // What was typed is kept whatever the outcome.
+        EXPECT_EQ(rig.sequence.Address().Dotted(), "10.0.0.7") << c.name;
+        EXPECT_EQ(rig.sequence.Password(), "secret") << c.name;
+        const bool errorShown = std::count(rig.front.log.begin(), rig.front.log.end(),
+                                           "error " + std::to_string(IDS_ROUTER_NOT_FOUND)) == 1;
+        EXPECT_EQ(errorShown, c.error) << c.name;
+    }
+}
+
+TEST(UpgradeSequence, StartQuestionsAndImage) {
+    struct Case {
+        const char* name;
+        const char* routerVersion;
+        bool imageIntact;
+        std::deque<bool> answers;
+        int page;
+        bool started;
+        const char* lastCall;
+    };
+    const std::string ask = "ask " + std::to_string(IDS_ASK_DOWNGRADE);
+    const std::string damaged = "error " + std::to_string(IDS_IMAGE_DAMAGED);
+    const Case cases[] = {
+        {"same version", "v2.00.22", true, {}, 3, true, "end"},
+        {"router newer, No", "v2.00.23", true, {false}, 3, false, "end"},
+        {"router newer, Yes", "v2.00.23", true, {true}, 3, true, "end"},
+        {"image damaged", "v2.00.23", false, {true}, 2, false, damaged.c_str()},
+    };
+    for (const Case& c : cases) {
+        Rig rig;
+        rig.steps.check = RouterCheckResult{true, c.routerVersion};
+        rig.steps.imageIntact = c.imageIntact;
+        rig.front.answers = c.answers;
+        rig.WalkToProgress();
+        EXPECT_EQ(rig.sequence.Page(), c.page) << c.name;
+        EXPECT_EQ(rig.steps.starts.size(), c.started ? 1u : 0u) << c.name;
+        EXPECT_EQ(rig.sequence.Busy(), c.started) << c.name;
+        EXPECT_EQ(rig.front.log.back(), c.lastCall) << c.name;
+        const bool asked = std::count(rig.front.log.begin(), rig.front.log.end(), ask) == 1;
+        EXPECT_EQ(asked, !c.answers.empty() && c.imageIntact) << c.name;
+        const bool endedRun = std::count(rig.front.log.begin(), rig.front.log.end(), "end run") == 1;
+        EXPECT_EQ(endedRun, c.imageIntact && !c.started) << c.name;
+    }
+}
+
+TEST(UpgradeSequence, WorkerResults) {
+    struct Case {
+        const char* name;
+        bool startResult;
+        std::vector<int> percents;
+        std::optional<unsigned> result;  // nothing: no done message
+        int page;
+        Log tail;  // the front end's last calls
+    };
+    const Case cases[] = {
+        {"success", true, {1, 50, 100}, 1u, 4, {"pause 1000", "begin", "leave 3", "enter 4", "end"}},
+        {"failure keeps the last percent", true, {1, 37}, 0u, 3, {"pause 1000", "failed 37", "shown 0"}},
+        {"start fails: Retry at once", false, {}, std::nullopt, 3, {"enter 3", "failed 0", "shown 0", "end"}},
+        {"over 100 shown as 100", true, {101}, std::nullopt, 3, {"progress 101"}},
+    };
+    for (const Case& c : cases) {
+        Rig rig;
+        rig.steps.startResult = c.startResult;
+        rig.WalkToProgress();
+        for (const int p : c.percents) {
+            rig.sequence.OnProgress(p);
+        }
+        if (c.result) {
+            rig.sequence.OnDone(*c.result);
+        }
+        EXPECT_EQ(rig.sequence.Page(), c.page) << c.name;
+        const Log tail(rig.front.log.end() - static_cast<std::ptrdiff_t>(c.tail.size()), rig.front.log.end());
+        EXPECT_EQ(tail, c.tail) << c.name;
+        const bool running = c.startResult && !c.result;
+        EXPECT_EQ(rig.sequence.Busy(), running) << c.name;
+        EXPECT_EQ(rig.sequence.Percent(), running && !c.percents.empty() ? 100 : 0) << c.name;
+
+        // A done message with no upload running changes nothing.
+        const std::size_t calls = rig.front.log.size();
+        if (!running) {
+            rig.sequence.OnDone(1);
+            EXPECT_EQ(rig.front.log.size(), calls) << c.name;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace fwu

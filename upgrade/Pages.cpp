@@ -1,0 +1,46 @@
+#include "upgrade/Pages.h"
+
+namespace fwu {
+
+std::optional<int> PageAfter(int page, bool back) {
+    if (back) {
+        if (page == PAGE_LOGIN || page == PAGE_VERIFY) {
+            return page - 1;
+        }
+        return std::nullopt;
+    }
+    if (page >= PAGE_WELCOME && page < PAGE_DONE) {
+        return page + 1;
+    }
+    return std::nullopt;
+}
+
+ButtonAction ForwardAction(int page) {
+    switch (page) {
+        case PAGE_WELCOME:
+            return ButtonAction::PageForward;
+        case PAGE_LOGIN:
+            return ButtonAction::VerifyThenForward;
+        case PAGE_VERIFY:
+            return ButtonAction::PageForward;  // entering the progress page starts the upgrade
+        default:
+            return ButtonAction::None;
+    }
+}
+
+ButtonAction SecondAction(int page) {
+    switch (page) {
+        case PAGE_WELCOME:
+        case PAGE_DONE:
+            return ButtonAction::EndDialog;
+        case PAGE_LOGIN:
+        case PAGE_VERIFY:
+            return ButtonAction::PageBack;
+        case PAGE_PROGRESS:
+            return ButtonAction::Retry;
+        default:
+            return ButtonAction::None;
+    }
+}
+
+}  // namespace fwu

@@ -1,0 +1,162 @@
+// The upgrade sequence: pages, router check, start, worker's messages and verdict.
+#include "upgrade/UpgradeSequence.h"
+
+#include "package/FirmwarePackage.h"
+#include "res/StringTable.h"
+
+namespace fwu {
+
+UpgradeSequence::UpgradeSequence(UpgradeSteps& steps, UpgradeFrontEnd& frontEnd, UploadWindow& uploadWindow,
+                                 const std::string& proposedAddress, std::string utilityVersion)
+    : steps(steps),
+      frontEnd(frontEnd),
+      uploadWindow(uploadWindow),
+      address(RouterAddress::Split(proposedAddress)),
+      utilityVersion(std::move(utilityVersion)) {}
+
+void UpgradeSequence::Forward() {
+    if (busy) {
+        return;
+    }
+    switch (ForwardAction(page)) {
+        case ButtonAction::PageForward:
+            // Nothing is asked and nothing is sent when the image to send is not there whole.
+            if (page != PAGE_VERIFY || CarriedImageReady()) {
+                ChangePage(false);
+            }
+            break;
+        case ButtonAction::VerifyThenForward:
+            if (CheckRouter()) {
+                ChangePage(false);
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void UpgradeSequence::Second() {
+    if (busy) {
+        return;
+    }
+    switch (SecondAction(page)) {
+        case ButtonAction::EndDialog:
+            frontEnd.EndRun();
+            break;
+        case ButtonAction::PageBack:
+            ChangePage(true);
+            break;
+        case ButtonAction::Retry:
+            if (CarriedImageReady()) {
+                StartUpgrade();
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void UpgradeSequence::StoreTypedLogin() {
+    if (const std::optional<UpgradeFrontEnd::TypedLogin> typed = frontEnd.ReadLogin()) {
+        password = typed->password;
+        address = RouterAddress::FromFields(typed->octets);
+    }
+}
+
+void UpgradeSequence::ChangePage(bool back) {
+    const std::optional<int> next = PageAfter(page, back);
+    if (!next) {
+        return;
+    }
+    frontEnd.BeginPageChange();
+    if (page == PAGE_LOGIN) {
+        StoreTypedLogin();
+    }
+    frontEnd.LeavePage(page);
+    page = *next;
+    frontEnd.EnterPage(page);
+    if (page == PAGE_PROGRESS) {
+        StartUpgrade();
+    }
+    frontEnd.EndPageChange();
+}
+
+bool UpgradeSequence::CheckRouter() {
+    if (page != PAGE_LOGIN || !frontEnd.ReadLogin()) {
+        return false;
+    }
+    // The values typed are stored whatever the check's outcome.
+    StoreTypedLogin();
+    checkingRouter = true;
+    frontEnd.CheckStarted();
+    const std::optional<RouterCheckResult> result = frontEnd.RunCheck(
+        [this, checked = address, typed = password] { return steps.CheckRouter(checked, typed); });
+    checkingRouter = false;
+    frontEnd.CheckEnded();
+    if (result && result->version) {
+        routerVersion = *result->version;
+    }
+    const bool passed = result && result->passed;  // a check that could not run has failed
+    if (!passed) {
+        frontEnd.ShowError(IDS_ROUTER_NOT_FOUND);
+    }
+    return passed;
+}
+
+bool UpgradeSequence::CarriedImageReady() {
+    if (steps.CarriedImageIntact()) {
+        return true;
+    }
+    frontEnd.ShowError(IDS_IMAGE_DAMAGED);
+    return false;
+}
+
+bool UpgradeSequence::StartUpgrade() {
+    if (CompareVersionText(routerVersion, utilityVersion) < 0 && !frontEnd.AskYesNo(IDS_ASK_DOWNGRADE)) {
+        frontEnd.EndRun();  // nothing has been sent to the router
+        return false;
+    }
+    busy = true;
+    uploadRequest = UploadRequest{address.Dotted(), password};
+    if (!steps.StartUploadJob(uploadRequest, uploadWindow)) {
+        Finish(0);  // no worker runs: offer Retry at once
+    }
+    return true;
+}
+
+void UpgradeSequence::OnProgress(int newPercent) {
+    if (page != PAGE_PROGRESS) {
+        return;  // a late message after the progress page was left
+    }
+    percent = frontEnd.ShowProgress(newPercent);
+}
+
+void UpgradeSequence::OnPercentReset(int newPercent) {
+    percent = newPercent;
+    if (page == PAGE_PROGRESS) {
+        frontEnd.SetShownPercent(percent);
+    }
+}
+
+void UpgradeSequence::OnDone(unsigned result) {
+    if (!busy) {
+        return;
+    }
+    frontEnd.Pause(1000);
+    Finish(result);
+}
+
+void UpgradeSequence::Finish(unsigned result) {
+    if (result != 0) {
+        ChangePage(false);
+    } else if (page == PAGE_PROGRESS) {
+        frontEnd.ShowUploadFailed(percent);
+    }
+    busy = false;
+    percent = 0;
+    if (page == PAGE_PROGRESS) {
+        frontEnd.SetShownPercent(0);
+    }
+}
+
+}  // namespace fwu

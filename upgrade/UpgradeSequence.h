@@ -1,0 +1,133 @@
+// The upgrade sequence without a window: the state of one run, the page machine, the router check step,
+// the start of the upload (with the downgrade question and the carried-image check), the worker's
+// messages and the verdict. A front end (the window, or a command line) shows what it is told and asks
+// the user the sequence's questions; the steps that reach the router are handed in.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "router/RouterAddress.h"
+#include "router/RouterCheck.h"
+#include "transfer/UploadRequest.h"
+#include "transfer/UploadWindow.h"
+#include "upgrade/Pages.h"
+
+namespace fwu {
+
+// What the sequence does to the router and the carried image; the program's services and the tests'
+// fakes implement it.
+class UpgradeSteps {
+public:
+    virtual ~UpgradeSteps() = default;
+
+    // Checks the router at the address with the password (see fwu::CheckRouter); may take many seconds.
+    virtual RouterCheckResult CheckRouter(const RouterAddress& address, const std::string& password) = 0;
+
+    // True when the carried firmware image is there and matches its digest, so an upload could send it.
+    virtual bool CarriedImageIntact() = 0;
+
+    // Starts the upload worker; true when it runs and will post WM_UPGRADE_DONE exactly once, false when
+    // nothing was started and nothing will be posted.
+    virtual bool StartUploadJob(const UploadRequest& request, UploadWindow& window) = 0;
+
+    // True while a worker started by StartUploadJob may still call the window; JoinUpload then waits for
+    // its thread, which by then no longer waits for the window.
+    virtual bool UploadRunning() = 0;
+    virtual void JoinUpload() = 0;
+};
+
+// What the sequence asks of its front end.
+class UpgradeFrontEnd {
+public:
+    virtual ~UpgradeFrontEnd() = default;
+
+    // A page change: Begin, Leave the old page, Enter the new one, (the upgrade may start here), End.
+    virtual void BeginPageChange() = 0;
+    virtual void LeavePage(int page) = 0;
+    virtual void EnterPage(int page) = 0;
+    virtual void EndPageChange() = 0;
+
+    // What the login page holds as typed: the password and the four octet fields; nothing when no login
+    // page is shown.
+    struct TypedLogin {
+        std::string password;
+        RouterAddress::Octets octets;
+    };
+    virtual std::optional<TypedLogin> ReadLogin() = 0;
+
+    // Runs the router check and answers its result; nothing when it could not be run. Between
+    // CheckStarted and CheckEnded the user is told to wait.
+    virtual void CheckStarted() = 0;
+    virtual std::optional<RouterCheckResult> RunCheck(const std::function<RouterCheckResult()>& check) = 0;
+    virtual void CheckEnded() = 0;
+
+    // The progress page: a progress message with the worker's percent (answers the percent the bar now
+    // shows); the percent shown from now on without a message; a failed upload (the figure keeps
+    // `lastPercent`, the progress starts over).
+    virtual int ShowProgress(int percent) = 0;
+    virtual void SetShownPercent(int percent) = 0;
+    virtual void ShowUploadFailed(int lastPercent) = 0;
+
+    virtual bool AskYesNo(int stringId) = 0;
+    virtual void ShowError(int stringId) = 0;
+    virtual void Pause(int milliseconds) = 0;  // lets the last percent be seen
+    virtual void EndRun() = 0;                 // the user ended the run: nothing more happens
+};
+
+class UpgradeSequence {
+public:
+    // `proposedAddress` is the gateway found at start-up; `utilityVersion` that of the carried image.
+    // `steps`, `frontEnd` and `uploadWindow` (where the worker posts) must outlive the sequence.
+    UpgradeSequence(UpgradeSteps& steps, UpgradeFrontEnd& frontEnd, UploadWindow& uploadWindow,
+                    const std::string& proposedAddress, std::string utilityVersion);
+
+    // The two page buttons, as the user pressed them (ignored while busy).
+    void Forward();
+    void Second();
+
+    // One page forward or back, when the page machine allows it; entering the progress page starts the
+    // upload.
+    void ChangePage(bool back);
+    // The router check of the login page; true when the router passed.
+    bool CheckRouter();
+    // The downgrade question, then the upload start; false when the user said No (the run ends).
+    bool StartUpgrade();
+
+    // The worker's messages, in the order posted.
+    void OnProgress(int percent);
+    void OnPercentReset(int percent);
+    void OnDone(unsigned result);
+
+    int Page() const { return page; }
+    bool Busy() const { return busy; }
+    bool CheckingRouter() const { return checkingRouter; }
+    int Percent() const { return percent; }
+    const RouterAddress& Address() const { return address; }
+    const std::string& Password() const { return password; }
+    const std::string& RouterVersion() const { return routerVersion; }
+    const std::string& UtilityVersion() const { return utilityVersion; }
+    const UploadRequest& PreparedRequest() const { return uploadRequest; }
+
+private:
+    bool CarriedImageReady();
+    void Finish(unsigned result);
+    void StoreTypedLogin();
+
+    UpgradeSteps& steps;
+    UpgradeFrontEnd& frontEnd;
+    UploadWindow& uploadWindow;
+
+    int page = PAGE_WELCOME;
+    bool busy = false;  // an upload runs: every button is ignored
+    bool checkingRouter = false;
+    int percent = 0;  // the last percent the worker posted, as the bar shows it
+    RouterAddress address;
+    std::string password = "rodel";
+    std::string routerVersion;
+    std::string utilityVersion;
+    UploadRequest uploadRequest;
+};
+
+}  // namespace fwu
