@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "res/AppVersion.h"
+#include "res/Latin1.h"
 #include "res/StringTable.h"
 
 namespace fwu {
@@ -13,13 +14,12 @@ namespace fwu {
 CAboutDlg::CAboutDlg(QWidget* parent)
     : QDialog(parent),
       iconLabel(new QLabel(this)),
-      versionLabel(new QLabel(QStringLiteral("Version ") + QString::fromLatin1(AppVersion()), this)),
+      versionLabel(new QLabel(QStringLiteral("Version ") + Latin1(AppVersion()), this)),
       noteLabel(
           new QLabel(QStringLiteral("Installs the router firmware carried inside this program."), this)),
       okButton(new QPushButton(QStringLiteral("OK"), this)) {
     const std::string_view title = LoadString(IDS_APP_TITLE);
-    setWindowTitle(QStringLiteral("About ") +
-                   QString::fromLatin1(title.data(), static_cast<qsizetype>(title.size())));
+    setWindowTitle(QStringLiteral("About ") + Latin1(title));
     const QIcon icon(QStringLiteral(":/ICON/150.png"));
     setWindowIcon(icon);
     iconLabel->setObjectName(QStringLiteral("aboutIcon"));

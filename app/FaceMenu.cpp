@@ -4,6 +4,7 @@
 #include <QWidget>
 
 #include "app/AboutDlg.h"
+#include "res/Latin1.h"
 #include "res/StringTable.h"
 
 namespace fwu {
@@ -15,11 +16,10 @@ std::unique_ptr<QMenu> CreateFaceMenu(QWidget* window) {
     const std::string_view about = LoadString(IDS_ABOUTBOX);
     if (!about.empty()) {
         menu->addSeparator();
-        menu->addAction(QString::fromLatin1(about.data(), static_cast<qsizetype>(about.size())), window,
-                        [window] {
-                            CAboutDlg box(window);
-                            box.exec();
-                        });
+        menu->addAction(Latin1(about), window, [window] {
+            CAboutDlg box(window);
+            box.exec();
+        });
     }
     return menu;
 }

@@ -3,6 +3,7 @@
 
 #include <QString>
 
+#include "res/Latin1.h"
 #include "ui/FaceRect.h"
 #include "ui/SkinLabel.h"
 
@@ -13,10 +14,6 @@ const QColor kPageTextColour(75, 75, 75);
 constexpr int kPageFontSize = 15;
 const QColor kTitleColour(245, 245, 245);
 constexpr int kTitleFontSize = 14;
-
-QString Latin1(const std::string& text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 }  // namespace
 

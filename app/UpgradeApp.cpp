@@ -109,7 +109,7 @@ void CUpgradeApp::ShowMainWindow() {
     }
 }
 
-int CUpgradeApp::InitInstance(UpgradeServices& services, DialogHooks hooks) {
+int CUpgradeApp::InitInstance(UpgradeServices& services, DialogServices hooks) {
     if (!ClaimSingleInstance()) {
         return 0;
     }

@@ -8,7 +8,7 @@
 #include <QPointer>
 #include <QString>
 
-#include "app/DialogHooks.h"
+#include "app/DialogServices.h"
 
 namespace fwu {
 
@@ -30,7 +30,7 @@ public:
 
     // The program's start: the single-instance check, then the window runs until it ends. Answers the
     // process's exit status, 0 also when another copy runs.
-    int InitInstance(UpgradeServices& services, DialogHooks hooks = SystemDialogHooks());
+    int InitInstance(UpgradeServices& services, DialogServices hooks = SystemDialogServices());
 
 signals:
     // A later copy asked this one to come to the front.

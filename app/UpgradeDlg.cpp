@@ -21,6 +21,7 @@
 #include "app/UpgradeEvents.h"
 #include "app/WindowShape.h"
 #include "app/WindowThreadWait.h"
+#include "res/Latin1.h"
 #include "res/StringTable.h"
 #include "router/Credential.h"
 #include "ui/FaceRect.h"
@@ -33,17 +34,12 @@
 namespace fwu {
 namespace {
 
-// Texts are single-byte strings in the program's code page.
-QString Latin1(std::string_view text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 // The content panel that the page pictures cover (the size of the blank picture).
 constexpr QRect kContentPanel(kContentOrigin, QSize(407, 210));
 
 }  // namespace
 
-CUpgradeDlg::CUpgradeDlg(UpgradeServices& services, DialogHooks hooks, QWidget* parent)
+CUpgradeDlg::CUpgradeDlg(UpgradeServices& services, DialogServices hooks, QWidget* parent)
     : QDialog(parent),
       services(services),
       hooks(WithSystemFallbacks(std::move(hooks))),

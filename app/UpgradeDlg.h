@@ -16,7 +16,7 @@
 #include <optional>
 #include <string>
 
-#include "app/DialogHooks.h"
+#include "app/DialogServices.h"
 #include "app/FaceButtons.h"
 #include "app/UpgradeServices.h"
 #include "router/RouterAddress.h"
@@ -38,7 +38,7 @@ class CUpgradeDlg : public QDialog, public UploadWindow, public UpgradeFrontEnd 
 public:
     // Builds and initialises the window (shape, pictures, proposed address, firmware texts, welcome
     // page), all before it is first shown. `services` must outlive the window.
-    explicit CUpgradeDlg(UpgradeServices& services, DialogHooks hooks = SystemDialogHooks(),
+    explicit CUpgradeDlg(UpgradeServices& services, DialogServices hooks = SystemDialogServices(),
                          QWidget* parent = nullptr);
     ~CUpgradeDlg() override;
 
@@ -120,7 +120,7 @@ private:
     void FreeSkinImages();
 
     UpgradeServices& services;
-    DialogHooks hooks;
+    DialogServices hooks;
 
     // The window's own state, in declaration order with its start values; the run's is the sequence's.
     CSkinLabel* versionTitle = nullptr;

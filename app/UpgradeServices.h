@@ -11,7 +11,7 @@
 
 namespace fwu {
 
-class UpgradeServices : public UpgradeSteps {
+class UpgradeServices : public UpgradeStepServices {
 public:
     // Proposes the router address from the PC's default gateways; never empty. `showMessage` shows a
     // message box owned by the window (gateway discovery reports some cases that way).

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/DialogHooks.h"
+#include "app/DialogServices.h"
 #include "app/SystemServices.h"
 #include "app/UpgradeDlg.h"
 #include "app/UpgradeEvents.h"
@@ -76,7 +76,7 @@ int main(int argc, char** argv) {
     }
 
     fwu::SystemUpgradeServices services;
-    fwu::DialogHooks hooks = fwu::SystemDialogHooks();
+    fwu::DialogServices hooks = fwu::SystemDialogServices();
     hooks.askYesNo = [](QWidget*, int) { return true; };
     hooks.showError = [](QWidget*, int id) { std::fprintf(stderr, "error box %d\n", id); };
     hooks.showMessage = [](QWidget*, const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); };

@@ -92,7 +92,7 @@ int main(int argc, char** argv) {
     }
 
     TransferClock clock;
-    fwu::UploadDevices devices = fwu::SystemUploadDevices();
+    fwu::UploadServices devices = fwu::SystemUploadServices();
     devices.openSession = [&clock] { return std::make_unique<TimedSession>(clock); };
     // After the transfer the pauses only move the worker's clock, so its silence is long enough at once.
     auto waitClock = std::make_shared<std::atomic<std::int64_t>>(0);
@@ -104,7 +104,7 @@ int main(int argc, char** argv) {
         }
     };
     devices.probe = [](const std::string&) { return fwu::ProbeOutcome::Silent; };
-    fwu::UploadJobRunner runner(fwu::SystemUploadStartDevices(), devices);
+    fwu::UploadJobRunner runner(fwu::SystemUploadStartServices(), devices);
     fwu::test::Timeline window;
 
     if (!runner.StartUploadJob({sim.Address().toStdString(), "rodel"}, window)) {

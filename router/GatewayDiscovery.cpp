@@ -124,7 +124,7 @@ std::string GatewayFromReport(std::string_view report, bool showCandidates, cons
 }
 
 std::string GatewayFromCommand(GatewayCommand command, bool showCandidates,
-                               const GatewayCommandTools& tools) {
+                               const GatewayCommandServices& tools) {
     // A folder of our own, so no other user can plant or read the report.
     QTemporaryDir folder;
     if (!folder.isValid()) {
@@ -173,8 +173,8 @@ std::string GatewayFromAdapters(const std::function<platform::AdapterList()>& ad
     return DefaultRouterAddress();
 }
 
-GatewayDiscoveryTools SystemGatewayDiscoveryTools() {
-    GatewayDiscoveryTools tools;
+GatewayDiscoveryServices SystemGatewayDiscoveryServices() {
+    GatewayDiscoveryServices tools;
     tools.osVersion = platform::QueryOsVersion;
     tools.adapters = platform::ReadAdapterList;
     tools.probe = [](const std::string& address) { return PingHost(address); };
@@ -185,12 +185,12 @@ GatewayDiscoveryTools SystemGatewayDiscoveryTools() {
     return tools;
 }
 
-std::string FindDefaultGateway(const MessageSink& show, const GatewayDiscoveryTools& tools, int* osClass) {
+std::string FindDefaultGateway(const MessageSink& show, const GatewayDiscoveryServices& tools, int* osClass) {
     const int found = tools.osVersion ? ClassifyOs(tools.osVersion()) : kOsClassUnknown;
     if (osClass != nullptr) {
         *osClass = found;
     }
-    const GatewayCommandTools commandTools{tools.commandInterpreter, tools.runCommand, tools.probe, show};
+    const GatewayCommandServices commandTools{tools.commandInterpreter, tools.runCommand, tools.probe, show};
     std::string address;
     switch (found) {
         case kOsClassWin95:
@@ -212,7 +212,7 @@ std::string FindDefaultGateway(const MessageSink& show, const GatewayDiscoveryTo
 }
 
 std::string FindDefaultGateway(const MessageSink& show) {
-    return FindDefaultGateway(show, SystemGatewayDiscoveryTools());
+    return FindDefaultGateway(show, SystemGatewayDiscoveryServices());
 }
 
 }  // namespace fwu

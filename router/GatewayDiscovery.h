@@ -52,7 +52,7 @@ enum class GatewayCommand {
 using CommandRunner =
     std::function<void(const std::vector<std::string>& argv, const std::string& stdoutPath)>;
 
-struct GatewayCommandTools {
+struct GatewayCommandServices {
     std::string commandInterpreter;  // the COMSPEC value; empty when it is not set
     CommandRunner run;
     GatewayProber probe;
@@ -61,7 +61,7 @@ struct GatewayCommandTools {
 
 // Runs the command through the interpreter with its report in a private temporary folder, reads and
 // deletes the report and picks the gateway from it. Empty when no report could be read.
-std::string GatewayFromCommand(GatewayCommand command, bool showCandidates, const GatewayCommandTools& tools);
+std::string GatewayFromCommand(GatewayCommand command, bool showCandidates, const GatewayCommandServices& tools);
 
 // The first gateway of each adapter, in order, probed; the first that answers, else the default
 // address. An empty list or a system without one is reported through `show`.
@@ -69,7 +69,7 @@ std::string GatewayFromAdapters(const std::function<platform::AdapterList()>& ad
                                 const GatewayProber& probe, const MessageSink& show);
 
 // What gateway discovery uses from the system; tests replace any of it.
-struct GatewayDiscoveryTools {
+struct GatewayDiscoveryServices {
     std::function<platform::OsVersion()> osVersion;
     std::function<platform::AdapterList()> adapters;
     GatewayProber probe;
@@ -79,10 +79,10 @@ struct GatewayDiscoveryTools {
 
 // The system's own tools: its version, its adapter list, the ICMP probe, a bounded command run and the
 // COMSPEC variable.
-GatewayDiscoveryTools SystemGatewayDiscoveryTools();
+GatewayDiscoveryServices SystemGatewayDiscoveryServices();
 
 // The proposed router address, never empty. `osClass` (optional) receives the class that chose the route.
-std::string FindDefaultGateway(const MessageSink& show, const GatewayDiscoveryTools& tools,
+std::string FindDefaultGateway(const MessageSink& show, const GatewayDiscoveryServices& tools,
                                int* osClass = nullptr);
 
 // FindDefaultGateway with the system's own tools.

@@ -14,7 +14,7 @@ std::string BuildStatusRequest(const std::string& credential) {
 }
 
 RouterCheckResult CheckRouter(const RouterAddress& address, const std::string& password,
-                              const RouterCheckTools& tools) {
+                              const RouterCheckServices& tools) {
     const std::string dotted = address.Dotted();
     if (tools.flushArpEntry) {
         tools.flushArpEntry(dotted);
@@ -49,7 +49,7 @@ RouterCheckResult CheckRouter(const RouterAddress& address, const std::string& p
 
 RouterCheckResult CheckRouter(const RouterAddress& address, const std::string& password) {
     TcpStatusTransport transport;
-    const RouterCheckTools tools{FlushArpEntry, PingHost, &transport};
+    const RouterCheckServices tools{FlushArpEntry, PingHost, &transport};
     return CheckRouter(address, password, tools);
 }
 

@@ -12,7 +12,7 @@
 namespace fwu {
 
 // What the check uses to reach the router; tests hand in fakes.
-struct RouterCheckTools {
+struct RouterCheckServices {
     std::function<void(const std::string& address)> flushArpEntry;
     std::function<bool(const std::string& address)> pingHost;
     StatusTransport* transport = nullptr;
@@ -30,7 +30,7 @@ std::string BuildStatusRequest(const std::string& credential);
 // only when the probe goes unanswered, the router refuses the request, or the password is too long for
 // the credential; a status page that cannot be had or read passes without a version.
 RouterCheckResult CheckRouter(const RouterAddress& address, const std::string& password,
-                              const RouterCheckTools& tools);
+                              const RouterCheckServices& tools);
 
 // The check with the real ARP flush, probe and TCP transport.
 RouterCheckResult CheckRouter(const RouterAddress& address, const std::string& password);

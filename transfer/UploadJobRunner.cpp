@@ -8,8 +8,8 @@
 
 namespace fwu {
 
-UploadStartDevices SystemUploadStartDevices() {
-    UploadStartDevices devices;
+UploadStartServices SystemUploadStartServices() {
+    UploadStartServices devices;
     devices.resolveHost = [](const std::string& address) { return ResolveHost(address); };
     devices.flushArpEntry = [](const std::string& address) { FlushArpEntry(address); };
     devices.readImage = [] { return platform::ReadOwnPayload(); };
@@ -19,9 +19,9 @@ UploadStartDevices SystemUploadStartDevices() {
     return devices;
 }
 
-UploadJobRunner::UploadJobRunner() : UploadJobRunner(SystemUploadStartDevices(), SystemUploadDevices()) {}
+UploadJobRunner::UploadJobRunner() : UploadJobRunner(SystemUploadStartServices(), SystemUploadServices()) {}
 
-UploadJobRunner::UploadJobRunner(UploadStartDevices start, UploadDevices worker)
+UploadJobRunner::UploadJobRunner(UploadStartServices start, UploadServices worker)
     : startDevices(std::move(start)), workerDevices(std::move(worker)) {}
 
 UploadJobRunner::~UploadJobRunner() {

@@ -21,7 +21,7 @@
 namespace fwu {
 
 // The checks and the image source of the upload start; tests replace them.
-struct UploadStartDevices {
+struct UploadStartServices {
     std::function<int(const std::string& address)> resolveHost;
     std::function<void(const std::string& address)> flushArpEntry;
     std::function<platform::Payload()> readImage;  // the carried image, checked against its digest
@@ -33,12 +33,12 @@ struct UploadStartDevices {
 };
 
 // The router helpers, the program's own carried image and port 80.
-UploadStartDevices SystemUploadStartDevices();
+UploadStartServices SystemUploadStartServices();
 
 class UploadJobRunner {
 public:
     UploadJobRunner();  // the system's devices
-    UploadJobRunner(UploadStartDevices startDevices, UploadDevices workerDevices);
+    UploadJobRunner(UploadStartServices startDevices, UploadServices workerDevices);
     ~UploadJobRunner();  // waits for a running worker: it holds references into this object and the window
     UploadJobRunner(const UploadJobRunner&) = delete;
     UploadJobRunner& operator=(const UploadJobRunner&) = delete;
@@ -72,8 +72,8 @@ private:
         UploadJobRunner& runner;
     };
 
-    UploadStartDevices startDevices;
-    UploadDevices workerDevices;
+    UploadStartServices startDevices;
+    UploadServices workerDevices;
     JobWindow jobWindow{*this};
     UploadJob uploadJob;
     QByteArray imageData;  // the image copy; released by the worker when the transfer ends

@@ -31,7 +31,7 @@ std::int64_t SteadyNowMs() {
         .count();
 }
 
-std::int64_t NowMs(const UploadDevices& devices) {
+std::int64_t NowMs(const UploadServices& devices) {
     return devices.nowMs ? devices.nowMs() : SteadyNowMs();
 }
 
@@ -44,7 +44,7 @@ struct Transfer {
 
 // Sends the request with the image in paced pieces, then reads the start of the router's answer.
 // `offset` ends as the number of image bytes sent in full pieces (the final, shorter piece not counted).
-Transfer TransferImage(const UploadJob& job, const QByteArray& imageData, const UploadDevices& devices) {
+Transfer TransferImage(const UploadJob& job, const QByteArray& imageData, const UploadServices& devices) {
     Transfer transfer;
     std::unique_ptr<platform::HttpSession> session = devices.openSession ? devices.openSession() : nullptr;
     if (!session) {
@@ -121,7 +121,7 @@ Transfer TransferImage(const UploadJob& job, const QByteArray& imageData, const 
 // ends the silence, and the router is probed on. Once it counts as restarting it is not probed again and
 // the cycles shorten. The cycles' pauses shorten from the cycle after the first unanswered probe of a
 // silence and are back at their full length once the router answers again.
-UploadVerdict WaitForFlash(const UploadJob& job, std::uint32_t offset, const UploadDevices& devices) {
+UploadVerdict WaitForFlash(const UploadJob& job, std::uint32_t offset, const UploadServices& devices) {
     std::optional<std::int64_t> silentSince;  // when the first probe of the present silence was sent
     bool restarted = false;
     const auto probe = [&] {
@@ -197,8 +197,8 @@ ProbeOutcome ProbeRouter(const std::string& address) {
 
 }  // namespace
 
-UploadDevices SystemUploadDevices() {
-    UploadDevices devices;
+UploadServices SystemUploadServices() {
+    UploadServices devices;
     devices.openSession = [] { return std::make_unique<platform::HttpClient>(); };
     devices.sleep = [](int ms) { platform::SleepPrecisely(ms); };
     devices.probe = ProbeRouter;
@@ -206,7 +206,7 @@ UploadDevices SystemUploadDevices() {
     return devices;
 }
 
-UploadVerdict RunUploadJob(const UploadJob& job, QByteArray& imageData, const UploadDevices& devices) {
+UploadVerdict RunUploadJob(const UploadJob& job, QByteArray& imageData, const UploadServices& devices) {
     Transfer transfer = TransferImage(job, imageData, devices);
     imageData = QByteArray();
 
@@ -221,7 +221,7 @@ UploadVerdict RunUploadJob(const UploadJob& job, QByteArray& imageData, const Up
     return verdict;
 }
 
-unsigned UploadThreadProc(const UploadJob& job, QByteArray& imageData, const UploadDevices& devices) {
+unsigned UploadThreadProc(const UploadJob& job, QByteArray& imageData, const UploadServices& devices) {
     return RunUploadJob(job, imageData, devices).result;
 }
 

@@ -2,7 +2,7 @@
 // per percent, reads the start of the router's answer, then waits while the router writes its flash,
 // probing it once per cycle until it has stayed silent long enough to be restarting, and posts the result.
 // It reaches the window only through UploadWindow; its pauses, clock, probes and HTTP client come from
-// UploadDevices so that tests run it in microseconds.
+// UploadServices so that tests run it in microseconds.
 #pragma once
 
 #include <QByteArray>
@@ -36,7 +36,7 @@ enum class ProbeOutcome {
     NotSent,   // no request could be sent at all (no ICMP socket): says nothing about the router
 };
 
-struct UploadDevices {
+struct UploadServices {
     std::function<std::unique_ptr<platform::HttpSession>()> openSession;  // a fresh HTTP client
     std::function<void(int ms)> sleep;                                    // pauses at least that long
     std::function<ProbeOutcome(const std::string& address)> probe;        // one echo, up to 1,000 ms
@@ -44,7 +44,7 @@ struct UploadDevices {
 };
 
 // The real HTTP client, real sleeps, the steady clock and the ICMP probe.
-UploadDevices SystemUploadDevices();
+UploadServices SystemUploadServices();
 
 // How a job ended, beyond the result the window is given.
 enum class UploadOutcome {
@@ -67,9 +67,9 @@ struct UploadVerdict {
 // it, stayed silent to every probe for kSilenceForRestartMs in a row; 0 otherwise. Releases `imageData`
 // once the transfer is over, whatever its outcome. Its last act is exactly one PostUpgradeDone with the
 // result.
-UploadVerdict RunUploadJob(const UploadJob& job, QByteArray& imageData, const UploadDevices& devices);
+UploadVerdict RunUploadJob(const UploadJob& job, QByteArray& imageData, const UploadServices& devices);
 
 // RunUploadJob, giving the result only.
-unsigned UploadThreadProc(const UploadJob& job, QByteArray& imageData, const UploadDevices& devices);
+unsigned UploadThreadProc(const UploadJob& job, QByteArray& imageData, const UploadServices& devices);
 
 }  // namespace fwu

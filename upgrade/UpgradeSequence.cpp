@@ -6,7 +6,7 @@
 
 namespace fwu {
 
-UpgradeSequence::UpgradeSequence(UpgradeSteps& steps, UpgradeFrontEnd& frontEnd, UploadWindow& uploadWindow,
+UpgradeSequence::UpgradeSequence(UpgradeStepServices& steps, UpgradeFrontEnd& frontEnd, UploadWindow& uploadWindow,
                                  const std::string& proposedAddress, std::string utilityVersion)
     : steps(steps),
       frontEnd(frontEnd),

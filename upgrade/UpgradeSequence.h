@@ -18,9 +18,9 @@ namespace fwu {
 
 // What the sequence does to the router and the carried image; the program's services and the tests'
 // fakes implement it.
-class UpgradeSteps {
+class UpgradeStepServices {
 public:
-    virtual ~UpgradeSteps() = default;
+    virtual ~UpgradeStepServices() = default;
 
     // Checks the router at the address with the password (see fwu::CheckRouter); may take many seconds.
     virtual RouterCheckResult CheckRouter(const RouterAddress& address, const std::string& password) = 0;
@@ -80,7 +80,7 @@ class UpgradeSequence {
 public:
     // `proposedAddress` is the gateway found at start-up; `utilityVersion` that of the carried image.
     // `steps`, `frontEnd` and `uploadWindow` (where the worker posts) must outlive the sequence.
-    UpgradeSequence(UpgradeSteps& steps, UpgradeFrontEnd& frontEnd, UploadWindow& uploadWindow,
+    UpgradeSequence(UpgradeStepServices& steps, UpgradeFrontEnd& frontEnd, UploadWindow& uploadWindow,
                     const std::string& proposedAddress, std::string utilityVersion);
 
     // The two page buttons, as the user pressed them (ignored while busy).
@@ -115,7 +115,7 @@ private:
     void Finish(unsigned result);
     void StoreTypedLogin();
 
-    UpgradeSteps& steps;
+    UpgradeStepServices& steps;
     UpgradeFrontEnd& frontEnd;
     UploadWindow& uploadWindow;
 

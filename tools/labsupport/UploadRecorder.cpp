@@ -77,9 +77,9 @@ void FakeHttpSession::Close() {
     Call("Close");
 }
 
-UploadDevices FakeDevices(Timeline& timeline, std::shared_ptr<SessionLog> sessionLog, SessionFault fault,
+UploadServices FakeUploadServices(Timeline& timeline, std::shared_ptr<SessionLog> sessionLog, SessionFault fault,
                           ScriptedRouter router) {
-    UploadDevices devices;
+    UploadServices devices;
     devices.openSession = [&timeline, sessionLog, fault]() -> std::unique_ptr<platform::HttpSession> {
         return std::make_unique<FakeHttpSession>(timeline, sessionLog, fault);
     };

@@ -118,7 +118,7 @@ inline constexpr int kFakeSilenceMs = 1'000;
 
 // Worker devices that log into `timeline` and `sessionLog`, on a fake clock that only the pauses and the
 // probes move. `router` says what each probe finds.
-UploadDevices FakeDevices(Timeline& timeline, std::shared_ptr<SessionLog> sessionLog, SessionFault fault = {},
+UploadServices FakeUploadServices(Timeline& timeline, std::shared_ptr<SessionLog> sessionLog, SessionFault fault = {},
                           ScriptedRouter router = AlwaysAnswers);
 
 // An image of `size` bytes whose content varies along its length, so a misplaced piece shows.

@@ -36,8 +36,8 @@ QString StringText(int id) {
 }
 
 // Boxes become lines on the terminal; every question is answered Yes; the pause is a real one.
-fwu::DialogHooks PrintingHooks() {
-    fwu::DialogHooks hooks;
+fwu::DialogServices PrintingDialogServices() {
+    fwu::DialogServices hooks;
     hooks.askYesNo = [](QWidget*, int id) {
         Print(QString("question %1: %2 -> Yes").arg(id).arg(StringText(id)));
         return true;
@@ -104,7 +104,7 @@ int main(int argc, char** argv) {
     int status = 1;
     {
         fwu::SystemUpgradeServices services;  // outlives the window: a running upload is joined after it
-        fwu::CUpgradeDlg dialog(services, PrintingHooks());
+        fwu::CUpgradeDlg dialog(services, PrintingDialogServices());
         fwu::walk::WalkOptions options;
         options.pictureDir = out;
         options.password = QStringLiteral("rodel");

@@ -16,11 +16,11 @@
 #include "app/UpgradeDlg.h"
 #include "res/StringTable.h"
 #include "tests/gui/app/support/FakeServices.h"
-#include "tests/gui/app/support/RecordingHooks.h"
+#include "tests/gui/app/support/RecordingDialogServices.h"
 
 using namespace fwu;
 using fwu::testing::FakeServices;
-using fwu::testing::RecordingHooks;
+using fwu::testing::RecordingDialogServices;
 
 namespace {
 
@@ -84,7 +84,7 @@ void UpgradeAppTest::staleSocketIsReplaced() {
 void UpgradeAppTest::runsWindowUntilItEnds() {
     CUpgradeApp app(sockets.filePath(QStringLiteral("run.sock")));
     FakeServices services;
-    RecordingHooks boxes;
+    RecordingDialogServices boxes;
     bool sawWindow = false;
     WhenModal([&](QWidget* modal) {
         auto* dialog = qobject_cast<CUpgradeDlg*>(modal);
@@ -92,7 +92,7 @@ void UpgradeAppTest::runsWindowUntilItEnds() {
         sawWindow = dialog->isVisible() && dialog->Page() == 0;
         dialog->reject();
     });
-    QCOMPARE(app.InitInstance(services, boxes.Hooks()), 0);
+    QCOMPARE(app.InitInstance(services, boxes.Services()), 0);
     QVERIFY(sawWindow);
     QCOMPARE(services.gatewayLookups, 1);
 }
@@ -100,7 +100,7 @@ void UpgradeAppTest::runsWindowUntilItEnds() {
 void UpgradeAppTest::loopEndedWhileBusyWaitsForWorker() {
     CUpgradeApp app(sockets.filePath(QStringLiteral("busy.sock")));
     FakeServices services;
-    RecordingHooks boxes;
+    RecordingDialogServices boxes;
     std::atomic<bool> statusTaken{false};
     services.worker = [&statusTaken](UploadWindow& window) {
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
@@ -117,15 +117,15 @@ void UpgradeAppTest::loopEndedWhileBusyWaitsForWorker() {
         QVERIFY(dialog->Busy());
         dialog->done(QDialog::Rejected);  // the loop ends around the guards of the window
     });
-    QCOMPARE(app.InitInstance(services, boxes.Hooks()), 0);
+    QCOMPARE(app.InitInstance(services, boxes.Services()), 0);
     QVERIFY(statusTaken.load());
     QVERIFY(!services.UploadRunning());
 }
 
 void UpgradeAppTest::faceMenuEntries() {
     FakeServices services;
-    RecordingHooks boxes;
-    CUpgradeDlg dialog(services, boxes.Hooks());
+    RecordingDialogServices boxes;
+    CUpgradeDlg dialog(services, boxes.Services());
     const std::unique_ptr<QMenu> menu = dialog.CreateFaceMenu();
     const QList<QAction*> actions = menu->actions();
     QCOMPARE(actions.size(), 4);
@@ -144,8 +144,8 @@ void UpgradeAppTest::faceMenuEntries() {
 
 void UpgradeAppTest::aboutBox() {
     FakeServices services;
-    RecordingHooks boxes;
-    CUpgradeDlg dialog(services, boxes.Hooks());
+    RecordingDialogServices boxes;
+    CUpgradeDlg dialog(services, boxes.Services());
     dialog.show();
     QString title;
     QString version;
@@ -170,8 +170,8 @@ void UpgradeAppTest::aboutBox() {
 
 void UpgradeAppTest::menuCloseIgnoredWhileBusy() {
     FakeServices services;
-    RecordingHooks boxes;
-    CUpgradeDlg dialog(services, boxes.Hooks());
+    RecordingDialogServices boxes;
+    CUpgradeDlg dialog(services, boxes.Services());
     dialog.show();
     dialog.ChangePage(false);
     dialog.ChangePage(false);

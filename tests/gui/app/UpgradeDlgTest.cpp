@@ -13,7 +13,7 @@
 #include "app/WindowShape.h"
 #include "res/StringTable.h"
 #include "tests/gui/app/support/FakeServices.h"
-#include "tests/gui/app/support/RecordingHooks.h"
+#include "tests/gui/app/support/RecordingDialogServices.h"
 #include "ui/EditEx.h"
 #include "ui/LoginFields.h"
 #include "ui/ProgressDisplay.h"
@@ -23,7 +23,7 @@
 
 using namespace fwu;
 using fwu::testing::FakeServices;
-using fwu::testing::RecordingHooks;
+using fwu::testing::RecordingDialogServices;
 
 namespace {
 
@@ -35,11 +35,11 @@ const QPoint kFace(100, 100);
 
 struct Rig {
     FakeServices services;
-    RecordingHooks boxes;
+    RecordingDialogServices boxes;
     std::unique_ptr<CUpgradeDlg> dialog;
 
     void Open() {
-        dialog = std::make_unique<CUpgradeDlg>(services, boxes.Hooks());
+        dialog = std::make_unique<CUpgradeDlg>(services, boxes.Services());
         dialog->show();
     }
     CUpgradeDlg& d() { return *dialog; }

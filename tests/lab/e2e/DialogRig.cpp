@@ -23,7 +23,7 @@ constexpr int kPageMs = 5'000;
 
 }  // namespace
 
-DialogRig::DialogRig() : dialog(std::make_unique<CUpgradeDlg>(services, boxes.Hooks())) {
+DialogRig::DialogRig() : dialog(std::make_unique<CUpgradeDlg>(services, boxes.Services())) {
     dialog->show();
 }
 

@@ -8,7 +8,7 @@
 
 #include "app/SystemServices.h"
 #include "app/UpgradeDlg.h"
-#include "tests/gui/app/support/RecordingHooks.h"
+#include "tests/gui/app/support/RecordingDialogServices.h"
 #include "tools/labsupport/RouterSim.h"
 
 namespace fwu::e2e {
@@ -31,7 +31,7 @@ public:
     bool UpgradeAndWait(int slot = 1);
 
     SystemUpgradeServices services;
-    fwu::testing::RecordingHooks boxes;
+    fwu::testing::RecordingDialogServices boxes;
 
 private:
     std::unique_ptr<CUpgradeDlg> dialog;

@@ -23,7 +23,7 @@ TEST(GatewayDiscoveryLab, TheLabOffersTheSilentGatewayFirst) {
 }
 
 TEST(GatewayDiscoveryLab, PassesOverTheSilentGatewayAndProposesTheRouter) {
-    GatewayDiscoveryTools tools = SystemGatewayDiscoveryTools();
+    GatewayDiscoveryServices tools = SystemGatewayDiscoveryServices();
     const GatewayProber realProbe = tools.probe;
     std::vector<std::pair<std::string, bool>> probes;
     tools.probe = [&](const std::string& address) {

@@ -48,8 +48,8 @@ platform::Payload PackedImage(int size, QTemporaryDir& dir) {
     return platform::ReadAppendedPayload(path);
 }
 
-UploadStartDevices StartDevicesWithImage(platform::Payload payload) {
-    UploadStartDevices devices = SystemUploadStartDevices();
+UploadStartServices StartDevicesWithImage(platform::Payload payload) {
+    UploadStartServices devices = SystemUploadStartServices();
     devices.readImage = [payload] { return payload; };
     return devices;
 }
@@ -83,7 +83,7 @@ TEST(UploadLab, SmallPackedImageArrivesExactlyAndTheRestartCountsAsSuccess) {
     const platform::Payload payload = PackedImage(20'000, dir);
     ASSERT_EQ(payload.status, platform::PayloadStatus::Ok);
     Timeline window;
-    UploadJobRunner runner(StartDevicesWithImage(payload), SystemUploadDevices());
+    UploadJobRunner runner(StartDevicesWithImage(payload), SystemUploadServices());
 
     ASSERT_TRUE(runner.StartUploadJob(kRequest, window));
     ExpectReceivedExactly(sim, payload.data);
@@ -125,7 +125,7 @@ TEST(UploadLab, RouterThatNeverRestartsGivesZero) {
     QTemporaryDir dir;
     const platform::Payload payload = PackedImage(1'000, dir);  // one wait cycle
     Timeline window;
-    UploadJobRunner runner(StartDevicesWithImage(payload), SystemUploadDevices());
+    UploadJobRunner runner(StartDevicesWithImage(payload), SystemUploadServices());
 
     ASSERT_TRUE(runner.StartUploadJob(kRequest, window));
     ExpectReceivedExactly(sim, payload.data);
@@ -141,7 +141,7 @@ TEST(UploadLab, SameSmallImageWithARestartingRouterGivesOne) {
     ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
     QTemporaryDir dir;
     Timeline window;
-    UploadJobRunner runner(StartDevicesWithImage(PackedImage(1'000, dir)), SystemUploadDevices());
+    UploadJobRunner runner(StartDevicesWithImage(PackedImage(1'000, dir)), SystemUploadServices());
 
     ASSERT_TRUE(runner.StartUploadJob(kRequest, window));
     ASSERT_TRUE(window.WaitForDone(30'000));
@@ -175,7 +175,7 @@ TEST(UploadLab, RefusedUploadsAndLostPingsAreNoSuccess) {
         QTemporaryDir dir;
         const platform::Payload payload = PackedImage(1'000, dir);  // one wait cycle
         Timeline window;
-        UploadJobRunner runner(StartDevicesWithImage(payload), SystemUploadDevices());
+        UploadJobRunner runner(StartDevicesWithImage(payload), SystemUploadServices());
 
         const auto start = std::chrono::steady_clock::now();
         ASSERT_TRUE(runner.StartUploadJob(kRequest, window));
@@ -209,7 +209,7 @@ TEST(UploadLab, UploadResetByTheRouterGivesZeroPromptly) {
     ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
     QTemporaryDir dir;
     Timeline window;
-    UploadJobRunner runner(StartDevicesWithImage(PackedImage(400'000, dir)), SystemUploadDevices());
+    UploadJobRunner runner(StartDevicesWithImage(PackedImage(400'000, dir)), SystemUploadServices());
 
     ASSERT_TRUE(runner.StartUploadJob(kRequest, window));
     const auto aborted = sim.WaitForEvent("upload-aborted", 20'000);

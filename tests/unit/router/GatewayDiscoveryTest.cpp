@@ -113,7 +113,7 @@ TEST(GatewayFromCommand, ReportInAPrivateFolderReadAndDeleted) {
     r.answering = {"10.0.0.2"};
     Strings argv;
     std::string reportPath;
-    GatewayCommandTools tools{"/bin/cmd",
+    GatewayCommandServices tools{"/bin/cmd",
                               [&](const Strings& a, const std::string& out) {
                                   argv = a;
                                   reportPath = out;
@@ -141,7 +141,7 @@ TEST(GatewayFromCommand, ReportInAPrivateFolderReadAndDeleted) {
 TEST(GatewayFromCommand, NoInterpreterOrNoReportGivesEmpty) {
     Recorder r;
     int runs = 0;
-    GatewayCommandTools tools{"", [&](const Strings&, const std::string&) { ++runs; }, r.Prober(), r.Sink()};
+    GatewayCommandServices tools{"", [&](const Strings&, const std::string&) { ++runs; }, r.Prober(), r.Sink()};
     EXPECT_EQ(GatewayFromCommand(GatewayCommand::Ipconfig, true, tools), "");
     EXPECT_EQ(runs, 0);
     tools.commandInterpreter = "/bin/cmd";
@@ -205,7 +205,7 @@ TEST(FindDefaultGateway, RouteByClassAndNeverEmpty) {
         Recorder r;
         r.answering = {"10.1.1.1", "10.2.2.2"};
         bool ran = false;
-        GatewayDiscoveryTools tools;
+        GatewayDiscoveryServices tools;
         tools.osVersion = [&] { return row.os; };
         tools.adapters = [] { return Adapters({{"eth0", {"10.1.1.1"}}}); };
         tools.probe = r.Prober();
@@ -221,7 +221,7 @@ TEST(FindDefaultGateway, RouteByClassAndNeverEmpty) {
     }
 
     // A command route whose report cannot be read still ends with the default address.
-    GatewayDiscoveryTools broken;
+    GatewayDiscoveryServices broken;
     broken.osVersion = [] { return platform::OsVersion{platform::OsFamily::Windows, true, 2, 6, 0}; };
     EXPECT_EQ(FindDefaultGateway({}, broken), "192.168.1.1");
 }

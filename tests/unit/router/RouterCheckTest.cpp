@@ -19,7 +19,7 @@ struct Harness {
     ScriptedTransport transport;
 
     RouterCheckResult Run(const RouterAddress& address, const std::string& password = "admin") {
-        const RouterCheckTools tools{[this](const std::string& a) { flushed.push_back(a); },
+        const RouterCheckServices tools{[this](const std::string& a) { flushed.push_back(a); },
                                      [this](const std::string& a) {
                                          probed.push_back(a);
                                          return answers;

@@ -51,8 +51,8 @@ struct StartLog {
     }
 };
 
-UploadStartDevices LoggingStartDevices(StartLog& log, QByteArray image) {
-    UploadStartDevices devices;
+UploadStartServices LoggingUploadStartServices(StartLog& log, QByteArray image) {
+    UploadStartServices devices;
     devices.resolveHost = [&log](const std::string&) {
         log.Add("resolve");
         return 0;
@@ -81,7 +81,7 @@ TEST(UploadJobRunner, ChecksInOrderThenRunsTheWorkerOnItsOwnThread) {
     Timeline window;
     StartLog log;
     auto session = std::make_shared<SessionLog>();
-    UploadDevices worker = test::FakeDevices(window, session);
+    UploadServices worker = test::FakeUploadServices(window, session);
     std::mutex idMutex;
     std::thread::id workerId;
     worker.sleep = [&](int ms) {
@@ -89,7 +89,7 @@ TEST(UploadJobRunner, ChecksInOrderThenRunsTheWorkerOnItsOwnThread) {
         workerId = std::this_thread::get_id();
         window.Add({Kind::Sleep, ms});
     };
-    UploadJobRunner runner(LoggingStartDevices(log, SyntheticImage(5'000)), worker);
+    UploadJobRunner runner(LoggingUploadStartServices(log, SyntheticImage(5'000)), worker);
 
     ASSERT_TRUE(runner.StartUploadJob(kRequest, window));
     ASSERT_TRUE(window.WaitForDone(kWaitMs));
@@ -114,21 +114,21 @@ TEST(UploadJobRunner, RefusedStartSendsAndPostsNothing) {
 
     struct Case {
         const char* name;
-        std::function<void(UploadStartDevices&)> breakIt;
+        std::function<void(UploadStartServices&)> breakIt;
         std::vector<std::string> stepsTaken;
         std::string password = "admin";
     };
     const std::vector<Case> cases = {
         {"unresolvable address",
-         [](UploadStartDevices& d) { d.resolveHost = [](const std::string&) { return 2; }; },
+         [](UploadStartServices& d) { d.resolveHost = [](const std::string&) { return 2; }; },
          {}},
         {"image digest mismatch",
-         [&packed](UploadStartDevices& d) {
+         [&packed](UploadStartServices& d) {
              d.readImage = [&packed] { return platform::SplitPackedBytes(packed); };
          },
          {"resolve", "flush"}},
         {"no image carried",
-         [](UploadStartDevices& d) {
+         [](UploadStartServices& d) {
              d.readImage = [] {
                  platform::Payload none;
                  none.status = platform::PayloadStatus::NoPayload;
@@ -137,14 +137,14 @@ TEST(UploadJobRunner, RefusedStartSendsAndPostsNothing) {
          },
          {"resolve", "flush"}},
         {"empty image",
-         [](UploadStartDevices& d) { d.readImage = [] { return GoodPayload(QByteArray()); }; },
+         [](UploadStartServices& d) { d.readImage = [] { return GoodPayload(QByteArray()); }; },
          {"resolve", "flush"}},
         {"password too long for the credential",
-         [](UploadStartDevices&) {},
+         [](UploadStartServices&) {},
          {"resolve", "flush", "image"},
          std::string(189, 'p')},
         {"no socket",
-         [](UploadStartDevices& d) {
+         [](UploadStartServices& d) {
              d.createSocket = [](platform::SocketHandle* out, int) {
                  *out = platform::kInvalidSocket;
                  return 1;
@@ -152,12 +152,12 @@ TEST(UploadJobRunner, RefusedStartSendsAndPostsNothing) {
          },
          {"resolve", "flush", "image"}},
         {"port 80 refuses",
-         [](UploadStartDevices& d) {
+         [](UploadStartServices& d) {
              d.connectSocket = [](platform::SocketHandle, const std::string&, std::uint16_t) { return -1; };
          },
          {"resolve", "flush", "image", "create"}},
         {"no thread for the worker",
-         [](UploadStartDevices& d) {
+         [](UploadStartServices& d) {
              d.startThread = [](std::thread&, const std::function<void()>&) { return false; };
          },
          {"resolve", "flush", "image", "create", "connect:80"}},
@@ -167,9 +167,9 @@ TEST(UploadJobRunner, RefusedStartSendsAndPostsNothing) {
         Timeline window;
         StartLog log;
         auto session = std::make_shared<SessionLog>();
-        UploadStartDevices start = LoggingStartDevices(log, SyntheticImage(5'000));
+        UploadStartServices start = LoggingUploadStartServices(log, SyntheticImage(5'000));
         c.breakIt(start);
-        UploadJobRunner runner(start, test::FakeDevices(window, session));
+        UploadJobRunner runner(start, test::FakeUploadServices(window, session));
         EXPECT_FALSE(runner.StartUploadJob({"127.0.0.1", c.password}, window));
         runner.Join();
         std::vector<std::string> steps = log.Steps();
@@ -186,11 +186,11 @@ TEST(UploadJobRunner, ClosedPortOnLoopbackMakesTheStartFail) {
     Timeline window;
     StartLog log;
     auto session = std::make_shared<SessionLog>();
-    UploadStartDevices start = SystemUploadStartDevices();
+    UploadStartServices start = SystemUploadStartServices();
     start.flushArpEntry = [&log](const std::string&) { log.Add("flush"); };
     start.readImage = [] { return GoodPayload(SyntheticImage(5'000)); };
     start.routerPort = LoopbackListener::ClosedPort();
-    UploadJobRunner runner(start, test::FakeDevices(window, session));
+    UploadJobRunner runner(start, test::FakeUploadServices(window, session));
 
     EXPECT_FALSE(runner.StartUploadJob(kRequest, window));
     runner.Join();
@@ -203,11 +203,11 @@ TEST(UploadJobRunner, UploadsThroughTheRealClientAndClosesTheProbeConnection) {
     ASSERT_TRUE(listener.Ok());
     Timeline window;
     const QByteArray image = SyntheticImage(30'000);
-    UploadStartDevices start = SystemUploadStartDevices();
+    UploadStartServices start = SystemUploadStartServices();
     start.flushArpEntry = [](const std::string&) {};
     start.readImage = [&image] { return GoodPayload(image); };
     start.routerPort = listener.Port();
-    UploadDevices worker = SystemUploadDevices();
+    UploadServices worker = SystemUploadServices();
     // The listener never answers the upload: the answer's wait is cut short here.
     worker.openSession = [] {
         platform::HttpTimeouts limits;
@@ -247,7 +247,7 @@ TEST(UploadJobRunner, RefusesASecondJobWhileOneRunsAndTakesTheNextAfterIt) {
     Timeline window;
     StartLog log;
     auto session = std::make_shared<SessionLog>();
-    UploadDevices worker = test::FakeDevices(window, session);
+    UploadServices worker = test::FakeUploadServices(window, session);
     std::mutex mutex;
     std::condition_variable released;
     bool go = false;
@@ -255,7 +255,7 @@ TEST(UploadJobRunner, RefusesASecondJobWhileOneRunsAndTakesTheNextAfterIt) {
         std::unique_lock lock(mutex);
         released.wait(lock, [&] { return go; });
     };
-    UploadJobRunner runner(LoggingStartDevices(log, SyntheticImage(2'000)), worker);
+    UploadJobRunner runner(LoggingUploadStartServices(log, SyntheticImage(2'000)), worker);
 
     ASSERT_TRUE(runner.StartUploadJob(kRequest, window));
     EXPECT_FALSE(runner.StartUploadJob(kRequest, window));

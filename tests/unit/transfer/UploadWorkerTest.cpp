@@ -42,7 +42,7 @@ struct WorkerRun {
         session->answer = std::move(answer);
         const UploadJob job{"192.168.1.1", "admin", &timeline,
                             PercentStep(static_cast<std::uint32_t>(imageSize))};
-        verdict = RunUploadJob(job, copy, test::FakeDevices(timeline, session, fault, std::move(router)));
+        verdict = RunUploadJob(job, copy, test::FakeUploadServices(timeline, session, fault, std::move(router)));
         result = verdict.result;
         EXPECT_TRUE(copy.isNull()) << "the image copy is released";
         events = timeline.Events();
@@ -404,7 +404,7 @@ TEST(UploadWorker, NoSessionOrNoCredentialFailsBeforeAnythingIsSent) {
         Timeline timeline;
         auto session = std::make_shared<SessionLog>();
         QByteArray image = SyntheticImage(5'000);
-        UploadDevices devices = test::FakeDevices(timeline, session);
+        UploadServices devices = test::FakeUploadServices(timeline, session);
         if (noSession) {
             devices.openSession = [] { return std::unique_ptr<platform::HttpSession>(); };
         }

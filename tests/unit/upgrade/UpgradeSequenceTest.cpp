@@ -13,7 +13,7 @@
 namespace fwu {
 namespace {
 
-struct Steps final : UpgradeSteps {
+struct Steps final : UpgradeStepServices {
     std::optional<RouterCheckResult> check = RouterCheckResult{true, "v2.00.22"};
     bool imageIntact = true;
     bool startResult = true;

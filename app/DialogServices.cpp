@@ -1,16 +1,16 @@
-#include "app/DialogHooks.h"
+#include "app/DialogServices.h"
 
 #include <chrono>
 #include <thread>
 
+#include "res/Latin1.h"
 #include "res/StringTable.h"
 
 namespace fwu {
 namespace {
 
 QString TableText(int stringId) {
-    const std::string_view text = LoadString(stringId);
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    return Latin1(LoadString(stringId));
 }
 
 }  // namespace
@@ -39,8 +39,8 @@ std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* owner, MessageKind kind, co
     return box;
 }
 
-DialogHooks SystemDialogHooks() {
-    DialogHooks hooks;
+DialogServices SystemDialogServices() {
+    DialogServices hooks;
     hooks.askYesNo = [](QWidget* owner, int stringId) {
         return MakeMessageBox(owner, MessageKind::Question, TableText(stringId))->exec() == QMessageBox::Yes;
     };
@@ -48,9 +48,7 @@ DialogHooks SystemDialogHooks() {
         MakeMessageBox(owner, MessageKind::Error, TableText(stringId))->exec();
     };
     hooks.showMessage = [](QWidget* owner, const std::string& text) {
-        MakeMessageBox(owner, MessageKind::Plain,
-                       QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())))
-            ->exec();
+        MakeMessageBox(owner, MessageKind::Plain, Latin1(text))->exec();
     };
     hooks.pause = [](int milliseconds) {
         std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
@@ -58,8 +56,8 @@ DialogHooks SystemDialogHooks() {
     return hooks;
 }
 
-DialogHooks WithSystemFallbacks(DialogHooks hooks) {
-    const DialogHooks system = SystemDialogHooks();
+DialogServices WithSystemFallbacks(DialogServices hooks) {
+    const DialogServices system = SystemDialogServices();
     if (!hooks.askYesNo) {
         hooks.askYesNo = system.askYesNo;
     }

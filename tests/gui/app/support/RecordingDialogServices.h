@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "app/DialogHooks.h"
+#include "app/DialogServices.h"
 
 namespace fwu::testing {
 
-class RecordingHooks {
+class RecordingDialogServices {
 public:
     std::deque<bool> answers;           // the next questions' answers; No when the script has run out
     std::vector<int> questions;         // string ids asked
@@ -19,7 +19,7 @@ public:
     std::vector<int> pauses;            // requested pauses in milliseconds
 
     // Hooks that write into this object, which must outlive the window.
-    DialogHooks Hooks();
+    DialogServices Services();
 };
 
 }  // namespace fwu::testing

@@ -11,7 +11,7 @@ class QWidget;
 
 namespace fwu {
 
-struct DialogHooks {
+struct DialogServices {
     // A question box (Yes / No) with a string-table text; true only for Yes.
     std::function<bool(QWidget* owner, int stringId)> askYesNo;
     // An error box (stop icon, OK) with a string-table text.
@@ -23,10 +23,10 @@ struct DialogHooks {
 };
 
 // Real message boxes owned by the window and a real sleep.
-DialogHooks SystemDialogHooks();
+DialogServices SystemDialogServices();
 
 // `hooks` with every hook left empty replaced by the real box or sleep.
-DialogHooks WithSystemFallbacks(DialogHooks hooks);
+DialogServices WithSystemFallbacks(DialogServices hooks);
 
 enum class MessageKind { Question, Error, Plain };
 

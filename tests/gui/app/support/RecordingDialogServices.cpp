@@ -1,9 +1,9 @@
-#include "tests/gui/app/support/RecordingHooks.h"
+#include "tests/gui/app/support/RecordingDialogServices.h"
 
 namespace fwu::testing {
 
-DialogHooks RecordingHooks::Hooks() {
-    DialogHooks hooks;
+DialogServices RecordingDialogServices::Services() {
+    DialogServices hooks;
     hooks.askYesNo = [this](QWidget*, int stringId) {
         questions.push_back(stringId);
         if (answers.empty()) {
