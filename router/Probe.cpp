@@ -182,16 +182,16 @@ void FlushArpEntry(const std::string& address) {
     }
 }
 
-int ResolveHost(const std::string& address) {
+HostLookup ResolveHost(const std::string& address) {
     platform::Ipv4Address found{};
-    return platform::ResolveIpv4(address, found) ? 0 : 2;
+    return platform::ResolveIpv4(address, found) ? HostLookup::Found : HostLookup::NotFound;
 }
 
-int CreateSocket(platform::SocketHandle* out, int kind) {
+int CreateSocket(platform::SocketHandle* out, platform::SocketKind kind) {
     if (out == nullptr) {
         return -1;
     }
-    *out = platform::OpenSocket(kind == 1 ? platform::SocketKind::Stream : platform::SocketKind::Datagram);
+    *out = platform::OpenSocket(kind);
     return *out == platform::kInvalidSocket ? 1 : 0;
 }
 

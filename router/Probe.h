@@ -58,12 +58,15 @@ void FlushArpEntry(const std::string& address);
 std::vector<std::string> ArpFlushCommand(const std::string& address, const std::string& arpProgram,
                                          const std::string& ipProgram);
 
-// 0 when the text is a dotted IPv4 address or a host name that resolves to one, else 2.
-int ResolveHost(const std::string& address);
+// What a host lookup found; the values are the lookup's traditional result codes.
+enum class HostLookup { Found = 0, NotFound = 2 };
 
-// Opens a socket into *out: kind 1 a TCP stream, any other kind a UDP datagram socket. 0 on success, 1
-// when the socket cannot be opened (*out then holds the invalid socket), -1 when sockets are unavailable.
-int CreateSocket(platform::SocketHandle* out, int kind);
+// Found when the text is a dotted IPv4 address or a host name that resolves to one.
+HostLookup ResolveHost(const std::string& address);
+
+// Opens a socket of the given kind into *out. 0 on success, 1 when the socket cannot be opened (*out then
+// holds the invalid socket), -1 when there is nowhere to put it.
+int CreateSocket(platform::SocketHandle* out, platform::SocketKind kind);
 
 // Connects to a dotted IPv4 address (no name lookup) and port, within the connect time-out. 0 or -1.
 int ConnectSocket(platform::SocketHandle socket, const std::string& address, std::uint16_t port);

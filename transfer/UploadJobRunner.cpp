@@ -13,7 +13,9 @@ UploadStartServices SystemUploadStartServices() {
     devices.resolveHost = [](const std::string& address) { return ResolveHost(address); };
     devices.flushArpEntry = [](const std::string& address) { FlushArpEntry(address); };
     devices.readImage = [] { return platform::ReadOwnPayload(); };
-    devices.createSocket = [](platform::SocketHandle* out, int kind) { return CreateSocket(out, kind); };
+    devices.createSocket = [](platform::SocketHandle* out, platform::SocketKind kind) {
+        return CreateSocket(out, kind);
+    };
     devices.connectSocket = [](platform::SocketHandle socket, const std::string& address,
                                std::uint16_t port) { return ConnectSocket(socket, address, port); };
     return devices;
@@ -51,7 +53,7 @@ bool UploadJobRunner::StartUploadJob(const UploadRequest& request, UploadWindow&
         Join();
     }
 
-    if (startDevices.resolveHost(request.routerAddress) != 0) {
+    if (startDevices.resolveHost(request.routerAddress) != HostLookup::Found) {
         return false;
     }
     startDevices.flushArpEntry(request.routerAddress);
@@ -71,7 +73,7 @@ bool UploadJobRunner::StartUploadJob(const UploadRequest& request, UploadWindow&
         return false;
     };
     // Nothing is sent on this connection: it only proves that the router's web server takes connections.
-    if (startDevices.createSocket(&probeSocket, 1) != 0 ||
+    if (startDevices.createSocket(&probeSocket, platform::SocketKind::Stream) != 0 ||
         startDevices.connectSocket(probeSocket, request.routerAddress, startDevices.routerPort) != 0) {
         return giveUp();
     }

@@ -13,6 +13,7 @@
 #include "platform/EmbeddedPayload.h"
 #include "platform/Process.h"
 #include "platform/Socket.h"
+#include "router/Probe.h"
 #include "router/RouterEndpoints.h"
 #include "transfer/UploadRequest.h"
 #include "transfer/UploadWindow.h"
@@ -22,10 +23,10 @@ namespace fwu {
 
 // The checks and the image source of the upload start; tests replace them.
 struct UploadStartServices {
-    std::function<int(const std::string& address)> resolveHost;
+    std::function<HostLookup(const std::string& address)> resolveHost;
     std::function<void(const std::string& address)> flushArpEntry;
     std::function<platform::Payload()> readImage;  // the carried image, checked against its digest
-    std::function<int(platform::SocketHandle* out, int kind)> createSocket;
+    std::function<int(platform::SocketHandle* out, platform::SocketKind kind)> createSocket;
     std::function<int(platform::SocketHandle socket, const std::string& address, std::uint16_t port)>
         connectSocket;
     std::uint16_t routerPort = kRouterHttpPort;  // the web server checked here and posted to by the worker

@@ -157,10 +157,11 @@ TEST(PingHost, TextThatIsNotAnAddressIsNotSent) {
 }
 
 TEST(ResolveHost, DottedAddressesAndLocalNames) {
-    EXPECT_EQ(ResolveHost("192.168.1.1"), 0);
-    EXPECT_EQ(ResolveHost("localhost"), 0);
-    EXPECT_EQ(ResolveHost(""), 2);
-    EXPECT_EQ(ResolveHost(std::string(300, 'a')), 2);  // longer than any host name: not looked up
+    EXPECT_EQ(ResolveHost("192.168.1.1"), HostLookup::Found);
+    EXPECT_EQ(ResolveHost("localhost"), HostLookup::Found);
+    EXPECT_EQ(ResolveHost(""), HostLookup::NotFound);
+    EXPECT_EQ(ResolveHost(std::string(300, 'a')),
+              HostLookup::NotFound);  // longer than any host name: not looked up
 }
 
 TEST(ConnectSocket, LoopbackListenerAcceptsClosedPortAndNamesFail) {
@@ -170,23 +171,23 @@ TEST(ConnectSocket, LoopbackListenerAcceptsClosedPortAndNamesFail) {
     const std::uint16_t port = platform::LocalPort(listener);
 
     platform::SocketHandle s = platform::kInvalidSocket;
-    ASSERT_EQ(CreateSocket(&s, 1), 0);
+    ASSERT_EQ(CreateSocket(&s, platform::SocketKind::Stream), 0);
     EXPECT_EQ(ConnectSocket(s, "127.0.0.1", port), 0);
     platform::CloseSocket(s);
 
-    ASSERT_EQ(CreateSocket(&s, 1), 0);
+    ASSERT_EQ(CreateSocket(&s, platform::SocketKind::Stream), 0);
     EXPECT_EQ(ConnectSocket(s, "localhost", port), -1);  // no name lookup
     platform::CloseSocket(s);
 
     platform::CloseSocket(listener);
-    ASSERT_EQ(CreateSocket(&s, 1), 0);
+    ASSERT_EQ(CreateSocket(&s, platform::SocketKind::Stream), 0);
     EXPECT_EQ(ConnectSocket(s, "127.0.0.1", port), -1);  // nothing listens any more
     platform::CloseSocket(s);
 
-    ASSERT_EQ(CreateSocket(&s, 2), 0);  // any other kind: a datagram socket
+    ASSERT_EQ(CreateSocket(&s, platform::SocketKind::Datagram), 0);
     EXPECT_NE(s, platform::kInvalidSocket);
     platform::CloseSocket(s);
-    EXPECT_EQ(CreateSocket(nullptr, 1), -1);
+    EXPECT_EQ(CreateSocket(nullptr, platform::SocketKind::Stream), -1);
 }
 
 }  // namespace

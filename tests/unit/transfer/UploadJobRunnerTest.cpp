@@ -55,17 +55,16 @@ UploadStartServices LoggingUploadStartServices(StartLog& log, QByteArray image) 
     UploadStartServices devices;
     devices.resolveHost = [&log](const std::string&) {
         log.Add("resolve");
-        return 0;
+        return HostLookup::Found;
     };
     devices.flushArpEntry = [&log](const std::string&) { log.Add("flush"); };
     devices.readImage = [&log, image] {
         log.Add("image");
         return GoodPayload(image);
     };
-    devices.createSocket = [&log](platform::SocketHandle* out, int kind) {
+    devices.createSocket = [&log](platform::SocketHandle* out, platform::SocketKind kind) {
         log.Add("create");
-        *out =
-            platform::OpenSocket(kind == 1 ? platform::SocketKind::Stream : platform::SocketKind::Datagram);
+        *out = platform::OpenSocket(kind);
         return *out == platform::kInvalidSocket ? 1 : 0;
     };
     devices.connectSocket = [&log](platform::SocketHandle, const std::string&, std::uint16_t port) {
@@ -120,7 +119,9 @@ TEST(UploadJobRunner, RefusedStartSendsAndPostsNothing) {
     };
     const std::vector<Case> cases = {
         {"unresolvable address",
-         [](UploadStartServices& d) { d.resolveHost = [](const std::string&) { return 2; }; },
+         [](UploadStartServices& d) {
+             d.resolveHost = [](const std::string&) { return HostLookup::NotFound; };
+         },
          {}},
         {"image digest mismatch",
          [&packed](UploadStartServices& d) {
@@ -145,7 +146,7 @@ TEST(UploadJobRunner, RefusedStartSendsAndPostsNothing) {
          std::string(189, 'p')},
         {"no socket",
          [](UploadStartServices& d) {
-             d.createSocket = [](platform::SocketHandle* out, int) {
+             d.createSocket = [](platform::SocketHandle* out, platform::SocketKind) {
                  *out = platform::kInvalidSocket;
                  return 1;
              };
