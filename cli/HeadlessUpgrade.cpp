@@ -88,7 +88,8 @@ int RunHeadlessUpgrade(const CliOptions& options, std::ostream& out, std::ostrea
     // The window's rule: one copy per user, whichever way it was started.
     CUpgradeApp instance;
     if (!instance.ClaimSingleInstance()) {
-        reporter.OnVerdict(ExitCode::AlreadyRunning, "another copy of the program is running for this user");
+        reporter.OnVerdict(ExitCode::AlreadyRunning,
+                           "only one copy runs per user; wait until the other one has ended");
         return ToInt(ExitCode::AlreadyRunning);
     }
 
