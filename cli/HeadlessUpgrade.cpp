@@ -1,6 +1,7 @@
 #include "cli/HeadlessUpgrade.h"
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <chrono>
 #include <iostream>
 #include <optional>
@@ -47,8 +48,9 @@ private:
 
 // A message box text of the gateway discovery, on one line of standard error.
 void ShowMessageOnError(std::ostream& err, const std::string& text) {
-    std::string line = PrintableText(text);
-    err << kProgramName << ": " << line << "\n" << std::flush;
+    std::string line = text;
+    std::replace(line.begin(), line.end(), '\n', ' ');  // a message box's line breaks
+    err << kProgramName << ": " << PrintableText(line) << "\n" << std::flush;
 }
 
 }  // namespace
