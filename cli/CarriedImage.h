@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "package/FirmwarePackage.h"
 #include "cli/ExitCode.h"
+#include "package/FirmwarePackage.h"
 #include "platform/EmbeddedPayload.h"
 
 namespace fwu::cli {

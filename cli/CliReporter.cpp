@@ -171,6 +171,12 @@ void CliReporter::OnVerdict(ExitCode code, std::string_view cause) {
     out << "\n" << std::flush;
 }
 
+void CliReporter::EndLine() {
+    if (style == ReportStyle::Terminal) {
+        EndOpenLine();
+    }
+}
+
 void CliReporter::Redraw(const std::string& line) {
     out << '\r' << line;
     if (line.size() < openLength) {

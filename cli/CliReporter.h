@@ -52,6 +52,8 @@ public:
     void OnProgress(int percent, std::uint64_t bytes, Milliseconds now);
     // The attempt ended; `cause` is the text the window shows for it (empty for none).
     void OnVerdict(ExitCode code, std::string_view cause);
+    // Ends a line being redrawn, so that other text (a question) starts on a line of its own.
+    void EndLine();
 
 private:
     void Redraw(const std::string& line);

@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "cli/CarriedImage.h"
+#include "cli/HeadlessUpgrade.h"
 #include "res/AppVersion.h"
 
 namespace fwu::cli {
@@ -31,9 +32,7 @@ int RunWithoutWindow(const CommandLine& command, std::ostream& out, std::ostream
         case Action::ImageInfo:
             return ShowImageInfo(out, err);
         case Action::RunCli:
-            // The headless upgrade drives the window's upgrade sequence, which this build does not have yet.
-            err << kProgramName << ": --cli is not available in this build\n";
-            return ToInt(ExitCode::Usage);
+            return RunHeadlessUpgrade(command.cli, out, err);
         case Action::UsageError:
             err << UsageErrorText(command.error);
             return ToInt(ExitCode::Usage);

@@ -1,0 +1,136 @@
+#include "cli/HeadlessUpgrade.h"
+
+#include <QCoreApplication>
+#include <algorithm>
+#include <chrono>
+#include <iostream>
+#include <optional>
+#include <ostream>
+
+#include "app/SystemServices.h"
+#include "app/UpgradeApp.h"
+#include "cli/CarriedImage.h"
+#include "cli/CliFrontEnd.h"
+#include "cli/CliReporter.h"
+#include "cli/CliUploadWindow.h"
+#include "cli/FailureCause.h"
+#include "cli/PasswordInput.h"
+#include "platform/Terminal.h"
+#include "upgrade/UpgradeSequence.h"
+
+namespace fwu::cli {
+namespace {
+
+// The program's router services as the sequence uses them, telling the front end when the upload is
+// asked to start and whether a worker runs.
+class ReportingSteps final : public UpgradeStepServices {
+public:
+    ReportingSteps(UpgradeStepServices& services, CliFrontEnd& frontEnd)
+        : services(services), frontEnd(frontEnd) {}
+
+    RouterCheckResult CheckRouter(const RouterAddress& address, const std::string& password) override {
+        return services.CheckRouter(address, password);
+    }
+    bool CarriedImageIntact() override { return services.CarriedImageIntact(); }
+    bool StartUploadJob(const UploadRequest& request, UploadWindow& window) override {
+        frontEnd.EnterPhase(Phase::Sending);
+        const bool started = services.StartUploadJob(request, window);
+        frontEnd.UploadStarted(started);
+        return started;
+    }
+    bool UploadRunning() override { return services.UploadRunning(); }
+    void JoinUpload() override { services.JoinUpload(); }
+
+private:
+    UpgradeStepServices& services;
+    CliFrontEnd& frontEnd;
+};
+
+// A message box text of the gateway discovery, on one line of standard error.
+void ShowMessageOnError(std::ostream& err, const std::string& text) {
+    std::string line = text;
+    std::replace(line.begin(), line.end(), '\n', ' ');  // a message box's line breaks
+    err << kProgramName << ": " << PrintableText(line) << "\n" << std::flush;
+}
+
+}  // namespace
+
+int RunHeadlessUpgrade(const CliOptions& options, std::ostream& out, std::ostream& err) {
+    if (options.logPath) {
+        // The attempt log is not kept by this build; a run that was asked for one does not go without it.
+        err << kProgramName << ": --log is not available in this build\n";
+        return ToInt(ExitCode::Usage);
+    }
+    // The password is read before anything else happens, so a refused line ends the run with nothing sent.
+    std::optional<std::string> password;
+    if (options.passwordFromStdin) {
+        PasswordLine line = ReadPasswordFromStandardInput();
+        if (!line.ok) {
+            err << kProgramName << ": " << line.error << "\n";
+            return ToInt(ExitCode::Usage);
+        }
+        password = std::move(line.password);
+    }
+
+    const auto started = std::chrono::steady_clock::now();
+    const auto clock = [started] {
+        return std::chrono::duration_cast<CliReporter::Milliseconds>(std::chrono::steady_clock::now() -
+                                                                     started);
+    };
+    CliReporter reporter(
+        out, ChooseReportStyle(options.json, platform::IsTerminal(platform::StandardStream::Output)));
+
+    // The worker's messages are queued events: this path alone has an application object, made here,
+    // after the options were read.
+    static int argc = 1;
+    static char name[] = "firmware-upgrade-utility";
+    static char* argv[] = {name, nullptr};
+    QCoreApplication application(argc, argv);
+
+    // The window's rule: one copy per user, whichever way it was started.
+    CUpgradeApp instance;
+    if (!instance.ClaimSingleInstance()) {
+        reporter.OnVerdict(ExitCode::AlreadyRunning,
+                           "only one copy runs per user; wait until the other one has ended");
+        return ToInt(ExitCode::AlreadyRunning);
+    }
+
+    SystemUpgradeServices services;
+    const std::string address =
+        options.address
+            ? *options.address
+            : services.FindDefaultGateway([&err](const std::string& text) { ShowMessageOnError(err, text); });
+    const FirmwareInfo info = services.LoadFirmwareInfo();
+
+    CliFrontEnd::Settings settings;
+    settings.password = std::move(password);
+    settings.assumeYes = options.assumeYes;
+    settings.inputIsTerminal = platform::IsTerminal(platform::StandardStream::Input);
+    settings.imageBytes = static_cast<std::uint64_t>(InspectOwnImage().size);
+    CliFrontEnd frontEnd(reporter, err, std::cin, std::move(settings), clock);
+    ReportingSteps steps(services, frontEnd);
+    CliUploadWindow window(frontEnd);
+    UpgradeSequence sequence(steps, frontEnd, window, address, info.utilityVersion);
+    frontEnd.Attach(sequence);
+    window.Attach(sequence);
+
+    // Next on the welcome page, Next on the login page (the router check), Upgrade on the verify page (the
+    // image check, the downgrade question and the upload's start), each only while the run goes on.
+    for (int press = 0; press < 3 && !frontEnd.Verdict(); ++press) {
+        sequence.Forward();
+    }
+    // The worker posts its result exactly once; until then its messages are handed to the sequence.
+    while (!frontEnd.Verdict() && sequence.Busy()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    }
+    services.JoinUpload();
+
+    HeadlessVerdict verdict;
+    if (const std::optional<HeadlessVerdict> ended = frontEnd.Verdict()) {
+        verdict = *ended;
+    }
+    reporter.OnVerdict(verdict.code, PrintedCause(verdict));
+    return ToInt(verdict.code);
+}
+
+}  // namespace fwu::cli

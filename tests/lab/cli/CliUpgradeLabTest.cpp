@@ -1,0 +1,194 @@
+// The headless upgrade of the real program (carrying a 200,000-byte image) against router-sim inside the
+// lab, with standard input and output no terminal: the exit status of each ending, what router-sim
+// received, and the lines printed.
+#include <gtest/gtest.h>
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "tools/labsupport/LabEnvironment.h"
+#include "tools/labsupport/RouterSim.h"
+
+namespace {
+
+constexpr int kRunMs = 120'000;
+
+struct UtilityRun {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// Runs the program with `arguments`, `input` on its standard input (then closed), a runtime folder of its
+// own and no display.
+UtilityRun RunUtility(const QStringList& arguments, const QByteArray& input) {
+    QTemporaryDir runtime;
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_RUNTIME_DIR", runtime.path());
+    environment.remove("DISPLAY");
+    environment.remove("WAYLAND_DISPLAY");
+    process.setProcessEnvironment(environment);
+    process.start(FWU_CLI_LAB_UTILITY, arguments);
+    UtilityRun run;
+    if (!process.waitForStarted(5'000)) {
+        run.err = "the program did not start";
+        return run;
+    }
+    process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(kRunMs)) {
+        process.kill();
+        process.waitForFinished(5'000);
+        run.err = "the program did not end in time";
+    }
+    run.out = process.readAllStandardOutput();
+    run.err += process.readAllStandardError();
+    if (process.exitStatus() == QProcess::NormalExit) {
+        run.exitCode = process.exitCode();
+    }
+    return run;
+}
+
+QByteArray CarriedImage() {
+    QFile file(FWU_CLI_LAB_IMAGE);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QList<QByteArray> Lines(const QByteArray& text) {
+    QList<QByteArray> lines = text.split('\n');
+    if (!lines.isEmpty() && lines.back().isEmpty()) {
+        lines.removeLast();
+    }
+    return lines;
+}
+
+void ExpectNothingUploaded(const fwu::lab::RouterSim& sim) {
+    for (const char* name : {"upload-start", "upload", "upload-aborted"}) {
+        EXPECT_TRUE(sim.Events(name).isEmpty()) << "router-sim logged " << name;
+    }
+}
+
+void ExpectWholeImageTaken(const fwu::lab::RouterSim& sim, const QByteArray& image) {
+    const auto upload = sim.WaitForEvent("upload", 5'000);
+    ASSERT_TRUE(upload) << "router-sim logged no upload";
+    EXPECT_EQ(sim.Events("upload").size(), 1);
+    EXPECT_TRUE(upload->value("accepted").toBool());
+    EXPECT_TRUE(upload->value("differences").toArray().isEmpty());
+    EXPECT_EQ(upload->value("image_size").toInteger(), image.size());
+    EXPECT_EQ(upload->value("image_sha256").toString(),
+              QString::fromLatin1(QCryptographicHash::hash(image, QCryptographicHash::Sha256).toHex()));
+    QFile saved(upload->value("saved").toString());
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly)) << "router-sim saved no image";
+    EXPECT_TRUE(saved.readAll() == image) << "the image router-sim saved differs from the carried one";
+}
+
+// --json: every line one object with the phase, percent and bytes, the phases in their order; the last
+// line carries the verdict, its exit status and the whole image's bytes.
+void ExpectJsonLines(const QByteArray& out, qint64 imageSize) {
+    const QList<QByteArray> lines = Lines(out);
+    ASSERT_GE(lines.size(), 3) << out.toStdString();
+    QStringList phases;
+    QJsonObject object;
+    for (const QByteArray& line : lines) {
+        const QJsonDocument document = QJsonDocument::fromJson(line);
+        ASSERT_TRUE(document.isObject()) << "not a JSON object: " << line.toStdString();
+        object = document.object();
+        EXPECT_TRUE(object.value("percent").isDouble() && object.value("bytes").isDouble())
+            << line.toStdString();
+        if (phases.isEmpty() || phases.back() != object.value("phase").toString()) {
+            phases.append(object.value("phase").toString());
+        }
+    }
+    EXPECT_EQ(phases, (QStringList{"checking", "sending", "writing-flash"}));
+    EXPECT_EQ(object.value("verdict").toString(), "upgraded");
+    EXPECT_EQ(object.value("exit").toInt(-1), 0);
+    EXPECT_EQ(object.value("bytes").toInteger(), imageSize);
+}
+
+struct Case {
+    const char* name;
+    QStringList simOptions;
+    QStringList arguments;  // after --cli; "ROUTER" stands for the router's address
+    QByteArray input;
+    int exitCode;
+    bool uploaded;               // the whole image reached router-sim, else nothing did (or it was cut)
+    const char* lastLinePrefix;  // the verdict line; nullptr for --json
+    const char* shownText;       // somewhere in the output or on standard error; nullptr for none
+};
+
+TEST(CliUpgradeLab, EachEndingHasItsExitStatus) {
+    const QByteArray image = CarriedImage();
+    ASSERT_EQ(image.size(), 200'000);
+    const Case cases[] = {
+        {"happy path",
+         {},
+         {"--address", "ROUTER", "--yes"},
+         "",
+         0,
+         true,
+         "upgraded",
+         "\nwriting flash 100%  200000 bytes\n"},
+        {"proposed gateway, --json", {}, {"--json"}, "", 0, true, nullptr, nullptr},
+        {"wrong password",
+         {},
+         {"--address", "ROUTER", "--password-stdin"},
+         "not-the-password\n",
+         3,
+         false,
+         "router check failed: Can't find the Router.",
+         nullptr},
+        {"newer router, no terminal, no --yes",
+         {"--version", "v2.00.30"},
+         {"--address", "ROUTER"},
+         "",
+         4,
+         false,
+         "downgrade declined",
+         "Run with --yes"},
+        {"reset mid-transfer",
+         {"--fault", "reset-upload"},
+         {"--address", "ROUTER"},
+         "",
+         1,
+         false,
+         "upgrade failed: ",
+         nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fwu::lab::RouterSim sim(c.simOptions);
+        ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
+        QStringList arguments{"--cli"};
+        for (const QString& argument : c.arguments) {
+            arguments.append(argument == "ROUTER" ? sim.Address() : argument);
+        }
+        const UtilityRun run = RunUtility(arguments, c.input);
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.out.toStdString() << run.err.toStdString();
+        if (c.uploaded) {
+            ExpectWholeImageTaken(sim, image);
+        } else if (c.exitCode != 1) {
+            ExpectNothingUploaded(sim);
+        } else {
+            EXPECT_TRUE(sim.WaitForEvent("upload-aborted", 5'000)) << "router-sim did not cut the upload";
+        }
+        if (c.lastLinePrefix != nullptr) {
+            const QList<QByteArray> lines = Lines(run.out);
+            ASSERT_FALSE(lines.isEmpty());
+            EXPECT_TRUE(lines.back().startsWith(c.lastLinePrefix)) << run.out.toStdString();
+        } else {
+            ExpectJsonLines(run.out, image.size());
+        }
+        if (c.shownText != nullptr) {
+            EXPECT_TRUE((run.out + run.err).contains(c.shownText))
+                << run.out.toStdString() << run.err.toStdString();
+        }
+    }
+}
+
+}  // namespace
