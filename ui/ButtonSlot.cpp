@@ -26,7 +26,7 @@ constexpr int kCloseSet = 5;
 
 // The focus mark: a dotted rectangle inset on the plate, white dots over a dark line so that it reads on
 // the dark plates, the yellow one and the close cross alike.
-constexpr int kFocusInset = 5;
+constexpr int kFocusInset = 7;
 const QColor kFocusDark(20, 24, 60);
 const QColor kFocusLight(255, 255, 255);
 
