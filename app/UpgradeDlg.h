@@ -153,8 +153,10 @@ private:
     bool progressBarShown = false;
     std::array<int, 3> buttonImageSet;
 
-    std::unique_ptr<UpgradeSequence> sequence;   // made once the gateway and the firmware texts are known
-    std::unique_ptr<FaceKeyboard> faceKeyboard;  // button slots in the tab order, Alt+letters, Enter
+    std::unique_ptr<UpgradeSequence> sequence;  // made once the gateway and the firmware texts are known
+
+    // The button slots in the tab order, the Alt+letters and Enter in the password field.
+    std::unique_ptr<FaceKeyboard> faceKeyboard;
 };
 
 }  // namespace fwu
