@@ -13,7 +13,9 @@
 #include <QScreen>
 #include <QThread>
 
+#include "app/FaceAccessibility.h"
 #include "app/FaceButtons.h"
+#include "app/FaceKeyboard.h"
 #include "app/FaceMenu.h"
 #include "app/PageFlow.h"
 #include "app/PageLabels.h"
@@ -24,10 +26,12 @@
 #include "res/Latin1.h"
 #include "res/StringTable.h"
 #include "router/Credential.h"
+#include "ui/EditEx.h"
 #include "ui/FaceRect.h"
 #include "ui/ImageButtons.h"
 #include "ui/LoginFields.h"
 #include "ui/ProgressDisplay.h"
+#include "ui/RangeEdit.h"
 #include "ui/SkinImage.h"
 #include "ui/SkinLabel.h"
 
@@ -50,6 +54,7 @@ CUpgradeDlg::CUpgradeDlg(UpgradeServices& services, DialogServices hooks, QWidge
     setWindowTitle(Latin1(LoadString(IDS_APP_TITLE)));
     setWindowIcon(QIcon(QStringLiteral(":/ICON/150.png")));
     setMouseTracking(true);
+    InstallFaceAccessibility();
     OnInitDialog();
 }
 
@@ -88,6 +93,22 @@ void CUpgradeDlg::OnInitDialog() {
     SetUpFaceTitle(versionTitle, "versionTitle", FaceRect(210, 138, 460, 178),
                    "Firmware Ver.: " + info.utilityVersion);
     ShowPage(PAGE_WELCOME);  // the first page is shown, not changed to
+    faceKeyboard = std::make_unique<FaceKeyboard>(*this, [this](int slot) { PressButton(slot); });
+    PageShownToKeyboard();
+}
+
+void CUpgradeDlg::PageShownToKeyboard() {
+    std::vector<QWidget*> fields;
+    QLineEdit* password = nullptr;
+    if (loginFields && Page() == PAGE_LOGIN) {
+        password = loginFields->PasswordField();
+        fields.push_back(password);
+        for (int i = 0; i < 4; ++i) {
+            fields.push_back(loginFields->OctetField(i));
+        }
+    }
+    faceKeyboard->PageShown(buttonImageSet, fields, password);
+    AnnouncePage(*this);
 }
 
 void CUpgradeDlg::LoadFrameImage() {
@@ -120,6 +141,9 @@ void CUpgradeDlg::EnterPage(int newPage) {
     buttonImageSet = ButtonSetsForPage(newPage, buttonImageSet);
     faceButtons.RedrawAll();
     ShowPage(newPage);
+    if (faceKeyboard) {
+        PageShownToKeyboard();
+    }
 }
 
 void CUpgradeDlg::SuppressLabelBackgrounds(bool suppress) {
@@ -327,6 +351,13 @@ void CUpgradeDlg::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
     const int slot = faceButtons.OnRelease(*event, Busy());
     if (slot < 0) {
+        return;
+    }
+    PressButton(slot);
+}
+
+void CUpgradeDlg::PressButton(int slot) {
+    if (CheckingRouter()) {
         return;
     }
     switch (ReleaseAction(slot, Page(), Busy())) {

@@ -28,6 +28,7 @@ class QMenu;
 namespace fwu {
 
 class CSkinLabel;
+class FaceKeyboard;
 class LoginFields;
 class PageLabels;
 class ProgressDisplay;
@@ -75,6 +76,10 @@ public:
     // window's event loop, the window must not go while the worker may still write to it.
     void WaitForUploadEnd();
 
+    // Works the button in `slot` (1..3) as a left-button release over it does; the keyboard's presses
+    // come here too. Ignored while busy or while the router is checked, and on a blank plate.
+    void PressButton(int slot);
+
     // The face's context menu: Minimise, Close, a separator and the About entry.
     std::unique_ptr<QMenu> CreateFaceMenu();
 
@@ -100,6 +105,7 @@ public:
     CSkinLabel* VersionTitle() const { return versionTitle; }
     LoginFields* Login() const { return loginFields.get(); }
     ProgressDisplay* Progress() const { return progressDisplay.get(); }
+    FaceKeyboard* Keyboard() const { return faceKeyboard.get(); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -118,6 +124,7 @@ private:
     void SuppressLabelBackgrounds(bool suppress);
     void ApplyStatusText(const QString& text);
     void FreeSkinImages();
+    void PageShownToKeyboard();
 
     UpgradeServices& services;
     DialogServices hooks;
@@ -147,6 +154,9 @@ private:
     std::array<int, 3> buttonImageSet;
 
     std::unique_ptr<UpgradeSequence> sequence;  // made once the gateway and the firmware texts are known
+
+    // The button slots in the tab order, the Alt+letters and Enter in the password field.
+    std::unique_ptr<FaceKeyboard> faceKeyboard;
 };
 
 }  // namespace fwu

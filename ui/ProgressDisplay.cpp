@@ -1,6 +1,7 @@
 // The progress page's display: its three controls and the bar drawn strip by strip.
 #include "ui/ProgressDisplay.h"
 
+#include <QAccessible>
 #include <QPainter>
 #include <QProgressBar>
 #include <QWidget>
@@ -102,9 +103,24 @@ void StripBar::SetDrawnCount(int count) {
     drawnCount = std::clamp(count, 0, kMaxStrips);
 }
 
+void StripBar::SetPercent(int value) {
+    const int old = percent;
+    percent = ClampBarPercent(value);
+    AnnounceValue(old);
+}
+
+void StripBar::AnnounceValue(int old) {
+    if (percent != old) {
+        QAccessibleValueChangeEvent event(this, percent);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
 int StripBar::Advance(int newPercent) {
     const BarPlan plan = PlanBarAdvance(drawnCount, newPercent, StripHeight());
+    const int old = percent;
     percent = plan.percent;
+    AnnounceValue(old);
     const QPoint origin = pos();
     if (!plan.wipe.isEmpty()) {
         update(plan.wipe.translated(-origin));
@@ -161,6 +177,11 @@ CSkinLabel* ProgressDisplay::PercentLabel() const {
 void ProgressDisplay::SetStatusText(const QString& text) {
     if (statusLabel) {
         statusLabel->SetText(text);
+    }
+    if (bar) {
+        // The status line is the bar's description for assistive technology.
+        QAccessibleEvent event(bar.data(), QAccessible::DescriptionChanged);
+        QAccessible::updateAccessibility(&event);
     }
 }
 

@@ -69,7 +69,7 @@ public:
     int StripHeight() const;
 
     // The percent painted from (clamped); set without a repaint (the next paint shows it).
-    void SetPercent(int value) { percent = ClampBarPercent(value); }
+    void SetPercent(int value);
     int Percent() const { return percent; }
     // Strips counted as drawn, 1 to 100: a retry or the router wait after the transfer starts from what
     // the screen last showed.
@@ -85,6 +85,7 @@ protected:
 
 private:
     void Place();
+    void AnnounceValue(int oldPercent);  // a value change for assistive technology, when there is one
 
     std::optional<QImage> image;
     int percent = 0;

@@ -1,6 +1,7 @@
 // CSkinLabel painting: background, then the laid-out lines run by run in the label's font.
 #include "ui/SkinLabel.h"
 
+#include <QAccessible>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QPaintEvent>
@@ -37,8 +38,14 @@ CSkinLabel::CSkinLabel(QWidget* parent)
 }
 
 void CSkinLabel::SetText(const QString& newText) {
+    const bool changed = text != newText;
     text = newText;
     update();
+    if (changed && accessibleName().isEmpty()) {
+        // A label without a name of its own is named by its text: a new text is a new name.
+        QAccessibleEvent event(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void CSkinLabel::SetTextColor(const QColor& colour) {

@@ -1,0 +1,112 @@
+// The focusable plates over the image buttons and their captions and accelerators.
+#include "ui/ButtonSlot.h"
+
+#include <QKeyEvent>
+#include <QPainter>
+
+#include "ui/ImageButtons.h"
+
+namespace fwu {
+namespace {
+
+struct SetKeys {
+    const char* caption;
+    char accelerator;  // pressed with Alt
+};
+// Indexed by picture set; the blank plate (6) has neither.
+constexpr std::array<SetKeys, 6> kSetKeys{{
+    {"Next", 'N'},
+    {"Back", 'B'},
+    {"Upgrade", 'U'},
+    {"Retry", 'R'},
+    {"Exit", 'X'},
+    {"Close", 'X'},
+}};
+constexpr int kCloseSet = 5;
+
+// The focus mark: a dotted rectangle inset on the plate, white dots over a dark line so that it reads on
+// the dark plates, the yellow one and the close cross alike.
+constexpr int kFocusInset = 7;
+const QColor kFocusDark(20, 24, 60);
+const QColor kFocusLight(255, 255, 255);
+
+}  // namespace
+
+QString ButtonCaption(int set) {
+    if (set < 0 || set >= static_cast<int>(kSetKeys.size())) {
+        return {};
+    }
+    return QLatin1String(kSetKeys[static_cast<std::size_t>(set)].caption);
+}
+
+char ButtonAccelerator(int set) {
+    if (set < 0 || set >= static_cast<int>(kSetKeys.size())) {
+        return 0;
+    }
+    return kSetKeys[static_cast<std::size_t>(set)].accelerator;
+}
+
+int SlotForAccelerator(char letter, const std::array<int, 3>& sets) {
+    if (letter >= 'a' && letter <= 'z') {
+        letter = static_cast<char>(letter - 'a' + 'A');
+    }
+    // The close button answers X only where no Exit button is shown, so slots 1 and 2 are looked at first.
+    for (int slot = BTN_FORWARD; slot <= BTN_CLOSE; ++slot) {
+        const int set = sets[static_cast<std::size_t>(slot - 1)];
+        if (set < 0 || set >= static_cast<int>(kSetKeys.size()) || set == kCloseSet) {
+            continue;
+        }
+        if (kSetKeys[static_cast<std::size_t>(set)].accelerator == letter) {
+            return slot;
+        }
+    }
+    return letter == 'X' && sets[BTN_CLOSE - 1] == kCloseSet ? BTN_CLOSE : 0;
+}
+
+ButtonSlot::ButtonSlot(QWidget* window, int slot) : QWidget(window), slot(slot) {
+    setObjectName(QStringLiteral("buttonSlot%1").arg(slot));
+    setAttribute(Qt::WA_TransparentForMouseEvents);  // the window hit-tests the slots itself
+    setFocusPolicy(Qt::TabFocus);
+    setGeometry(ButtonRect(slot));
+    show();
+}
+
+void ButtonSlot::ShowSet(int newSet) {
+    set = newSet;
+    setVisible(!ButtonCaption(newSet).isEmpty());
+    update();
+}
+
+void ButtonSlot::paintEvent(QPaintEvent*) {
+    if (!hasFocus()) {
+        return;  // the window paints the button picture below; the plate adds only the mark
+    }
+    QPainter painter(this);
+    const QRect mark = rect().adjusted(kFocusInset, kFocusInset, -kFocusInset - 1, -kFocusInset - 1);
+    painter.setPen(QPen(kFocusDark, 1));
+    painter.drawRect(mark);
+    painter.setPen(QPen(kFocusLight, 1, Qt::DotLine));
+    painter.drawRect(mark);
+}
+
+void ButtonSlot::keyPressEvent(QKeyEvent* event) {
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    switch (event->key()) {
+        case Qt::Key_Space:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (plain) {
+                event->accept();
+                if (!event->isAutoRepeat()) {
+                    emit Pressed(slot);
+                }
+                return;
+            }
+            break;
+        default:
+            break;
+    }
+    QWidget::keyPressEvent(event);  // Escape and the rest go on to the window
+}
+
+}  // namespace fwu
