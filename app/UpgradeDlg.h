@@ -28,6 +28,8 @@ class QMenu;
 namespace fwu {
 
 class CSkinLabel;
+class ConfirmationLine;
+class ConfirmationWatch;
 class LoginFields;
 class PageLabels;
 class ProgressDisplay;
@@ -100,6 +102,8 @@ public:
     CSkinLabel* VersionTitle() const { return versionTitle; }
     LoginFields* Login() const { return loginFields.get(); }
     ProgressDisplay* Progress() const { return progressDisplay.get(); }
+    // The success page's line about the router's version after its restart (none on other pages).
+    CSkinLabel* ConfirmationLabel() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -110,6 +114,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void customEvent(QEvent* event) override;
+    void done(int result) override;  // the watch of the router ends with the window
 
 private:
     void OnInitDialog();
@@ -147,6 +152,12 @@ private:
     std::array<int, 3> buttonImageSet;
 
     std::unique_ptr<UpgradeSequence> sequence;  // made once the gateway and the firmware texts are known
+
+    // The success page: its line, and the watch of the router that fills it (its reports are queued to
+    // this thread).
+    void StartConfirmationWatch();
+    std::unique_ptr<ConfirmationLine> confirmationLine;
+    std::unique_ptr<ConfirmationWatch> confirmationWatch;
 };
 
 }  // namespace fwu
