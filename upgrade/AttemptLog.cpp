@@ -76,19 +76,24 @@ std::string AttemptLogPath() {
 
 std::string PrintableText(std::string_view text, std::size_t maxChars) {
     std::string shown;
+    std::vector<std::size_t> pieceStarts;  // so a cut never splits an escape
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
-        std::string piece(1, c);
+        pieceStarts.push_back(shown.size());
         if (byte < 0x20 || byte > 0x7E || c == '\\') {
             char escaped[5];
             std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-            piece = escaped;
+            shown += escaped;
+        } else {
+            shown += c;
         }
-        if (shown.size() + piece.size() > maxChars) {
-            shown.erase(shown.size() > maxChars - 3 ? maxChars - 3 : shown.size());
+        if (shown.size() > maxChars) {
+            while (!pieceStarts.empty() && pieceStarts.back() + 3 > maxChars) {
+                pieceStarts.pop_back();
+            }
+            shown.erase(pieceStarts.empty() ? 0 : pieceStarts.back());
             return shown + "...";
         }
-        shown += piece;
     }
     return shown;
 }

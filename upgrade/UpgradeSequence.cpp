@@ -8,8 +8,9 @@
 
 namespace fwu {
 
-UpgradeSequence::UpgradeSequence(UpgradeStepServices& steps, UpgradeFrontEnd& frontEnd, UploadWindow& uploadWindow,
-                                 const std::string& proposedAddress, std::string utilityVersion)
+UpgradeSequence::UpgradeSequence(UpgradeStepServices& steps, UpgradeFrontEnd& frontEnd,
+                                 UploadWindow& uploadWindow, const std::string& proposedAddress,
+                                 std::string utilityVersion)
     : steps(steps),
       frontEnd(frontEnd),
       uploadWindow(uploadWindow),
@@ -99,7 +100,10 @@ bool UpgradeSequence::CheckRouter() {
         routerVersion = *result->version;
     }
     const bool passed = result && result->passed;  // a check that could not run has failed
-    Log("check", address.Dotted() + (!result ? ": could not run" : passed ? ": passed" : ": failed") +
+    Log("check", address.Dotted() +
+                     (!result  ? ": could not run"
+                      : passed ? ": passed"
+                               : ": failed") +
                      (result && result->version ? ", router runs " + PrintableText(*result->version)
                                                 : std::string(", no version read")));
     if (!passed) {
