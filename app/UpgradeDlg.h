@@ -72,6 +72,7 @@ public:
 
     // Ends the window with the cancel result; ignored while an upload runs or the router is checked.
     void reject() override;
+    void done(int result) override;  // the watch of the router ends with the window
 
     // Processes the window's events until no upload runs (at once when none does). Whatever ended the
     // window's event loop, the window must not go while the worker may still write to it.
@@ -114,7 +115,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void customEvent(QEvent* event) override;
-    void done(int result) override;  // the watch of the router ends with the window
 
 private:
     void OnInitDialog();
