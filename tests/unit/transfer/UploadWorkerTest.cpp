@@ -234,6 +234,14 @@ TEST(UploadWorker, RouterBehavioursAfterTheUploadGiveTheirVerdicts) {
         ASSERT_GE(calls.size(), 3u);
         EXPECT_EQ(calls[calls.size() - 3], "Write");
         EXPECT_EQ(calls[calls.size() - 2], "ReadAnswer");
+        // What the log is told beside the outcome: the body sent, the time it took on the worker's
+        // clock, the answer's first line and the silence that decided.
+        EXPECT_EQ(run.verdict.bytesSent, run.session->body.size());
+        EXPECT_GE(run.verdict.transferMs, 100 * 5);
+        EXPECT_EQ(run.verdict.answer, c.answer.substr(0, c.answer.find_first_of("\r\n")));
+        if (success) {
+            EXPECT_GE(run.verdict.silenceMs, kSilenceForRestartMs);
+        }
 
         if (c.outcome == UploadOutcome::RefusedByRouter) {
             // Refused like a failed transfer: no flash-writing text, no wait.
