@@ -8,6 +8,9 @@
 #include <limits>
 #include <memory>
 
+#include <QLabel>
+
+#include "app/AboutDlg.h"
 #include "app/ConfirmationLine.h"
 #include "app/UpgradeDlg.h"
 #include "res/Latin1.h"
@@ -73,6 +76,7 @@ private slots:
     void lineAfterTheRestart_data();
     void lineAfterTheRestart();
     void exitDuringTheWatchSendsNothingMore();
+    void aboutBoxNamesTheLog();
 };
 
 void ConfirmationLineTest::lineAfterTheRestart_data() {
@@ -143,6 +147,17 @@ void ConfirmationLineTest::exitDuringTheWatchSendsNothingMore() {
     const int sent = router.probes.load();
     QTest::qWait(1500);  // more than the interval between two probes
     QCOMPARE(router.probes.load(), sent);
+}
+
+void ConfirmationLineTest::aboutBoxNamesTheLog() {
+    qputenv("XDG_STATE_HOME", "/srv/state-of/me");
+    CAboutDlg about;
+    const QLabel* line = about.findChild<QLabel*>(QStringLiteral("aboutLog"));
+    QVERIFY(line != nullptr);
+    QCOMPARE(line->text(),
+             QStringLiteral(
+                 "Log of every upgrade attempt: /srv/state-of/me/firmware-upgrade-utility/upgrade.log"));
+    qunsetenv("XDG_STATE_HOME");
 }
 
 QTEST_MAIN(ConfirmationLineTest)
