@@ -8,6 +8,7 @@ namespace fwu {
 
 UploadServices LoggedUploadServices(AttemptLog& log) {
     UploadServices devices = SystemUploadServices();
+    devices.transferEnded = [&log](const UploadVerdict& sofar) { LogTransferEnd(log, sofar); };
     devices.report = [&log](const UploadVerdict& verdict) { LogUploadVerdict(log, verdict); };
     return devices;
 }

@@ -203,11 +203,16 @@ public:
     CountingSession(std::unique_ptr<platform::HttpSession> inner, UploadVerdict& verdict)
         : inner(std::move(inner)), verdict(verdict) {}
     bool Open(const std::string& agentName) override { return inner->Open(agentName); }
-    bool Connect(const std::string& server, std::uint16_t port) override { return inner->Connect(server, port); }
-    bool OpenRequest(const std::string& verb, const std::string& object, const std::string& version) override {
+    bool Connect(const std::string& server, std::uint16_t port) override {
+        return inner->Connect(server, port);
+    }
+    bool OpenRequest(const std::string& verb, const std::string& object,
+                     const std::string& version) override {
         return inner->OpenRequest(verb, object, version);
     }
-    bool AddRequestHeaders(std::string_view headerBlock) override { return inner->AddRequestHeaders(headerBlock); }
+    bool AddRequestHeaders(std::string_view headerBlock) override {
+        return inner->AddRequestHeaders(headerBlock);
+    }
     bool SendRequest(std::uint32_t bodyLength) override { return inner->SendRequest(bodyLength); }
     bool Write(const char* data, std::size_t length) override {
         const bool written = inner->Write(data, length);
@@ -267,6 +272,9 @@ UploadVerdict RunUploadJob(const UploadJob& job, QByteArray& imageData, const Up
     Transfer transfer = TransferImage(job, imageData, watched);
     seen.transferMs = NowMs(devices) - transferStart;
     imageData = QByteArray();
+    if (devices.transferEnded) {
+        devices.transferEnded(seen);
+    }
 
     UploadVerdict verdict = std::move(transfer.failure);
     if (transfer.complete) {

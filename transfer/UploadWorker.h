@@ -45,6 +45,8 @@ struct UploadServices {
     std::function<std::int64_t()> nowMs;  // a steady clock in milliseconds; silences are measured on it
     // Told the verdict just before the window gets the result (on the worker's thread); may be empty.
     std::function<void(const UploadVerdict&)> report;
+    // Told, as soon as the transfer is over, what is known then: bytesSent, transferMs and answer.
+    std::function<void(const UploadVerdict&)> transferEnded;
 };
 
 // The real HTTP client, real sleeps, the steady clock and the ICMP probe.
@@ -63,8 +65,8 @@ enum class UploadOutcome {
 struct UploadVerdict {
     unsigned result = 0;  // what the window is given: 1 success, 0 failure
     UploadOutcome outcome = UploadOutcome::NotConnected;
-    int percent = 0;         // LostInTransfer: the percent last shown
-    std::string statusLine;  // RefusedByRouter: the router's status line as it came (printable, bounded)
+    int percent = 0;              // LostInTransfer: the percent last shown
+    std::string statusLine;       // RefusedByRouter: the router's status line as it came (printable, bounded)
     std::uint64_t bytesSent = 0;  // body bytes the router took (header block not counted)
     std::int64_t transferMs = 0;  // from the session's opening to the router's answer, on the worker's clock
     std::string answer;           // the first line of the router's answer as it came (raw, at most 200 bytes)

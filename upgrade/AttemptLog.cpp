@@ -133,11 +133,14 @@ std::string DescribeImage(const FirmwareInfo& info, std::string_view image) {
     return text + ", " + std::to_string(image.size()) + " bytes, sha256 " + digest.toHex().toStdString();
 }
 
-void LogUploadVerdict(AttemptLog& log, const UploadVerdict& verdict) {
+void LogTransferEnd(AttemptLog& log, const UploadVerdict& verdict) {
     log.Write("transfer", "ended: " + std::to_string(verdict.bytesSent) + " body bytes sent in " +
                               std::to_string(verdict.transferMs) + " ms");
     log.Write("answer",
               verdict.answer.empty() ? std::string("none") : "\"" + PrintableText(verdict.answer) + "\"");
+}
+
+void LogUploadVerdict(AttemptLog& log, const UploadVerdict& verdict) {
     if (verdict.outcome == UploadOutcome::Restarted || verdict.outcome == UploadOutcome::NoRestart) {
         log.Write("silence",
                   std::to_string(verdict.silenceMs) + " ms without an answer to the probe" +

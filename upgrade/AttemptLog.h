@@ -73,8 +73,11 @@ private:
     std::vector<std::string> secrets;
 };
 
-// Writes how the upload ended, one step a line: the transfer's end with its bytes and duration, the
-// router's answer, the silence of the flash wait (when there was one) and the verdict with its cause.
+// Writes the transfer's end with its bytes and duration, then the router's answer: one step a line.
+void LogTransferEnd(AttemptLog& log, const UploadVerdict& verdict);
+
+// Writes how the upload ended: the silence of the flash wait (when there was one), then the verdict with
+// its cause.
 void LogUploadVerdict(AttemptLog& log, const UploadVerdict& verdict);
 
 }  // namespace fwu

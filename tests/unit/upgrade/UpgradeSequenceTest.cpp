@@ -264,6 +264,7 @@ TEST(UpgradeSequence, LogNeverHoldsThePassword) {
     verdict.outcome = UploadOutcome::RefusedByRouter;
     verdict.statusLine = "HTTP/1.0 401 Basic " + credential;
     verdict.answer = verdict.statusLine;
+    LogTransferEnd(log, verdict);
     LogUploadVerdict(log, verdict);
 
     std::ifstream in(path, std::ios::binary);
