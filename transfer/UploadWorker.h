@@ -65,8 +65,10 @@ enum class UploadOutcome {
 struct UploadVerdict {
     unsigned result = 0;  // what the window is given: 1 success, 0 failure
     UploadOutcome outcome = UploadOutcome::NotConnected;
-    int percent = 0;              // LostInTransfer: the percent last shown
-    std::string statusLine;       // RefusedByRouter: the router's status line as it came (printable, bounded)
+    int percent = 0;         // LostInTransfer: the percent last shown
+    std::string statusLine;  // RefusedByRouter: the router's status line as it came (printable, bounded)
+
+    // For the log of the attempt, whatever the outcome:
     std::uint64_t bytesSent = 0;  // body bytes the router took (header block not counted)
     std::int64_t transferMs = 0;  // from the session's opening to the router's answer, on the worker's clock
     std::string answer;           // the first line of the router's answer as it came (raw, at most 200 bytes)
