@@ -8,6 +8,7 @@
 #include "res/AppVersion.h"
 #include "res/Latin1.h"
 #include "res/StringTable.h"
+#include "upgrade/AttemptLog.h"
 
 namespace fwu {
 
@@ -38,6 +39,11 @@ CAboutDlg::CAboutDlg(QWidget* parent)
     layout->addWidget(versionLabel, 0, 1);
     layout->addWidget(noteLabel, 1, 1);
     layout->addWidget(okButton, 0, 2, Qt::AlignTop);
+    // Where every attempt is logged, so a user can find it when asked for it.
+    auto* logLabel = new QLabel(Latin1(std::string(LoadString(IDS_ABOUT_LOG)) + AttemptLogPath()), this);
+    logLabel->setObjectName(QStringLiteral("aboutLog"));
+    logLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(logLabel, 2, 1, 1, 2);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 

@@ -17,7 +17,7 @@ namespace fwu {
 namespace {
 
 // Names of the controls whose text alone would not say what they are, by object name.
-constexpr std::array<std::pair<const char*, const char*>, 12> kControlNames{{
+constexpr std::array<std::pair<const char*, const char*>, 13> kControlNames{{
     {"passwordField", "Router's Password"},
     {"octetField1", "Router's IP Address, part 1"},
     {"octetField2", "Router's IP Address, part 2"},
@@ -30,6 +30,7 @@ constexpr std::array<std::pair<const char*, const char*>, 12> kControlNames{{
     {"utilityVersionLabel", "Upgrade firmware version"},
     {"routerAddressLabel", "Router's IP Address"},
     {"stripBar", "Upgrade progress"},
+    {"confirmationLabel", "Router's version after the restart"},
 }};
 
 CUpgradeDlg* Window(QWidget* widget) {

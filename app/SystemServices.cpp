@@ -6,9 +6,18 @@
 
 namespace fwu {
 
+UploadServices LoggedUploadServices(AttemptLog& log) {
+    UploadServices devices = SystemUploadServices();
+    devices.transferEnded = [&log](const UploadVerdict& sofar) { LogTransferEnd(log, sofar); };
+    devices.report = [&log](const UploadVerdict& verdict) { LogUploadVerdict(log, verdict); };
+    return devices;
+}
+
 std::string SystemUpgradeServices::FindDefaultGateway(
     const std::function<void(const std::string&)>& showMessage) {
-    return fwu::FindDefaultGateway(showMessage);
+    attemptLog.Write("start", "a new run");
+    return fwu::FindDefaultGateway(showMessage,
+                                   [this](const std::string& line) { attemptLog.Write("gateway", line); });
 }
 
 RouterCheckResult SystemUpgradeServices::CheckRouter(const RouterAddress& address,
@@ -17,12 +26,26 @@ RouterCheckResult SystemUpgradeServices::CheckRouter(const RouterAddress& addres
 }
 
 bool SystemUpgradeServices::StartUploadJob(const UploadRequest& request, UploadWindow& window) {
-    return uploadRunner.StartUploadJob(request, window);
+    attemptLog.Write("transfer", "starting to " + request.routerAddress);
+    const bool started = uploadRunner.StartUploadJob(request, window);
+    if (!started) {
+        attemptLog.Write("transfer", "not started: no image, no web server at the address, or no thread");
+    }
+    return started;
 }
 
 bool SystemUpgradeServices::CarriedImageIntact() {
     const platform::Payload image = platform::ReadOwnPayload();
     return image.status == platform::PayloadStatus::Ok && !image.data.isEmpty();
+}
+
+FirmwareInfo SystemUpgradeServices::LoadFirmwareInfo() {
+    const FirmwareInfo info = fwu::LoadFirmwareInfo();
+    const platform::Payload image = platform::ReadOwnPayload();
+    attemptLog.Write("image",
+                     DescribeImage(info, std::string_view(image.data.constData(),
+                                                          static_cast<std::size_t>(image.data.size()))));
+    return info;
 }
 
 }  // namespace fwu

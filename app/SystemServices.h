@@ -3,8 +3,12 @@
 
 #include "app/UpgradeServices.h"
 #include "transfer/UploadJobRunner.h"
+#include "upgrade/AttemptLog.h"
 
 namespace fwu {
+
+// The system's upload services, telling `log` how each upload ended.
+UploadServices LoggedUploadServices(AttemptLog& log);
 
 class SystemUpgradeServices final : public UpgradeServices {
 public:
@@ -14,9 +18,14 @@ public:
     bool UploadRunning() override { return uploadRunner.Running(); }
     void JoinUpload() override { uploadRunner.Join(); }
     bool CarriedImageIntact() override;
+    FirmwareInfo LoadFirmwareInfo() override;
+    AttemptLog* Log() override { return &attemptLog; }
+    ConfirmationWatchServices WatchServices() override { return SystemConfirmationWatchServices(); }
 
 private:
-    UploadJobRunner uploadRunner;  // joins a running worker when the services end
+    AttemptLog attemptLog{AttemptLogPath()};  // declared first: the worker writes to it until joined
+    // Joins a running worker when the services end; the worker tells the log how the upload ended.
+    UploadJobRunner uploadRunner{SystemUploadStartServices(), LoggedUploadServices(attemptLog)};
 };
 
 }  // namespace fwu

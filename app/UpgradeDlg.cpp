@@ -13,6 +13,7 @@
 #include <QScreen>
 #include <QThread>
 
+#include "app/ConfirmationLine.h"
 #include "app/FaceAccessibility.h"
 #include "app/FaceButtons.h"
 #include "app/FaceKeyboard.h"
@@ -34,6 +35,7 @@
 #include "ui/RangeEdit.h"
 #include "ui/SkinImage.h"
 #include "ui/SkinLabel.h"
+#include "upgrade/ConfirmationWatch.h"
 
 namespace fwu {
 namespace {
@@ -59,6 +61,7 @@ CUpgradeDlg::CUpgradeDlg(UpgradeServices& services, DialogServices hooks, QWidge
 }
 
 CUpgradeDlg::~CUpgradeDlg() {
+    confirmationWatch.reset();  // stopped and joined: it reports to this window
     // The worker holds this window: it must have said its last word before the window goes.
     WaitForUploadEnd();
     if (CheckingRouter()) {
@@ -88,6 +91,7 @@ void CUpgradeDlg::OnInitDialog() {
     model = info.model;
     releaseDate = info.releaseDate;
     sequence = std::make_unique<UpgradeSequence>(services, *this, *this, gateway, info.utilityVersion);
+    sequence->SetAttemptLog(services.Log());
 
     SetUpFaceTitle(modelTitle, "modelTitle", FaceRect(40, 138, 290, 178), "Torvane " + model);
     SetUpFaceTitle(versionTitle, "versionTitle", FaceRect(210, 138, 460, 178),
@@ -178,9 +182,41 @@ void CUpgradeDlg::ShowPage(int newPage) {
             update(percentRect);
             progressDisplay->LoadBarImage();
             break;
+        case PAGE_DONE:
+            confirmationLine = std::make_unique<ConfirmationLine>(this, pageChanging);
+            StartConfirmationWatch();
+            break;
         default:
             break;
     }
+}
+
+void CUpgradeDlg::StartConfirmationWatch() {
+    const auto report = [this](ConfirmationState state, const std::string& version) {
+        // On the watch's thread: the line is changed on this one. The watch is joined before the window
+        // goes, and a report still queued then is dropped with the window.
+        QMetaObject::invokeMethod(
+            this,
+            [this, state, version] {
+                if (confirmationLine) {
+                    confirmationLine->Show(state, version);
+                }
+            },
+            Qt::QueuedConnection);
+    };
+    confirmationWatch = std::make_unique<ConfirmationWatch>(services.WatchServices(), report, services.Log());
+    confirmationWatch->Start(Address().Dotted(), Password(), UtilityVersion());
+}
+
+CSkinLabel* CUpgradeDlg::ConfirmationLabel() const {
+    return confirmationLine ? confirmationLine->Label() : nullptr;
+}
+
+void CUpgradeDlg::done(int result) {
+    if (confirmationWatch) {
+        confirmationWatch->Stop();  // at once: nothing more is sent, and the window is not held up
+    }
+    QDialog::done(result);
 }
 
 void CUpgradeDlg::LeavePage(int oldPage) {

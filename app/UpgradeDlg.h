@@ -28,6 +28,8 @@ class QMenu;
 namespace fwu {
 
 class CSkinLabel;
+class ConfirmationLine;
+class ConfirmationWatch;
 class FaceKeyboard;
 class LoginFields;
 class PageLabels;
@@ -71,6 +73,7 @@ public:
 
     // Ends the window with the cancel result; ignored while an upload runs or the router is checked.
     void reject() override;
+    void done(int result) override;  // the watch of the router ends with the window
 
     // Processes the window's events until no upload runs (at once when none does). Whatever ended the
     // window's event loop, the window must not go while the worker may still write to it.
@@ -106,6 +109,8 @@ public:
     LoginFields* Login() const { return loginFields.get(); }
     ProgressDisplay* Progress() const { return progressDisplay.get(); }
     FaceKeyboard* Keyboard() const { return faceKeyboard.get(); }
+    // The success page's line about the router's version after its restart (none on other pages).
+    CSkinLabel* ConfirmationLabel() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -157,6 +162,11 @@ private:
 
     // The button slots in the tab order, the Alt+letters and Enter in the password field.
     std::unique_ptr<FaceKeyboard> faceKeyboard;
+    // The success page: its line, and the watch of the router that fills it (its reports are queued to
+    // this thread).
+    void StartConfirmationWatch();
+    std::unique_ptr<ConfirmationLine> confirmationLine;
+    std::unique_ptr<ConfirmationWatch> confirmationWatch;
 };
 
 }  // namespace fwu

@@ -7,6 +7,8 @@
 #include <string>
 
 #include "package/FirmwarePackage.h"
+#include "upgrade/AttemptLog.h"
+#include "upgrade/ConfirmationWatch.h"
 #include "upgrade/UpgradeSequence.h"
 
 namespace fwu {
@@ -20,6 +22,12 @@ public:
     // The texts of the carried firmware (model, dates, versions, file name). The program reads its own
     // package; tests give the window texts of their choosing.
     virtual FirmwareInfo LoadFirmwareInfo() { return fwu::LoadFirmwareInfo(); }
+
+    // The log of this attempt; none (the default) writes no log.
+    virtual AttemptLog* Log() { return nullptr; }
+
+    // What the success page's watch of the router uses; the default has no probe, so no watch runs.
+    virtual ConfirmationWatchServices WatchServices() { return {}; }
 };
 
 }  // namespace fwu

@@ -11,7 +11,7 @@ namespace {
 // boundary announced in the Content-Type field.
 #define FWU_DELIMITER "-----------------------------7d6334282094a"
 
-constexpr std::array<std::pair<int, std::string_view>, 19> kStrings{{
+constexpr std::array<std::pair<int, std::string_view>, 24> kStrings{{
     {IDS_ABOUTBOX, "&About kvel..."},
     {IDS_APP_TITLE, "Firmware Upgrade Utility"},
     {IDS_DIALOG_CLASS, "#32770"},
@@ -47,6 +47,14 @@ constexpr std::array<std::pair<int, std::string_view>, 19> kStrings{{
     {IDS_ADAPTERS_UNSUPPORTED,
      "GetAdaptersInfo is not supported by the operating system running on the local computer"},
     {IDS_IMAGE_DAMAGED, "This program's firmware image is damaged; nothing was sent to the router."},
+    {IDS_CONFIRMED_VERSION, "The router now runs "},
+    {IDS_OTHER_VERSION_HEAD, "The router restarted but still runs "},
+    {IDS_OTHER_VERSION_TAIL,
+     ": it kept its old firmware. Switch it off and on, then run the upgrade again."},
+    {IDS_ROUTER_NOT_BACK,
+     "The router has not come back after 5 minutes. Check its lights and cables, then open its web page "
+     "to see its version."},
+    {IDS_ABOUT_LOG, "Log of every upgrade attempt: "},
 }};
 
 #undef FWU_DELIMITER

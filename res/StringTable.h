@@ -26,6 +26,11 @@ enum StringId : int {
     IDS_NO_ADAPTERS = 33001,           // gateway discovery: the system lists no adapters
     IDS_ADAPTERS_UNSUPPORTED = 33002,  // gateway discovery: the adapter list is unavailable
     IDS_IMAGE_DAMAGED = 33003,         // the carried firmware image is missing or damaged
+    IDS_CONFIRMED_VERSION = 33020,     // success page: the router names the new version (+ version + ".")
+    IDS_OTHER_VERSION_HEAD = 33021,    // success page: the router came back with another version, before it
+    IDS_OTHER_VERSION_TAIL = 33022,    // ... after the version
+    IDS_ROUTER_NOT_BACK = 33023,       // success page: the router named no version within 5 minutes
+    IDS_ABOUT_LOG = 33024,             // About box: where the log of every attempt is kept (+ path)
 };
 
 // The text of the given id, or an empty view when the table has no such id.

@@ -190,7 +190,16 @@ std::string FindDefaultGateway(const MessageSink& show, const GatewayDiscoverySe
     if (osClass != nullptr) {
         *osClass = found;
     }
-    const GatewayCommandServices commandTools{tools.commandInterpreter, tools.runCommand, tools.probe, show};
+    // Every probe of a candidate is reported with its outcome when a report is wanted.
+    GatewayProber probe = tools.probe;
+    if (tools.report && tools.probe) {
+        probe = [&tools](const std::string& candidate) {
+            const bool answered = tools.probe(candidate);
+            tools.report("candidate " + candidate + ": " + (answered ? "answered" : "no answer"));
+            return answered;
+        };
+    }
+    const GatewayCommandServices commandTools{tools.commandInterpreter, tools.runCommand, probe, show};
     std::string address;
     switch (found) {
         case kOsClassWin95:
@@ -203,16 +212,28 @@ std::string FindDefaultGateway(const MessageSink& show, const GatewayDiscoverySe
         case kOsClassWin2000:
         case kOsClassXp:
         case kOsClassNotWindows:
-            address = GatewayFromAdapters(tools.adapters, tools.probe, show);
+            address = GatewayFromAdapters(tools.adapters, probe, show);
             break;
         default:
             break;
     }
-    return address.empty() ? DefaultRouterAddress() : address;
+    if (address.empty()) {
+        address = DefaultRouterAddress();
+    }
+    if (tools.report) {
+        tools.report("proposed " + address);
+    }
+    return address;
 }
 
 std::string FindDefaultGateway(const MessageSink& show) {
     return FindDefaultGateway(show, SystemGatewayDiscoveryServices());
+}
+
+std::string FindDefaultGateway(const MessageSink& show, const MessageSink& report) {
+    GatewayDiscoveryServices tools = SystemGatewayDiscoveryServices();
+    tools.report = report;
+    return FindDefaultGateway(show, tools);
 }
 
 }  // namespace fwu

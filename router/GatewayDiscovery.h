@@ -75,6 +75,9 @@ struct GatewayDiscoveryServices {
     GatewayProber probe;
     CommandRunner runCommand;
     std::string commandInterpreter;
+    // Told each candidate with its probe's outcome ("candidate 10.0.0.138: answered"), then the address
+    // proposed ("proposed 10.0.0.138"); may be empty. For the log of the attempt.
+    MessageSink report;
 };
 
 // The system's own tools: its version, its adapter list, the ICMP probe, a bounded command run and the
@@ -87,5 +90,8 @@ std::string FindDefaultGateway(const MessageSink& show, const GatewayDiscoverySe
 
 // FindDefaultGateway with the system's own tools.
 std::string FindDefaultGateway(const MessageSink& show);
+
+// FindDefaultGateway with the system's own tools, telling `report` the candidates, probes and proposal.
+std::string FindDefaultGateway(const MessageSink& show, const MessageSink& report);
 
 }  // namespace fwu

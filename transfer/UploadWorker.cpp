@@ -1,5 +1,6 @@
 #include "transfer/UploadWorker.h"
 
+#include <algorithm>
 #include <chrono>
 #include <optional>
 #include <utility>
@@ -200,6 +201,43 @@ ProbeOutcome ProbeRouter(const std::string& address) {
     return PingHost(address) ? ProbeOutcome::Answered : ProbeOutcome::Silent;
 }
 
+// Passes every call to the worker's session and keeps what the log wants to know: the body bytes the
+// router took and the first line of its answer.
+class CountingSession final : public platform::HttpSession {
+public:
+    CountingSession(std::unique_ptr<platform::HttpSession> inner, UploadVerdict& verdict)
+        : inner(std::move(inner)), verdict(verdict) {}
+    bool Open(const std::string& agentName) override { return inner->Open(agentName); }
+    bool Connect(const std::string& server, std::uint16_t port) override {
+        return inner->Connect(server, port);
+    }
+    bool OpenRequest(const std::string& verb, const std::string& object,
+                     const std::string& version) override {
+        return inner->OpenRequest(verb, object, version);
+    }
+    bool AddRequestHeaders(std::string_view headerBlock) override {
+        return inner->AddRequestHeaders(headerBlock);
+    }
+    bool SendRequest(std::uint32_t bodyLength) override { return inner->SendRequest(bodyLength); }
+    bool Write(const char* data, std::size_t length) override {
+        const bool written = inner->Write(data, length);
+        verdict.bytesSent += written ? length : 0;
+        return written;
+    }
+    std::string ReadAnswer() override {
+        std::string answer = inner->ReadAnswer();
+        const std::size_t end = std::min<std::size_t>(answer.find_first_of("\r\n"), kLoggedAnswerBytes);
+        verdict.answer = answer.substr(0, end);
+        return answer;
+    }
+    void Close() override { inner->Close(); }
+
+private:
+    static constexpr std::size_t kLoggedAnswerBytes = 200;
+    std::unique_ptr<platform::HttpSession> inner;
+    UploadVerdict& verdict;
+};
+
 }  // namespace
 
 UploadServices SystemUploadServices() {
@@ -212,15 +250,50 @@ UploadServices SystemUploadServices() {
 }
 
 UploadVerdict RunUploadJob(const UploadJob& job, QByteArray& imageData, const UploadServices& devices) {
-    Transfer transfer = TransferImage(job, imageData, devices);
+    // What the log is told beside the outcome: bytes, time, the router's answer and the silence, seen
+    // through the session and the probe without changing what they do.
+    UploadVerdict seen;
+    UploadServices watched = devices;
+    if (devices.openSession) {
+        watched.openSession = [&devices, &seen]() -> std::unique_ptr<platform::HttpSession> {
+            std::unique_ptr<platform::HttpSession> inner = devices.openSession();
+            return inner ? std::make_unique<CountingSession>(std::move(inner), seen) : nullptr;
+        };
+    }
+    std::optional<std::int64_t> silentSince;
+    watched.probe = [&devices, &seen, &silentSince](const std::string& address) {
+        const std::int64_t sentAt = NowMs(devices);
+        const ProbeOutcome outcome = devices.probe(address);
+        if (outcome == ProbeOutcome::Silent) {
+            silentSince = silentSince.value_or(sentAt);
+            seen.silenceMs = NowMs(devices) - *silentSince;
+        } else {
+            silentSince.reset();
+        }
+        return outcome;
+    };
+
+    const std::int64_t transferStart = NowMs(devices);
+    Transfer transfer = TransferImage(job, imageData, watched);
+    seen.transferMs = NowMs(devices) - transferStart;
     imageData = QByteArray();
+    if (devices.transferEnded) {
+        devices.transferEnded(seen);
+    }
 
     UploadVerdict verdict = std::move(transfer.failure);
     if (transfer.complete) {
         job.window->ResetPercent();
         devices.sleep(kSettlePauseMs);
         job.window->SetStatusText(IDS_WRITING_FLASH, 0);
-        verdict = WaitForFlash(job, transfer.offset, devices);
+        verdict = WaitForFlash(job, transfer.offset, watched);
+    }
+    verdict.bytesSent = seen.bytesSent;
+    verdict.transferMs = seen.transferMs;
+    verdict.answer = std::move(seen.answer);
+    verdict.silenceMs = seen.silenceMs;
+    if (devices.report) {
+        devices.report(verdict);
     }
     job.window->PostUpgradeDone(verdict.result);
     return verdict;

@@ -36,11 +36,17 @@ enum class ProbeOutcome {
     NotSent,   // no request could be sent at all (no ICMP socket): says nothing about the router
 };
 
+struct UploadVerdict;
+
 struct UploadServices {
     std::function<std::unique_ptr<platform::HttpSession>()> openSession;  // a fresh HTTP client
     std::function<void(int ms)> sleep;                                    // pauses at least that long
     std::function<ProbeOutcome(const std::string& address)> probe;        // one echo, up to 1,000 ms
     std::function<std::int64_t()> nowMs;  // a steady clock in milliseconds; silences are measured on it
+    // Told the verdict just before the window gets the result (on the worker's thread); may be empty.
+    std::function<void(const UploadVerdict&)> report;
+    // Told, as soon as the transfer is over, what is known then: bytesSent, transferMs and answer.
+    std::function<void(const UploadVerdict&)> transferEnded;
 };
 
 // The real HTTP client, real sleeps, the steady clock and the ICMP probe.
@@ -61,6 +67,12 @@ struct UploadVerdict {
     UploadOutcome outcome = UploadOutcome::NotConnected;
     int percent = 0;         // LostInTransfer: the percent last shown
     std::string statusLine;  // RefusedByRouter: the router's status line as it came (printable, bounded)
+
+    // For the log of the attempt, whatever the outcome:
+    std::uint64_t bytesSent = 0;  // body bytes the router took (header block not counted)
+    std::int64_t transferMs = 0;  // from the session's opening to the router's answer, on the worker's clock
+    std::string answer;           // the first line of the router's answer as it came (raw, at most 200 bytes)
+    std::int64_t silenceMs = 0;   // the last silence of the flash wait, from its first probe to its last
 };
 
 // Runs the whole job. The result is 1 only when the router, after taking the whole body without refusing

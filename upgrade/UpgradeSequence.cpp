@@ -3,6 +3,8 @@
 
 #include "package/FirmwarePackage.h"
 #include "res/StringTable.h"
+#include "router/Credential.h"
+#include "upgrade/AttemptLog.h"
 
 namespace fwu {
 
@@ -97,6 +99,12 @@ bool UpgradeSequence::CheckRouter() {
         routerVersion = *result->version;
     }
     const bool passed = result && result->passed;  // a check that could not run has failed
+    Log("check", address.Dotted() +
+                     (!result  ? ": could not run"
+                      : passed ? ": passed"
+                               : ": failed") +
+                     (result && result->version ? ", router runs " + PrintableText(*result->version)
+                                                : std::string(", no version read")));
     if (!passed) {
         frontEnd.ShowError(IDS_ROUTER_NOT_FOUND);
     }
@@ -112,9 +120,14 @@ bool UpgradeSequence::CarriedImageReady() {
 }
 
 bool UpgradeSequence::StartUpgrade() {
-    if (CompareVersionText(routerVersion, utilityVersion) < 0 && !frontEnd.AskYesNo(IDS_ASK_DOWNGRADE)) {
-        frontEnd.EndRun();  // nothing has been sent to the router
-        return false;
+    if (CompareVersionText(routerVersion, utilityVersion) < 0) {
+        const bool yes = frontEnd.AskYesNo(IDS_ASK_DOWNGRADE);
+        Log("downgrade", "router runs " + PrintableText(routerVersion) + ", image carries " +
+                             PrintableText(utilityVersion) + ": user answered " + (yes ? "Yes" : "No"));
+        if (!yes) {
+            frontEnd.EndRun();  // nothing has been sent to the router
+            return false;
+        }
     }
     busy = true;
     uploadRequest = UploadRequest{address.Dotted(), password};
@@ -157,6 +170,18 @@ void UpgradeSequence::Finish(unsigned result) {
     if (page == PAGE_PROGRESS) {
         frontEnd.SetShownPercent(0);
     }
+}
+
+void UpgradeSequence::Log(std::string_view step, const std::string& text) {
+    if (attemptLog == nullptr) {
+        return;
+    }
+    attemptLog->Hide(password);
+    std::string credential;
+    if (BuildBasicCredential(password, credential)) {
+        attemptLog->Hide(credential);
+    }
+    attemptLog->Write(step, text);
 }
 
 }  // namespace fwu

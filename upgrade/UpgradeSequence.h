@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "router/RouterAddress.h"
 #include "router/RouterCheck.h"
@@ -15,6 +16,8 @@
 #include "upgrade/Pages.h"
 
 namespace fwu {
+
+class AttemptLog;
 
 // What the sequence does to the router and the carried image; the program's services and the tests'
 // fakes implement it.
@@ -110,6 +113,10 @@ public:
     const std::string& UtilityVersion() const { return utilityVersion; }
     const UploadRequest& PreparedRequest() const { return uploadRequest; }
 
+    // The log the router check's outcome and the downgrade answer go to (none: not logged); it must
+    // outlive the sequence. The password and its credential are never written to it.
+    void SetAttemptLog(AttemptLog* log) { attemptLog = log; }
+
 private:
     bool CarriedImageReady();
     void Finish(unsigned result);
@@ -128,6 +135,8 @@ private:
     std::string routerVersion;
     std::string utilityVersion;
     UploadRequest uploadRequest;
+    AttemptLog* attemptLog = nullptr;
+    void Log(std::string_view step, const std::string& text);
 };
 
 }  // namespace fwu

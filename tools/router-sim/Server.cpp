@@ -212,10 +212,11 @@ void Server::ComeBack() {
     if (!SetIgnoreEchoRequests(false, why)) {
         log_.Write("error", {{"detail", Bytes(why)}});
     }
-    if (pendingVersion_) {
+    // keep-version: a router whose new firmware did not take comes back with the one it had.
+    if (pendingVersion_ && options_.fault != Fault::KeepVersion) {
         version_ = *pendingVersion_;
-        pendingVersion_.reset();
     }
+    pendingVersion_.reset();
     phase_ = Phase::Running;
     if (options_.fault != Fault::Closed && !OpenListener()) {
         reopenAt_ = Clock::now() + std::chrono::milliseconds(kReopenRetryMs);

@@ -8,7 +8,7 @@
 namespace fwu::sim {
 namespace {
 
-constexpr std::array<std::pair<Fault, std::string_view>, 14> kFaultNames{{
+constexpr std::array<std::pair<Fault, std::string_view>, 15> kFaultNames{{
     {Fault::None, "none"},
     {Fault::Status11, "status-1.1"},
     {Fault::SplitStatus, "split-status"},
@@ -23,6 +23,7 @@ constexpr std::array<std::pair<Fault, std::string_view>, 14> kFaultNames{{
     {Fault::BlankVersion, "blank-version"},
     {Fault::Drip, "drip"},
     {Fault::DripNul, "drip-nul"},
+    {Fault::KeepVersion, "keep-version"},
 }};
 
 constexpr int kMaxMs = 600000;
@@ -209,6 +210,8 @@ std::string SimUsage() {
            "  --fault MODE       misbehave on purpose: " +
            faults +
            "\n"
+           "                     (keep-version: uploads taken, flash and restart as usual, but back with\n"
+           "                     the version it had before, as a router whose new firmware did not take)\n"
            "  --drip-ms N        drip and drip-nul: the status page head at once, then one byte every N ms,\n"
            "                     the page's own (drip) or a NUL (drip-nul), as many as the page has (1000)\n"
            "  --upload-answer L  answer an upload that checks out with the status line L, e.g.\n"

@@ -25,6 +25,7 @@ enum class Fault {
     BlankVersion,  // a blank between "Firmware Version:" and the version
     Drip,          // status page head at once, then the page one byte every dripMs
     DripNul,       // status page head at once, then one NUL byte every dripMs
+    KeepVersion,   // uploads taken, flash and restart as usual, back with the version it had before
 };
 
 struct SimOptions {

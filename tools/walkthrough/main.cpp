@@ -19,7 +19,9 @@
 #include "res/StringTable.h"
 #include "tools/labsupport/LabEnvironment.h"
 #include "tools/walkthrough/SimLogSummary.h"
+#include "tools/walkthrough/WalkDriver.h"
 #include "tools/walkthrough/Walkthrough.h"
+#include "ui/SkinLabel.h"
 
 namespace {
 
@@ -114,6 +116,21 @@ int main(int argc, char** argv) {
         for (const QString& picture : result.pictures) {
             Print("  " + picture);
         }
+        if (result.reachedDone) {
+            // The success page then watches the router come back from its restart and names its version.
+            Print("watching the router come back (at most 5 minutes)");
+            const auto line = [&dialog] {
+                const fwu::CSkinLabel* label = dialog.ConfirmationLabel();
+                return label != nullptr ? label->Text() : QString();
+            };
+            fwu::walk::WaitUntil([&line] { return !line().isEmpty(); }, 5 * 60 * 1000 + 10'000);
+            Print("success page: " + (line().isEmpty() ? QStringLiteral("no confirmation line") : line()));
+            const QString picture = out + "/page4-done-confirmed.png";
+            if (!line().isEmpty() && dialog.grab().save(picture)) {
+                Print("  " + picture);
+            }
+        }
+        Print("log of this attempt: " + QString::fromStdString(services.Log()->Path()));
         PrintSimSummary();
         if (result.reachedDone) {
             Print("walk-through: the success page was reached");

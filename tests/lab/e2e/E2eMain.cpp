@@ -9,6 +9,8 @@
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     fwu::lab::RequireLabNamespace();
+    // The window's log of each attempt goes to the lab's scratch folder, not the home folder.
+    qputenv("XDG_STATE_HOME", (fwu::lab::ReadLabEnvironment().scratchDir + "/state").toLocal8Bit());
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }

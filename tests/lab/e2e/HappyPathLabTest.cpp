@@ -67,8 +67,12 @@ TEST(HappyPathLab, WalksToTheSuccessPageAndTheRouterHasEveryByte) {
     QFile log(sim.LogPath());
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
     const walk::SimLogSummary summary = walk::SummariseSimLog(log.readAll());
-    EXPECT_EQ(summary.statusRequests, 1);
-    EXPECT_EQ(summary.statusAnswers, QStringList{"200"});
+    // The check's status request; and the success page's watch asks once more when router-sim is back
+    // from its restart before its log is read here.
+    EXPECT_GE(summary.statusRequests, 1);
+    EXPECT_LE(summary.statusRequests, 2);
+    EXPECT_EQ(summary.statusAnswers.size(), summary.statusRequests);
+    EXPECT_EQ(summary.statusAnswers.count(QStringLiteral("200")), summary.statusAnswers.size());
     EXPECT_TRUE(summary.statusDifferences.isEmpty());
     ASSERT_EQ(summary.uploads.size(), 1);
     EXPECT_TRUE(summary.uploads[0].accepted);

@@ -44,9 +44,9 @@ TEST(SimOptions, DefaultsAndEveryOption) {
 }
 
 TEST(SimOptions, FaultNamesRoundTrip) {
-    for (const char* name :
-         {"none", "status-1.1", "split-status", "split-marker", "no-marker", "long-page", "never-close",
-          "reset", "closed", "no-restart", "reset-upload", "blank-version", "drip", "drip-nul"}) {
+    for (const char* name : {"none", "status-1.1", "split-status", "split-marker", "no-marker", "long-page",
+                             "never-close", "reset", "closed", "no-restart", "reset-upload", "blank-version",
+                             "drip", "drip-nul", "keep-version"}) {
         const auto fault = FaultFromName(name);
         ASSERT_TRUE(fault) << name;
         EXPECT_EQ(FaultName(*fault), name);

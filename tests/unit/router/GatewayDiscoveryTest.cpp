@@ -226,5 +226,30 @@ TEST(FindDefaultGateway, RouteByClassAndNeverEmpty) {
     EXPECT_EQ(FindDefaultGateway({}, broken), "192.168.1.1");
 }
 
+// The log is told every candidate with its probe's outcome, then the proposal, default included.
+TEST(FindDefaultGateway, ReportsCandidatesAndProposal) {
+    struct Row {
+        std::set<std::string> answering;
+        Strings reported;
+    };
+    const Row rows[] = {
+        {{"10.2.2.2"},
+         {"candidate 10.1.1.1: no answer", "candidate 10.2.2.2: answered", "proposed 10.2.2.2"}},
+        {{}, {"candidate 10.1.1.1: no answer", "candidate 10.2.2.2: no answer", "proposed 192.168.1.1"}},
+    };
+    for (const Row& row : rows) {
+        Recorder r;
+        r.answering = row.answering;
+        Strings reported;
+        GatewayDiscoveryServices tools;
+        tools.osVersion = [] { return platform::OsVersion{platform::OsFamily::Other, true, -1, 0, 0}; };
+        tools.adapters = [] { return Adapters({{"eth0", {"10.1.1.1"}}, {"eth1", {"10.2.2.2"}}}); };
+        tools.probe = r.Prober();
+        tools.report = [&reported](const std::string& line) { reported.push_back(line); };
+        FindDefaultGateway(r.Sink(), tools);
+        EXPECT_EQ(reported, row.reported);
+    }
+}
+
 }  // namespace
 }  // namespace fwu

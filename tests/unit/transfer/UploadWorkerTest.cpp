@@ -33,6 +33,8 @@ struct WorkerRun {
     std::vector<Event> events;
 
     UploadVerdict verdict;
+    std::vector<std::uint64_t> transferReports;  // bytesSent as each transfer report gave it
+    int verdictReports = 0;
 
     WorkerRun(int imageSize, SessionFault fault = {}, test::ScriptedRouter router = test::AlwaysAnswers,
               std::string answer = {}) {
@@ -42,7 +44,19 @@ struct WorkerRun {
         session->answer = std::move(answer);
         const UploadJob job{"192.168.1.1", "admin", &timeline,
                             PercentStep(static_cast<std::uint32_t>(imageSize))};
-        verdict = RunUploadJob(job, copy, test::FakeUploadServices(timeline, session, fault, std::move(router)));
+        UploadServices devices = test::FakeUploadServices(timeline, session, fault, std::move(router));
+        // The log's two reports: the transfer's end before the flash-writing text, the verdict before
+        // the result is posted.
+        devices.transferEnded = [this](const UploadVerdict& sofar) {
+            transferReports.push_back(sofar.bytesSent);
+            EXPECT_EQ(timeline.StatusArguments().size(), 0u);
+        };
+        devices.report = [this](const UploadVerdict&) {
+            ++verdictReports;
+            const std::vector<Event> sofar = timeline.Events();
+            EXPECT_TRUE(sofar.empty() || sofar.back().kind != Kind::Done);
+        };
+        verdict = RunUploadJob(job, copy, devices);
         result = verdict.result;
         EXPECT_TRUE(copy.isNull()) << "the image copy is released";
         events = timeline.Events();
@@ -234,6 +248,16 @@ TEST(UploadWorker, RouterBehavioursAfterTheUploadGiveTheirVerdicts) {
         ASSERT_GE(calls.size(), 3u);
         EXPECT_EQ(calls[calls.size() - 3], "Write");
         EXPECT_EQ(calls[calls.size() - 2], "ReadAnswer");
+        // What the log is told beside the outcome: the body sent, the time it took on the worker's
+        // clock, the answer's first line and the silence that decided.
+        EXPECT_EQ(run.verdict.bytesSent, run.session->body.size());
+        EXPECT_EQ(run.transferReports, std::vector<std::uint64_t>{run.verdict.bytesSent});
+        EXPECT_EQ(run.verdictReports, 1);
+        EXPECT_GE(run.verdict.transferMs, 100 * 5);
+        EXPECT_EQ(run.verdict.answer, c.answer.substr(0, c.answer.find_first_of("\r\n")));
+        if (success) {
+            EXPECT_GE(run.verdict.silenceMs, kSilenceForRestartMs);
+        }
 
         if (c.outcome == UploadOutcome::RefusedByRouter) {
             // Refused like a failed transfer: no flash-writing text, no wait.

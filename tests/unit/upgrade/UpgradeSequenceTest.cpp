@@ -7,7 +7,14 @@
 #include <string>
 #include <vector>
 
+#include <QTemporaryDir>
+#include <fstream>
+#include <sstream>
+
 #include "res/StringTable.h"
+#include "router/Credential.h"
+#include "transfer/UploadWorker.h"
+#include "upgrade/AttemptLog.h"
 #include "upgrade/UpgradeSequence.h"
 
 namespace fwu {
@@ -230,6 +237,47 @@ TEST(UpgradeSequence, WorkerResults) {
             rig.sequence.OnDone(1);
             EXPECT_EQ(rig.front.log.size(), calls) << c.name;
         }
+    }
+}
+
+// A whole run with a recognisable password, against a router that echoes it and its credential back in
+// every text it sends: the log has each step, and neither the password nor a Base64 form of it.
+TEST(UpgradeSequence, LogNeverHoldsThePassword) {
+    const std::string password = "Zq9-Pass-Word-7Kx";
+    std::string credential;
+    ASSERT_TRUE(BuildBasicCredential(password, credential));
+    const std::string bare =
+        Base64Encode(reinterpret_cast<const unsigned char*>(password.data()), password.size());
+
+    QTemporaryDir dir;
+    const std::string path = dir.path().toStdString() + "/upgrade.log";
+    AttemptLog log(path);
+    Rig rig;
+    rig.sequence.SetAttemptLog(&log);
+    rig.front.typed = {password, {"192", "168", "1", "1"}};
+    rig.steps.check = RouterCheckResult{true, "v2.00.23"};
+    rig.front.answers = {true};
+    rig.WalkToProgress();
+    ASSERT_EQ(rig.steps.starts.size(), 1u);
+    UploadVerdict verdict;
+    verdict.result = 0;
+    verdict.outcome = UploadOutcome::RefusedByRouter;
+    verdict.statusLine = "HTTP/1.0 401 Basic " + credential;
+    verdict.answer = verdict.statusLine;
+    LogTransferEnd(log, verdict);
+    LogUploadVerdict(log, verdict);
+
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    const std::string logged = text.str();
+    for (const char* step : {" check: 192.168.1.1: passed, router runs v2.00.23\n",
+                             " downgrade: router runs v2.00.23, image carries v2.00.22: user answered Yes\n",
+                             " answer: \"HTTP/1.0 401 Basic [hidden]\"\n", " verdict: result 0, refused"}) {
+        EXPECT_NE(logged.find(step), std::string::npos) << step << "\n" << logged;
+    }
+    for (const std::string& secret : {password, credential, bare}) {
+        EXPECT_EQ(logged.find(secret), std::string::npos) << secret << "\n" << logged;
     }
 }
 

@@ -27,6 +27,7 @@ public:
     bool startResult = true;
     std::function<void(const UploadRequest&, UploadWindow&)> onStart;  // runs when a start succeeds
     std::function<void(UploadWindow&)> worker;  // when set, a start runs it on a thread, as the real worker
+    ConfirmationWatchServices watch;            // the success page's watch; none by default (no probe)
 
     // Recorded calls.
     int gatewayLookups = 0;
@@ -52,6 +53,7 @@ public:
     void JoinUpload() override;
     ~FakeServices() override { JoinUpload(); }
     FirmwareInfo LoadFirmwareInfo() override { return firmware; }
+    ConfirmationWatchServices WatchServices() override { return watch; }
 
 private:
     std::mutex holdMutex;

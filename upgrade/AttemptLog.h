@@ -1,0 +1,83 @@
+// The log of every upgrade attempt: one line per step, each beginning with the local time and its offset
+// from UTC, appended to a file only the user may read, kept to its newest 1 MiB. Writing it never stops an
+// upgrade: a line that cannot be written is dropped. Both front ends and the steps they run write to it,
+// from any thread.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace fwu {
+
+struct FirmwareInfo;
+struct UploadVerdict;
+
+// The file is kept to at most this many bytes, its newest whole lines.
+inline constexpr std::size_t kAttemptLogLimitBytes = 1024 * 1024;
+// A text from outside (a router's status line, a version) is logged with at most this many characters.
+inline constexpr std::size_t kLoggedTextChars = 160;
+
+// Where the log lives: "<XDG_STATE_HOME>/firmware-upgrade-utility/upgrade.log" when that variable holds
+// an absolute path, else "<HOME>/.local/state/firmware-upgrade-utility/upgrade.log" (a relative or empty
+// XDG_STATE_HOME is ignored). Empty when neither gives an absolute folder. Null pointers read as unset.
+std::string AttemptLogPathFor(const char* stateHome, const char* home);
+
+// The log's path for this process's environment. Failure texts and the About box name it.
+std::string AttemptLogPath();
+
+// The text with every byte outside printable ASCII shown as "\xNN" and cut to `maxChars` characters
+// ("..." marks a cut), so a router's text cannot break a line or send control sequences.
+std::string PrintableText(std::string_view text, std::size_t maxChars = kLoggedTextChars);
+
+// The newest whole lines of `content` that fit in `limit` bytes: the content itself when it fits.
+std::string_view NewestWholeLines(std::string_view content, std::size_t limit);
+
+// The local time now in ISO 8601 with its offset, e.g. "2026-12-08T01:46:43+01:00".
+std::string LocalTimestamp();
+
+// One line describing the carried image: its texts, size and SHA-256 (no image: "no image").
+std::string DescribeImage(const FirmwareInfo& info, std::string_view image);
+
+class AttemptLog {
+public:
+    using Clock = std::function<std::string()>;
+
+    // Appends to `path` (no file at all when empty). The folders on its way are made with mode 0700,
+    // the file with 0600.
+    explicit AttemptLog(std::string path, Clock timestamp = LocalTimestamp);
+
+    // Every later line also goes to this file (a copy the user asked for), kept the same way.
+    void AddSink(std::string path);
+
+    // A text that must never reach the file (the password, its credential): wherever a line would hold
+    // it, "[hidden]" stands instead. Texts shorter than 4 bytes are not searched for.
+    void Hide(std::string secret);
+
+    // Writes "<time> <step>: <text>" as one line: the text made printable and cut to 1,000 characters.
+    // A sink that cannot be written is skipped; nothing is thrown or reported.
+    void Write(std::string_view step, std::string_view text);
+
+    const std::string& Path() const { return path; }
+
+private:
+    void AppendTo(const std::string& file, const std::string& line);
+
+    std::mutex mutex;
+    std::string path;
+    Clock timestamp;
+    std::vector<std::string> sinks;  // the path first, then the copies
+    std::vector<std::string> secrets;
+};
+
+// Writes the transfer's end with its bytes and duration, then the router's answer: one step a line.
+void LogTransferEnd(AttemptLog& log, const UploadVerdict& verdict);
+
+// Writes how the upload ended: the silence of the flash wait (when there was one), then the verdict with
+// its cause.
+void LogUploadVerdict(AttemptLog& log, const UploadVerdict& verdict);
+
+}  // namespace fwu
