@@ -3,7 +3,9 @@
 #include <QCoreApplication>
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <iostream>
+#include <mutex>
 #include <optional>
 #include <ostream>
 
@@ -16,6 +18,8 @@
 #include "cli/FailureCause.h"
 #include "cli/PasswordInput.h"
 #include "platform/Terminal.h"
+#include "upgrade/AttemptLog.h"
+#include "upgrade/ConfirmationWatch.h"
 #include "upgrade/UpgradeSequence.h"
 
 namespace fwu::cli {
@@ -53,14 +57,45 @@ void ShowMessageOnError(std::ostream& err, const std::string& text) {
     err << kProgramName << ": " << PrintableText(line) << "\n" << std::flush;
 }
 
+// After the restart, watches the router come back as the success page does: one probe a second, then the
+// status query with the same credential, for at most five minutes. Answers the run's exit status and
+// sets `line` to what was seen; a router that names another version, or none, did not take the upgrade
+// as far as anyone can tell, and a script is told so.
+ExitCode ConfirmNewVersion(UpgradeServices& services, const UpgradeSequence& sequence, CliFrontEnd& frontEnd,
+                           std::string& line) {
+    frontEnd.EnterPhase(Phase::Confirming);
+    std::mutex mutex;
+    std::condition_variable ended;
+    std::optional<ConfirmationState> outcome;
+    std::string version;
+    ConfirmationWatch watch(
+        services.WatchServices(),
+        [&](ConfirmationState state, const std::string& named) {
+            if (state == ConfirmationState::Watching) {
+                return;
+            }
+            const std::lock_guard lock(mutex);
+            outcome = state;
+            version = named;
+            ended.notify_all();
+        },
+        services.Log());
+    if (!watch.Start(sequence.Address().Dotted(), sequence.Password(), sequence.UtilityVersion())) {
+        line = ConfirmationText(ConfirmationState::NotBack, {});
+        return ExitCode::UpgradeFailed;
+    }
+    {
+        std::unique_lock lock(mutex);
+        ended.wait(lock, [&] { return outcome.has_value(); });
+    }
+    watch.Join();
+    line = ConfirmationText(*outcome, version);
+    return *outcome == ConfirmationState::Confirmed ? ExitCode::Success : ExitCode::UpgradeFailed;
+}
+
 }  // namespace
 
 int RunHeadlessUpgrade(const CliOptions& options, std::ostream& out, std::ostream& err) {
-    if (options.logPath) {
-        // The attempt log is not kept by this build; a run that was asked for one does not go without it.
-        err << kProgramName << ": --log is not available in this build\n";
-        return ToInt(ExitCode::Usage);
-    }
     // The password is read before anything else happens, so a refused line ends the run with nothing sent.
     std::optional<std::string> password;
     if (options.passwordFromStdin) {
@@ -96,10 +131,18 @@ int RunHeadlessUpgrade(const CliOptions& options, std::ostream& out, std::ostrea
     }
 
     SystemUpgradeServices services;
-    const std::string address =
-        options.address
-            ? *options.address
-            : services.FindDefaultGateway([&err](const std::string& text) { ShowMessageOnError(err, text); });
+    AttemptLog& log = *services.Log();
+    if (options.logPath) {
+        log.AddSink(*options.logPath);  // a copy of this attempt's lines, beside the user's own log
+    }
+    std::string address;
+    if (options.address) {
+        log.Write("start", "a new run from the command line, address " + *options.address);
+        address = *options.address;
+    } else {
+        address =
+            services.FindDefaultGateway([&err](const std::string& text) { ShowMessageOnError(err, text); });
+    }
     const FirmwareInfo info = services.LoadFirmwareInfo();
 
     CliFrontEnd::Settings settings;
@@ -111,6 +154,7 @@ int RunHeadlessUpgrade(const CliOptions& options, std::ostream& out, std::ostrea
     ReportingSteps steps(services, frontEnd);
     CliUploadWindow window(frontEnd);
     UpgradeSequence sequence(steps, frontEnd, window, address, info.utilityVersion);
+    sequence.SetAttemptLog(&log);
     frontEnd.Attach(sequence);
     window.Attach(sequence);
 
@@ -129,7 +173,11 @@ int RunHeadlessUpgrade(const CliOptions& options, std::ostream& out, std::ostrea
     if (const std::optional<HeadlessVerdict> ended = frontEnd.Verdict()) {
         verdict = *ended;
     }
-    reporter.OnVerdict(verdict.code, PrintedCause(verdict));
+    std::string cause = PrintedCause(verdict);
+    if (verdict.code == ExitCode::Success) {
+        verdict.code = ConfirmNewVersion(services, sequence, frontEnd, cause);
+    }
+    reporter.OnVerdict(verdict.code, cause);
     return ToInt(verdict.code);
 }
 

@@ -31,6 +31,7 @@ UtilityRun RunUtility(const QStringList& arguments, const QByteArray& input) {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("XDG_RUNTIME_DIR", runtime.path());
+    environment.insert("XDG_STATE_HOME", runtime.path());  // the attempt log stays out of the user's home
     environment.remove("DISPLAY");
     environment.remove("WAYLAND_DISPLAY");
     process.setProcessEnvironment(environment);
@@ -105,7 +106,7 @@ void ExpectJsonLines(const QByteArray& out, qint64 imageSize) {
             phases.append(object.value("phase").toString());
         }
     }
-    EXPECT_EQ(phases, (QStringList{"checking", "sending", "writing-flash"}));
+    EXPECT_EQ(phases, (QStringList{"checking", "sending", "writing-flash", "confirming"}));
     EXPECT_EQ(object.value("verdict").toString(), "upgraded");
     EXPECT_EQ(object.value("exit").toInt(-1), 0);
     EXPECT_EQ(object.value("bytes").toInteger(), imageSize);
@@ -114,7 +115,7 @@ void ExpectJsonLines(const QByteArray& out, qint64 imageSize) {
 struct Case {
     const char* name;
     QStringList simOptions;
-    QStringList arguments;  // after --cli; "ROUTER" stands for the router's address
+    QStringList arguments;  // after --cli; "ROUTER" stands for the router's address, "LOG" for a --log file
     QByteArray input;
     int exitCode;
     bool uploaded;               // the whole image reached router-sim, else nothing did (or it was cut)
@@ -128,11 +129,11 @@ TEST(CliUpgradeLab, EachEndingHasItsExitStatus) {
     const Case cases[] = {
         {"happy path",
          {},
-         {"--address", "ROUTER", "--yes"},
+         {"--address", "ROUTER", "--yes", "--log", "LOG"},
          "",
          0,
          true,
-         "upgraded",
+         "upgraded: The router now runs ",
          "\nwriting flash 100%  200000 bytes\n"},
         {"proposed gateway, --json", {}, {"--json"}, "", 0, true, nullptr, nullptr},
         {"wrong password",
@@ -164,9 +165,11 @@ TEST(CliUpgradeLab, EachEndingHasItsExitStatus) {
         SCOPED_TRACE(c.name);
         fwu::lab::RouterSim sim(c.simOptions);
         ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
+        QTemporaryDir logDir;
+        const QString logCopy = logDir.filePath("attempt.log");
         QStringList arguments{"--cli"};
         for (const QString& argument : c.arguments) {
-            arguments.append(argument == "ROUTER" ? sim.Address() : argument);
+            arguments.append(argument == "ROUTER" ? sim.Address() : argument == "LOG" ? logCopy : argument);
         }
         const UtilityRun run = RunUtility(arguments, c.input);
         EXPECT_EQ(run.exitCode, c.exitCode) << run.out.toStdString() << run.err.toStdString();
@@ -183,6 +186,16 @@ TEST(CliUpgradeLab, EachEndingHasItsExitStatus) {
             EXPECT_TRUE(lines.back().startsWith(c.lastLinePrefix)) << run.out.toStdString();
         } else {
             ExpectJsonLines(run.out, image.size());
+        }
+        if (c.arguments.contains("LOG")) {
+            // The copy holds the run's steps to its confirmed verdict, and never the router's password.
+            QFile copy(logCopy);
+            ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+            const QByteArray lines = copy.readAll();
+            EXPECT_TRUE(lines.contains(" check: ") && lines.contains(" confirmation: ") &&
+                        lines.contains(" verdict: "))
+                << lines.toStdString();
+            EXPECT_FALSE(lines.contains("rodel")) << lines.toStdString();
         }
         if (c.shownText != nullptr) {
             EXPECT_TRUE((run.out + run.err).contains(c.shownText))
