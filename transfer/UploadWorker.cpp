@@ -5,8 +5,6 @@
 #include <utility>
 
 #include "platform/HttpClient.h"
-#include "platform/Icmp.h"
-#include "platform/Process.h"
 #include "platform/Sleep.h"
 #include "res/StringTable.h"
 #include "router/Probe.h"
@@ -65,6 +63,17 @@ Transfer TransferImage(const UploadJob& job, const QByteArray& imageData, const 
     }
     const auto imageSize = static_cast<std::uint32_t>(imageData.size());  // checked by the request builder
     const char* image = imageData.constData();
+    int shown = 0;  // the percent the window was last given
+    // A stop ends the transfer here; the connection closes on the way out, mid-body, so the router
+    // discards what it has of the image.
+    const auto stopRequested = [&job] { return job.control != nullptr && job.control->stop.load(); };
+    const auto stopped = [&transfer, &shown] {
+        transfer.failure = Failed(UploadOutcome::Stopped, shown);
+        return transfer;
+    };
+    if (stopRequested()) {
+        return stopped();
+    }
     // A request without its header fields would reach the handler without credential or form boundary,
     // so a refused header block ends the transfer like any other failure.
     if (!session->Connect(job.routerAddress, job.routerPort) ||
@@ -73,7 +82,6 @@ Transfer TransferImage(const UploadJob& job, const QByteArray& imageData, const 
         return transfer;
     }
 
-    int shown = 0;  // the percent the window was last given
     const auto lost = [&transfer, &shown] {
         transfer.failure = Failed(UploadOutcome::LostInTransfer, shown);
         return transfer;
@@ -85,6 +93,9 @@ Transfer TransferImage(const UploadJob& job, const QByteArray& imageData, const 
     std::uint32_t posted = 0;
     while (std::uint64_t{offset} + kUploadPieceSize < imageSize) {
         devices.sleep(kPiecePauseMs);
+        if (stopRequested()) {
+            return stopped();
+        }
         if (!session->Write(image + offset, kUploadPieceSize)) {
             return lost();
         }
@@ -98,12 +109,22 @@ Transfer TransferImage(const UploadJob& job, const QByteArray& imageData, const 
     }
     if (offset != imageSize) {
         devices.sleep(kPiecePauseMs);
+        if (stopRequested()) {
+            return stopped();
+        }
         if (!session->Write(image + offset, imageSize - offset)) {
             return lost();
         }
     }
+    if (stopRequested()) {
+        return stopped();
+    }
     if (!session->Write(request->bodyTail.data(), request->bodyTail.size())) {
         return lost();
+    }
+    // The last byte is out: the router has the whole image, and a stop is no longer taken.
+    if (job.control != nullptr) {
+        job.control->bodySent.store(true);
     }
     // Only a clear refusal counts: no answer, a closed connection or an unreadable answer leave the
     // verdict to the flash wait, as a router that restarts at once may say nothing.
@@ -178,30 +199,13 @@ UploadVerdict WaitForFlash(const UploadJob& job, std::uint32_t offset, const Upl
     return verdict;
 }
 
-// One echo probe through the router helpers. PingHost reports a probe that could not be sent like an
-// unanswered one, and a restart must never be read into that, so the ICMP socket is tried first.
-ProbeOutcome ProbeRouter(const std::string& address) {
-    platform::Ipv4Address to{};
-    // The probe sends nothing to an address that cannot be a router; that must never read as silence.
-    if (!platform::ParseDottedIpv4(address, to) || !CanBeRouterAddress(to)) {
-        return ProbeOutcome::NotSent;
-    }
-    const auto identifier = static_cast<std::uint16_t>(platform::CurrentProcessId() & 0xFFFF);
-    platform::SocketHandle socket = platform::OpenIcmpSocket(identifier);
-    if (socket == platform::kInvalidSocket) {
-        return ProbeOutcome::NotSent;
-    }
-    platform::CloseSocket(socket);
-    return PingHost(address) ? ProbeOutcome::Answered : ProbeOutcome::Silent;
-}
-
 }  // namespace
 
 UploadServices SystemUploadServices() {
     UploadServices devices;
     devices.openSession = [] { return std::make_unique<platform::HttpClient>(); };
     devices.sleep = [](int ms) { platform::SleepPrecisely(ms); };
-    devices.probe = ProbeRouter;
+    devices.probe = [](const std::string& address) { return ProbeHost(address); };
     devices.nowMs = SteadyNowMs;
     return devices;
 }
@@ -217,7 +221,7 @@ UploadVerdict RunUploadJob(const UploadJob& job, QByteArray& imageData, const Up
         job.window->SetStatusText(IDS_WRITING_FLASH, 0);
         verdict = WaitForFlash(job, transfer.offset, devices);
     }
-    job.window->PostUpgradeDone(verdict.result);
+    job.window->PostUpgradeVerdict(verdict);
     return verdict;
 }
 
