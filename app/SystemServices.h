@@ -14,6 +14,8 @@ public:
     bool UploadRunning() override { return uploadRunner.Running(); }
     void JoinUpload() override { uploadRunner.Join(); }
     bool CarriedImageIntact() override;
+    bool UploadStoppable() override { return uploadRunner.Stoppable(); }
+    void StopUpload() override { uploadRunner.Stop(); }
 
 private:
     UploadJobRunner uploadRunner;  // joins a running worker when the services end

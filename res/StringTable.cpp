@@ -11,7 +11,7 @@ namespace {
 // boundary announced in the Content-Type field.
 #define FWU_DELIMITER "-----------------------------7d6334282094a"
 
-constexpr std::array<std::pair<int, std::string_view>, 19> kStrings{{
+constexpr std::array<std::pair<int, std::string_view>, 36> kStrings{{
     {IDS_ABOUTBOX, "&About kvel..."},
     {IDS_APP_TITLE, "Firmware Upgrade Utility"},
     {IDS_DIALOG_CLASS, "#32770"},
@@ -47,6 +47,28 @@ constexpr std::array<std::pair<int, std::string_view>, 19> kStrings{{
     {IDS_ADAPTERS_UNSUPPORTED,
      "GetAdaptersInfo is not supported by the operating system running on the local computer"},
     {IDS_IMAGE_DAMAGED, "This program's firmware image is damaged; nothing was sent to the router."},
+    {IDS_FAIL_NOT_CONNECTED,
+     "The Router's web server did not accept the connection. Check the cable, then click Retry."},
+    {IDS_FAIL_LOST, "The connection was lost at %d%%. The Router keeps its current firmware; click Retry."},
+    {IDS_FAIL_REFUSED, "The Router refused the image (%s). Verify the Password and click Retry."},
+    {IDS_FAIL_NO_RESTART,
+     "The Router received the image but did not restart. Turn it off and on, then check its version."},
+    {IDS_FAIL_NO_PING,
+     "This computer does not let the program send pings. Check the Router's version by hand."},
+    {IDS_FAIL_STOPPED, "The upgrade was stopped. The Router keeps its current firmware; click Retry."},
+    {IDS_FAIL_UNREPORTED, "The upgrade did not complete. Click Retry to try again."},
+    {IDS_ASK_STOP, "Stop the upgrade? The router keeps its current firmware."},
+    {IDS_STOP_REFUSED, "The Router is writing its Flash and cannot be stopped now. Please wait..."},
+    {IDS_CHECK_NO_ANSWER, "The Router did not answer the ping."},
+    {IDS_CHECK_REFUSED, "The Router refused the password (%s)."},
+    {IDS_CHECK_REFUSED_BARE, "The Router refused the password."},
+    {IDS_CHECK_NO_PING,
+     "This user may not send pings. An administrator can allow them with sysctl -w "
+     "net.ipv4.ping_group_range=\"0 2147483647\", or with setcap cap_net_raw+ep on this program."},
+    {IDS_VERSION_UNKNOWN, "unknown (%s)"},
+    {IDS_VERSION_NO_FIELD, "no version shown"},
+    {IDS_VERSION_NO_TIME, "no answer in time"},
+    {IDS_VERSION_NO_CONNECTION, "no connection"},
 }};
 
 #undef FWU_DELIMITER
