@@ -11,7 +11,7 @@
 namespace fwu {
 
 // The most of the router's status line a text quotes.
-inline constexpr std::size_t kMaxQuotedStatusLine = 40;
+inline constexpr std::size_t kMaxQuotedStatusLine = 24;
 
 // What a failed upload's verdict means and what to do next; empty for a verdict with result 1.
 std::string FailureText(const UploadVerdict& verdict);
