@@ -74,6 +74,9 @@ Transfer TransferImage(const UploadJob& job, const QByteArray& imageData, const 
     if (stopRequested()) {
         return stopped();
     }
+    if (job.control != nullptr) {
+        session->WatchStop(&job.control->stop);  // a write held up by the router ends on a stop too
+    }
     // A request without its header fields would reach the handler without credential or form boundary,
     // so a refused header block ends the transfer like any other failure.
     if (!session->Connect(job.routerAddress, job.routerPort) ||
@@ -82,7 +85,10 @@ Transfer TransferImage(const UploadJob& job, const QByteArray& imageData, const 
         return transfer;
     }
 
-    const auto lost = [&transfer, &shown] {
+    const auto lost = [&transfer, &shown, &stopRequested, &stopped] {
+        if (stopRequested()) {
+            return stopped();  // the write gave up because of the stop
+        }
         transfer.failure = Failed(UploadOutcome::LostInTransfer, shown);
         return transfer;
     };
