@@ -149,16 +149,22 @@ Transfer TransferImage(const UploadJob& job, const QByteArray& imageData, const 
 // the cycles shorten. The cycles' pauses shorten from the cycle after the first unanswered probe of a
 // silence and are back at their full length once the router answers again.
 UploadVerdict WaitForFlash(const UploadJob& job, std::uint32_t offset, const UploadServices& devices) {
-    std::optional<std::int64_t> silentSince;  // when the first probe of the present silence was sent
+    // A plain flag and time rather than an optional: the optimiser's uninitialised-read warning does not
+    // follow an optional's flag through the probe lambda.
+    bool silent = false;           // the router is in a silence
+    std::int64_t silentSince = 0;  // when the first probe of the present silence was sent
     bool restarted = false;
     const auto probe = [&] {
         const std::int64_t sentAt = NowMs(devices);
         const ProbeOutcome outcome = devices.probe(job.routerAddress);
         if (outcome == ProbeOutcome::Answered) {
-            silentSince.reset();
+            silent = false;
         } else if (outcome == ProbeOutcome::Silent) {
-            silentSince = silentSince.value_or(sentAt);
-            restarted = NowMs(devices) - *silentSince >= kSilenceForRestartMs;
+            if (!silent) {
+                silent = true;
+                silentSince = sentAt;
+            }
+            restarted = NowMs(devices) - silentSince >= kSilenceForRestartMs;
         }
         return outcome;
     };
@@ -167,7 +173,7 @@ UploadVerdict WaitForFlash(const UploadJob& job, std::uint32_t offset, const Upl
     const std::uint32_t cycles = FlashWaitCycles(offset, job.percentStep);
     for (std::uint32_t cycle = 1; cycle <= cycles; ++cycle) {
         if (!restarted) {
-            const bool wasSilent = silentSince.has_value();
+            const bool wasSilent = silent;
             const ProbeOutcome outcome = probe();
             // A probe that never went out says nothing about the router: no restart can be seen.
             if (outcome == ProbeOutcome::NotSent) {
@@ -185,13 +191,13 @@ UploadVerdict WaitForFlash(const UploadJob& job, std::uint32_t offset, const Upl
     // The cycles ended in the middle of a silence: probe on, with no posts, until it is long enough or
     // the router answers; no probe starts later than kSilenceOvertimeMs after the last cycle.
     const std::int64_t overtimeStart = NowMs(devices);
-    for (int probes = 0; !restarted && silentSince && probes < kMaxOvertimeProbes &&
+    for (int probes = 0; !restarted && silent && probes < kMaxOvertimeProbes &&
                          NowMs(devices) - overtimeStart < kSilenceOvertimeMs;
          ++probes) {
         if (probe() == ProbeOutcome::NotSent) {
             return Failed(UploadOutcome::ProbeUnavailable);
         }
-        if (!restarted && silentSince) {
+        if (!restarted && silent) {
             devices.sleep(delay);
             delay = NextWaitDelay(delay);
         }
