@@ -77,8 +77,13 @@ StatusPageAnswer ReadStatusPage(StatusTransport& transport, const std::string& a
     while (timeLeft()) {
         const long received = transport.Receive(block, sizeof block);
         if (received <= 0) {
-            // Closed by the router: the page ended without the field. Failed or timed out: no answer.
-            answer.end = received == 0 ? StatusQueryEnd::NoField : StatusQueryEnd::TimedOut;
+            // Closed by the router: the page ended without the field (closed before any byte: as a
+            // connection that failed). Failed or timed out: no answer in time.
+            if (received == 0) {
+                answer.end = firstBlock ? StatusQueryEnd::NoConnection : StatusQueryEnd::NoField;
+            } else {
+                answer.end = StatusQueryEnd::TimedOut;
+            }
             break;
         }
         // Every byte counts toward the bound, also those the text below leaves out, so a router that

@@ -42,7 +42,7 @@ int QueryStatusPage(StatusTransport& transport, const std::string& address, std:
 enum class StatusQueryEnd {
     Found,         // the field was read
     Refused,       // the first block did not carry the accepted status line
-    NoConnection,  // the connection could not be made or the request not sent
+    NoConnection,  // the connection could not be made, the request not sent, or it closed before any byte
     TimedOut,  // nothing more came in time (a receive failed or timed out, or the exchange's limit passed)
     NoField,   // the router closed, or the answer filled its bound, before the field was complete
 };
