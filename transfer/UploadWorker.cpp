@@ -149,9 +149,8 @@ Transfer TransferImage(const UploadJob& job, const QByteArray& imageData, const 
 // the cycles shorten. The cycles' pauses shorten from the cycle after the first unanswered probe of a
 // silence and are back at their full length once the router answers again.
 UploadVerdict WaitForFlash(const UploadJob& job, std::uint32_t offset, const UploadServices& devices) {
-    // A plain flag and time rather than an optional: the optimiser's uninitialised-read warning does not
-    // follow an optional's flag through the probe lambda.
-    bool silent = false;           // the router is in a silence
+    // A plain flag and time rather than an optional: GCC 12 at -O3 warns falsely about the optional's value.
+    bool silent = false;           // the last probe went unanswered
     std::int64_t silentSince = 0;  // when the first probe of the present silence was sent
     bool restarted = false;
     const auto probe = [&] {
