@@ -295,7 +295,7 @@ void CUpgradeDlg::SetShownPercent(int newPercent) {
     }
 }
 
-void CUpgradeDlg::ShowUploadFailed(const UploadVerdict&, const std::string& causeText) {
+void CUpgradeDlg::ShowUploadFailure(const UploadVerdict&, const std::string& causeText) {
     if (progressDisplay) {
         progressDisplay->ShowFailure(Latin1(causeText));
     }

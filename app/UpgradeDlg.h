@@ -63,7 +63,7 @@ public:
     void CheckEnded() override;
     int ShowProgress(int percent) override;
     void SetShownPercent(int percent) override;
-    void ShowUploadFailed(const UploadVerdict& verdict, const std::string& causeText) override;
+    void ShowUploadFailure(const UploadVerdict& verdict, const std::string& causeText) override;
     bool AskYesNo(int stringId) override { return hooks.askYesNo(this, stringId); }
     void ShowError(int stringId) override { hooks.showError(this, stringId); }
     void Pause(int milliseconds) override { hooks.pause(milliseconds); }  // the window does not run meanwhile

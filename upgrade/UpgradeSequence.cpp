@@ -199,7 +199,7 @@ void UpgradeSequence::Finish(const UploadVerdict& verdict) {
     if (verdict.result != 0) {
         ChangePage(false);
     } else if (page == PAGE_PROGRESS) {
-        frontEnd.ShowUploadFailed(verdict, FailureText(verdict));
+        frontEnd.ShowUploadFailure(verdict, FailureText(verdict));
     }
     busy = false;
     percent = 0;

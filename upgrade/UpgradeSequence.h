@@ -39,8 +39,9 @@ public:
 
     // True while the running worker is still sending the image, so a stop would be taken; StopUpload asks
     // it to stop (it then posts its verdict, UploadOutcome::Stopped unless the last byte was already out).
-    virtual bool UploadStoppable() = 0;
-    virtual void StopUpload() = 0;
+    // Steps that cannot stop a worker answer false and are never asked to stop.
+    virtual bool UploadStoppable() { return false; }
+    virtual void StopUpload() {}
 };
 
 // What the sequence asks of its front end.
@@ -73,7 +74,12 @@ public:
     // text that says it (FailureText): the bar emptied, the figure cleared, the progress started over.
     virtual int ShowProgress(int percent) = 0;
     virtual void SetShownPercent(int percent) = 0;
-    virtual void ShowUploadFailed(const UploadVerdict& verdict, const std::string& causeText) = 0;
+    // A front end that shows no cause takes the failure as ShowUploadFailed with the percent reached.
+    virtual void ShowUploadFailure(const UploadVerdict& verdict, const std::string& causeText) {
+        static_cast<void>(causeText);
+        ShowUploadFailed(verdict.percent);
+    }
+    virtual void ShowUploadFailed(int lastPercent) { static_cast<void>(lastPercent); }
 
     virtual bool AskYesNo(int stringId) = 0;
     virtual void ShowError(int stringId) = 0;
@@ -81,9 +87,14 @@ public:
     virtual void EndRun() = 0;                 // the user ended the run: nothing more happens
 
     // An upload starts (also a Retry): the progress page's status line and figure as at its first start.
-    virtual void ShowUploadStarted() = 0;
-    // An error box: the string-table text, a blank line, then `reason` (what was seen).
-    virtual void ShowErrorWithReason(int stringId, const std::string& reason) = 0;
+    // Nothing to do for a front end whose status does not outlive a run.
+    virtual void ShowUploadStarted() {}
+    // An error: the string-table text, a blank line, then `reason` (what was seen). A front end that shows
+    // no reason shows the text alone.
+    virtual void ShowErrorWithReason(int stringId, const std::string& reason) {
+        static_cast<void>(reason);
+        ShowError(stringId);
+    }
 };
 
 // What a request to stop the run found.

@@ -63,7 +63,7 @@ struct FrontEnd final : UpgradeFrontEnd {
         return percent > 100 ? 100 : percent;
     }
     void SetShownPercent(int percent) override { log.push_back("shown " + std::to_string(percent)); }
-    void ShowUploadFailed(const UploadVerdict&, const std::string& causeText) override {
+    void ShowUploadFailure(const UploadVerdict&, const std::string& causeText) override {
         log.push_back("failed " + causeText);
     }
     void ShowUploadStarted() override { log.push_back("upload started"); }
