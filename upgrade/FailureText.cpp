@@ -36,9 +36,10 @@ std::string FillIn(int stringId, int number = 0, std::string_view quoted = {}) {
     return out;
 }
 
-// The router's own words, untrusted: one printable line, cut short.
-std::string Quoted(const std::string& statusLine) {
-    return PrintableLine(statusLine, kMaxQuotedStatusLine);
+// The router's own words, untrusted: one printable line, cut short (to fit the progress page's status
+// line; a message box takes a longer one).
+std::string Quoted(const std::string& statusLine, std::size_t maxChars = kMaxQuotedStatusLine) {
+    return PrintableLine(statusLine, maxChars);
 }
 
 }  // namespace
@@ -75,8 +76,9 @@ std::string RouterCheckFailureText(const RouterCheckResult& result) {
         case RouterCheckReason::PingNotAllowed:
             return FillIn(IDS_CHECK_NO_PING);
         case RouterCheckReason::PasswordRefused:
-            return result.statusLine.empty() ? FillIn(IDS_CHECK_REFUSED_BARE)
-                                             : FillIn(IDS_CHECK_REFUSED, 0, Quoted(result.statusLine));
+            return result.statusLine.empty()
+                       ? FillIn(IDS_CHECK_REFUSED_BARE)
+                       : FillIn(IDS_CHECK_REFUSED, 0, Quoted(result.statusLine, kMaxShownStatusLine));
         default:
             return FillIn(IDS_CHECK_NO_ANSWER);
     }

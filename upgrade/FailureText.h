@@ -10,7 +10,7 @@
 
 namespace fwu {
 
-// The most of the router's status line a text quotes.
+// The most of the router's status line the progress page's status line quotes.
 inline constexpr std::size_t kMaxQuotedStatusLine = 24;
 
 // What a failed upload's verdict means and what to do next; empty for a verdict with result 1.
