@@ -11,7 +11,7 @@ namespace {
 // boundary announced in the Content-Type field.
 #define FWU_DELIMITER "-----------------------------7d6334282094a"
 
-constexpr std::array<std::pair<int, std::string_view>, 36> kStrings{{
+constexpr std::array<std::pair<int, std::string_view>, 35> kStrings{{
     {IDS_ABOUTBOX, "&About kvel..."},
     {IDS_APP_TITLE, "Firmware Upgrade Utility"},
     {IDS_DIALOG_CLASS, "#32770"},
@@ -51,9 +51,9 @@ constexpr std::array<std::pair<int, std::string_view>, 36> kStrings{{
      "The Router's web server did not accept the connection. Check it and click Retry."},
     {IDS_FAIL_LOST, "Connection lost at %d%%. The Router keeps its current firmware; click Retry."},
     {IDS_FAIL_REFUSED, "The Router refused the image (%s). Check the Password and Retry."},
-    {IDS_FAIL_NO_RESTART, "The Router took the image but did not restart. Restart it, then check its version."},
-    {IDS_FAIL_NO_PING,
-     "This computer does not let the program send pings. Check the Router's version."},
+    {IDS_FAIL_NO_RESTART,
+     "The Router took the image but did not restart. Restart it, then check its version."},
+    {IDS_FAIL_NO_PING, "This computer does not let the program send pings. Check the Router's version."},
     {IDS_FAIL_STOPPED, "The upgrade was stopped. The Router keeps its current firmware; click Retry."},
     {IDS_FAIL_UNREPORTED, "The upgrade did not complete. Click Retry to try again."},
     {IDS_ASK_STOP, "Stop the upgrade? The router keeps its current firmware."},
@@ -64,10 +64,9 @@ constexpr std::array<std::pair<int, std::string_view>, 36> kStrings{{
     {IDS_CHECK_NO_PING,
      "This user may not send pings. An administrator can allow them with sysctl -w "
      "net.ipv4.ping_group_range=\"0 2147483647\", or with setcap cap_net_raw+ep on this program."},
-    {IDS_VERSION_UNKNOWN, "unknown (%s)"},
-    {IDS_VERSION_NO_FIELD, "no version shown"},
-    {IDS_VERSION_NO_TIME, "no answer in time"},
-    {IDS_VERSION_NO_CONNECTION, "no connection"},
+    {IDS_VERSION_NO_FIELD, "unknown (no version shown)"},
+    {IDS_VERSION_NO_TIME, "unknown (no answer in time)"},
+    {IDS_VERSION_NO_CONNECTION, "unknown (no connection)"},
 }};
 
 #undef FWU_DELIMITER

@@ -7,25 +7,27 @@
 namespace fwu {
 
 enum StringId : int {
-    IDS_ABOUTBOX = 101,                 // context-menu entry that opens the About box
-    IDS_APP_TITLE = 1000,               // window title and message-box caption
-    IDS_DIALOG_CLASS = 1001,            // window class name of the main dialog
-    IDS_DEFAULT_ROUTER = 1002,          // router address proposed when no gateway answers
-    IDS_ROUTER_NOT_FOUND = 30001,       // router check failed
-    IDS_ASK_DOWNGRADE = 31001,          // router firmware is newer than ours
-    IDS_WRITING_FLASH = 31002,          // progress status once the image is sent
-    IDS_CHECKING_ROUTER = 31003,        // login page status while the router is checked
-    IDS_STATUS_REQUEST = 32002,         // head of the status-page request
-    IDS_BODY_HEAD = 32003,              // form fields before the file name
-    IDS_BODY_FILE_TYPE = 32004,         // after the file name, before the image bytes
-    IDS_BODY_TAIL = 32005,              // form fields after the image bytes
-    IDS_HEADER_REFERER = 32006,         // header block up to the first router address
-    IDS_HEADER_HOST = 32007,            // header block up to the second router address
-    IDS_HEADER_LENGTH = 32008,          // header block up to the body length
-    IDS_HEADER_AUTH = 32009,            // header block up to the credential
-    IDS_NO_ADAPTERS = 33001,            // gateway discovery: the system lists no adapters
-    IDS_ADAPTERS_UNSUPPORTED = 33002,   // gateway discovery: the adapter list is unavailable
-    IDS_IMAGE_DAMAGED = 33003,          // the carried firmware image is missing or damaged
+    IDS_ABOUTBOX = 101,                // context-menu entry that opens the About box
+    IDS_APP_TITLE = 1000,              // window title and message-box caption
+    IDS_DIALOG_CLASS = 1001,           // window class name of the main dialog
+    IDS_DEFAULT_ROUTER = 1002,         // router address proposed when no gateway answers
+    IDS_ROUTER_NOT_FOUND = 30001,      // router check failed
+    IDS_ASK_DOWNGRADE = 31001,         // router firmware is newer than ours
+    IDS_WRITING_FLASH = 31002,         // progress status once the image is sent
+    IDS_CHECKING_ROUTER = 31003,       // login page status while the router is checked
+    IDS_STATUS_REQUEST = 32002,        // head of the status-page request
+    IDS_BODY_HEAD = 32003,             // form fields before the file name
+    IDS_BODY_FILE_TYPE = 32004,        // after the file name, before the image bytes
+    IDS_BODY_TAIL = 32005,             // form fields after the image bytes
+    IDS_HEADER_REFERER = 32006,        // header block up to the first router address
+    IDS_HEADER_HOST = 32007,           // header block up to the second router address
+    IDS_HEADER_LENGTH = 32008,         // header block up to the body length
+    IDS_HEADER_AUTH = 32009,           // header block up to the credential
+    IDS_NO_ADAPTERS = 33001,           // gateway discovery: the system lists no adapters
+    IDS_ADAPTERS_UNSUPPORTED = 33002,  // gateway discovery: the adapter list is unavailable
+    IDS_IMAGE_DAMAGED = 33003,         // the carried firmware image is missing or damaged
+
+    // What a failed upgrade or router check saw, the stop question, and the unknown version.
     IDS_FAIL_NOT_CONNECTED = 33004,     // upload failed: the web server did not accept the connection
     IDS_FAIL_LOST = 33005,              // upload failed: connection lost at %d percent
     IDS_FAIL_REFUSED = 33006,           // upload failed: the router refused the image, %s its status line
@@ -39,10 +41,9 @@ enum StringId : int {
     IDS_CHECK_REFUSED = 33014,          // router check failed: password refused, %s the status line
     IDS_CHECK_REFUSED_BARE = 33015,     // router check failed: password refused without a status line
     IDS_CHECK_NO_PING = 33016,          // router check failed: this user may not send pings
-    IDS_VERSION_UNKNOWN = 33017,        // verify page: current version unknown, %s the reason
-    IDS_VERSION_NO_FIELD = 33018,       // reason: the status page has no version field
-    IDS_VERSION_NO_TIME = 33019,        // reason: the web page did not answer in time
-    IDS_VERSION_NO_CONNECTION = 33020,  // reason: the web page could not be reached
+    IDS_VERSION_NO_FIELD = 33017,       // verify page: version unknown, the status page has no version field
+    IDS_VERSION_NO_TIME = 33018,        // verify page: version unknown, the web page did not answer in time
+    IDS_VERSION_NO_CONNECTION = 33019,  // verify page: version unknown, the web page could not be reached
 };
 
 // The text of the given id, or an empty view when the table has no such id.

@@ -94,7 +94,7 @@ std::string UnknownVersionText(const RouterCheckResult& result) {
     } else if (result.reason == RouterCheckReason::NoAnswerInTime) {
         reason = IDS_VERSION_NO_TIME;
     }
-    return FillIn(IDS_VERSION_UNKNOWN, 0, LoadString(reason));
+    return FillIn(reason);
 }
 
 }  // namespace fwu

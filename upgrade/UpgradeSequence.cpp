@@ -7,9 +7,8 @@
 
 namespace fwu {
 
-UpgradeSequence::UpgradeSequence(UpgradeStepServices& steps, UpgradeFrontEnd& frontEnd,
-                                 UploadWindow& uploadWindow, const std::string& proposedAddress,
-                                 std::string utilityVersion)
+UpgradeSequence::UpgradeSequence(UpgradeStepServices& steps, UpgradeFrontEnd& frontEnd, UploadWindow& uploadWindow,
+                                 const std::string& proposedAddress, std::string utilityVersion)
     : steps(steps),
       frontEnd(frontEnd),
       uploadWindow(uploadWindow),
