@@ -53,11 +53,23 @@ DialogServices SystemDialogServices() {
     hooks.pause = [](int milliseconds) {
         std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
     };
+    hooks.showErrorDetail = [](QWidget* owner, int stringId, const std::string& detail) {
+        MakeMessageBox(owner, MessageKind::Error,
+                       TableText(stringId) + QStringLiteral("\n\n") + Latin1(detail))
+            ->exec();
+    };
     return hooks;
 }
 
 DialogServices WithSystemFallbacks(DialogServices hooks) {
     const DialogServices system = SystemDialogServices();
+    // Whoever replaced the error box without giving its detailed form gets every error through theirs.
+    if (!hooks.showErrorDetail && hooks.showError) {
+        hooks.showErrorDetail = [showError = hooks.showError](QWidget* owner, int stringId,
+                                                              const std::string&) {
+            showError(owner, stringId);
+        };
+    }
     if (!hooks.askYesNo) {
         hooks.askYesNo = system.askYesNo;
     }
@@ -69,6 +81,9 @@ DialogServices WithSystemFallbacks(DialogServices hooks) {
     }
     if (!hooks.pause) {
         hooks.pause = system.pause;
+    }
+    if (!hooks.showErrorDetail) {
+        hooks.showErrorDetail = system.showErrorDetail;
     }
     return hooks;
 }

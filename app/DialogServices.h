@@ -20,6 +20,8 @@ struct DialogServices {
     std::function<void(QWidget* owner, const std::string& text)> showMessage;
     // Blocks the calling thread for the given time, without running any events.
     std::function<void(int milliseconds)> pause;
+    // An error box (stop icon, OK) with a string-table text, a blank line and a line of detail.
+    std::function<void(QWidget* owner, int stringId, const std::string& detail)> showErrorDetail;
 };
 
 // Real message boxes owned by the window and a real sleep.

@@ -21,6 +21,8 @@ public:
     FirmwareInfo LoadFirmwareInfo() override;
     AttemptLog* Log() override { return &attemptLog; }
     ConfirmationWatchServices WatchServices() override { return SystemConfirmationWatchServices(); }
+    bool UploadStoppable() override { return uploadRunner.Stoppable(); }
+    void StopUpload() override { uploadRunner.Stop(); }
 
 private:
     AttemptLog attemptLog{AttemptLogPath()};  // declared first: the worker writes to it until joined

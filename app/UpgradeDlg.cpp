@@ -171,7 +171,8 @@ void CUpgradeDlg::ShowPage(int newPage) {
             break;
         case PAGE_VERIFY:
             pageLabels = std::make_unique<PageLabels>(
-                this, VerifyPageLabels(model, RouterVersion(), UtilityVersion(), Address().Dotted()),
+                this,
+                VerifyPageLabels(model, sequence->RouterVersionShown(), UtilityVersion(), Address().Dotted()),
                 pageChanging);
             break;
         case PAGE_PROGRESS:
@@ -283,7 +284,11 @@ void CUpgradeDlg::WaitForUploadEnd() {
 }
 
 void CUpgradeDlg::reject() {
-    if (Busy() || CheckingRouter()) {
+    if (CheckingRouter()) {
+        return;
+    }
+    if (Busy()) {
+        sequence->RequestStop();  // asks while the image is sent; says why not during the flash wait
         return;
     }
     QDialog::reject();
@@ -321,13 +326,17 @@ void CUpgradeDlg::PostUpgradeDone(unsigned result) {
     QCoreApplication::postEvent(this, new UpgradeDoneEvent(result));
 }
 
+void CUpgradeDlg::PostUpgradeVerdict(const UploadVerdict& verdict) {
+    QCoreApplication::postEvent(this, new UpgradeDoneEvent(verdict));
+}
+
 void CUpgradeDlg::customEvent(QEvent* event) {
     if (event->type() == WM_UPGRADE_PROGRESS) {
         sequence->OnProgress(static_cast<UpgradeProgressEvent*>(event)->percent);
     } else if (event->type() == WM_UPGRADE_PERCENT) {
         sequence->OnPercentReset(static_cast<UpgradeProgressEvent*>(event)->percent);
     } else if (event->type() == WM_UPGRADE_DONE) {
-        sequence->OnDone(static_cast<UpgradeDoneEvent*>(event)->result);
+        sequence->OnDone(static_cast<UpgradeDoneEvent*>(event)->verdict);
     } else {
         QDialog::customEvent(event);
     }
@@ -346,9 +355,15 @@ void CUpgradeDlg::SetShownPercent(int newPercent) {
     }
 }
 
-void CUpgradeDlg::ShowUploadFailed(int lastPercent) {
+void CUpgradeDlg::ShowUploadFailure(const UploadVerdict&, const std::string& causeText) {
     if (progressDisplay) {
-        progressDisplay->ShowFailure(Latin1(FormatPercentText(lastPercent)));
+        progressDisplay->ShowFailure(Latin1(causeText));
+    }
+}
+
+void CUpgradeDlg::ShowUploadStarted() {
+    if (progressDisplay) {
+        progressDisplay->ShowStart(Latin1(statusText), Latin1(percentText));
     }
 }
 
@@ -386,6 +401,14 @@ void CUpgradeDlg::mousePressEvent(QMouseEvent* event) {
 void CUpgradeDlg::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
     const int slot = faceButtons.OnRelease(*event, Busy());
+    if (Busy() && event->button() == Qt::LeftButton) {
+        // While an upload runs only the close button acts: it asks whether to stop.
+        const QPoint at = event->position().toPoint();
+        if (HitTestButton(at.x(), at.y()) == BTN_CLOSE) {
+            sequence->RequestStop();
+        }
+        return;
+    }
     if (slot < 0) {
         return;
     }
@@ -421,7 +444,7 @@ void CUpgradeDlg::keyPressEvent(QKeyEvent* event) {
             return;
         case Qt::Key_Escape:
             event->accept();
-            reject();  // like Exit; ignored while an upload runs
+            reject();  // like Exit; while an upload runs, asks whether to stop it
             return;
         default:
             QDialog::keyPressEvent(event);
@@ -431,6 +454,9 @@ void CUpgradeDlg::keyPressEvent(QKeyEvent* event) {
 void CUpgradeDlg::closeEvent(QCloseEvent* event) {
     if (Busy() || CheckingRouter()) {
         event->ignore();
+        if (Busy()) {
+            sequence->RequestStop();
+        }
         return;
     }
     FreeSkinImages();

@@ -50,6 +50,7 @@ public:
     void ResetPercent() override;
     void SetStatusText(int stringId, int argument) override;  // waits until the window has the text
     void PostUpgradeDone(unsigned result) override;
+    void PostUpgradeVerdict(const UploadVerdict& verdict) override;
 
     // One page forward or back, as the sequence allows.
     void ChangePage(bool back) { sequence->ChangePage(back); }
@@ -65,13 +66,18 @@ public:
     void CheckEnded() override;
     int ShowProgress(int percent) override;
     void SetShownPercent(int percent) override;
-    void ShowUploadFailed(int lastPercent) override;
+    void ShowUploadFailure(const UploadVerdict& verdict, const std::string& causeText) override;
     bool AskYesNo(int stringId) override { return hooks.askYesNo(this, stringId); }
     void ShowError(int stringId) override { hooks.showError(this, stringId); }
     void Pause(int milliseconds) override { hooks.pause(milliseconds); }  // the window does not run meanwhile
     void EndRun() override { reject(); }
+    void ShowUploadStarted() override;
+    void ShowErrorWithReason(int stringId, const std::string& reason) override {
+        hooks.showErrorDetail(this, stringId, reason);
+    }
 
-    // Ends the window with the cancel result; ignored while an upload runs or the router is checked.
+    // Ends the window with the cancel result; ignored while the router is checked. While an upload runs
+    // it asks whether to stop the transfer (UpgradeSequence::RequestStop) and the window stays.
     void reject() override;
     void done(int result) override;  // the watch of the router ends with the window
 

@@ -1,9 +1,12 @@
 // The messages the upload worker posts to the main window, as Qt events, each carrying its value:
 // WM_UPGRADE_PROGRESS the new percent, WM_UPGRADE_PERCENT the percent's start over (no progress message),
-// WM_UPGRADE_DONE the worker's result (1 success, 0 failure).
+// WM_UPGRADE_DONE the worker's result (1 success, 0 failure), with its cause beside it.
 #pragma once
 
 #include <QEvent>
+#include <utility>
+
+#include "transfer/UploadVerdict.h"
 
 namespace fwu {
 
@@ -13,8 +16,11 @@ inline const QEvent::Type WM_UPGRADE_PERCENT = static_cast<QEvent::Type>(QEvent:
 
 class UpgradeDoneEvent : public QEvent {
 public:
-    explicit UpgradeDoneEvent(unsigned result) : QEvent(WM_UPGRADE_DONE), result(result) {}
+    explicit UpgradeDoneEvent(unsigned result) : UpgradeDoneEvent(VerdictOfResult(result)) {}
+    explicit UpgradeDoneEvent(UploadVerdict verdict)
+        : QEvent(WM_UPGRADE_DONE), result(verdict.result), verdict(std::move(verdict)) {}
     const unsigned result;
+    const UploadVerdict verdict;  // the cause travels beside the result
 };
 
 class UpgradeProgressEvent : public QEvent {

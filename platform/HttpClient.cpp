@@ -116,7 +116,7 @@ bool HttpClient::Write(const char* data, std::size_t length) {
     if (!requestSent || length > bodyLeft) {
         return false;
     }
-    if (!SendAll(connection, data, length, timeouts.sendMs)) {
+    if (!SendAllUnless(connection, data, length, timeouts.sendMs, stopFlag)) {
         return false;
     }
     bodyLeft -= static_cast<std::uint32_t>(length);

@@ -30,11 +30,13 @@ public:
     bool AddRequestHeaders(std::string_view headerBlock) override;
     bool SendRequest(std::uint32_t bodyLength) override;
     bool Write(const char* data, std::size_t length) override;
+    void WatchStop(const std::atomic<bool>* stop) override { stopFlag = stop; }
     std::string ReadAnswer() override;
     void Close() override;
 
 private:
     HttpTimeouts timeouts;
+    const std::atomic<bool>* stopFlag = nullptr;
     std::string agentName;
     SocketHandle connection = kInvalidSocket;
     std::string requestLine;   // empty until OpenRequest

@@ -3,6 +3,7 @@
 // HttpClient is the real one; tests hand the worker a scripted fake.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -44,6 +45,10 @@ public:
 
     // Closes the request and the connection; whatever the server still sends is not read.
     virtual void Close() = 0;
+
+    // From now on a Write waiting for the connection gives up soon after `*stop` turns true (the flag
+    // must outlive the session). A session whose writes never wait long may ignore it.
+    virtual void WatchStop(const std::atomic<bool>* /*stop*/) {}
 };
 
 }  // namespace fwu::platform

@@ -3,12 +3,14 @@
 #include "platform/Socket.h"
 
 #include <arpa/inet.h>
+
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <algorithm>
 
 #include <cerrno>
 #include <chrono>
@@ -147,6 +149,11 @@ bool ConnectWithTimeout(SocketHandle socket, const Ipv4Address& address, std::ui
 }
 
 bool SendAll(SocketHandle socket, const void* data, std::size_t length, int timeoutMs) {
+    return SendAllUnless(socket, data, length, timeoutMs, nullptr);
+}
+
+bool SendAllUnless(SocketHandle socket, const void* data, std::size_t length, int timeoutMs,
+                   const std::atomic<bool>* stop) {
     if (socket == kInvalidSocket) {
         return false;
     }
@@ -154,9 +161,18 @@ bool SendAll(SocketHandle socket, const void* data, std::size_t length, int time
     const Deadline deadline(timeoutMs);
     std::size_t sent = 0;
     while (sent < length) {
+        if (stop != nullptr && stop->load()) {
+            return false;
+        }
+        // With a stop to watch, the wait is cut into slices so the stop is seen in time.
+        const int wait =
+            stop != nullptr ? std::min(deadline.RemainingMs(), kStopCheckMs) : deadline.RemainingMs();
         pollfd pfd{socket, POLLOUT, 0};
-        const int ready = ::poll(&pfd, 1, deadline.RemainingMs());
+        const int ready = ::poll(&pfd, 1, wait);
         if (ready < 0 && errno == EINTR) {
+            continue;
+        }
+        if (ready == 0 && stop != nullptr && !deadline.Expired()) {
             continue;
         }
         if (ready <= 0) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -46,6 +47,11 @@ bool ConnectWithTimeout(SocketHandle socket, const Ipv4Address& address, std::ui
 // Sends all `length` bytes, continuing short sends, within timeoutMs in total. False when the peer is
 // gone, an error occurs or the time runs out.
 bool SendAll(SocketHandle socket, const void* data, std::size_t length, int timeoutMs);
+
+// SendAll that also gives up, within kStopCheckMs, once `*stop` is true (never when `stop` is null).
+inline constexpr int kStopCheckMs = 100;
+bool SendAllUnless(SocketHandle socket, const void* data, std::size_t length, int timeoutMs,
+                   const std::atomic<bool>* stop);
 
 // What a receive gives: bytes (> 0), the peer's orderly close (0), or nothing usable.
 inline constexpr long kReceiveError = -1;

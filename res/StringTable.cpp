@@ -11,7 +11,7 @@ namespace {
 // boundary announced in the Content-Type field.
 #define FWU_DELIMITER "-----------------------------7d6334282094a"
 
-constexpr std::array<std::pair<int, std::string_view>, 24> kStrings{{
+constexpr std::array<std::pair<int, std::string_view>, 40> kStrings{{
     {IDS_ABOUTBOX, "&About kvel..."},
     {IDS_APP_TITLE, "Firmware Upgrade Utility"},
     {IDS_DIALOG_CLASS, "#32770"},
@@ -47,10 +47,29 @@ constexpr std::array<std::pair<int, std::string_view>, 24> kStrings{{
     {IDS_ADAPTERS_UNSUPPORTED,
      "GetAdaptersInfo is not supported by the operating system running on the local computer"},
     {IDS_IMAGE_DAMAGED, "This program's firmware image is damaged; nothing was sent to the router."},
+    {IDS_FAIL_NOT_CONNECTED,
+     "The Router's web server did not accept the connection. Check it and click Retry."},
+    {IDS_FAIL_LOST, "Connection lost at %d%%. The Router keeps its current firmware; click Retry."},
+    {IDS_FAIL_REFUSED, "The Router refused the image (%s). Check the Password and Retry."},
+    {IDS_FAIL_NO_RESTART,
+     "The Router took the image but did not restart. Restart it, then check its version."},
+    {IDS_FAIL_NO_PING, "This computer does not let the program send pings. Check the Router's version."},
+    {IDS_FAIL_STOPPED, "The upgrade was stopped. The Router keeps its current firmware; click Retry."},
+    {IDS_FAIL_UNREPORTED, "The upgrade did not complete. Click Retry to try again."},
+    {IDS_ASK_STOP, "Stop the upgrade? The router keeps its current firmware."},
+    {IDS_STOP_REFUSED, "The Router is writing its Flash and cannot be stopped now. Please wait..."},
+    {IDS_CHECK_NO_ANSWER, "The Router did not answer the ping."},
+    {IDS_CHECK_REFUSED, "The Router refused the password (%s)."},
+    {IDS_CHECK_REFUSED_BARE, "The Router refused the password."},
+    {IDS_CHECK_NO_PING,
+     "This user may not send pings. An administrator can allow them with sysctl -w "
+     "net.ipv4.ping_group_range=\"0 2147483647\", or with setcap cap_net_raw+ep on this program."},
+    {IDS_VERSION_NO_FIELD, "unknown (no version shown)"},
+    {IDS_VERSION_NO_TIME, "unknown (no answer in time)"},
+    {IDS_VERSION_NO_CONNECTION, "unknown (no connection)"},
     {IDS_CONFIRMED_VERSION, "The router now runs "},
     {IDS_OTHER_VERSION_HEAD, "The router restarted but still runs "},
-    {IDS_OTHER_VERSION_TAIL,
-     ": it kept its old firmware. Switch it off and on, then run the upgrade again."},
+    {IDS_OTHER_VERSION_TAIL, ": it kept its old firmware. Switch it off and on, then run the upgrade again."},
     {IDS_ROUTER_NOT_BACK,
      "The router has not come back after 5 minutes. Check its lights and cables, then open its web page "
      "to see its version."},

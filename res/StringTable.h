@@ -26,11 +26,31 @@ enum StringId : int {
     IDS_NO_ADAPTERS = 33001,           // gateway discovery: the system lists no adapters
     IDS_ADAPTERS_UNSUPPORTED = 33002,  // gateway discovery: the adapter list is unavailable
     IDS_IMAGE_DAMAGED = 33003,         // the carried firmware image is missing or damaged
-    IDS_CONFIRMED_VERSION = 33020,     // success page: the router names the new version (+ version + ".")
-    IDS_OTHER_VERSION_HEAD = 33021,    // success page: the router came back with another version, before it
-    IDS_OTHER_VERSION_TAIL = 33022,    // ... after the version
-    IDS_ROUTER_NOT_BACK = 33023,       // success page: the router named no version within 5 minutes
-    IDS_ABOUT_LOG = 33024,             // About box: where the log of every attempt is kept (+ path)
+
+    // What a failed upgrade or router check saw, the stop question, and the unknown version.
+    IDS_FAIL_NOT_CONNECTED = 33004,     // upload failed: the web server did not accept the connection
+    IDS_FAIL_LOST = 33005,              // upload failed: connection lost at %d percent
+    IDS_FAIL_REFUSED = 33006,           // upload failed: the router refused the image, %s its status line
+    IDS_FAIL_NO_RESTART = 33007,        // upload failed: the router took the image but did not restart
+    IDS_FAIL_NO_PING = 33008,           // upload failed: this computer does not let the program send pings
+    IDS_FAIL_STOPPED = 33009,           // upload stopped by the user before the last byte went out
+    IDS_FAIL_UNREPORTED = 33010,        // upload failed without a reported cause
+    IDS_ASK_STOP = 33011,               // question: stop the transfer under way
+    IDS_STOP_REFUSED = 33012,           // progress status: no stop while the router writes its flash
+    IDS_CHECK_NO_ANSWER = 33013,        // router check failed: no answer to the ping
+    IDS_CHECK_REFUSED = 33014,          // router check failed: password refused, %s the status line
+    IDS_CHECK_REFUSED_BARE = 33015,     // router check failed: password refused without a status line
+    IDS_CHECK_NO_PING = 33016,          // router check failed: this user may not send pings
+    IDS_VERSION_NO_FIELD = 33017,       // verify page: version unknown, the status page has no version field
+    IDS_VERSION_NO_TIME = 33018,        // verify page: version unknown, the web page did not answer in time
+    IDS_VERSION_NO_CONNECTION = 33019,  // verify page: version unknown, the web page could not be reached
+
+    // The success page after the restart, and the About box's log line.
+    IDS_CONFIRMED_VERSION = 33020,   // success page: the router names the new version (+ version + ".")
+    IDS_OTHER_VERSION_HEAD = 33021,  // success page: the router came back with another version, before it
+    IDS_OTHER_VERSION_TAIL = 33022,  // ... after the version
+    IDS_ROUTER_NOT_BACK = 33023,     // success page: the router named no version within 5 minutes
+    IDS_ABOUT_LOG = 33024,           // About box: where the log of every attempt is kept (+ path)
 };
 
 // The text of the given id, or an empty view when the table has no such id.

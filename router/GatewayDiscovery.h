@@ -61,7 +61,8 @@ struct GatewayCommandServices {
 
 // Runs the command through the interpreter with its report in a private temporary folder, reads and
 // deletes the report and picks the gateway from it. Empty when no report could be read.
-std::string GatewayFromCommand(GatewayCommand command, bool showCandidates, const GatewayCommandServices& tools);
+std::string GatewayFromCommand(GatewayCommand command, bool showCandidates,
+                               const GatewayCommandServices& tools);
 
 // The first gateway of each adapter, in order, probed; the first that answers, else the default
 // address. An empty list or a system without one is reported through `show`.

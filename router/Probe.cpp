@@ -125,18 +125,27 @@ std::uint16_t ProbeIdentifier() {
 
 }  // namespace
 
-bool PingHostWithin(const std::string& address, int waitMs) {
+ProbeOutcome ProbeHostWithin(const std::string& address, int waitMs) {
     platform::Ipv4Address to{};
     if (!ProbeTarget(address, to)) {
-        return false;
+        return ProbeOutcome::NotSent;
     }
     const std::uint16_t identifier = ProbeIdentifier();
     platform::IcmpSocketKind kind{};
     const platform::SocketHandle socket = platform::OpenIcmpSocket(identifier, &kind);
     if (socket == platform::kInvalidSocket) {
-        return false;
+        return ProbeOutcome::NotSent;
     }
-    return ProbeThrough(socket, kind, to, BuildEchoRequest(identifier), waitMs);
+    return ProbeThrough(socket, kind, to, BuildEchoRequest(identifier), waitMs) ? ProbeOutcome::Answered
+                                                                                : ProbeOutcome::Silent;
+}
+
+ProbeOutcome ProbeHost(const std::string& address) {
+    return ProbeHostWithin(address, kProbeWaitMs);
+}
+
+bool PingHostWithin(const std::string& address, int waitMs) {
+    return ProbeHostWithin(address, waitMs) == ProbeOutcome::Answered;
 }
 
 bool PingHostOver(platform::IcmpSocketKind kind, const std::string& address, int waitMs) {

@@ -13,10 +13,22 @@
 
 namespace fwu {
 
+// What one probe of the router found.
+enum class ProbeOutcome {
+    Answered,  // an echo reply came within the wait
+    Silent,    // the request went out and nothing came back within the wait
+    NotSent,   // no request could be sent at all (no ICMP socket): says nothing about the router
+};
+
 // Sends one 8-byte ICMP echo request to a dotted IPv4 address and waits up to 1,000 ms for the echo
 // reply to it: from that address, with the request's identifier and sequence. True when one arrived
 // within the wait; other ICMP traffic is passed over.
 bool PingHost(const std::string& address);
+
+// PingHost telling a probe that could not be sent (no ICMP socket may be opened, or the address is
+// not one a router can hold) from one that went unanswered.
+ProbeOutcome ProbeHost(const std::string& address);
+ProbeOutcome ProbeHostWithin(const std::string& address, int waitMs);
 
 // PingHost with another wait, for callers and tests that need a shorter or longer one. An address that
 // is not dotted IPv4 text, or that cannot be a router (CanBeRouterAddress), is not sent to and gives

@@ -1,6 +1,8 @@
 // The router check as the login page runs it.
 #include "router/RouterCheck.h"
 
+#include <chrono>
+
 #include "res/StringTable.h"
 #include "router/Credential.h"
 #include "router/Probe.h"
@@ -24,32 +26,57 @@ RouterCheckResult CheckRouter(const RouterAddress& address, const std::string& p
     std::string credential;
     // A password the credential cannot carry whole is treated like one the router refused.
     if (!BuildBasicCredential(password, credential)) {
+        result.reason = RouterCheckReason::PasswordRefused;
         return result;
     }
 
-    if (!tools.pingHost || !tools.pingHost(dotted)) {
+    ProbeOutcome probe = ProbeOutcome::Silent;
+    if (tools.probeHost) {
+        probe = tools.probeHost(dotted);
+    } else if (tools.pingHost && tools.pingHost(dotted)) {
+        probe = ProbeOutcome::Answered;
+    }
+    if (probe != ProbeOutcome::Answered) {
+        result.reason =
+            probe == ProbeOutcome::NotSent ? RouterCheckReason::PingNotAllowed : RouterCheckReason::NoAnswer;
         return result;
     }
     result.passed = true;
+    result.reason = RouterCheckReason::ConnectionFailed;
     if (tools.transport == nullptr) {
         return result;  // nothing to ask through: as for a connection that failed
     }
 
-    std::string versionText;
-    bool refused = false;
-    const int found = QueryStatusPage(*tools.transport, dotted, BuildStatusRequest(credential),
-                                      kVersionStartMarker, kVersionEndMarker, versionText, refused);
-    if (found == 0 && refused) {
-        result.passed = false;
-    } else if (found == 1) {
-        result.version = versionText;
+    const StatusClock steady = [] { return std::chrono::steady_clock::now(); };
+    const StatusPageAnswer answer = ReadStatusPage(*tools.transport, dotted, BuildStatusRequest(credential),
+                                                   kVersionStartMarker, kVersionEndMarker, steady);
+    switch (answer.end) {
+        case StatusQueryEnd::Found:
+            result.version = answer.version;
+            result.reason = RouterCheckReason::VersionRead;
+            break;
+        case StatusQueryEnd::Refused:
+            result.passed = false;
+            result.reason = RouterCheckReason::PasswordRefused;
+            result.statusLine = answer.statusLine;
+            break;
+        case StatusQueryEnd::NoConnection:
+            result.reason = RouterCheckReason::ConnectionFailed;
+            break;
+        case StatusQueryEnd::TimedOut:
+            result.reason = RouterCheckReason::NoAnswerInTime;
+            break;
+        case StatusQueryEnd::NoField:
+            result.reason = RouterCheckReason::NoVersionField;
+            break;
     }
     return result;
 }
 
 RouterCheckResult CheckRouter(const RouterAddress& address, const std::string& password) {
     TcpStatusTransport transport;
-    const RouterCheckServices tools{FlushArpEntry, PingHost, &transport};
+    RouterCheckServices tools{FlushArpEntry, {}, &transport};
+    tools.probeHost = [](const std::string& address) { return ProbeHost(address); };
     return CheckRouter(address, password, tools);
 }
 

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "router/Probe.h"
 #include "router/RouterAddress.h"
 #include "router/StatusTransport.h"
 
@@ -16,11 +17,26 @@ struct RouterCheckServices {
     std::function<void(const std::string& address)> flushArpEntry;
     std::function<bool(const std::string& address)> pingHost;
     StatusTransport* transport = nullptr;
+    // Tells a probe that could not be sent from an unanswered one; used instead of pingHost when set.
+    std::function<ProbeOutcome(const std::string& address)> probeHost = {};
+};
+
+// What the check saw, beyond passed or not.
+enum class RouterCheckReason {
+    VersionRead,       // passed with the version
+    NoAnswer,          // failed: the probe went unanswered
+    PingNotAllowed,    // failed: no probe could be sent (this user may not open an ICMP socket)
+    PasswordRefused,   // failed: the router refused the request (`statusLine`), or the password is too long
+    NoVersionField,    // passed without a version: the status page has no version field
+    NoAnswerInTime,    // passed without a version: the web page did not answer in time
+    ConnectionFailed,  // passed without a version: the web page could not be reached
 };
 
 struct RouterCheckResult {
     bool passed = false;                 // false only when the router is not there or refused the password
     std::optional<std::string> version;  // the version the status page gave; nothing when it gave none
+    RouterCheckReason reason = RouterCheckReason::NoAnswer;
+    std::string statusLine = {};  // PasswordRefused: the router's status line (printable, bounded), if it sent one
 };
 
 // The status request for a credential: string 32002, the credential, and the empty line.

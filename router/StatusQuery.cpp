@@ -39,11 +39,20 @@ std::string_view TrimBlanks(std::string_view text) {
     return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
-int QueryStatusPage(StatusTransport& transport, const std::string& address, std::string_view request,
-                    std::string_view startMarker, std::string_view endMarker, std::string& versionText,
-                    bool& refused, const StatusClock& clock, int limitMs) {
-    refused = false;
-    versionText.clear();
+std::string PrintableLine(std::string_view text, std::size_t maxChars) {
+    text = text.substr(0, text.find_first_of("\r\n"));
+    std::string line;
+    for (const char c : text.substr(0, maxChars)) {
+        const auto byte = static_cast<unsigned char>(c);
+        line.push_back(byte >= 0x20 && byte < 0x7F ? c : '?');
+    }
+    return line;
+}
+
+StatusPageAnswer ReadStatusPage(StatusTransport& transport, const std::string& address,
+                                std::string_view request, std::string_view startMarker,
+                                std::string_view endMarker, const StatusClock& clock, int limitMs) {
+    StatusPageAnswer answer;
     const ExchangeDeadline deadline(clock, limitMs);
     // Before each step the transport learns how long it may still wait; with no time left the exchange
     // ends as a failed connection.
@@ -55,19 +64,27 @@ int QueryStatusPage(StatusTransport& transport, const std::string& address, std:
     if (!timeLeft() || !transport.Connect(address, kRouterHttpPort) || !timeLeft() ||
         !transport.Send(request)) {
         transport.Close();
-        return 0;
+        answer.end = deadline.RemainingMs() > 0 ? StatusQueryEnd::NoConnection : StatusQueryEnd::TimedOut;
+        return answer;
     }
 
     std::string response;
     response.reserve(kMaxStatusResponseChars);
     std::size_t receivedBytes = 0;
     bool firstBlock = true;
-    bool found = false;
+    answer.end = StatusQueryEnd::TimedOut;  // until the answer ends otherwise
     char block[kStatusBlockBytes];
     while (timeLeft()) {
         const long received = transport.Receive(block, sizeof block);
         if (received <= 0) {
-            break;  // closed by the router, failed or timed out
+            // Closed by the router: the page ended without the field (closed before any byte: as a
+            // connection that failed). Failed or timed out: no answer in time.
+            if (received == 0) {
+                answer.end = firstBlock ? StatusQueryEnd::NoConnection : StatusQueryEnd::NoField;
+            } else {
+                answer.end = StatusQueryEnd::TimedOut;
+            }
+            break;
         }
         // Every byte counts toward the bound, also those the text below leaves out, so a router that
         // sends NULs cannot keep the exchange going.
@@ -80,7 +97,8 @@ int QueryStatusPage(StatusTransport& transport, const std::string& address, std:
         if (firstBlock) {
             firstBlock = false;
             if (text.find(kAcceptedStatus) == std::string_view::npos) {
-                refused = true;
+                answer.end = StatusQueryEnd::Refused;
+                answer.statusLine = PrintableLine(text, kMaxShownStatusLine);
                 break;
             }
         }
@@ -96,17 +114,28 @@ int QueryStatusPage(StatusTransport& transport, const std::string& address, std:
                 // in one.
                 const std::string_view field =
                     TrimBlanks(std::string_view(response).substr(fieldBegin, end - fieldBegin));
-                versionText = TrimBlanks(field.substr(0, kMaxVersionChars));
-                found = true;
+                answer.version = TrimBlanks(field.substr(0, kMaxVersionChars));
+                answer.end = StatusQueryEnd::Found;
                 break;
             }
         }
         if (receivedBytes >= kMaxStatusResponseChars) {
-            break;  // full before the field was complete
+            answer.end = StatusQueryEnd::NoField;  // full before the field was complete
+            break;
         }
     }
     transport.Close();
-    return found ? 1 : 0;
+    return answer;
+}
+
+int QueryStatusPage(StatusTransport& transport, const std::string& address, std::string_view request,
+                    std::string_view startMarker, std::string_view endMarker, std::string& versionText,
+                    bool& refused, const StatusClock& clock, int limitMs) {
+    const StatusPageAnswer answer =
+        ReadStatusPage(transport, address, request, startMarker, endMarker, clock, limitMs);
+    refused = answer.end == StatusQueryEnd::Refused;
+    versionText = answer.version;
+    return answer.end == StatusQueryEnd::Found ? 1 : 0;
 }
 
 int QueryStatusPage(StatusTransport& transport, const std::string& address, std::string_view request,

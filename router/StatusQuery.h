@@ -38,6 +38,35 @@ int QueryStatusPage(StatusTransport& transport, const std::string& address, std:
                     std::string_view startMarker, std::string_view endMarker, std::string& versionText,
                     bool& refused, const StatusClock& clock, int limitMs = kStatusExchangeLimitMs);
 
+// How a status exchange ended.
+enum class StatusQueryEnd {
+    Found,         // the field was read
+    Refused,       // the first block did not carry the accepted status line
+    NoConnection,  // the connection could not be made, the request not sent, or it closed before any byte
+    TimedOut,  // nothing more came in time (a receive failed or timed out, or the exchange's limit passed)
+    NoField,   // the router closed, or the answer filled its bound, before the field was complete
+};
+
+// The most of a refusing status line kept for showing it.
+inline constexpr std::size_t kMaxShownStatusLine = 60;
+
+struct StatusPageAnswer {
+    StatusQueryEnd end = StatusQueryEnd::NoConnection;
+    std::string version;  // Found: the field, as QueryStatusPage gives it
+    std::string
+        statusLine;  // Refused: the first line of the answer, printable ASCII, at most kMaxShownStatusLine
+};
+
+// QueryStatusPage telling how the exchange ended, with the refusing status line.
+StatusPageAnswer ReadStatusPage(StatusTransport& transport, const std::string& address,
+                                std::string_view request, std::string_view startMarker,
+                                std::string_view endMarker, const StatusClock& clock,
+                                int limitMs = kStatusExchangeLimitMs);
+
+// The first line of `text` (up to CR or LF), cut to `maxChars`, every byte outside printable ASCII
+// replaced by '?': an untrusted line made safe to show.
+std::string PrintableLine(std::string_view text, std::size_t maxChars);
+
 // The query on the steady clock with the exchange limit kStatusExchangeLimitMs.
 int QueryStatusPage(StatusTransport& transport, const std::string& address, std::string_view request,
                     std::string_view startMarker, std::string_view endMarker, std::string& versionText,

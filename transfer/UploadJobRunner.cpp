@@ -44,6 +44,18 @@ void UploadJobRunner::JobWindow::PostUpgradeDone(unsigned result) {
     target->PostUpgradeDone(result);
 }
 
+void UploadJobRunner::JobWindow::PostUpgradeVerdict(const UploadVerdict& verdict) {
+    platform::CloseSocket(runner.probeSocket);
+    runner.jobFinished.store(true, std::memory_order_release);
+    target->PostUpgradeVerdict(verdict);
+}
+
+void UploadJobRunner::Stop() {
+    if (Running()) {
+        control.stop.store(true);
+    }
+}
+
 bool UploadJobRunner::StartUploadJob(const UploadRequest& request, UploadWindow& window) {
     // The worker's last act is its final post; once it has marked the job finished, joining is immediate.
     if (workerThread.joinable()) {
@@ -84,6 +96,9 @@ bool UploadJobRunner::StartUploadJob(const UploadRequest& request, UploadWindow&
     uploadJob.window = &jobWindow;
     uploadJob.percentStep = percentStep;
     uploadJob.routerPort = startDevices.routerPort;
+    uploadJob.control = &control;
+    control.stop.store(false);
+    control.bodySent.store(false);
     jobFinished.store(false, std::memory_order_relaxed);
     // A thread the system cannot give ends the start like a failed check: nothing sent, nothing posted.
     const auto work = [this] { UploadThreadProc(uploadJob, imageData, workerDevices); };

@@ -56,6 +56,12 @@ public:
     // Waits until the worker thread, if any, has ended.
     void Join();
 
+    // True while the running worker is still sending the image: a stop would still be taken.
+    bool Stoppable() const { return Running() && !control.bodySent.load(); }
+    // Asks the running worker to stop sending; it ends within a pause and posts UploadOutcome::Stopped,
+    // unless the last byte is already out. Nothing when no worker runs.
+    void Stop();
+
 private:
     // Stands between the worker and the window to see the job's end: the probe socket is closed and the
     // job marked finished just before the final post is passed on.
@@ -66,6 +72,7 @@ private:
         void ResetPercent() override { target->ResetPercent(); }
         void SetStatusText(int stringId, int argument) override { target->SetStatusText(stringId, argument); }
         void PostUpgradeDone(unsigned result) override;
+        void PostUpgradeVerdict(const UploadVerdict& verdict) override;
 
         UploadWindow* target = nullptr;
 
@@ -80,6 +87,7 @@ private:
     QByteArray imageData;  // the image copy; released by the worker when the transfer ends
     platform::SocketHandle probeSocket = platform::kInvalidSocket;
     std::atomic<bool> jobFinished{true};
+    UploadControl control;
     std::thread workerThread;
 };
 

@@ -1,8 +1,10 @@
 // What the upload worker may do to the main window, and nothing more: post the progress with its
-// percent, start the percent over, set the progress status line, and post the result. The dialog
-// implements it; tests record the calls. Every value the window shows travels in the call itself: the
+// percent, start the percent over, set the progress status line, and post the result with its cause. The
+// dialog implements it; tests record the calls. Every value the window shows travels in the call itself: the
 // window keeps no state that the worker writes.
 #pragma once
+
+#include "transfer/UploadVerdict.h"
 
 namespace fwu {
 
@@ -23,6 +25,10 @@ public:
 
     // Posts WM_UPGRADE_DONE with the worker's result: 1 success, 0 failure.
     virtual void PostUpgradeDone(unsigned result) = 0;
+
+    // The worker's final post: WM_UPGRADE_DONE with the verdict's result, its cause travelling beside it.
+    // A window that shows no cause takes the result alone.
+    virtual void PostUpgradeVerdict(const UploadVerdict& verdict) { PostUpgradeDone(verdict.result); }
 };
 
 }  // namespace fwu

@@ -6,8 +6,6 @@
 #include <utility>
 
 #include "platform/HttpClient.h"
-#include "platform/Icmp.h"
-#include "platform/Process.h"
 #include "platform/Sleep.h"
 #include "res/StringTable.h"
 #include "router/Probe.h"
@@ -66,6 +64,20 @@ Transfer TransferImage(const UploadJob& job, const QByteArray& imageData, const 
     }
     const auto imageSize = static_cast<std::uint32_t>(imageData.size());  // checked by the request builder
     const char* image = imageData.constData();
+    int shown = 0;  // the percent the window was last given
+    // A stop ends the transfer here; the connection closes on the way out, mid-body, so the router
+    // discards what it has of the image.
+    const auto stopRequested = [&job] { return job.control != nullptr && job.control->stop.load(); };
+    const auto stopped = [&transfer, &shown] {
+        transfer.failure = Failed(UploadOutcome::Stopped, shown);
+        return transfer;
+    };
+    if (stopRequested()) {
+        return stopped();
+    }
+    if (job.control != nullptr) {
+        session->WatchStop(&job.control->stop);  // a write held up by the router ends on a stop too
+    }
     // A request without its header fields would reach the handler without credential or form boundary,
     // so a refused header block ends the transfer like any other failure.
     if (!session->Connect(job.routerAddress, job.routerPort) ||
@@ -74,8 +86,10 @@ Transfer TransferImage(const UploadJob& job, const QByteArray& imageData, const 
         return transfer;
     }
 
-    int shown = 0;  // the percent the window was last given
-    const auto lost = [&transfer, &shown] {
+    const auto lost = [&transfer, &shown, &stopRequested, &stopped] {
+        if (stopRequested()) {
+            return stopped();  // the write gave up because of the stop
+        }
         transfer.failure = Failed(UploadOutcome::LostInTransfer, shown);
         return transfer;
     };
@@ -86,6 +100,9 @@ Transfer TransferImage(const UploadJob& job, const QByteArray& imageData, const 
     std::uint32_t posted = 0;
     while (std::uint64_t{offset} + kUploadPieceSize < imageSize) {
         devices.sleep(kPiecePauseMs);
+        if (stopRequested()) {
+            return stopped();
+        }
         if (!session->Write(image + offset, kUploadPieceSize)) {
             return lost();
         }
@@ -99,12 +116,22 @@ Transfer TransferImage(const UploadJob& job, const QByteArray& imageData, const 
     }
     if (offset != imageSize) {
         devices.sleep(kPiecePauseMs);
+        if (stopRequested()) {
+            return stopped();
+        }
         if (!session->Write(image + offset, imageSize - offset)) {
             return lost();
         }
     }
+    if (stopRequested()) {
+        return stopped();
+    }
     if (!session->Write(request->bodyTail.data(), request->bodyTail.size())) {
         return lost();
+    }
+    // The last byte is out: the router has the whole image, and a stop is no longer taken.
+    if (job.control != nullptr) {
+        job.control->bodySent.store(true);
     }
     // Only a clear refusal counts: no answer, a closed connection or an unreadable answer leave the
     // verdict to the flash wait, as a router that restarts at once may say nothing.
@@ -184,23 +211,6 @@ UploadVerdict WaitForFlash(const UploadJob& job, std::uint32_t offset, const Upl
     return verdict;
 }
 
-// One echo probe through the router helpers. PingHost reports a probe that could not be sent like an
-// unanswered one, and a restart must never be read into that, so the ICMP socket is tried first.
-ProbeOutcome ProbeRouter(const std::string& address) {
-    platform::Ipv4Address to{};
-    // The probe sends nothing to an address that cannot be a router; that must never read as silence.
-    if (!platform::ParseDottedIpv4(address, to) || !CanBeRouterAddress(to)) {
-        return ProbeOutcome::NotSent;
-    }
-    const auto identifier = static_cast<std::uint16_t>(platform::CurrentProcessId() & 0xFFFF);
-    platform::SocketHandle socket = platform::OpenIcmpSocket(identifier);
-    if (socket == platform::kInvalidSocket) {
-        return ProbeOutcome::NotSent;
-    }
-    platform::CloseSocket(socket);
-    return PingHost(address) ? ProbeOutcome::Answered : ProbeOutcome::Silent;
-}
-
 // Passes every call to the worker's session and keeps what the log wants to know: the body bytes the
 // router took and the first line of its answer.
 class CountingSession final : public platform::HttpSession {
@@ -231,6 +241,7 @@ public:
         return answer;
     }
     void Close() override { inner->Close(); }
+    void WatchStop(const std::atomic<bool>* stop) override { inner->WatchStop(stop); }
 
 private:
     static constexpr std::size_t kLoggedAnswerBytes = 200;
@@ -244,7 +255,7 @@ UploadServices SystemUploadServices() {
     UploadServices devices;
     devices.openSession = [] { return std::make_unique<platform::HttpClient>(); };
     devices.sleep = [](int ms) { platform::SleepPrecisely(ms); };
-    devices.probe = ProbeRouter;
+    devices.probe = [](const std::string& address) { return ProbeHost(address); };
     devices.nowMs = SteadyNowMs;
     return devices;
 }
@@ -260,15 +271,18 @@ UploadVerdict RunUploadJob(const UploadJob& job, QByteArray& imageData, const Up
             return inner ? std::make_unique<CountingSession>(std::move(inner), seen) : nullptr;
         };
     }
-    std::optional<std::int64_t> silentSince;
-    watched.probe = [&devices, &seen, &silentSince](const std::string& address) {
+    // A flag and a time rather than an optional, as in the flash wait (GCC 12's false warning at -O3).
+    auto silence = std::make_pair(false, std::int64_t{0});  // silent since the time given
+    watched.probe = [&devices, &seen, &silence](const std::string& address) {
         const std::int64_t sentAt = NowMs(devices);
         const ProbeOutcome outcome = devices.probe(address);
         if (outcome == ProbeOutcome::Silent) {
-            silentSince = silentSince.value_or(sentAt);
-            seen.silenceMs = NowMs(devices) - *silentSince;
+            if (!silence.first) {
+                silence = {true, sentAt};
+            }
+            seen.silenceMs = NowMs(devices) - silence.second;
         } else {
-            silentSince.reset();
+            silence.first = false;
         }
         return outcome;
     };
@@ -295,7 +309,7 @@ UploadVerdict RunUploadJob(const UploadJob& job, QByteArray& imageData, const Up
     if (devices.report) {
         devices.report(verdict);
     }
-    job.window->PostUpgradeDone(verdict.result);
+    job.window->PostUpgradeVerdict(verdict);
     return verdict;
 }
 

@@ -14,7 +14,8 @@ namespace fwu {
 namespace {
 
 const QColor kLabelBackground(255, 255, 255);
-const QColor kStatusColour(75, 75, 255);
+const QColor kStatusColour(kStatusRgb);
+const QColor kWarningColour(kWarningRgb);
 const QColor kPercentColour(75, 75, 75);
 constexpr int kLabelFontPx = 16;
 
@@ -243,9 +244,32 @@ int ProgressDisplay::ShowMessage(int percent, const QString& figure) {
     return shown;
 }
 
-void ProgressDisplay::ShowFailure(const QString& figure) {
+void ProgressDisplay::ShowFailure(const QString& cause) {
     ResetProgress();
+    ShowFigure(QString());
+    if (bar) {
+        bar->Advance(0);  // wipes the drawn strips
+        bar->SetPercent(0);
+        bar->update();
+    }
+    if (statusLabel) {
+        statusLabel->SetTextColor(kWarningColour);
+    }
+    SetStatusText(cause);
+    if (window) {
+        window->update(kStatusRect);
+    }
+}
+
+void ProgressDisplay::ShowStart(const QString& status, const QString& figure) {
+    if (statusLabel) {
+        statusLabel->SetTextColor(kStatusColour);
+    }
+    SetStatusText(status);
     ShowFigure(figure);
+    if (window) {
+        window->update(kStatusRect);
+    }
 }
 
 void ProgressDisplay::ShowFigure(const QString& figure) {

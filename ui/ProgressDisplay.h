@@ -3,6 +3,7 @@
 // a child widget that paints itself from the percent it was last given.
 #pragma once
 
+#include <QColor>
 #include <QImage>
 #include <QPointer>
 #include <QRect>
@@ -23,6 +24,11 @@ class CSkinLabel;
 inline constexpr int kProgressControlId = 4671;
 inline constexpr int kProgressLabelId = 4667;
 inline constexpr QRect kProgressControlRect = FaceRect(80, 375, 120, 380);
+// The status line's colours: its own blue, and the warning colour of a failure (a dark red-orange,
+// #CC3300, about 5:1 against the white line).
+inline constexpr QRgb kStatusRgb = qRgb(75, 75, 255);
+inline constexpr QRgb kWarningRgb = qRgb(204, 51, 0);
+
 inline constexpr QRect kStatusRect = FaceRect(50, 273, 420, 310);
 inline constexpr QRect kPercentRect = FaceRect(200, 347, 260, 372);
 
@@ -124,8 +130,12 @@ public:
     // area of it) repainted, the bar advanced, the hidden control stepped. Answers the percent the bar
     // now shows.
     int ShowMessage(int percent, const QString& figure);
-    // A failed upload: the hidden control back to its start, the figure showing the last percent.
-    void ShowFailure(const QString& figure);
+    // A failed upload: the hidden control back to its start, the bar emptied, the figure cleared and the
+    // status line saying `cause` in the warning colour.
+    void ShowFailure(const QString& cause);
+    // An upload starts (also a retry): the status line in its own colour showing `status`, the figure
+    // showing `figure`.
+    void ShowStart(const QString& status, const QString& figure);
 
     // A progress message carrying `percent`: see StripBar::Advance. Answers the percent now shown (at most
     // 100).

@@ -41,6 +41,10 @@ const char* OutcomeName(UploadOutcome outcome) {
             return "no restart";
         case UploadOutcome::ProbeUnavailable:
             return "probe unavailable";
+        case UploadOutcome::Stopped:
+            return "stopped by the user";
+        case UploadOutcome::Unreported:
+            return "no cause reported";
     }
     return "unknown";
 }

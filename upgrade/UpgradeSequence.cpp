@@ -5,11 +5,13 @@
 #include "res/StringTable.h"
 #include "router/Credential.h"
 #include "upgrade/AttemptLog.h"
+#include "upgrade/FailureText.h"
 
 namespace fwu {
 
-UpgradeSequence::UpgradeSequence(UpgradeStepServices& steps, UpgradeFrontEnd& frontEnd, UploadWindow& uploadWindow,
-                                 const std::string& proposedAddress, std::string utilityVersion)
+UpgradeSequence::UpgradeSequence(UpgradeStepServices& steps, UpgradeFrontEnd& frontEnd,
+                                 UploadWindow& uploadWindow, const std::string& proposedAddress,
+                                 std::string utilityVersion)
     : steps(steps),
       frontEnd(frontEnd),
       uploadWindow(uploadWindow),
@@ -98,6 +100,9 @@ bool UpgradeSequence::CheckRouter() {
     if (result && result->version) {
         routerVersion = *result->version;
     }
+    if (result && result->passed) {
+        versionUnknown = UnknownVersionText(*result);
+    }
     const bool passed = result && result->passed;  // a check that could not run has failed
     Log("check", address.Dotted() +
                      (!result  ? ": could not run"
@@ -106,7 +111,12 @@ bool UpgradeSequence::CheckRouter() {
                      (result && result->version ? ", router runs " + PrintableText(*result->version)
                                                 : std::string(", no version read")));
     if (!passed) {
-        frontEnd.ShowError(IDS_ROUTER_NOT_FOUND);
+        const std::string reason = result ? RouterCheckFailureText(*result) : std::string();
+        if (reason.empty()) {
+            frontEnd.ShowError(IDS_ROUTER_NOT_FOUND);
+        } else {
+            frontEnd.ShowErrorWithReason(IDS_ROUTER_NOT_FOUND, reason);
+        }
     }
     return passed;
 }
@@ -130,9 +140,14 @@ bool UpgradeSequence::StartUpgrade() {
         }
     }
     busy = true;
+    frontEnd.ShowUploadStarted();
     uploadRequest = UploadRequest{address.Dotted(), password};
     if (!steps.StartUploadJob(uploadRequest, uploadWindow)) {
-        Finish(0);  // no worker runs: offer Retry at once
+        // No worker runs: the router's web server did not take the connection, or nothing could be
+        // started at all. Retry is offered at once.
+        UploadVerdict notStarted;
+        notStarted.outcome = UploadOutcome::NotConnected;
+        Finish(notStarted);
     }
     return true;
 }
@@ -151,19 +166,53 @@ void UpgradeSequence::OnPercentReset(int newPercent) {
     }
 }
 
-void UpgradeSequence::OnDone(unsigned result) {
+void UpgradeSequence::OnDone(const UploadVerdict& verdict) {
     if (!busy) {
         return;
     }
     frontEnd.Pause(1000);
-    Finish(result);
+    Finish(verdict);
 }
 
-void UpgradeSequence::Finish(unsigned result) {
-    if (result != 0) {
+StopRequest UpgradeSequence::RequestStop() {
+    if (!busy) {
+        return StopRequest::NotRunning;
+    }
+    if (!steps.UploadStoppable()) {
+        uploadWindow.SetStatusText(IDS_STOP_REFUSED, 0);
+        return StopRequest::Refused;
+    }
+    if (askingStop) {
+        return StopRequest::Asked;  // the question is already on screen
+    }
+    askingStop = true;
+    const bool stop = frontEnd.AskYesNo(IDS_ASK_STOP);
+    askingStop = false;
+    // The transfer went on while the question was up: it may have ended, or its last byte gone out.
+    if (stop) {
+        ConfirmStop();
+    }
+    return StopRequest::Asked;
+}
+
+bool UpgradeSequence::ConfirmStop() {
+    if (!busy) {
+        return false;
+    }
+    if (!steps.UploadStoppable()) {
+        uploadWindow.SetStatusText(IDS_STOP_REFUSED, 0);
+        return false;
+    }
+    steps.StopUpload();
+    return true;
+}
+
+void UpgradeSequence::Finish(const UploadVerdict& verdict) {
+    lastVerdict = verdict;
+    if (verdict.result != 0) {
         ChangePage(false);
     } else if (page == PAGE_PROGRESS) {
-        frontEnd.ShowUploadFailed(percent);
+        frontEnd.ShowUploadFailure(verdict, FailureText(verdict));
     }
     busy = false;
     percent = 0;

@@ -39,6 +39,12 @@ public:
     // its thread, which by then no longer waits for the window.
     virtual bool UploadRunning() = 0;
     virtual void JoinUpload() = 0;
+
+    // True while the running worker is still sending the image, so a stop would be taken; StopUpload asks
+    // it to stop (it then posts its verdict, UploadOutcome::Stopped unless the last byte was already out).
+    // Steps that cannot stop a worker answer false and are never asked to stop.
+    virtual bool UploadStoppable() { return false; }
+    virtual void StopUpload() {}
 };
 
 // What the sequence asks of its front end.
@@ -67,16 +73,38 @@ public:
     virtual void CheckEnded() = 0;
 
     // The progress page: a progress message with the worker's percent (answers the percent the bar now
-    // shows); the percent shown from now on without a message; a failed upload (the figure keeps
-    // `lastPercent`, the progress starts over).
+    // shows); the percent shown from now on without a message; a failed upload with its cause and the
+    // text that says it (FailureText): the bar emptied, the figure cleared, the progress started over.
     virtual int ShowProgress(int percent) = 0;
     virtual void SetShownPercent(int percent) = 0;
-    virtual void ShowUploadFailed(int lastPercent) = 0;
+    // A front end that shows no cause takes the failure as ShowUploadFailed with the percent reached.
+    virtual void ShowUploadFailure(const UploadVerdict& verdict, const std::string& causeText) {
+        static_cast<void>(causeText);
+        ShowUploadFailed(verdict.percent);
+    }
+    virtual void ShowUploadFailed(int lastPercent) { static_cast<void>(lastPercent); }
 
     virtual bool AskYesNo(int stringId) = 0;
     virtual void ShowError(int stringId) = 0;
     virtual void Pause(int milliseconds) = 0;  // lets the last percent be seen
     virtual void EndRun() = 0;                 // the user ended the run: nothing more happens
+
+    // An upload starts (also a Retry): the progress page's status line and figure as at its first start.
+    // Nothing to do for a front end whose status does not outlive a run.
+    virtual void ShowUploadStarted() {}
+    // An error: the string-table text, a blank line, then `reason` (what was seen). A front end that shows
+    // no reason shows the text alone.
+    virtual void ShowErrorWithReason(int stringId, const std::string& reason) {
+        static_cast<void>(reason);
+        ShowError(stringId);
+    }
+};
+
+// What a request to stop the run found.
+enum class StopRequest {
+    Asked,       // the image was still being sent: the user was asked, and a Yes stopped the transfer
+    Refused,     // the image is out and the router writes its flash: no stop, the status line says why
+    NotRunning,  // no upload runs: the caller may end as usual
 };
 
 class UpgradeSequence {
@@ -101,7 +129,16 @@ public:
     // The worker's messages, in the order posted.
     void OnProgress(int percent);
     void OnPercentReset(int percent);
-    void OnDone(unsigned result);
+    void OnDone(unsigned result) { OnDone(VerdictOfResult(result)); }
+    void OnDone(const UploadVerdict& verdict);
+
+    // The user wants to close while an upload may run (close button, window close, Escape, Ctrl-C).
+    // While the image is still being sent the user is asked (IDS_ASK_STOP) and Yes stops the transfer;
+    // during the flash wait nothing stops and the status line says why.
+    StopRequest RequestStop();
+    // Stops the transfer without asking; false (with the status line saying why when an upload runs)
+    // once the last byte is out or when no upload runs.
+    bool ConfirmStop();
 
     int Page() const { return page; }
     bool Busy() const { return busy; }
@@ -112,6 +149,11 @@ public:
     const std::string& RouterVersion() const { return routerVersion; }
     const std::string& UtilityVersion() const { return utilityVersion; }
     const UploadRequest& PreparedRequest() const { return uploadRequest; }
+    // The router's version as the verify page shows it: the version read, or "unknown (reason)" when the
+    // check passed without one. The comparison takes RouterVersion().
+    std::string RouterVersionShown() const { return routerVersion.empty() ? versionUnknown : routerVersion; }
+    // The verdict of the last upload that ended.
+    const UploadVerdict& LastVerdict() const { return lastVerdict; }
 
     // The log the router check's outcome and the downgrade answer go to (none: not logged); it must
     // outlive the sequence. The password and its credential are never written to it.
@@ -119,7 +161,7 @@ public:
 
 private:
     bool CarriedImageReady();
-    void Finish(unsigned result);
+    void Finish(const UploadVerdict& verdict);
     void StoreTypedLogin();
 
     UpgradeStepServices& steps;
@@ -135,6 +177,9 @@ private:
     std::string routerVersion;
     std::string utilityVersion;
     UploadRequest uploadRequest;
+    std::string versionUnknown;  // why the last passed check read no version, as the verify page says it
+    UploadVerdict lastVerdict;
+    bool askingStop = false;  // the stop question is on screen
     AttemptLog* attemptLog = nullptr;
     void Log(std::string_view step, const std::string& text);
 };

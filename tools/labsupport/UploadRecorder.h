@@ -53,6 +53,18 @@ public:
         Add({Kind::Done, static_cast<int>(result)});
         done.notify_all();
     }
+    // The final post with its cause: recorded as Done with the result, the verdict kept beside it.
+    void PostUpgradeVerdict(const UploadVerdict& verdict) override {
+        {
+            std::lock_guard lock(mutex);
+            verdicts.push_back(verdict);
+        }
+        PostUpgradeDone(verdict.result);
+    }
+    std::vector<UploadVerdict> Verdicts() const {
+        std::lock_guard lock(mutex);
+        return verdicts;
+    }
 
     void Add(Event event) {
         std::lock_guard lock(mutex);
@@ -74,6 +86,7 @@ private:
     std::condition_variable done;
     std::vector<Event> events;
     std::vector<int> statusArguments;
+    std::vector<UploadVerdict> verdicts;
 };
 
 // The session call at which a scripted failure happens: the n-th call of that name fails (1-based).
@@ -118,8 +131,8 @@ inline constexpr int kFakeSilenceMs = 1'000;
 
 // Worker devices that log into `timeline` and `sessionLog`, on a fake clock that only the pauses and the
 // probes move. `router` says what each probe finds.
-UploadServices FakeUploadServices(Timeline& timeline, std::shared_ptr<SessionLog> sessionLog, SessionFault fault = {},
-                          ScriptedRouter router = AlwaysAnswers);
+UploadServices FakeUploadServices(Timeline& timeline, std::shared_ptr<SessionLog> sessionLog,
+                                  SessionFault fault = {}, ScriptedRouter router = AlwaysAnswers);
 
 // An image of `size` bytes whose content varies along its length, so a misplaced piece shows.
 QByteArray SyntheticImage(int size);

@@ -20,6 +20,7 @@
 #include "ui/RangeEdit.h"
 #include "ui/SkinImage.h"
 #include "ui/SkinLabel.h"
+#include "upgrade/FailureText.h"
 
 using namespace fwu;
 using fwu::testing::FakeServices;
@@ -91,7 +92,9 @@ private slots:
     void downgradeQuestion_data();
     void downgradeQuestion();
     void failedStartOffersRetryAtOnce();
-    void failedUpgradeKeepsLastPercent();
+    void failedUpgradeShowsItsCause();
+    void checkPassedWithoutVersionShowsUnknown();
+    void closingAsksToStopTheTransfer();
     void doneIgnoredWhenNotBusy();
     void busyBlocksEveryWayOut();
     void enterDoesNothingEscapeEnds();
@@ -212,6 +215,7 @@ void UpgradeDlgTest::walksTheWholeRoad() {
 void UpgradeDlgTest::failedCheckKeepsLoginPage() {
     Rig rig;
     rig.services.checkResult = false;
+    rig.services.checkReason = RouterCheckReason::PingNotAllowed;
     rig.Open();
     CUpgradeDlg& d = rig.d();
     Click(d, kNext);
@@ -221,6 +225,9 @@ void UpgradeDlgTest::failedCheckKeepsLoginPage() {
     Click(d, kNext);
     QCOMPARE(d.Page(), 1);
     QCOMPARE(rig.boxes.errors, std::vector<int>{IDS_ROUTER_NOT_FOUND});
+    // The box's second line names what was seen, and how an administrator allows pings.
+    QCOMPARE(rig.boxes.errorDetails.size(), std::size_t{1});
+    QVERIFY(rig.boxes.errorDetails[0].find("ping_group_range") != std::string::npos);
     QCOMPARE(d.Login()->OctetTexts(), (std::array<std::string, 4>{"172", "168", "1", "1"}));
     QCOMPARE(d.Login()->PasswordText(), std::string("wrong"));
     QCOMPARE(d.Login()->StatusLabel()->Text(), QString());
@@ -403,7 +410,7 @@ void UpgradeDlgTest::failedStartOffersRetryAtOnce() {
     QCOMPARE(d.Page(), 3);
 }
 
-void UpgradeDlgTest::failedUpgradeKeepsLastPercent() {
+void UpgradeDlgTest::failedUpgradeShowsItsCause() {
     Rig rig;
     rig.Open();
     CUpgradeDlg& d = rig.d();
@@ -412,22 +419,93 @@ void UpgradeDlgTest::failedUpgradeKeepsLastPercent() {
     for (int p = 1; p <= 37; ++p) {
         worker.PostUpgradeProgress(p);
     }
+    worker.SetStatusText(IDS_WRITING_FLASH, 0);
     Deliver(d);
     QCOMPARE(d.Progress()->ProgressPosition(), 37);
 
-    worker.PostUpgradeDone(0);
+    UploadVerdict lost;
+    lost.outcome = UploadOutcome::LostInTransfer;
+    lost.percent = 37;
+    worker.PostUpgradeVerdict(lost);
     Deliver(d);
     QCOMPARE(rig.boxes.pauses, std::vector<int>{1000});
     QCOMPARE(d.Page(), 3);
     QVERIFY(!d.Busy());
-    QCOMPARE(d.Percent(), 0);
-    QCOMPARE(d.Progress()->PercentText(), QStringLiteral("37%"));
+    // The status line says what happened in the warning colour; the bar is empty and the figure cleared.
+    QCOMPARE(d.Progress()->StatusText(), QString::fromLatin1(FailureText(lost)));
+    QVERIFY(d.Progress()->StatusText().contains(QStringLiteral("37%")));
+    QCOMPARE(d.Progress()->StatusLabel()->TextColor(), QColor(kWarningRgb));
+    QCOMPARE(d.Progress()->PercentText(), QString());
+    QCOMPARE(d.Progress()->BarPercent(), 0);
     QCOMPARE(d.Progress()->ProgressPosition(), 0);
     QVERIFY(rig.boxes.errors.empty());
+    if (const QString dir = qEnvironmentVariable("FWU_RENDER_DIR"); !dir.isEmpty() && QDir().mkpath(dir)) {
+        d.grab().save(QDir(dir).filePath(QStringLiteral("app-failure.png")));
+    }
 
-    Click(d, kSecond);  // Retry
+    Click(d, kSecond);  // Retry: the status line starts over, whatever the last run left there
     QCOMPARE(rig.services.starts.size(), std::size_t{2});
     QVERIFY(d.Busy());
+    QCOMPARE(d.Progress()->StatusText(), QStringLiteral("Upgrading..."));
+    QCOMPARE(d.Progress()->StatusLabel()->TextColor(), QColor(kStatusRgb));
+    QCOMPARE(d.Progress()->PercentText(), QStringLiteral("1%"));
+}
+
+void UpgradeDlgTest::checkPassedWithoutVersionShowsUnknown() {
+    Rig rig;
+    rig.services.routerVersion = std::nullopt;
+    rig.services.checkReason = RouterCheckReason::NoAnswerInTime;
+    rig.Open();
+    CUpgradeDlg& d = rig.d();
+    Click(d, kNext);
+    Click(d, kNext);
+    QCOMPARE(d.Page(), 2);
+    QCOMPARE(Label(d, "routerVersionLabel")->Text(), QStringLiteral("unknown (no answer in time)"));
+    QCOMPARE(d.RouterVersion(), std::string());  // what the comparison gets
+}
+
+void UpgradeDlgTest::closingAsksToStopTheTransfer() {
+    Rig rig;
+    rig.Open();
+    CUpgradeDlg& d = rig.d();
+    WalkToProgress(rig);
+    const std::vector<int> asked{IDS_ASK_STOP};
+
+    // No: the transfer goes on. Every way out asks the same question.
+    rig.boxes.answers = {false, false, false};
+    QTest::keyClick(&d, Qt::Key_Escape);
+    QCOMPARE(rig.boxes.questions, asked);
+    QVERIFY(!d.close());
+    Click(d, kClose);
+    QCOMPARE(rig.boxes.questions, (std::vector<int>{IDS_ASK_STOP, IDS_ASK_STOP, IDS_ASK_STOP}));
+    QCOMPARE(rig.services.stops, 0);
+    QVERIFY(d.Busy());
+    QVERIFY(d.isVisible());
+
+    // Yes: the worker is told to stop, and its verdict offers Retry with the stop said.
+    rig.boxes.answers = {true};
+    QTest::keyClick(&d, Qt::Key_Escape);
+    QCOMPARE(rig.services.stops, 1);
+    QVERIFY(d.isVisible());
+    UploadVerdict stopped;
+    stopped.outcome = UploadOutcome::Stopped;
+    rig.services.uploadWindow->PostUpgradeVerdict(stopped);
+    Deliver(d);
+    QVERIFY(!d.Busy());
+    QCOMPARE(d.Page(), 3);
+    QCOMPARE(d.Progress()->StatusText(), QString::fromLatin1(LoadString(IDS_FAIL_STOPPED).data()));
+
+    // The flash wait: closing stays refused without a question, and the status line says why.
+    Click(d, kSecond);  // Retry
+    QVERIFY(d.Busy());
+    rig.services.stoppable = false;
+    rig.boxes.questions.clear();
+    QVERIFY(!d.close());
+    QTest::keyClick(&d, Qt::Key_Escape);
+    QVERIFY(rig.boxes.questions.empty());
+    QCOMPARE(rig.services.stops, 1);
+    QCOMPARE(d.Progress()->StatusText(), QString::fromLatin1(LoadString(IDS_STOP_REFUSED).data()));
+    QVERIFY(d.isVisible());
 }
 
 void UpgradeDlgTest::doneIgnoredWhenNotBusy() {

@@ -94,6 +94,12 @@ TEST(RouterCheckLab, FailedChecksKeepTheLoginPage) {
     EXPECT_EQ(d.Page(), PAGE_LOGIN);
     EXPECT_EQ(rig.boxes.errors, (std::vector<int>{IDS_ROUTER_NOT_FOUND, IDS_ROUTER_NOT_FOUND}));
     EXPECT_TRUE(sim->Events("connection").isEmpty());  // no answer to the probe: nothing more is sent
+    // Each box's second line names what was seen.
+    ASSERT_EQ(rig.boxes.errorDetails.size(), 2u);
+    EXPECT_EQ(rig.boxes.errorDetails[0].rfind("The Router refused the password (HTTP/1.", 0), 0u)
+        << rig.boxes.errorDetails[0];
+    EXPECT_NE(rig.boxes.errorDetails[0].find("401"), std::string::npos) << rig.boxes.errorDetails[0];
+    EXPECT_EQ(rig.boxes.errorDetails[1], std::string(LoadString(IDS_CHECK_NO_ANSWER)));
 
     sim.reset();
     sim = std::make_unique<lab::RouterSim>(SimOptionsFor(OwnImage().size()));
@@ -153,6 +159,9 @@ TEST(RetryLab, RouterThatNeverRestartsThenRetryWithOneThatDoes) {
     ASSERT_TRUE(walk::WaitWhileBusy(rig.Dialog(), UploadTimeoutMs()));
     ExpectRetryOffered(rig.Dialog());
     EXPECT_TRUE(rig.boxes.errors.empty());
+    EXPECT_EQ(rig.Dialog().Sequence().LastVerdict().outcome, UploadOutcome::NoRestart);
+    EXPECT_EQ(rig.Dialog().Progress()->StatusText().toStdString(),
+              std::string(LoadString(IDS_FAIL_NO_RESTART)));
     const auto taken = stubborn->WaitForEvent("upload", 1'000);
     ASSERT_TRUE(taken);
     EXPECT_TRUE(taken->value("accepted").toBool());
@@ -181,6 +190,8 @@ TEST(RetryLab, ClosedPortOffersRetryAtOnce) {
     walk::PressButton(rig.Dialog(), BTN_FORWARD);
     ExpectRetryOffered(rig.Dialog());
     EXPECT_TRUE(rig.boxes.errors.empty());
+    EXPECT_EQ(rig.Dialog().Progress()->StatusText().toStdString(),
+              std::string(LoadString(IDS_FAIL_NOT_CONNECTED)));
 
     sim.reset();
     sim = std::make_unique<lab::RouterSim>(SimOptionsFor(image.size()));

@@ -16,15 +16,22 @@ struct Harness {
     std::vector<std::string> flushed;
     std::vector<std::string> probed;
     bool answers = true;
+    std::optional<ProbeOutcome> probeOutcome;  // when set, the probe tells "not sent" apart
     ScriptedTransport transport;
 
     RouterCheckResult Run(const RouterAddress& address, const std::string& password = "admin") {
-        const RouterCheckServices tools{[this](const std::string& a) { flushed.push_back(a); },
-                                     [this](const std::string& a) {
-                                         probed.push_back(a);
-                                         return answers;
-                                     },
-                                     &transport};
+        RouterCheckServices tools{[this](const std::string& a) { flushed.push_back(a); },
+                                  [this](const std::string& a) {
+                                      probed.push_back(a);
+                                      return answers;
+                                  },
+                                  &transport};
+        if (probeOutcome) {
+            tools.probeHost = [this](const std::string& a) {
+                probed.push_back(a);
+                return *probeOutcome;
+            };
+        }
         return CheckRouter(address, password, tools);
     }
 };
@@ -55,28 +62,87 @@ struct OutcomeCase {
     std::vector<std::string> blocks;
     bool expectedResult;
     const char* expectedVersion;  // nullptr: none
+    RouterCheckReason reason;
+    std::string statusLine = {};
+    std::optional<ProbeOutcome> probe = std::nullopt;  // nothing: the plain ping
+    std::vector<long> results = {};                    // plain receive results after the blocks
 };
 
 TEST(CheckRouter, Outcomes) {
     const OutcomeCase cases[] = {
-        {"version read", true, true, {kPage}, true, "v2.00.21"},
-        {"no probe answer", false, true, {kPage}, false, nullptr},
-        {"refused", true, true, {"HTTP/1.0 401 Unauthorized\r\n\r\n"}, false, nullptr},
-        {"connect fails", true, false, {}, true, nullptr},
-        {"reset at once", true, true, {}, true, nullptr},
-        {"page without marker", true, true, {"HTTP/1.0 200 Ok\r\n\r\n<html></html>"}, true, nullptr},
+        {"version read", true, true, {kPage}, true, "v2.00.21", RouterCheckReason::VersionRead},
+        {"no probe answer", false, true, {kPage}, false, nullptr, RouterCheckReason::NoAnswer},
+        {"refused",
+         true,
+         true,
+         {"HTTP/1.0 401 Unauthorized\r\n\r\n"},
+         false,
+         nullptr,
+         RouterCheckReason::PasswordRefused,
+         "HTTP/1.0 401 Unauthorized"},
+        {"refused with control bytes",
+         true,
+         true,
+         {"HTTP/1.0 401 \x1b[2J\x07No\r\nServer: x\r\n"},
+         false,
+         nullptr,
+         RouterCheckReason::PasswordRefused,
+         "HTTP/1.0 401 ?[2J?No"},
+        {"connect fails", true, false, {}, true, nullptr, RouterCheckReason::ConnectionFailed},
+        {"reset at once", true, true, {}, true, nullptr, RouterCheckReason::ConnectionFailed},
+        {"page without marker",
+         true,
+         true,
+         {"HTTP/1.0 200 Ok\r\n\r\n<html></html>"},
+         true,
+         nullptr,
+         RouterCheckReason::NoVersionField},
+        {"page stops answering",
+         true,
+         true,
+         {"HTTP/1.0 200 Ok\r\n\r\n<html>"},
+         true,
+         nullptr,
+         RouterCheckReason::NoAnswerInTime,
+         "",
+         std::nullopt,
+         {-1}},
+        {"no ICMP socket",
+         true,
+         true,
+         {kPage},
+         false,
+         nullptr,
+         RouterCheckReason::PingNotAllowed,
+         "",
+         ProbeOutcome::NotSent},
+        {"probe unanswered",
+         true,
+         true,
+         {kPage},
+         false,
+         nullptr,
+         RouterCheckReason::NoAnswer,
+         "",
+         ProbeOutcome::Silent},
     };
     for (const OutcomeCase& c : cases) {
         Harness h;
         h.answers = c.answers;
+        h.probeOutcome = c.probe;
         h.transport = ScriptedTransport::Blocks(c.blocks);
+        for (const long r : c.results) {
+            h.transport.script.push_back({"", r});
+        }
         h.transport.connectOk = c.connects;
         const RouterCheckResult result = h.Run(kRouter);
+        EXPECT_EQ(result.reason, c.reason) << c.name;
+        EXPECT_EQ(result.statusLine, c.statusLine) << c.name;
         EXPECT_EQ(result.passed, c.expectedResult) << c.name;
         const std::optional<std::string> version =
             c.expectedVersion ? std::optional<std::string>(c.expectedVersion) : std::nullopt;
         EXPECT_EQ(result.version, version) << c.name;
-        if (!c.answers) {
+        if (!c.answers || c.probe) {
             EXPECT_EQ(h.transport.connects, 0) << c.name << ": nothing is sent without a probe answer";
         }
     }
@@ -88,6 +154,7 @@ TEST(CheckRouter, PasswordTooLongForTheCredentialFailsWithoutTraffic) {
     const RouterCheckResult tooLong = h.Run(kRouter, std::string(kMaxPasswordBytes + 1, 'p'));
     EXPECT_FALSE(tooLong.passed);
     EXPECT_FALSE(tooLong.version);
+    EXPECT_EQ(tooLong.reason, RouterCheckReason::PasswordRefused);
     EXPECT_TRUE(h.probed.empty());
     EXPECT_EQ(h.transport.connects, 0);
 

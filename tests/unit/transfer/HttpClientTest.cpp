@@ -2,6 +2,7 @@
 // stalled connections, and what it refuses to send.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <string>
 #include <thread>
@@ -128,6 +129,36 @@ TEST(HttpClient, WriteFailsWithinTheSendTimeOutWhenThePeerStopsReading) {
     // The failing write waited for room about as long as it was allowed, and no longer.
     EXPECT_GE(lastWrite, std::chrono::milliseconds(180));
     EXPECT_LT(lastWrite, std::chrono::seconds(3));
+}
+
+// A write held up by a peer that stops reading gives up soon after the stop it watches is set, long
+// before its send time-out.
+TEST(HttpClient, WriteHeldUpByThePeerEndsSoonAfterAStop) {
+    LoopbackListener listener(LoopbackListener::Mode::NeverRead);
+    ASSERT_TRUE(listener.Ok());
+    HttpClient client(HttpTimeouts{1'000, 30'000});
+    std::atomic<bool> stop{false};
+    client.WatchStop(&stop);
+    ASSERT_TRUE(client.Open("HttpSendFileTest"));
+    ASSERT_TRUE(client.Connect("127.0.0.1", listener.Port()));
+    ASSERT_TRUE(client.OpenRequest("POST", "upgrade.cgi", "1.0"));
+    ASSERT_TRUE(client.SendRequest(0xFFFF'FFFFu));
+
+    const std::string piece(64 * 1024, 'x');
+    std::thread stopper([&stop] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        stop.store(true);
+    });
+    const auto start = std::chrono::steady_clock::now();
+    bool failed = false;
+    for (int i = 0; i < 2'000 && !failed; ++i) {
+        failed = !client.Write(piece.data(), piece.size());
+    }
+    const auto took = std::chrono::steady_clock::now() - start;
+    stopper.join();
+    EXPECT_TRUE(failed);
+    EXPECT_GE(took, std::chrono::milliseconds(450));
+    EXPECT_LT(took, std::chrono::milliseconds(1'500));
 }
 
 // One connection on 127.0.0.1: reads `expected` bytes of request, sends `answer`, then closes at once or

@@ -11,6 +11,7 @@
 #include "transfer/UploadRequest.h"
 #include "transfer/UploadSchedule.h"
 #include "transfer/UploadWorker.h"
+#include "upgrade/FailureText.h"
 
 namespace fwu {
 namespace {
@@ -438,6 +439,99 @@ TEST(UploadWorker, NoSessionOrNoCredentialFailsBeforeAnythingIsSent) {
         EXPECT_TRUE(image.isNull());
         EXPECT_EQ(timeline.Events(), std::vector<Event>{(Event{Kind::Done, 0})});
         EXPECT_EQ(std::count(session->calls.begin(), session->calls.end(), "Connect"), 0);
+    }
+}
+
+// Each way a job can end, from the scripted session and prober to the verdict the window is posted and
+// the text the user reads: the cause travels with the final post, and a stop is taken only while the
+// image is still going out.
+TEST(UploadWorker, CausesReachTheWindowWithTheirTexts) {
+    constexpr int kImage = 126'000;  // 100 pieces of one percent each
+    struct Case {
+        const char* name;
+        SessionFault fault;
+        test::ScriptedRouter router;
+        std::string answer;
+        int stopAtPause;  // the stop is asked for during this pause (1-based); 0: never
+        UploadOutcome outcome;
+        std::string textHas;  // a piece of the text the user reads; empty: no text
+    };
+    const std::vector<Case> cases = {
+        {"restarted", {}, SilentProbes(1), "", 0, UploadOutcome::Restarted, ""},
+        {"no connection",
+         {"Connect"},
+         test::AlwaysAnswers,
+         "",
+         0,
+         UploadOutcome::NotConnected,
+         "did not accept the connection"},
+        {"lost mid-body",
+         {"Write", 40},
+         test::AlwaysAnswers,
+         "",
+         0,
+         UploadOutcome::LostInTransfer,
+         "lost at 39%"},
+        {"refused, control bytes in its line",
+         {},
+         SilentProbes(1),
+         "HTTP/1.0 403 No\x1b[2J way\r\n",
+         0,
+         UploadOutcome::RefusedByRouter,
+         "refused the image (HTTP/1.0 403 No?[2J way)"},
+        {"no restart", {}, test::AlwaysAnswers, "", 0, UploadOutcome::NoRestart, "did not restart"},
+        {"no ping",
+         {},
+         [](int, std::int64_t) { return ProbeOutcome::NotSent; },
+         "",
+         0,
+         UploadOutcome::ProbeUnavailable,
+         "does not let the program send pings"},
+        {"stopped mid-body", {}, test::AlwaysAnswers, "", 20, UploadOutcome::Stopped, "was stopped"},
+        // The settle pause comes after the last byte: a stop asked for then is not taken.
+        {"stop after the last byte", {}, SilentProbes(1), "", 102, UploadOutcome::Restarted, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Timeline timeline;
+        auto session = std::make_shared<SessionLog>();
+        session->answer = c.answer;
+        UploadControl control;
+        UploadServices devices = test::FakeUploadServices(timeline, session, c.fault, c.router);
+        int pauses = 0;
+        devices.sleep = [&, sleep = devices.sleep](int ms) {
+            if (++pauses == c.stopAtPause) {
+                control.stop.store(true);
+            }
+            sleep(ms);
+        };
+        QByteArray image = SyntheticImage(kImage);
+        UploadJob job{"192.168.1.1", "admin", &timeline, PercentStep(kImage)};
+        job.control = &control;
+        const UploadVerdict verdict = RunUploadJob(job, image, devices);
+
+        const bool success = c.outcome == UploadOutcome::Restarted;
+        EXPECT_EQ(verdict.outcome, c.outcome);
+        EXPECT_EQ(verdict.result, success ? 1u : 0u);
+        const std::vector<UploadVerdict> posted = timeline.Verdicts();
+        ASSERT_EQ(posted.size(), 1u);
+        EXPECT_EQ(posted[0].outcome, verdict.outcome);
+        EXPECT_EQ(posted[0].percent, verdict.percent);
+        EXPECT_EQ(timeline.Events().back(), (Event{Kind::Done, success ? 1 : 0}));
+        const std::string text = FailureText(posted[0]);
+        EXPECT_EQ(text.empty(), c.textHas.empty()) << text;
+        EXPECT_NE(text.find(c.textHas), std::string::npos) << text;
+        EXPECT_TRUE(std::all_of(text.begin(), text.end(), [](char ch) { return ch >= 0x20 && ch < 0x7F; }));
+        EXPECT_EQ(control.bodySent.load(), success || c.outcome == UploadOutcome::NoRestart ||
+                                               c.outcome == UploadOutcome::ProbeUnavailable ||
+                                               c.outcome == UploadOutcome::RefusedByRouter);
+        if (c.outcome == UploadOutcome::Stopped) {
+            // Closed mid-body: the pieces sent before the stop, no tail, no answer awaited.
+            EXPECT_EQ(session->calls.back(), "Close");
+            EXPECT_EQ(std::count(session->calls.begin(), session->calls.end(), "ReadAnswer"), 0);
+            EXPECT_EQ(session->writeSizes.size(), static_cast<std::size_t>(c.stopAtPause));
+            EXPECT_EQ(verdict.percent, Values(timeline.Events(), Kind::Percent).back());
+        }
     }
 }
 

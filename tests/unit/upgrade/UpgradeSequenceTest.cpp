@@ -15,6 +15,7 @@
 #include "router/Credential.h"
 #include "transfer/UploadWorker.h"
 #include "upgrade/AttemptLog.h"
+#include "upgrade/FailureText.h"
 #include "upgrade/UpgradeSequence.h"
 
 namespace fwu {
@@ -38,6 +39,10 @@ struct Steps final : UpgradeStepServices {
     }
     bool UploadRunning() override { return false; }
     void JoinUpload() override {}
+    bool stoppable = true;
+    int stops = 0;
+    bool UploadStoppable() override { return stoppable; }
+    void StopUpload() override { ++stops; }
 };
 
 struct FrontEnd final : UpgradeFrontEnd {
@@ -65,8 +70,12 @@ struct FrontEnd final : UpgradeFrontEnd {
         return percent > 100 ? 100 : percent;
     }
     void SetShownPercent(int percent) override { log.push_back("shown " + std::to_string(percent)); }
-    void ShowUploadFailed(int lastPercent) override {
-        log.push_back("failed " + std::to_string(lastPercent));
+    void ShowUploadFailure(const UploadVerdict&, const std::string& causeText) override {
+        log.push_back("failed " + causeText);
+    }
+    void ShowUploadStarted() override { log.push_back("upload started"); }
+    void ShowErrorWithReason(int stringId, const std::string& reason) override {
+        log.push_back("error " + std::to_string(stringId) + " " + reason);
     }
     bool AskYesNo(int stringId) override {
         log.push_back("ask " + std::to_string(stringId));
@@ -84,7 +93,8 @@ struct FrontEnd final : UpgradeFrontEnd {
 struct NoWindow final : UploadWindow {
     void PostUpgradeProgress(int) override {}
     void ResetPercent() override {}
-    void SetStatusText(int, int) override {}
+    std::vector<int> statusIds;
+    void SetStatusText(int stringId, int) override { statusIds.push_back(stringId); }
     void PostUpgradeDone(unsigned) override {}
 };
 
@@ -122,8 +132,8 @@ TEST(UpgradeSequence, PagesFollowTheButtons) {
     ASSERT_EQ(rig.steps.starts.size(), 1u);
     EXPECT_EQ(rig.steps.starts[0].routerAddress, "192.168.1.1");
     // Leaving a page always comes between the start and the end of a change; the upload starts inside.
-    const Log lastChange(rig.front.log.end() - 4, rig.front.log.end());
-    EXPECT_EQ(lastChange, (Log{"begin", "leave 2", "enter 3", "end"}));
+    const Log lastChange(rig.front.log.end() - 5, rig.front.log.end());
+    EXPECT_EQ(lastChange, (Log{"begin", "leave 2", "enter 3", "upload started", "end"}));
 
     rig.sequence.Second();  // busy: no Retry
     rig.sequence.Forward();
@@ -138,12 +148,19 @@ TEST(UpgradeSequence, CheckOutcomes) {
         int page;
         const char* version;
         bool error;
+        std::string shown;   // the version as the verify page shows it
+        std::string reason;  // the error box's second line
     };
     const Case cases[] = {
-        {"passed with version", true, RouterCheckResult{true, "v1.50.00"}, 2, "v1.50.00", false},
-        {"passed without version", true, RouterCheckResult{true, std::nullopt}, 2, "", false},
-        {"refused", true, RouterCheckResult{false, std::nullopt}, 1, "", true},
-        {"no thread for the check", false, RouterCheckResult{true, "v1.50.00"}, 1, "", true},
+        {"passed with version", true, RouterCheckResult{true, "v1.50.00", RouterCheckReason::VersionRead}, 2,
+         "v1.50.00", false, "v1.50.00", ""},
+        {"passed without version", true,
+         RouterCheckResult{true, std::nullopt, RouterCheckReason::NoAnswerInTime}, 2, "", false,
+         "unknown (no answer in time)", ""},
+        {"refused", true,
+         RouterCheckResult{false, std::nullopt, RouterCheckReason::PasswordRefused, "HTTP/1.0 401 No"}, 1, "",
+         true, "", "The Router refused the password (HTTP/1.0 401 No)."},
+        {"no thread for the check", false, RouterCheckResult{true, "v1.50.00"}, 1, "", true, "", ""},
     };
     for (const Case& c : cases) {
         Rig rig;
@@ -158,9 +175,11 @@ TEST(UpgradeSequence, CheckOutcomes) {
         // What was typed is kept whatever the outcome.
         EXPECT_EQ(rig.sequence.Address().Dotted(), "10.0.0.7") << c.name;
         EXPECT_EQ(rig.sequence.Password(), "secret") << c.name;
-        const bool errorShown = std::count(rig.front.log.begin(), rig.front.log.end(),
-                                           "error " + std::to_string(IDS_ROUTER_NOT_FOUND)) == 1;
+        const std::string error = "error " + std::to_string(IDS_ROUTER_NOT_FOUND);
+        const std::string withReason = c.reason.empty() ? error : error + " " + c.reason;
+        const bool errorShown = std::count(rig.front.log.begin(), rig.front.log.end(), withReason) == 1;
         EXPECT_EQ(errorShown, c.error) << c.name;
+        EXPECT_EQ(rig.sequence.RouterVersionShown(), c.shown) << c.name;
     }
 }
 
@@ -210,8 +229,19 @@ TEST(UpgradeSequence, WorkerResults) {
     };
     const Case cases[] = {
         {"success", true, {1, 50, 100}, 1u, 4, {"pause 1000", "begin", "leave 3", "enter 4", "end"}},
-        {"failure keeps the last percent", true, {1, 37}, 0u, 3, {"pause 1000", "failed 37", "shown 0"}},
-        {"start fails: Retry at once", false, {}, std::nullopt, 3, {"enter 3", "failed 0", "shown 0", "end"}},
+        {"failure says so",
+         true,
+         {1, 37},
+         0u,
+         3,
+         {"pause 1000", "failed " + FailureText(VerdictOfResult(0)), "shown 0"}},
+        {"start fails: Retry at once",
+         false,
+         {},
+         std::nullopt,
+         3,
+         {"enter 3", "upload started", "failed " + FailureText({0, UploadOutcome::NotConnected}), "shown 0",
+          "end"}},
         {"over 100 shown as 100", true, {101}, std::nullopt, 3, {"progress 101"}},
     };
     for (const Case& c : cases) {
@@ -278,6 +308,40 @@ TEST(UpgradeSequence, LogNeverHoldsThePassword) {
     }
     for (const std::string& secret : {password, credential, bare}) {
         EXPECT_EQ(logged.find(secret), std::string::npos) << secret << "\n" << logged;
+    }
+}
+
+// Closing while an upload runs: asked while the image is sent (Yes stops, No goes on), refused with a
+// status line during the flash wait, nothing to stop when no upload runs.
+TEST(UpgradeSequence, StopRequests) {
+    struct Case {
+        const char* name;
+        bool walk;  // an upload runs
+        bool stoppable;
+        std::deque<bool> answers;
+        StopRequest request;
+        int stops;
+        std::vector<int> statusIds;
+    };
+    const Case cases[] = {
+        {"sending, Yes", true, true, {true}, StopRequest::Asked, 1, {}},
+        {"sending, No", true, true, {false}, StopRequest::Asked, 0, {}},
+        {"flash wait", true, false, {true}, StopRequest::Refused, 0, {IDS_STOP_REFUSED}},
+        {"no upload", false, true, {true}, StopRequest::NotRunning, 0, {}},
+    };
+    for (const Case& c : cases) {
+        Rig rig;
+        if (c.walk) {
+            rig.WalkToProgress();
+        }
+        rig.steps.stoppable = c.stoppable;
+        rig.front.answers = c.answers;
+        EXPECT_EQ(rig.sequence.RequestStop(), c.request) << c.name;
+        EXPECT_EQ(rig.steps.stops, c.stops) << c.name;
+        EXPECT_EQ(rig.window.statusIds, c.statusIds) << c.name;
+        const bool asked = std::count(rig.front.log.begin(), rig.front.log.end(),
+                                      "ask " + std::to_string(IDS_ASK_STOP)) == 1;
+        EXPECT_EQ(asked, c.request == StopRequest::Asked) << c.name;
     }
 }
 

@@ -36,6 +36,8 @@ RouterCheckResult FakeServices::CheckRouter(const RouterAddress& address, const 
     checks.push_back({address, password});
     RouterCheckResult result;
     result.passed = checkResult;
+    result.reason = checkReason;
+    result.statusLine = checkStatusLine;
     if (checkResult) {
         result.version = routerVersion;
     }

@@ -22,12 +22,15 @@ public:
     FirmwareInfo firmware{"NOV 27, 2006", "v2.00.22", "ZPR8800N", "NOV 27,2006",
                           "ZPR8800N_2.00.22_ETSI_code.bin"};
     bool checkResult = true;
+    RouterCheckReason checkReason = RouterCheckReason::VersionRead;  // what the check saw
+    std::string checkStatusLine;                                     // the router's refusing status line
     std::optional<std::string> routerVersion = "v2.00.22";  // nothing: the status page gave no version
     bool imageIntact = true;                                // the carried image reads back whole
     bool startResult = true;
     std::function<void(const UploadRequest&, UploadWindow&)> onStart;  // runs when a start succeeds
     std::function<void(UploadWindow&)> worker;  // when set, a start runs it on a thread, as the real worker
     ConfirmationWatchServices watch;            // the success page's watch; none by default (no probe)
+    bool stoppable = true;                      // the image is still being sent: a stop would be taken
 
     // Recorded calls.
     int gatewayLookups = 0;
@@ -39,6 +42,7 @@ public:
     std::vector<UploadRequest> starts;     // every start, also the failed ones
     UploadWindow* uploadWindow = nullptr;  // the window of the last start
     int imageChecks = 0;
+    int stops = 0;  // StopUpload calls
 
     // The check runs on a thread of its own. While held, it waits there until released (at most 5 s),
     // so a test can look at the window while the check is under way.
@@ -54,6 +58,8 @@ public:
     ~FakeServices() override { JoinUpload(); }
     FirmwareInfo LoadFirmwareInfo() override { return firmware; }
     ConfirmationWatchServices WatchServices() override { return watch; }
+    bool UploadStoppable() override { return stoppable; }
+    void StopUpload() override { ++stops; }
 
 private:
     std::mutex holdMutex;

@@ -6,6 +6,9 @@ DialogServices RecordingDialogServices::Services() {
     DialogServices hooks;
     hooks.askYesNo = [this](QWidget*, int stringId) {
         questions.push_back(stringId);
+        if (onQuestion) {
+            onQuestion(stringId);
+        }
         if (answers.empty()) {
             return false;
         }
@@ -16,6 +19,11 @@ DialogServices RecordingDialogServices::Services() {
     hooks.showError = [this](QWidget*, int stringId) { errors.push_back(stringId); };
     hooks.showMessage = [this](QWidget*, const std::string& text) { messages.push_back(text); };
     hooks.pause = [this](int milliseconds) { pauses.push_back(milliseconds); };
+    hooks.showErrorDetail = [this](QWidget*, int stringId, const std::string& detail) {
+        errors.push_back(stringId);
+        errorDetails.push_back(detail);
+    };
+
     return hooks;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,11 +13,13 @@ namespace fwu::testing {
 
 class RecordingDialogServices {
 public:
-    std::deque<bool> answers;           // the next questions' answers; No when the script has run out
-    std::vector<int> questions;         // string ids asked
-    std::vector<int> errors;            // string ids shown as errors
-    std::vector<std::string> messages;  // plain messages
-    std::vector<int> pauses;            // requested pauses in milliseconds
+    std::deque<bool> answers;               // the next questions' answers; No when the script has run out
+    std::vector<int> questions;             // string ids asked
+    std::vector<int> errors;                // string ids shown as errors
+    std::vector<std::string> messages;      // plain messages
+    std::vector<int> pauses;                // requested pauses in milliseconds
+    std::vector<std::string> errorDetails;  // the detail lines of errors shown with one
+    std::function<void(int stringId)> onQuestion;  // runs while a question is "on screen", before its answer
 
     // Hooks that write into this object, which must outlive the window.
     DialogServices Services();
