@@ -128,6 +128,11 @@ void CliFrontEnd::ShowUploadFailed(int lastPercent) {
     End(ExitCode::UpgradeFailed);
 }
 
+void CliFrontEnd::ShowUploadFailure(const UploadVerdict& failed, const std::string& causeText) {
+    verdict.causeText = causeText;
+    ShowUploadFailed(failed.percent);
+}
+
 bool CliFrontEnd::AskYesNo(int stringId) {
     reporter.EndLine();
     const std::string question = OneLineText(stringId);
@@ -154,6 +159,11 @@ bool CliFrontEnd::AskYesNo(int stringId) {
 void CliFrontEnd::ShowError(int stringId) {
     verdict.errorStringId = stringId;
     End(ExitCodeForError(stringId));
+}
+
+void CliFrontEnd::ShowErrorWithReason(int stringId, const std::string& reason) {
+    verdict.causeText = reason;
+    ShowError(stringId);
 }
 
 void CliFrontEnd::EndRun() {

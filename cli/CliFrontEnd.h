@@ -69,8 +69,10 @@ public:
     int ShowProgress(int percent) override;
     void SetShownPercent(int) override {}
     void ShowUploadFailed(int lastPercent) override;
+    void ShowUploadFailure(const UploadVerdict& failed, const std::string& causeText) override;
     bool AskYesNo(int stringId) override;
     void ShowError(int stringId) override;
+    void ShowErrorWithReason(int stringId, const std::string& reason) override;
     void Pause(int) override {}  // the window lets its last percent be seen; the terminal has shown it
     void EndRun() override;
 

@@ -25,6 +25,10 @@ void CliUploadWindow::PostUpgradeDone(unsigned result) {
     QCoreApplication::postEvent(this, new UpgradeDoneEvent(result));
 }
 
+void CliUploadWindow::PostUpgradeVerdict(const UploadVerdict& verdict) {
+    QCoreApplication::postEvent(this, new UpgradeDoneEvent(verdict));
+}
+
 void CliUploadWindow::customEvent(QEvent* event) {
     if (sequence == nullptr) {
         QObject::customEvent(event);
@@ -35,9 +39,9 @@ void CliUploadWindow::customEvent(QEvent* event) {
         frontEnd.EnterPhase(Phase::WritingFlash);
         sequence->OnPercentReset(static_cast<UpgradeProgressEvent*>(event)->percent);
     } else if (event->type() == WM_UPGRADE_DONE) {
-        const unsigned result = static_cast<UpgradeDoneEvent*>(event)->result;
-        frontEnd.UploadDone(result);
-        sequence->OnDone(result);
+        const UploadVerdict& verdict = static_cast<UpgradeDoneEvent*>(event)->verdict;
+        frontEnd.UploadDone(verdict.result);
+        sequence->OnDone(verdict);
     } else {
         QObject::customEvent(event);
     }

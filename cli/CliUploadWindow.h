@@ -28,6 +28,7 @@ public:
     void ResetPercent() override;
     void SetStatusText(int stringId, int argument) override;  // the phase shows what the status line says
     void PostUpgradeDone(unsigned result) override;
+    void PostUpgradeVerdict(const UploadVerdict& verdict) override;  // the result with its cause
 
 protected:
     void customEvent(QEvent* event) override;

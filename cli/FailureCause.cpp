@@ -9,7 +9,11 @@ std::string PrintedCause(const HeadlessVerdict& verdict) {
         return {};
     }
     if (verdict.errorStringId != 0) {
-        return std::string(LoadString(verdict.errorStringId));
+        const std::string error(LoadString(verdict.errorStringId));
+        return verdict.causeText.empty() ? error : error + " " + verdict.causeText;
+    }
+    if (!verdict.causeText.empty()) {
+        return verdict.causeText;  // the failed upload's cause, the text the progress page shows
     }
     switch (verdict.code) {
         case ExitCode::DowngradeDeclined:

@@ -15,6 +15,7 @@ struct HeadlessVerdict {
     unsigned workerResult = 0;  // the upload worker's result: 1 restarted, 0 failed (when it ran)
     int lastPercent = 0;        // the percent shown when a failed upload ended
     bool uploadStarted = false;
+    std::string causeText;  // what the sequence said of a failed upload or check, as the window shows it
 };
 
 // The text printed after the verdict: the sequence's own message where it showed one, otherwise what is

@@ -1,6 +1,7 @@
 #include "cli/HeadlessUpgrade.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
@@ -17,7 +18,9 @@
 #include "cli/CliUploadWindow.h"
 #include "cli/FailureCause.h"
 #include "cli/PasswordInput.h"
+#include "platform/Interrupt.h"
 #include "platform/Terminal.h"
+#include "res/StringTable.h"
 #include "upgrade/AttemptLog.h"
 #include "upgrade/ConfirmationWatch.h"
 #include "upgrade/UpgradeSequence.h"
@@ -44,6 +47,8 @@ public:
     }
     bool UploadRunning() override { return services.UploadRunning(); }
     void JoinUpload() override { services.JoinUpload(); }
+    bool UploadStoppable() override { return services.UploadStoppable(); }
+    void StopUpload() override { services.StopUpload(); }
 
 private:
     UpgradeStepServices& services;
@@ -84,11 +89,22 @@ ExitCode ConfirmNewVersion(UpgradeServices& services, const UpgradeSequence& seq
         line = ConfirmationText(ConfirmationState::NotBack, {});
         return ExitCode::UpgradeFailed;
     }
+    // Ctrl-C ends the watch as Exit ends the window's: at once, with nothing more sent.
+    platform::InterruptCatcher interrupt;
+    bool stopped = false;
     {
         std::unique_lock lock(mutex);
-        ended.wait(lock, [&] { return outcome.has_value(); });
+        while (!outcome && !stopped) {
+            ended.wait_for(lock, std::chrono::milliseconds(100));
+            stopped = interrupt.TakeRequest();
+        }
     }
+    watch.Stop();
     watch.Join();
+    if (!outcome) {
+        line = "the router's version was not confirmed: the watch was stopped";
+        return ExitCode::UpgradeFailed;
+    }
     line = ConfirmationText(*outcome, version);
     return *outcome == ConfirmationState::Confirmed ? ExitCode::Success : ExitCode::UpgradeFailed;
 }
@@ -164,8 +180,17 @@ int RunHeadlessUpgrade(const CliOptions& options, std::ostream& out, std::ostrea
         sequence.Forward();
     }
     // The worker posts its result exactly once; until then its messages are handed to the sequence.
+    // Ctrl-C stops a transfer as the window's stop question does after Yes; once the last byte is out the
+    // router writes its flash, and a stop is refused with the line the window shows.
+    platform::InterruptCatcher interrupt;
+    QTimer wake;  // the loop looks at Ctrl-C at least this often
+    wake.start(100);
     while (!frontEnd.Verdict() && sequence.Busy()) {
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+        if (interrupt.TakeRequest() && !sequence.ConfirmStop()) {
+            reporter.EndLine();
+            err << kProgramName << ": " << LoadString(IDS_STOP_REFUSED) << "\n" << std::flush;
+        }
     }
     services.JoinUpload();
 

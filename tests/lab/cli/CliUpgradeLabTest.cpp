@@ -10,6 +10,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <csignal>
 
 #include "tools/labsupport/LabEnvironment.h"
 #include "tools/labsupport/RouterSim.h"
@@ -26,15 +27,19 @@ struct UtilityRun {
 
 // Runs the program with `arguments`, `input` on its standard input (then closed), a runtime folder of its
 // own and no display.
-UtilityRun RunUtility(const QStringList& arguments, const QByteArray& input) {
-    QTemporaryDir runtime;
-    QProcess process;
+QProcessEnvironment UtilityEnvironment(const QTemporaryDir& runtime) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("XDG_RUNTIME_DIR", runtime.path());
     environment.insert("XDG_STATE_HOME", runtime.path());  // the attempt log stays out of the user's home
     environment.remove("DISPLAY");
     environment.remove("WAYLAND_DISPLAY");
-    process.setProcessEnvironment(environment);
+    return environment;
+}
+
+UtilityRun RunUtility(const QStringList& arguments, const QByteArray& input) {
+    QTemporaryDir runtime;
+    QProcess process;
+    process.setProcessEnvironment(UtilityEnvironment(runtime));
     process.start(FWU_CLI_LAB_UTILITY, arguments);
     UtilityRun run;
     if (!process.waitForStarted(5'000)) {
@@ -202,6 +207,38 @@ TEST(CliUpgradeLab, EachEndingHasItsExitStatus) {
                 << run.out.toStdString() << run.err.toStdString();
         }
     }
+}
+
+// Ctrl-C while the image is sent stops the transfer as the window's stop does: the connection is cut in
+// the middle of the body, so router-sim never has a whole image, and the run ends with its cause and 1.
+// The program carrying the full image is used, whose transfer lasts long enough to be interrupted.
+TEST(CliUpgradeLab, CtrlCStopsTheTransfer) {
+    fwu::lab::RouterSim sim(QStringList{});
+    ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
+    QTemporaryDir runtime;
+    QProcess process;
+    process.setProcessEnvironment(UtilityEnvironment(runtime));
+    process.start(FWU_FULL_UTILITY, {"--cli", "--address", sim.Address()});
+    ASSERT_TRUE(process.waitForStarted(5'000));
+    process.closeWriteChannel();
+    QByteArray out;
+    while (!out.contains("sending 10%") && process.waitForReadyRead(30'000)) {
+        out += process.readAllStandardOutput();
+    }
+    ASSERT_TRUE(out.contains("sending 10%")) << out.toStdString();
+    ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+    ASSERT_TRUE(process.waitForFinished(10'000)) << "Ctrl-C did not end the run";
+    out += process.readAllStandardOutput();
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 1) << out.toStdString();
+    const QList<QByteArray> lines = Lines(out);
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_TRUE(lines.back().startsWith("upgrade failed: The upgrade was stopped.")) << out.toStdString();
+    // router-sim judges the cut upload short of its announced length, and keeps nothing of it.
+    ASSERT_TRUE(sim.WaitForEvent("upload", 5'000)) << "router-sim did not judge the upload";
+    const QJsonObject judged = sim.Events("upload").back();
+    EXPECT_FALSE(judged.value("accepted").toBool(true));
+    EXPECT_LT(judged.value("received").toInteger(), judged.value("announced").toInteger());
 }
 
 }  // namespace
