@@ -17,18 +17,18 @@ constexpr int kTitleFontSize = 14;
 
 }  // namespace
 
-PageLabels::PageLabels(QWidget* window, const std::vector<PageLabelSpec>& specs, bool suppressBackground) {
-    for (const PageLabelSpec& spec : specs) {
+PageLabels::PageLabels(QWidget* window, const std::vector<PageLabelSpec>& entries, bool suppressBackground) {
+    for (const PageLabelSpec& entry : entries) {
         auto* label = new CSkinLabel(window);
-        label->setObjectName(QLatin1String(spec.name));
-        label->setProperty("controlId", spec.controlId);
+        label->setObjectName(QLatin1String(entry.name));
+        label->setProperty("controlId", entry.controlId);
         label->SetTransparent();
         label->SetTextColor(kPageTextColour);
         label->SetFontSize(kPageFontSize);
         label->SetBold(true);
         label->SetSuppressBackground(suppressBackground);
-        label->SetText(Latin1(spec.text));
-        label->setGeometry(spec.rect);
+        label->SetText(Latin1(entry.text));
+        label->setGeometry(entry.rect);
         label->show();
         labels.emplace_back(label);
     }

@@ -25,7 +25,7 @@ class PageLabels {
 public:
     // Creates and shows the labels as children of `window`, in the page text's colour and weight; while
     // the page changes (`suppressBackground`) they paint no background of their own.
-    PageLabels(QWidget* window, const std::vector<PageLabelSpec>& specs, bool suppressBackground);
+    PageLabels(QWidget* window, const std::vector<PageLabelSpec>& labels, bool suppressBackground);
     ~PageLabels();
     PageLabels(const PageLabels&) = delete;
     PageLabels& operator=(const PageLabels&) = delete;

@@ -37,9 +37,9 @@ constexpr std::array<OptionSpec, 10> kOptions{{
 }};
 
 const OptionSpec* FindOption(std::string_view name) {
-    for (const OptionSpec& spec : kOptions) {
-        if (spec.name == name) {
-            return &spec;
+    for (const OptionSpec& known : kOptions) {
+        if (known.name == name) {
+            return &known;
         }
     }
     return nullptr;
@@ -102,25 +102,25 @@ CommandLine ParseCommandLine(std::span<const std::string_view> arguments) {
         const std::size_t equals = argument.find('=');
         const std::string_view name = argument.substr(0, equals);
         const bool inlineValue = equals != std::string_view::npos;
-        const OptionSpec* spec = FindOption(name);
-        if (spec == nullptr && IsPasswordOption(name)) {
+        const OptionSpec* known = FindOption(name);
+        if (known == nullptr && IsPasswordOption(name)) {
             return Refuse(std::string(PasswordOptionShown(name)) +
                           ": a password is never taken from the command line, where other users can read it; "
                           "use --password-stdin");
         }
-        if (spec == nullptr) {
+        if (known == nullptr) {
             return Refuse("unknown option " + ShownName(name));
         }
-        const int index = static_cast<int>(spec->option);
-        if (!spec->takesValue) {
+        const int index = static_cast<int>(known->option);
+        if (!known->takesValue) {
             if (inlineValue) {
-                return Refuse(std::string(spec->name) + " takes no value");
+                return Refuse(std::string(known->name) + " takes no value");
             }
             seen[index] = true;
             continue;
         }
         if (seen[index]) {
-            return Refuse(std::string(spec->name) + " is given twice");
+            return Refuse(std::string(known->name) + " is given twice");
         }
         seen[index] = true;
         std::string_view value;
@@ -131,9 +131,9 @@ CommandLine ParseCommandLine(std::span<const std::string_view> arguments) {
             // really starts with "-" is written --log=-x.
             value = arguments[++i];
         } else {
-            return Refuse(std::string(spec->name) + " needs a value");
+            return Refuse(std::string(known->name) + " needs a value");
         }
-        if (spec->option == Option::Address) {
+        if (known->option == Option::Address) {
             platform::Ipv4Address parsed{};
             if (!platform::ParseDottedIpv4(value, parsed)) {
                 return Refuse("--address needs a dotted IPv4 address: four numbers 0 to 255, digits only");
@@ -160,12 +160,12 @@ CommandLine ParseCommandLine(std::span<const std::string_view> arguments) {
         return Refuse("--version, --image-info and --cli exclude each other");
     }
     if (!has(Option::Cli)) {
-        for (const OptionSpec& spec : kOptions) {
-            const bool cliOnly = spec.option == Option::Address || spec.option == Option::PasswordStdin ||
-                                 spec.option == Option::Yes || spec.option == Option::Json ||
-                                 spec.option == Option::Log;
-            if (cliOnly && has(spec.option)) {
-                return Refuse(std::string(spec.name) + " needs --cli");
+        for (const OptionSpec& known : kOptions) {
+            const bool cliOnly = known.option == Option::Address || known.option == Option::PasswordStdin ||
+                                 known.option == Option::Yes || known.option == Option::Json ||
+                                 known.option == Option::Log;
+            if (cliOnly && has(known.option)) {
+                return Refuse(std::string(known.name) + " needs --cli");
             }
         }
     }
