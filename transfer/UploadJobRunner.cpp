@@ -1,5 +1,6 @@
 #include "transfer/UploadJobRunner.h"
 
+#include <optional>
 #include <utility>
 
 #include "router/Probe.h"
@@ -71,9 +72,13 @@ bool UploadJobRunner::StartUploadJob(const UploadRequest& request, UploadWindow&
     startDevices.flushArpEntry(request.routerAddress);
 
     platform::Payload image = startDevices.readImage();
-    if (image.status != platform::PayloadStatus::Ok || image.data.isEmpty() ||
-        !BuildUploadRequest(request.routerAddress, request.password,
-                            static_cast<std::uint64_t>(image.data.size()))) {
+    if (image.status != platform::PayloadStatus::Ok || image.data.isEmpty()) {
+        return false;
+    }
+    // The request is built here, once, for this image; the worker sends it as it is.
+    std::optional<UploadHttpRequest> built = BuildUploadRequest(
+        request.routerAddress, request.password, static_cast<std::uint64_t>(image.data.size()));
+    if (!built) {
         return false;
     }
     imageData = std::move(image.data);
@@ -92,7 +97,7 @@ bool UploadJobRunner::StartUploadJob(const UploadRequest& request, UploadWindow&
 
     jobWindow.target = &window;
     uploadJob.routerAddress = request.routerAddress;
-    uploadJob.password = request.password;
+    uploadJob.request = std::move(*built);
     uploadJob.window = &jobWindow;
     uploadJob.percentStep = percentStep;
     uploadJob.routerPort = startDevices.routerPort;

@@ -57,12 +57,15 @@ Transfer TransferImage(const UploadJob& job, const QByteArray& imageData, const 
     if (!session->Open(kUploadAgentName)) {
         return transfer;
     }
-    const auto request =
-        BuildUploadRequest(job.routerAddress, job.password, static_cast<std::uint64_t>(imageData.size()));
-    if (!request) {
+    // The request announces its body's length: one built for another image would send a body that ends
+    // early or runs on, so it is refused before anything goes out.
+    const UploadHttpRequest& request = job.request;
+    const std::uint64_t bodyLength =
+        request.bodyHead.size() + static_cast<std::uint64_t>(imageData.size()) + request.bodyTail.size();
+    if (bodyLength != request.bodyLength) {
         return transfer;
     }
-    const auto imageSize = static_cast<std::uint32_t>(imageData.size());  // checked by the request builder
+    const auto imageSize = static_cast<std::uint32_t>(imageData.size());  // within the 32-bit body length
     const char* image = imageData.constData();
     int shown = 0;  // the percent the window was last given
     // A stop ends the transfer here; the connection closes on the way out, mid-body, so the router
@@ -81,8 +84,8 @@ Transfer TransferImage(const UploadJob& job, const QByteArray& imageData, const 
     // A request without its header fields would reach the handler without credential or form boundary,
     // so a refused header block ends the transfer like any other failure.
     if (!session->Connect(job.routerAddress, job.routerPort) ||
-        !session->OpenRequest(request->method, request->object, request->version) ||
-        !session->AddRequestHeaders(request->headerBlock) || !session->SendRequest(request->bodyLength)) {
+        !session->OpenRequest(request.method, request.object, request.version) ||
+        !session->AddRequestHeaders(request.headerBlock) || !session->SendRequest(request.bodyLength)) {
         return transfer;
     }
 
@@ -93,7 +96,7 @@ Transfer TransferImage(const UploadJob& job, const QByteArray& imageData, const 
         transfer.failure = Failed(UploadOutcome::LostInTransfer, shown);
         return transfer;
     };
-    if (!session->Write(request->bodyHead.data(), request->bodyHead.size())) {
+    if (!session->Write(request.bodyHead.data(), request.bodyHead.size())) {
         return lost();
     }
     std::uint32_t& offset = transfer.offset;
@@ -126,7 +129,7 @@ Transfer TransferImage(const UploadJob& job, const QByteArray& imageData, const 
     if (stopRequested()) {
         return stopped();
     }
-    if (!session->Write(request->bodyTail.data(), request->bodyTail.size())) {
+    if (!session->Write(request.bodyTail.data(), request.bodyTail.size())) {
         return lost();
     }
     // The last byte is out: the router has the whole image, and a stop is no longer taken.

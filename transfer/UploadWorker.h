@@ -15,6 +15,7 @@
 #include "platform/HttpSession.h"
 #include "router/Probe.h"
 #include "router/RouterEndpoints.h"
+#include "transfer/UploadRequest.h"
 #include "transfer/UploadVerdict.h"
 #include "transfer/UploadWindow.h"
 
@@ -35,7 +36,7 @@ struct UploadControl {
 // What the worker is given; filled before it starts and only read by it.
 struct UploadJob {
     std::string routerAddress;                   // dotted IPv4 address as the user entered it
-    std::string password;                        // the router password
+    UploadHttpRequest request;                   // built once by the upload start, for this image
     UploadWindow* window = nullptr;              // percent, status line and posts
     std::uint32_t percentStep = 1;               // bytes per percent of the image, at least 1
     std::uint16_t routerPort = kRouterHttpPort;  // the router's web server

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "res/StringTable.h"
@@ -25,6 +26,14 @@ using test::Timeline;
 
 constexpr int kCarriedImageSize = 3'253'248;
 
+// The job the upload start makes for an image of `imageSize` bytes to 192.168.1.1 with password "admin".
+UploadJob JobFor(int imageSize, UploadWindow* window) {
+    const std::optional<UploadHttpRequest> request =
+        BuildUploadRequest("192.168.1.1", "admin", static_cast<std::uint64_t>(imageSize));
+    return UploadJob{"192.168.1.1", request.value_or(UploadHttpRequest{}), window,
+                     PercentStep(static_cast<std::uint32_t>(imageSize))};
+}
+
 // One worker run and what it left behind.
 struct WorkerRun {
     Timeline timeline;
@@ -43,8 +52,7 @@ struct WorkerRun {
         QByteArray copy = image;
         copy.detach();
         session->answer = std::move(answer);
-        const UploadJob job{"192.168.1.1", "admin", &timeline,
-                            PercentStep(static_cast<std::uint32_t>(imageSize))};
+        const UploadJob job = JobFor(imageSize, &timeline);
         UploadServices devices = test::FakeUploadServices(timeline, session, fault, std::move(router));
         // The log's two reports: the transfer's end before the flash-writing text, the verdict before
         // the result is posted.
@@ -423,9 +431,9 @@ TEST(UploadWorker, HttpFailureReportsZeroAtOnceWithoutFlashWait) {
     }
 }
 
-TEST(UploadWorker, NoSessionOrNoCredentialFailsBeforeAnythingIsSent) {
+TEST(UploadWorker, NoSessionOrARequestForAnotherImageFailsBeforeAnythingIsSent) {
     for (const bool noSession : {true, false}) {
-        SCOPED_TRACE(noSession ? "no session" : "password too long");
+        SCOPED_TRACE(noSession ? "no session" : "request built for another image");
         Timeline timeline;
         auto session = std::make_shared<SessionLog>();
         QByteArray image = SyntheticImage(5'000);
@@ -433,8 +441,7 @@ TEST(UploadWorker, NoSessionOrNoCredentialFailsBeforeAnythingIsSent) {
         if (noSession) {
             devices.openSession = [] { return std::unique_ptr<platform::HttpSession>(); };
         }
-        const UploadJob job{"192.168.1.1", noSession ? "admin" : std::string(189, 'p'), &timeline,
-                            PercentStep(5'000)};
+        const UploadJob job = JobFor(noSession ? 5'000 : 4'999, &timeline);
         EXPECT_EQ(UploadThreadProc(job, image, devices), 0u);
         EXPECT_TRUE(image.isNull());
         EXPECT_EQ(timeline.Events(), std::vector<Event>{(Event{Kind::Done, 0})});
@@ -506,7 +513,7 @@ TEST(UploadWorker, CausesReachTheWindowWithTheirTexts) {
             sleep(ms);
         };
         QByteArray image = SyntheticImage(kImage);
-        UploadJob job{"192.168.1.1", "admin", &timeline, PercentStep(kImage)};
+        UploadJob job = JobFor(kImage, &timeline);
         job.control = &control;
         const UploadVerdict verdict = RunUploadJob(job, image, devices);
 
