@@ -11,7 +11,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
-#include <QThread>
 
 #include "app/ConfirmationLine.h"
 #include "app/FaceAccessibility.h"
@@ -20,8 +19,6 @@
 #include "app/FaceMenu.h"
 #include "app/PageFlow.h"
 #include "app/PageLabels.h"
-#include "app/StatusText.h"
-#include "app/UpgradeEvents.h"
 #include "app/WindowShape.h"
 #include "app/WindowThreadWait.h"
 #include "res/Latin1.h"
@@ -192,27 +189,6 @@ void CUpgradeDlg::ShowPage(int newPage) {
     }
 }
 
-void CUpgradeDlg::StartConfirmationWatch() {
-    const auto report = [this](ConfirmationState state, const std::string& version) {
-        // On the watch's thread: the line is changed on this one. The watch is joined before the window
-        // goes, and a report still queued then is dropped with the window.
-        QMetaObject::invokeMethod(
-            this,
-            [this, state, version] {
-                if (confirmationLine) {
-                    confirmationLine->Show(state, version);
-                }
-            },
-            Qt::QueuedConnection);
-    };
-    confirmationWatch = std::make_unique<ConfirmationWatch>(services.WatchServices(), report, services.Log());
-    confirmationWatch->Start(Address().Dotted(), Password(), UtilityVersion());
-}
-
-CSkinLabel* CUpgradeDlg::ConfirmationLabel() const {
-    return confirmationLine ? confirmationLine->Label() : nullptr;
-}
-
 void CUpgradeDlg::done(int result) {
     if (confirmationWatch) {
         confirmationWatch->Stop();  // at once: nothing more is sent, and the window is not held up
@@ -292,79 +268,6 @@ void CUpgradeDlg::reject() {
         return;
     }
     QDialog::reject();
-}
-
-// ---- The worker's side ----
-
-void CUpgradeDlg::SetStatusText(int stringId, int argument) {
-    const QString text = Latin1(FormatStatusText(stringId, argument));
-    if (QThread::currentThread() == thread()) {
-        ApplyStatusText(text);
-        return;
-    }
-    // The window thread never waits for the worker, so waiting here for the window cannot deadlock.
-    QMetaObject::invokeMethod(
-        this, [this, text] { ApplyStatusText(text); }, Qt::BlockingQueuedConnection);
-}
-
-void CUpgradeDlg::ApplyStatusText(const QString& text) {
-    update(statusRect);
-    if (progressDisplay) {
-        progressDisplay->SetStatusText(text);
-    }
-}
-
-void CUpgradeDlg::PostUpgradeProgress(int value) {
-    QCoreApplication::postEvent(this, new UpgradeProgressEvent(WM_UPGRADE_PROGRESS, value));
-}
-
-void CUpgradeDlg::ResetPercent() {
-    QCoreApplication::postEvent(this, new UpgradeProgressEvent(WM_UPGRADE_PERCENT, 0));
-}
-
-void CUpgradeDlg::PostUpgradeDone(unsigned result) {
-    QCoreApplication::postEvent(this, new UpgradeDoneEvent(result));
-}
-
-void CUpgradeDlg::PostUpgradeVerdict(const UploadVerdict& verdict) {
-    QCoreApplication::postEvent(this, new UpgradeDoneEvent(verdict));
-}
-
-void CUpgradeDlg::customEvent(QEvent* event) {
-    if (event->type() == WM_UPGRADE_PROGRESS) {
-        sequence->OnProgress(static_cast<UpgradeProgressEvent*>(event)->percent);
-    } else if (event->type() == WM_UPGRADE_PERCENT) {
-        sequence->OnPercentReset(static_cast<UpgradeProgressEvent*>(event)->percent);
-    } else if (event->type() == WM_UPGRADE_DONE) {
-        sequence->OnDone(static_cast<UpgradeDoneEvent*>(event)->verdict);
-    } else {
-        QDialog::customEvent(event);
-    }
-}
-
-int CUpgradeDlg::ShowProgress(int newPercent) {
-    // The figure shows the percent as posted, the bar at most 100.
-    return progressDisplay ? progressDisplay->ShowMessage(newPercent, Latin1(FormatPercentText(newPercent)))
-                           : newPercent;
-}
-
-void CUpgradeDlg::SetShownPercent(int newPercent) {
-    // Shown from the next paint on; the strips already drawn stay until the next message.
-    if (progressDisplay) {
-        progressDisplay->SetBarPercent(newPercent);
-    }
-}
-
-void CUpgradeDlg::ShowUploadFailure(const UploadVerdict&, const std::string& causeText) {
-    if (progressDisplay) {
-        progressDisplay->ShowFailure(Latin1(causeText));
-    }
-}
-
-void CUpgradeDlg::ShowUploadStarted() {
-    if (progressDisplay) {
-        progressDisplay->ShowStart(Latin1(statusText), Latin1(percentText));
-    }
 }
 
 // ---- Painting ----
