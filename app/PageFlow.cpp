@@ -4,7 +4,7 @@
 
 namespace fwu {
 
-ButtonAction ReleaseAction(int hotButton, int page, bool busy) {
+ButtonAction ReleaseAction(int hotButton, PageNumber page, bool busy) {
     if (busy) {
         return ButtonAction::None;
     }

@@ -8,6 +8,6 @@ namespace fwu {
 
 // The command for a left-button release with `hotButton` (0 none, 1 to 3) under the mouse. Every release
 // is ignored while an upload runs; slot 1 is the blank plate on the progress and success pages.
-ButtonAction ReleaseAction(int hotButton, int page, bool busy);
+ButtonAction ReleaseAction(int hotButton, PageNumber page, bool busy);
 
 }  // namespace fwu

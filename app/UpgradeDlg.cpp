@@ -133,7 +133,7 @@ void CUpgradeDlg::EndPageChange() {
     pageChanging = false;
 }
 
-void CUpgradeDlg::EnterPage(int newPage) {
+void CUpgradeDlg::EnterPage(PageNumber newPage) {
     // The blank panel first wipes the old picture, then the new one is drawn; both at once.
     contentsImage = LoadSkinImage(ContentImageId(PAGE_BLANK), kContentsType);
     repaint(kContentPanel);
@@ -153,7 +153,7 @@ void CUpgradeDlg::SuppressLabelBackgrounds(bool suppress) {
     }
 }
 
-void CUpgradeDlg::ShowPage(int newPage) {
+void CUpgradeDlg::ShowPage(PageNumber newPage) {
     switch (newPage) {
         case PAGE_WELCOME:
             pageLabels = std::make_unique<PageLabels>(this, WelcomePageLabels(releaseDate, firmwareDate),
@@ -196,7 +196,7 @@ void CUpgradeDlg::done(int result) {
     QDialog::done(result);
 }
 
-void CUpgradeDlg::LeavePage(int oldPage) {
+void CUpgradeDlg::LeavePage(PageNumber oldPage) {
     switch (oldPage) {
         case PAGE_WELCOME:
         case PAGE_VERIFY:

@@ -57,8 +57,8 @@ public:
 
     // What the sequence asks of the window, on the window thread.
     void BeginPageChange() override;
-    void LeavePage(int page) override;
-    void EnterPage(int page) override;
+    void LeavePage(PageNumber page) override;
+    void EnterPage(PageNumber page) override;
     void EndPageChange() override;
     std::optional<TypedLogin> ReadLogin() override;
     void CheckStarted() override;
@@ -94,7 +94,7 @@ public:
 
     // Read-only views of the sequence's state and the window's.
     const UpgradeSequence& Sequence() const { return *sequence; }
-    int Page() const { return sequence->Page(); }
+    PageNumber Page() const { return sequence->Page(); }
     bool Busy() const { return sequence->Busy(); }
     int Percent() const { return sequence->Percent(); }
     bool PageChanging() const { return pageChanging; }
@@ -131,7 +131,7 @@ protected:
 private:
     void OnInitDialog();
     void LoadFrameImage();
-    void ShowPage(int newPage);
+    void ShowPage(PageNumber newPage);
     void SuppressLabelBackgrounds(bool suppress);
     void ApplyStatusText(const QString& text);
     void FreeSkinImages();

@@ -90,7 +90,7 @@ void CliFrontEnd::End(ExitCode code) {
     }
 }
 
-void CliFrontEnd::EnterPage(int page) {
+void CliFrontEnd::EnterPage(PageNumber page) {
     if (page == PAGE_DONE) {
         End(ExitCode::Success);
     }

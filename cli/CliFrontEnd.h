@@ -59,8 +59,8 @@ public:
     std::optional<HeadlessVerdict> Verdict() const;
 
     void BeginPageChange() override {}
-    void LeavePage(int) override {}
-    void EnterPage(int page) override;
+    void LeavePage(PageNumber) override {}
+    void EnterPage(PageNumber page) override;
     void EndPageChange() override {}
     std::optional<TypedLogin> ReadLogin() override;
     void CheckStarted() override;

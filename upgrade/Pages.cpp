@@ -2,20 +2,20 @@
 
 namespace fwu {
 
-std::optional<int> PageAfter(int page, bool back) {
+std::optional<PageNumber> PageAfter(PageNumber page, bool back) {
     if (back) {
         if (page == PAGE_LOGIN || page == PAGE_VERIFY) {
-            return page - 1;
+            return static_cast<PageNumber>(page - 1);
         }
         return std::nullopt;
     }
     if (page >= PAGE_WELCOME && page < PAGE_DONE) {
-        return page + 1;
+        return static_cast<PageNumber>(page + 1);
     }
     return std::nullopt;
 }
 
-ButtonAction ForwardAction(int page) {
+ButtonAction ForwardAction(PageNumber page) {
     switch (page) {
         case PAGE_WELCOME:
             return ButtonAction::PageForward;
@@ -28,7 +28,7 @@ ButtonAction ForwardAction(int page) {
     }
 }
 
-ButtonAction SecondAction(int page) {
+ButtonAction SecondAction(PageNumber page) {
     switch (page) {
         case PAGE_WELCOME:
         case PAGE_DONE:

@@ -16,7 +16,7 @@ enum PageNumber : int {
 
 // The page a page change leads to: forward 0->1->2->3->4, back 1->0 and 2->1. Nothing for any other
 // change; the buttons never ask for one.
-std::optional<int> PageAfter(int page, bool back);
+std::optional<PageNumber> PageAfter(PageNumber page, bool back);
 
 // What releasing the left button over a slot does.
 enum class ButtonAction {
@@ -29,9 +29,9 @@ enum class ButtonAction {
 };
 
 // The command of slot 1 (Next / Upgrade) on a page.
-ButtonAction ForwardAction(int page);
+ButtonAction ForwardAction(PageNumber page);
 
 // The command of slot 2 (Exit / Back / Retry) on a page.
-ButtonAction SecondAction(int page);
+ButtonAction SecondAction(PageNumber page);
 
 }  // namespace fwu

@@ -68,7 +68,7 @@ void UpgradeSequence::StoreTypedLogin() {
 }
 
 void UpgradeSequence::ChangePage(bool back) {
-    const std::optional<int> next = PageAfter(page, back);
+    const std::optional<PageNumber> next = PageAfter(page, back);
     if (!next) {
         return;
     }

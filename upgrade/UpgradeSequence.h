@@ -54,8 +54,8 @@ public:
 
     // A page change: Begin, Leave the old page, Enter the new one, (the upgrade may start here), End.
     virtual void BeginPageChange() = 0;
-    virtual void LeavePage(int page) = 0;
-    virtual void EnterPage(int page) = 0;
+    virtual void LeavePage(PageNumber page) = 0;
+    virtual void EnterPage(PageNumber page) = 0;
     virtual void EndPageChange() = 0;
 
     // What the login page holds as typed: the password and the four octet fields; nothing when no login
@@ -140,7 +140,7 @@ public:
     // once the last byte is out or when no upload runs.
     bool ConfirmStop();
 
-    int Page() const { return page; }
+    PageNumber Page() const { return page; }
     bool Busy() const { return busy; }
     bool CheckingRouter() const { return checkingRouter; }
     int Percent() const { return percent; }
@@ -168,7 +168,7 @@ private:
     UpgradeFrontEnd& frontEnd;
     UploadWindow& uploadWindow;
 
-    int page = PAGE_WELCOME;
+    PageNumber page = PAGE_WELCOME;
     bool busy = false;  // an upload runs: every button is ignored
     bool checkingRouter = false;
     int percent = 0;  // the last percent the worker posted, as the bar shows it

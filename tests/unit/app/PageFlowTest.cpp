@@ -8,17 +8,17 @@ namespace {
 
 TEST(PageFlow, PageChangesGoOnlyAlongTheWizard) {
     struct Row {
-        int page;
+        PageNumber page;
         bool back;
-        std::optional<int> next;
+        std::optional<PageNumber> next;
     };
     const Row rows[] = {
-        {PAGE_WELCOME, false, PAGE_LOGIN},   {PAGE_LOGIN, false, PAGE_VERIFY},
-        {PAGE_VERIFY, false, PAGE_PROGRESS}, {PAGE_PROGRESS, false, PAGE_DONE},
-        {PAGE_DONE, false, std::nullopt},    {PAGE_WELCOME, true, std::nullopt},
-        {PAGE_LOGIN, true, PAGE_WELCOME},    {PAGE_VERIFY, true, PAGE_LOGIN},
-        {PAGE_PROGRESS, true, std::nullopt}, {PAGE_DONE, true, std::nullopt},
-        {-1, false, std::nullopt},           {7, true, std::nullopt},
+        {PAGE_WELCOME, false, PAGE_LOGIN},     {PAGE_LOGIN, false, PAGE_VERIFY},
+        {PAGE_VERIFY, false, PAGE_PROGRESS},   {PAGE_PROGRESS, false, PAGE_DONE},
+        {PAGE_DONE, false, std::nullopt},      {PAGE_WELCOME, true, std::nullopt},
+        {PAGE_LOGIN, true, PAGE_WELCOME},      {PAGE_VERIFY, true, PAGE_LOGIN},
+        {PAGE_PROGRESS, true, std::nullopt},   {PAGE_DONE, true, std::nullopt},
+        {PageNumber(-1), false, std::nullopt}, {PageNumber(7), true, std::nullopt},
     };
     for (const Row& row : rows) {
         EXPECT_EQ(PageAfter(row.page, row.back), row.next) << row.page << (row.back ? " back" : " forward");
@@ -35,7 +35,8 @@ TEST(PageFlow, ReleaseRunsTheSlotsCommandOfThePage) {
         {A::None, A::Retry, A::EndDialog},  // slot 1 is the blank plate
         {A::None, A::EndDialog, A::EndDialog},
     };
-    for (int page = PAGE_WELCOME; page <= PAGE_DONE; ++page) {
+    for (int number = PAGE_WELCOME; number <= PAGE_DONE; ++number) {
+        const auto page = static_cast<PageNumber>(number);
         EXPECT_EQ(ReleaseAction(0, page, false), A::None) << page;
         for (int slot = 1; slot <= 3; ++slot) {
             EXPECT_EQ(ReleaseAction(slot, page, false), expected[page][slot - 1]) << page << " slot " << slot;
@@ -43,7 +44,7 @@ TEST(PageFlow, ReleaseRunsTheSlotsCommandOfThePage) {
         }
     }
     EXPECT_EQ(ReleaseAction(4, PAGE_WELCOME, false), A::None);
-    EXPECT_EQ(ReleaseAction(2, 9, false), A::None);
+    EXPECT_EQ(ReleaseAction(2, PageNumber(9), false), A::None);
 }
 
 }  // namespace

@@ -53,8 +53,8 @@ struct FrontEnd final : UpgradeFrontEnd {
     std::vector<std::string> log;  // every call, in order
 
     void BeginPageChange() override { log.push_back("begin"); }
-    void LeavePage(int page) override { log.push_back("leave " + std::to_string(page)); }
-    void EnterPage(int page) override { log.push_back("enter " + std::to_string(page)); }
+    void LeavePage(PageNumber page) override { log.push_back("leave " + std::to_string(page)); }
+    void EnterPage(PageNumber page) override { log.push_back("enter " + std::to_string(page)); }
     void EndPageChange() override { log.push_back("end"); }
     std::optional<TypedLogin> ReadLogin() override { return typed; }
     void CheckStarted() override { log.push_back("check started"); }
