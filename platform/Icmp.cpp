@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "platform/Deadline.h"
+#include "platform/ReceiveWithin.h"
 
 namespace fwu::platform {
 
@@ -61,41 +62,21 @@ bool SendIcmp(SocketHandle socket, const Ipv4Address& to, const unsigned char* m
 
 long ReceiveIcmp(SocketHandle socket, unsigned char* buffer, std::size_t capacity, int timeoutMs,
                  Ipv4Address& from) {
-    if (socket == kInvalidSocket) {
-        return kReceiveError;
-    }
-    const Deadline deadline(timeoutMs);
-    for (;;) {
-        pollfd pfd{socket, POLLIN, 0};
-        const int ready = ::poll(&pfd, 1, deadline.RemainingMs());
-        if (ready < 0 && errno == EINTR) {
-            continue;
-        }
-        if (ready < 0) {
-            return kReceiveError;
-        }
-        if (ready == 0) {
-            return kReceiveTimedOut;
-        }
-        sockaddr_in sender{};
-        socklen_t senderLength = sizeof sender;
-        const ssize_t n = ::recvfrom(socket, buffer, capacity, MSG_DONTWAIT,
-                                     reinterpret_cast<sockaddr*>(&sender), &senderLength);
-        if (n >= 0) {
-            if (senderLength < sizeof sender || sender.sin_family != AF_INET) {
-                from = Ipv4Address{};  // no IPv4 sender: matches no address a probe is sent to
-            } else {
-                std::memcpy(from.data(), &sender.sin_addr, from.size());
-            }
-            return static_cast<long>(n);
-        }
-        if (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK) {
-            return kReceiveError;
-        }
-        if (deadline.Expired()) {
-            return kReceiveTimedOut;
+    sockaddr_in sender{};
+    socklen_t senderLength = sizeof sender;
+    const long n = ReceiveWithin(socket, timeoutMs, [&] {
+        senderLength = sizeof sender;
+        return ::recvfrom(socket, buffer, capacity, MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&sender),
+                          &senderLength);
+    });
+    if (n >= 0) {
+        if (senderLength < sizeof sender || sender.sin_family != AF_INET) {
+            from = Ipv4Address{};  // no IPv4 sender: matches no address a probe is sent to
+        } else {
+            std::memcpy(from.data(), &sender.sin_addr, from.size());
         }
     }
+    return n;
 }
 
 }  // namespace fwu::platform

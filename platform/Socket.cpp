@@ -17,6 +17,7 @@
 #include <cstring>
 
 #include "platform/Deadline.h"
+#include "platform/ReceiveWithin.h"
 
 namespace fwu::platform {
 namespace {
@@ -191,33 +192,7 @@ bool SendAllUnless(SocketHandle socket, const void* data, std::size_t length, in
 }
 
 long ReceiveSome(SocketHandle socket, void* buffer, std::size_t capacity, int timeoutMs) {
-    if (socket == kInvalidSocket) {
-        return kReceiveError;
-    }
-    const Deadline deadline(timeoutMs);
-    for (;;) {
-        pollfd pfd{socket, POLLIN, 0};
-        const int ready = ::poll(&pfd, 1, deadline.RemainingMs());
-        if (ready < 0 && errno == EINTR) {
-            continue;
-        }
-        if (ready < 0) {
-            return kReceiveError;
-        }
-        if (ready == 0) {
-            return kReceiveTimedOut;
-        }
-        const ssize_t n = ::recv(socket, buffer, capacity, MSG_DONTWAIT);
-        if (n >= 0) {
-            return static_cast<long>(n);
-        }
-        if (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK) {
-            return kReceiveError;
-        }
-        if (deadline.Expired()) {
-            return kReceiveTimedOut;
-        }
-    }
+    return ReceiveWithin(socket, timeoutMs, [&] { return ::recv(socket, buffer, capacity, MSG_DONTWAIT); });
 }
 
 SocketHandle OpenListeningSocket(const Ipv4Address& address, std::uint16_t port, int backlog) {
