@@ -15,27 +15,30 @@
 #include "app/UpgradeDlg.h"
 #include "res/Latin1.h"
 #include "res/StringTable.h"
+#include "tests/gui/app/support/FaceMouse.h"
 #include "tests/gui/app/support/FakeServices.h"
 #include "tests/gui/app/support/RecordingDialogServices.h"
 #include "ui/SkinLabel.h"
 
 using namespace fwu;
+using fwu::testing::Click;
 using fwu::testing::FakeServices;
+using fwu::testing::kNext;
+using fwu::testing::kSecond;
 using fwu::testing::RecordingDialogServices;
 
 namespace {
 
-const QPoint kNext(492, 304);
-const QPoint kSecond(492, 354);
-
-void Click(QWidget& widget, QPoint at) {
-    const auto send = [&](QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons held) {
-        QMouseEvent event(type, QPointF(at), QPointF(widget.mapToGlobal(at)), button, held, Qt::NoModifier);
-        QApplication::sendEvent(&widget, &event);
-    };
-    send(QEvent::MouseMove, Qt::NoButton, Qt::NoButton);
-    send(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton);
-    send(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton);
+// Next three times, then the worker's success: the success page, whose watch starts.
+void ToSuccessPage(CUpgradeDlg& d, FakeServices& services) {
+    d.show();
+    for (int i = 0; i < 3; ++i) {
+        Click(d, kNext);
+    }
+    QVERIFY(d.ConfirmationLabel() == nullptr);  // only the success page has it
+    services.uploadWindow->PostUpgradeDone(1);
+    QCoreApplication::sendPostedEvents(&d);
+    QCOMPARE(d.Page(), PAGE_DONE);
 }
 
 // A router on a clock of the watch's own: silent for `backAfterMs`, then naming `version` (if any).
@@ -108,14 +111,7 @@ void ConfirmationLineTest::lineAfterTheRestart() {
     services.watch = router.Services();
     RecordingDialogServices boxes;
     CUpgradeDlg d(services, boxes.Services());
-    d.show();
-    for (int i = 0; i < 3; ++i) {
-        Click(d, kNext);
-    }
-    QVERIFY(d.ConfirmationLabel() == nullptr);  // only the success page has it
-    services.uploadWindow->PostUpgradeDone(1);
-    QCoreApplication::sendPostedEvents(&d);
-    QCOMPARE(d.Page(), 4);
+    ToSuccessPage(d, services);
     CSkinLabel* label = d.ConfirmationLabel();
     QVERIFY(label != nullptr);
     QCOMPARE(label->objectName(), QStringLiteral("confirmationLabel"));
@@ -134,12 +130,7 @@ void ConfirmationLineTest::exitDuringTheWatchSendsNothingMore() {
     services.watch = router.Services();
     RecordingDialogServices boxes;
     CUpgradeDlg d(services, boxes.Services());
-    d.show();
-    for (int i = 0; i < 3; ++i) {
-        Click(d, kNext);
-    }
-    services.uploadWindow->PostUpgradeDone(1);
-    QCoreApplication::sendPostedEvents(&d);
+    ToSuccessPage(d, services);
     QTRY_VERIFY(router.probes.load() >= 1);
     QCOMPARE(d.ConfirmationLabel()->Text(), QString());  // nothing known yet: no line
     Click(d, kSecond);                                   // Exit, live while the router is watched

@@ -12,6 +12,7 @@
 #include "app/UpgradeDlg.h"
 #include "app/WindowShape.h"
 #include "res/StringTable.h"
+#include "tests/gui/app/support/FaceMouse.h"
 #include "tests/gui/app/support/FakeServices.h"
 #include "tests/gui/app/support/RecordingDialogServices.h"
 #include "ui/EditEx.h"
@@ -25,14 +26,9 @@
 using namespace fwu;
 using fwu::testing::FakeServices;
 using fwu::testing::RecordingDialogServices;
+using namespace fwu::testing;  // the face's slots and clicks
 
 namespace {
-
-// Slot centres and a point of the bare face, in window coordinates.
-const QPoint kNext(492, 304);
-const QPoint kSecond(492, 354);
-const QPoint kClose(522, 37);
-const QPoint kFace(100, 100);
 
 struct Rig {
     FakeServices services;
@@ -45,18 +41,6 @@ struct Rig {
     }
     CUpgradeDlg& d() { return *dialog; }
 };
-
-void Mouse(QWidget& widget, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held,
-           Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QMouseEvent event(type, QPointF(at), QPointF(widget.mapToGlobal(at)), button, held, modifiers);
-    QApplication::sendEvent(&widget, &event);
-}
-
-void Click(QWidget& widget, QPoint at) {
-    Mouse(widget, QEvent::MouseMove, at, Qt::NoButton, Qt::NoButton);
-    Mouse(widget, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
-    Mouse(widget, QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
-}
 
 void Deliver(CUpgradeDlg& dialog) {
     QCoreApplication::sendPostedEvents(&dialog);
