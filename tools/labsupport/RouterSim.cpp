@@ -1,6 +1,7 @@
 #include "tools/labsupport/RouterSim.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -138,6 +139,22 @@ std::optional<QJsonObject> RouterSim::WaitForEvent(const QString& name, int time
 
 QByteArray LoggedBytes(const QJsonValue& value) {
     return value.toString().toLatin1();
+}
+
+QString TakenImageDifference(const QJsonObject& upload, const QByteArray& image) {
+    if (upload.value("image_size").toInteger() != image.size()) {
+        return QStringLiteral("router-sim took an image of another size");
+    }
+    const QString digest =
+        QString::fromLatin1(QCryptographicHash::hash(image, QCryptographicHash::Sha256).toHex());
+    if (upload.value("image_sha256").toString() != digest) {
+        return QStringLiteral("router-sim took an image with another SHA-256");
+    }
+    QFile saved(upload.value("saved").toString());
+    if (!saved.open(QIODevice::ReadOnly)) {
+        return QStringLiteral("router-sim saved no image");
+    }
+    return saved.readAll() == image ? QString() : QStringLiteral("the image router-sim saved differs");
 }
 
 }  // namespace fwu::lab

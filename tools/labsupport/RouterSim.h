@@ -54,4 +54,8 @@ private:
 // Bytes from the wire as the simulator logs them (one Latin-1 character per byte), back as bytes.
 QByteArray LoggedBytes(const QJsonValue& value);
 
+// What differs between `image` and the image of an "upload" event (its size, its SHA-256 and the file
+// router-sim saved); empty when they agree.
+QString TakenImageDifference(const QJsonObject& upload, const QByteArray& image);
+
 }  // namespace fwu::lab
