@@ -115,7 +115,7 @@ include(CPack)
 if(FWU_BUILD_TESTS)
   add_test(NAME package_deb COMMAND ${PROJECT_SOURCE_DIR}/tests/package/check-deb ${PROJECT_VERSION})
   set_tests_properties(package_deb PROPERTIES LABELS package TIMEOUT 2400)
-  # The icons it installs, like the window's pictures, are the art generator's output byte for byte.
+  # The icons it installs, like the window's pictures, show what the art generator draws.
   if(TARGET fwu-skin-art)
     add_test(NAME skin_art_reproducible COMMAND ${PROJECT_SOURCE_DIR}/tools/skin-art/check-art
                                                 $<TARGET_FILE:fwu-skin-art>)

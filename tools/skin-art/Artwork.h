@@ -38,4 +38,8 @@ struct SkinPicture {
 // Every picture of the face, drawn, with its colour table layout.
 std::vector<SkinPicture> DrawCatalogue();
 
+// Compares the picture files under `drawn` with those under `committed` by what they show
+// (FileDifference), prints each difference and each file present on one side only; 0 when none.
+int CompareFolders(const QString& drawn, const QString& committed);
+
 }  // namespace fwu::skinart

@@ -7,7 +7,9 @@
 // writes res/skin/<TYPE>/<id>.gif, the same pictures drawn at twice the size for high-density screens as
 // res/skin/<TYPE>/<id>@2x.gif, res/skin/ICON/150.png (the window's icon) and the desktop icons
 // res/icon/hicolor/<N>x<N>/apps/firmware-upgrade-utility.png at every size the package installs.
-// The output is the same byte for byte on every run with the same fonts (DejaVu Sans).
+// The GIFs are the same byte for byte on every run with the same fonts (DejaVu Sans); the PNG bytes
+// depend on the zlib build. `fwu-skin-art --compare DRAWN COMMITTED` tells whether two such folders
+// show the same pictures (tools/skin-art/check-art uses it).
 #include <QDir>
 #include <QFileInfo>
 #include <QFontInfo>
@@ -68,8 +70,13 @@ int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
 
     const QStringList args = app.arguments();
+    if (args.size() == 4 && args.at(1) == QStringLiteral("--compare")) {
+        return fwu::skinart::CompareFolders(args.at(2), args.at(3));
+    }
     if (args.size() != 2) {
-        return Refuse(QStringLiteral("usage: fwu-skin-art <skin folder, e.g. res/skin>"));
+        return Refuse(
+            QStringLiteral("usage: fwu-skin-art <skin folder, e.g. res/skin>\n"
+                           "       fwu-skin-art --compare <drawn folder> <committed folder>"));
     }
     const QString family = QFontInfo(fwu::skinart::Face(12, false)).family();
     if (family != QStringLiteral("DejaVu Sans")) {
