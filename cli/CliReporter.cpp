@@ -133,7 +133,7 @@ void CliReporter::OnStart(const RunStart& start, Milliseconds now) {
 }
 
 void CliReporter::OnCheck(std::string_view routerVersion, std::string_view action, Milliseconds now) {
-    if (style != ReportStyle::Json) {
+    if (style != ReportStyle::Json || onlyStartAndResult) {
         return;
     }
     QJsonObject object;
@@ -145,6 +145,9 @@ void CliReporter::OnCheck(std::string_view routerVersion, std::string_view actio
 }
 
 void CliReporter::OnPhase(Phase next, Milliseconds now) {
+    if (onlyStartAndResult) {
+        return;
+    }
     phase = next;
     percent = 0;
     lastDecile = 0;
@@ -169,6 +172,9 @@ void CliReporter::OnPhase(Phase next, Milliseconds now) {
 }
 
 void CliReporter::OnProgress(int newPercent, std::uint64_t newBytes, Milliseconds now) {
+    if (onlyStartAndResult) {
+        return;
+    }
     percent = std::clamp(newPercent, 0, 100);
     bytes = newBytes;
     lastEvent = now;

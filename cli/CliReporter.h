@@ -72,6 +72,8 @@ public:
 
     CliReporter(std::ostream& out, ReportStyle style);
 
+    // From now on only the start and the result are reported (--check): no phase, check or progress.
+    void ReportOnlyStartAndResult() { onlyStartAndResult = true; }
     // The run begins: with --json the first line; nothing otherwise.
     void OnStart(const RunStart& start, Milliseconds now);
     // A new phase begins; its percent starts again at 0.
@@ -105,6 +107,7 @@ private:
     int lastDecile = 0;          // Plain: the last tenth of the phase that got its line
     std::size_t openLength = 0;  // Terminal: length of the line being redrawn, 0 when none is open
     bool lineOpen = false;
+    bool onlyStartAndResult = false;
 };
 
 }  // namespace fwu::cli

@@ -162,6 +162,9 @@ int RunHeadlessUpgrade(const CliOptions& options, std::ostream& out, std::ostrea
     };
     CliReporter reporter(
         out, ChooseReportStyle(options.json, platform::IsTerminal(platform::StandardStream::Output)));
+    if (options.checkOnly) {
+        reporter.ReportOnlyStartAndResult();  // the check's report is the whole output
+    }
 
     // The worker's messages are queued events: this path alone has an application object, made here,
     // after the options were read.

@@ -78,17 +78,19 @@ std::string ShownText(std::string_view text) {
 }
 
 std::string ErrorWords(int stringId, std::string_view reason) {
-    std::string words;
-    switch (stringId) {
-        case IDS_ROUTER_NOT_FOUND:
-            words = "cannot reach the router: the address or the password is wrong; check both and run again";
-            break;
-        default:
-            words = OneLine(LoadString(stringId));
-            break;
+    while (!reason.empty() && (reason.back() == '.' || reason.back() == ' ')) {
+        reason.remove_suffix(1);
     }
+    if (stringId == IDS_ROUTER_NOT_FOUND) {
+        return ShownText(reason.empty()
+                             ? std::string("cannot reach the router: the address or the password is "
+                                           "wrong; check both, then run again")
+                             : "cannot reach the router: " + std::string(reason) +
+                                   "; check the address and the password, then run again");
+    }
+    std::string words = OneLine(LoadString(stringId));
     if (!reason.empty()) {
-        words += " (" + std::string(reason) + ")";
+        words += " " + std::string(reason);
     }
     return ShownText(words);
 }

@@ -27,19 +27,22 @@ struct UtilityRun {
 
 // Runs the program with `arguments`, `input` on its standard input (then closed), a runtime folder of its
 // own and no display.
-QProcessEnvironment UtilityEnvironment(const QTemporaryDir& runtime) {
+QProcessEnvironment UtilityEnvironment(const QTemporaryDir& runtime, bool withRuntimeDir = true) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("XDG_RUNTIME_DIR", runtime.path());
+    if (!withRuntimeDir) {
+        environment.remove("XDG_RUNTIME_DIR");  // as under sudo, cron or a service
+    }
     environment.insert("XDG_STATE_HOME", runtime.path());  // the attempt log stays out of the user's home
     environment.remove("DISPLAY");
     environment.remove("WAYLAND_DISPLAY");
     return environment;
 }
 
-UtilityRun RunUtility(const QStringList& arguments, const QByteArray& input) {
+UtilityRun RunUtility(const QStringList& arguments, const QByteArray& input, bool withRuntimeDir = true) {
     QTemporaryDir runtime;
     QProcess process;
-    process.setProcessEnvironment(UtilityEnvironment(runtime));
+    process.setProcessEnvironment(UtilityEnvironment(runtime, withRuntimeDir));
     process.start(FWU_CLI_LAB_UTILITY, arguments);
     UtilityRun run;
     if (!process.waitForStarted(5'000)) {
@@ -172,7 +175,7 @@ TEST(CliUpgradeLab, EachEndingHasItsExitStatus) {
          false,
          "router check failed",
          nullptr,
-         "firmware-upgrade-utility: cannot reach the router: the address or the password is wrong"},
+         "firmware-upgrade-utility: cannot reach the router: The Router refused the password"},
         {"newer router, no terminal, no --yes",
          {"--version", "v2.00.30"},
          {"--address", "ROUTER"},
@@ -261,6 +264,9 @@ TEST(CliUpgradeLab, EachEndingHasItsExitStatus) {
         if (c.errorText != nullptr && !errorLines.isEmpty()) {
             EXPECT_TRUE(errorLines.front().startsWith(c.errorText)) << run.err.toStdString();
         }
+        if (c.arguments.contains("--check") && c.arguments.contains("--json")) {
+            EXPECT_EQ(Lines(run.out).size(), 2) << "the start line and the result line";
+        }
         for (const QByteArray& line : errorLines) {
             EXPECT_TRUE(line.startsWith("firmware-upgrade-utility: ")) << line.toStdString();
             EXPECT_FALSE(line.toLower().contains("click")) << line.toStdString();
@@ -299,8 +305,9 @@ TEST(CliUpgradeLab, SkipCurrentMakesASecondRunANoOp) {
     EXPECT_EQ(last.value("verdict").toString(), "current");
     EXPECT_EQ(last.value("router_version_before").toString(), last.value("carried_version").toString());
     EXPECT_TRUE(last.value("router_version_after").isNull());
-    const UtilityRun check = RunUtility({"--cli", "--address", sim.Address(), "--check"}, "");
+    const UtilityRun check = RunUtility({"--cli", "--address", sim.Address(), "--check"}, "", false);
     EXPECT_EQ(check.exitCode, 0);
+    EXPECT_EQ(check.err.toStdString(), "") << "no warning without XDG_RUNTIME_DIR";
     EXPECT_TRUE(check.out.contains("an upgrade would: none needed")) << check.out.toStdString();
     EXPECT_EQ(sim.Events("upload-start").size(), 1);
     EXPECT_EQ(sim.Events("upload").size(), 1);

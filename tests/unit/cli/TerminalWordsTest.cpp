@@ -41,9 +41,13 @@ TEST(TerminalWords, NothingToClick) {
     UploadVerdict stopped;
     stopped.outcome = UploadOutcome::Stopped;
     const std::pair<std::string, std::string_view> cases[] = {
-        {ErrorWords(IDS_ROUTER_NOT_FOUND, "The Router refused the password."),
-         "cannot reach the router: the address or the password is wrong; check both and run again (The "
-         "Router refused the password.)"},
+        {ErrorWords(IDS_ROUTER_NOT_FOUND,
+                    "The Router refused the password (HTTP/1.0 401 \x9b"
+                    "2J)."),
+         "cannot reach the router: The Router refused the password (HTTP/1.0 401 ?2J); check the address and "
+         "the password, then run again"},
+        {ErrorWords(IDS_ROUTER_NOT_FOUND, ""),
+         "cannot reach the router: the address or the password is wrong; check both, then run again"},
         {ErrorWords(IDS_IMAGE_DAMAGED, ""),
          "This program's firmware image is damaged; nothing was sent to the router."},
         {UploadFailureWords(refused),
