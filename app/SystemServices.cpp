@@ -6,8 +6,9 @@
 
 namespace fwu {
 
-UploadServices LoggedUploadServices(AttemptLog& log) {
+UploadServices LoggedUploadServices(AttemptLog& log, std::function<void(std::uint64_t)> bodyBytesSent) {
     UploadServices devices = SystemUploadServices();
+    devices.bodyBytesSent = std::move(bodyBytesSent);
     devices.transferEnded = [&log](const UploadVerdict& sofar) { LogTransferEnd(log, sofar); };
     devices.report = [&log](const UploadVerdict& verdict) { LogUploadVerdict(log, verdict); };
     return devices;

@@ -7,11 +7,17 @@
 
 namespace fwu {
 
-// The system's upload services, telling `log` how each upload ended.
-UploadServices LoggedUploadServices(AttemptLog& log);
+// The system's upload services, telling `log` how each upload ended and `bodyBytesSent` (may be empty)
+// the body bytes taken after each write.
+UploadServices LoggedUploadServices(AttemptLog& log, std::function<void(std::uint64_t)> bodyBytesSent = {});
 
 class SystemUpgradeServices final : public UpgradeServices {
 public:
+    // `bodyBytesSent` is told on the worker's thread how many body bytes the router has taken so far.
+    explicit SystemUpgradeServices(std::function<void(std::uint64_t)> bodyBytesSent = {})
+        : uploadRunner{SystemUploadStartServices(),
+                       LoggedUploadServices(attemptLog, std::move(bodyBytesSent))} {}
+
     std::string FindDefaultGateway(const std::function<void(const std::string&)>& showMessage) override;
     RouterCheckResult CheckRouter(const RouterAddress& address, const std::string& password) override;
     bool StartUploadJob(const UploadRequest& request, UploadWindow& window) override;
@@ -27,7 +33,7 @@ public:
 private:
     AttemptLog attemptLog{AttemptLogPath()};  // declared first: the worker writes to it until joined
     // Joins a running worker when the services end; the worker tells the log how the upload ended.
-    UploadJobRunner uploadRunner{SystemUploadStartServices(), LoggedUploadServices(attemptLog)};
+    UploadJobRunner uploadRunner;
 };
 
 }  // namespace fwu

@@ -20,8 +20,12 @@ const QByteArray kShowRequest = QByteArrayLiteral("show\n");
 QString SingleInstanceServerName() {
     const QString base = QStringLiteral("firmware-upgrade-utility");
 #ifndef Q_OS_WIN
-    // The user's runtime folder is private to the user, so the socket in it is one per user.
-    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    // The user's runtime folder is private to the user, so the socket in it is one per user. Qt is asked
+    // only when the session names one: without it (sudo, cron, a service) Qt warns on standard error and
+    // makes a folder of its own, and the name below keeps the rule as well.
+    const QString runtime = qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")
+                                ? QString()
+                                : QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (!runtime.isEmpty()) {
         return QDir(runtime).filePath(base + QStringLiteral(".sock"));
     }

@@ -5,6 +5,8 @@
 #include <istream>
 #include <ostream>
 
+#include "cli/CommandLine.h"
+#include "cli/TerminalWords.h"
 #include "res/StringTable.h"
 #include "upgrade/Pages.h"
 
@@ -74,8 +76,8 @@ void CliFrontEnd::EnterPhase(Phase next) {
     phase = next;
     reporter.OnPhase(phase, clock());
     if (phase == Phase::WritingFlash) {
-        // The whole image went out before the router was left to write its flash.
-        reporter.OnProgress(0, settings.imageBytes, clock());
+        // What went out before the router was left to write its flash.
+        reporter.OnProgress(0, SentBytes(), clock());
     }
 }
 
@@ -114,12 +116,12 @@ std::optional<RouterCheckResult> CliFrontEnd::RunCheck(const std::function<Route
     return check();  // nothing to keep painted: the check may block this thread
 }
 
+std::uint64_t CliFrontEnd::SentBytes() const {
+    return settings.sentBytes ? settings.sentBytes() : 0;
+}
+
 int CliFrontEnd::ShowProgress(int percent) {
-    std::uint64_t bytes = settings.imageBytes;
-    if (phase == Phase::Sending) {
-        bytes = settings.imageBytes * static_cast<std::uint64_t>(std::clamp(percent, 0, 100)) / 100;
-    }
-    reporter.OnProgress(percent, bytes, clock());
+    reporter.OnProgress(percent, SentBytes(), clock());
     return percent;
 }
 
@@ -129,19 +131,23 @@ void CliFrontEnd::ShowUploadFailed(int lastPercent) {
 }
 
 void CliFrontEnd::ShowUploadFailure(const UploadVerdict& failed, const std::string& causeText) {
-    verdict.causeText = causeText;
+    static_cast<void>(causeText);  // the window's words; the terminal has its own
+    verdict.causeText = UploadFailureWords(failed);
     ShowUploadFailed(failed.percent);
 }
 
 bool CliFrontEnd::AskYesNo(int stringId) {
     reporter.EndLine();
-    const std::string question = OneLineText(stringId);
+    const std::string question = stringId == IDS_ASK_DOWNGRADE && served != nullptr
+                                     ? DowngradeQuestion(served->RouterVersion(), served->UtilityVersion())
+                                     : ShownText(OneLineText(stringId));
     if (settings.assumeYes) {
-        questions << question << "\nAnswered yes (--yes).\n" << std::flush;
+        questions << kProgramName << ": " << question << " Answered yes (--yes).\n" << std::flush;
         return true;
     }
     if (!settings.inputIsTerminal) {
-        questions << question << "\nNo terminal to answer on: refused. Run with --yes to answer yes.\n"
+        questions << kProgramName << ": " << question
+                  << " No terminal to answer on: refused; run with --yes to answer yes.\n"
                   << std::flush;
         declined = true;
         return false;

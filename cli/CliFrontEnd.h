@@ -35,7 +35,8 @@ public:
         std::optional<std::string> password;  // --password-stdin; otherwise the sequence's default
         bool assumeYes = false;               // --yes
         bool inputIsTerminal = false;         // questions can be asked on standard input
-        std::uint64_t imageBytes = 0;         // the carried image's size, for the bytes sent
+        // The body bytes the router has taken so far, as the upload's session counts them; none: 0.
+        std::function<std::uint64_t()> sentBytes;
     };
     using Clock = std::function<CliReporter::Milliseconds()>;
 
@@ -78,6 +79,7 @@ public:
 
 private:
     void End(ExitCode code);
+    std::uint64_t SentBytes() const;
 
     CliReporter& reporter;
     std::ostream& questions;

@@ -2,10 +2,13 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QJsonValue>
 #include <QString>
 #include <algorithm>
 #include <cstdio>
 #include <ostream>
+
+#include "cli/TerminalWords.h"
 
 namespace fwu::cli {
 namespace {
@@ -28,15 +31,12 @@ std::string_view PhaseName(Phase phase) {
     return "checking";
 }
 
-// A cause on one line: control characters (line breaks of a message box text among them) become blanks.
-std::string OneLine(std::string_view text) {
-    std::string line(text);
-    for (char& c : line) {
-        if ((c >= 0 && c < 0x20) || c == 0x7F) {
-            c = ' ';
-        }
-    }
-    return line;
+QString Utf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QJsonValue TextOrNull(const std::optional<std::string>& text) {
+    return text ? QJsonValue(Utf8(ShownText(*text))) : QJsonValue(QJsonValue::Null);
 }
 
 }  // namespace
@@ -68,6 +68,9 @@ std::string_view VerdictLabel(ExitCode code) {
             return "carried image damaged";
         case ExitCode::AlreadyRunning:
             return "another copy is running";
+        case ExitCode::StoppedByInterrupt:
+        case ExitCode::StoppedByTerminate:
+            return "stopped";
     }
     return "upgrade failed";
 }
@@ -88,6 +91,9 @@ std::string_view VerdictName(ExitCode code) {
             return "image-damaged";
         case ExitCode::AlreadyRunning:
             return "already-running";
+        case ExitCode::StoppedByInterrupt:
+        case ExitCode::StoppedByTerminate:
+            return "stopped";
     }
     return "upgrade-failed";
 }
@@ -113,7 +119,35 @@ std::string FormatRate(double bytesPerSecond) {
 
 CliReporter::CliReporter(std::ostream& out, ReportStyle style) : out(out), style(style) {}
 
+void CliReporter::OnStart(const RunStart& start, Milliseconds now) {
+    if (style != ReportStyle::Json) {
+        return;
+    }
+    QJsonObject object;
+    object.insert(QStringLiteral("schema"), 1);
+    object.insert(QStringLiteral("program_version"), Utf8(ShownText(start.programVersion)));
+    object.insert(QStringLiteral("model"), Utf8(ShownText(start.model)));
+    object.insert(QStringLiteral("carried_version"), Utf8(ShownText(start.carriedVersion)));
+    object.insert(QStringLiteral("address"), Utf8(start.address));
+    WriteJson("start", object, now);
+}
+
+void CliReporter::OnCheck(std::string_view routerVersion, std::string_view action, Milliseconds now) {
+    if (style != ReportStyle::Json || onlyStartAndResult) {
+        return;
+    }
+    QJsonObject object;
+    object.insert(QStringLiteral("router_version"), routerVersion.empty()
+                                                        ? QJsonValue(QJsonValue::Null)
+                                                        : QJsonValue(Utf8(ShownText(routerVersion))));
+    object.insert(QStringLiteral("action"), Utf8(action));
+    WriteJson("check", object, now);
+}
+
 void CliReporter::OnPhase(Phase next, Milliseconds now) {
+    if (onlyStartAndResult) {
+        return;
+    }
     phase = next;
     percent = 0;
     lastDecile = 0;
@@ -128,13 +162,19 @@ void CliReporter::OnPhase(Phase next, Milliseconds now) {
         case ReportStyle::Plain:
             out << PhaseLabel(phase) << "\n" << std::flush;
             break;
-        case ReportStyle::Json:
-            WriteJson(nullptr, 0, {}, false);
+        case ReportStyle::Json: {
+            QJsonObject object;
+            object.insert(QStringLiteral("phase"), QString::fromLatin1(PhaseName(phase)));
+            WriteJson("phase", object, now);
             break;
+        }
     }
 }
 
 void CliReporter::OnProgress(int newPercent, std::uint64_t newBytes, Milliseconds now) {
+    if (onlyStartAndResult) {
+        return;
+    }
     percent = std::clamp(newPercent, 0, 100);
     bytes = newBytes;
     lastEvent = now;
@@ -152,21 +192,40 @@ void CliReporter::OnProgress(int newPercent, std::uint64_t newBytes, Millisecond
             }
             break;
         case ReportStyle::Json:
-            WriteJson(nullptr, 0, {}, phase == Phase::Sending);
+            if (HasPercent(phase)) {
+                QJsonObject object;
+                object.insert(QStringLiteral("phase"), QString::fromLatin1(PhaseName(phase)));
+                object.insert(QStringLiteral("percent"), percent);
+                object.insert(QStringLiteral("bytes"), static_cast<qint64>(bytes));
+                if (phase == Phase::Sending && lastEvent > phaseStart) {
+                    object.insert(QStringLiteral("rate"), static_cast<qint64>(Rate()));
+                }
+                WriteJson("progress", object, now);
+            }
             break;
     }
 }
 
-void CliReporter::OnVerdict(ExitCode code, std::string_view cause) {
+void CliReporter::OnResult(const RunResult& result, Milliseconds now) {
     if (style == ReportStyle::Json) {
-        const std::string name(VerdictName(code));
-        WriteJson(name.c_str(), ToInt(code), cause, false);
+        QJsonObject object;
+        object.insert(QStringLiteral("exit"), ToInt(result.code));
+        object.insert(QStringLiteral("verdict"), Utf8(result.verdict));
+        object.insert(QStringLiteral("address"), Utf8(result.address));
+        object.insert(QStringLiteral("router_version_before"), TextOrNull(result.routerVersionBefore));
+        object.insert(QStringLiteral("carried_version"), Utf8(ShownText(result.carriedVersion)));
+        object.insert(QStringLiteral("router_version_after"), TextOrNull(result.routerVersionAfter));
+        object.insert(QStringLiteral("cause"), Utf8(ShownText(result.cause)));
+        if (result.action) {
+            object.insert(QStringLiteral("action"), Utf8(*result.action));
+        }
+        WriteJson("result", object, now);
         return;
     }
     EndOpenLine();
-    out << VerdictLabel(code);
-    if (!cause.empty()) {
-        out << ": " << OneLine(cause);
+    out << result.label;
+    if (!result.summary.empty()) {
+        out << ": " << ShownText(result.summary);
     }
     out << "\n" << std::flush;
 }
@@ -222,20 +281,9 @@ double CliReporter::Rate() const {
     return static_cast<double>(bytes - phaseStartBytes) * 1000.0 / static_cast<double>(elapsed);
 }
 
-void CliReporter::WriteJson(const char* verdictName, int exitCode, std::string_view cause, bool withRate) {
-    QJsonObject object;
-    object.insert(QStringLiteral("phase"), QString::fromLatin1(PhaseName(phase)));
-    object.insert(QStringLiteral("percent"), percent);
-    object.insert(QStringLiteral("bytes"), static_cast<qint64>(bytes));
-    if (withRate && lastEvent > phaseStart) {
-        object.insert(QStringLiteral("rate"), static_cast<qint64>(Rate()));
-    }
-    if (verdictName != nullptr) {
-        object.insert(QStringLiteral("verdict"), QString::fromLatin1(verdictName));
-        object.insert(QStringLiteral("exit"), exitCode);
-        object.insert(QStringLiteral("cause"),
-                      QString::fromUtf8(cause.data(), static_cast<qsizetype>(cause.size())));
-    }
+void CliReporter::WriteJson(const char* event, QJsonObject& object, Milliseconds now) {
+    object.insert(QStringLiteral("event"), QString::fromLatin1(event));
+    object.insert(QStringLiteral("t"), static_cast<double>(now.count()) / 1000.0);
     out << QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString() << "\n" << std::flush;
 }
 

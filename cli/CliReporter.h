@@ -1,15 +1,19 @@
 // What the headless upgrade shows while it runs: on a terminal one line redrawn in place (phase, bar,
 // percent, bytes sent, rate); without a terminal one plain line per phase and per 10 %; with --json one
-// JSON object per line. Fed with events and the time they happened, so it is tested without waiting.
+// JSON object per line, each with its "event" and its time "t" in seconds since the start. Fed with events
+// and the time they happened, so it is tested without waiting.
 #pragma once
 
 #include <chrono>
 #include <cstdint>
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "cli/ExitCode.h"
+
+class QJsonObject;
 
 namespace fwu::cli {
 
@@ -38,6 +42,28 @@ std::string ProgressBar(int percent, int width);
 // A transfer rate: "850 B/s", "245.1 kB/s", "1.25 MB/s" (powers of 1000).
 std::string FormatRate(double bytesPerSecond);
 
+// What the first JSON line says of the run.
+struct RunStart {
+    std::string programVersion;
+    std::string model;           // the carried image's
+    std::string carriedVersion;  // empty when the image is unreadable
+    std::string address;
+};
+
+// How the run ended, as the last line says it.
+struct RunResult {
+    ExitCode code = ExitCode::UpgradeFailed;
+    std::string_view verdict;  // the JSON name: VerdictName(code), or "current", "checked", "stopped"
+    std::string_view label;    // the same in words, for the verdict line
+    std::string cause;         // why it failed, in terminal words; empty on success
+    std::string summary;       // what a success saw (the confirmed version), shown after the label
+    std::string address;
+    std::optional<std::string> routerVersionBefore;  // null when unknown
+    std::string carriedVersion;
+    std::optional<std::string> routerVersionAfter;  // null when not confirmed
+    std::optional<std::string_view> action;         // --check: what an upgrade would do
+};
+
 class CliReporter {
 public:
     using Milliseconds = std::chrono::milliseconds;
@@ -46,19 +72,27 @@ public:
 
     CliReporter(std::ostream& out, ReportStyle style);
 
+    // From now on only the start and the result are reported (--check): no phase, check or progress.
+    void ReportOnlyStartAndResult() { onlyStartAndResult = true; }
+    // The run begins: with --json the first line; nothing otherwise.
+    void OnStart(const RunStart& start, Milliseconds now);
     // A new phase begins; its percent starts again at 0.
     void OnPhase(Phase phase, Milliseconds now);
+    // The router check passed: the version it read (empty when none) and what an upgrade would do. With
+    // --json a line of its own; nothing otherwise.
+    void OnCheck(std::string_view routerVersion, std::string_view action, Milliseconds now);
     // The current phase's percent (taken within 0..100) and the bytes of the image sent so far.
     void OnProgress(int percent, std::uint64_t bytes, Milliseconds now);
-    // The attempt ended; `cause` is the text the window shows for it (empty for none).
-    void OnVerdict(ExitCode code, std::string_view cause);
+    // The run ended: the verdict line, or with --json the last line. The cause is not on the verdict
+    // line: it goes to standard error, where the caller writes it.
+    void OnResult(const RunResult& result, Milliseconds now);
     // Ends a line being redrawn, so that other text (a question) starts on a line of its own.
     void EndLine();
 
 private:
     void Redraw(const std::string& line);
     void EndOpenLine();
-    void WriteJson(const char* verdictName, int exitCode, std::string_view cause, bool withRate);
+    void WriteJson(const char* event, QJsonObject& object, Milliseconds now);
     std::string ProgressText(bool bar) const;
     double Rate() const;
 
@@ -73,6 +107,7 @@ private:
     int lastDecile = 0;          // Plain: the last tenth of the phase that got its line
     std::size_t openLength = 0;  // Terminal: length of the line being redrawn, 0 when none is open
     bool lineOpen = false;
+    bool onlyStartAndResult = false;
 };
 
 }  // namespace fwu::cli

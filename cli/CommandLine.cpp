@@ -10,12 +10,24 @@ namespace {
 
 constexpr std::string_view kSynopsis =
     "[--help | --version | --image-info | --cli [--address A] [--password-stdin] [--yes] [--json] "
-    "[--log FILE]]";
+    "[--log FILE] [--check | --skip-current]]";
 
 // Options that would carry a password in the arguments, where every user of the machine can read it.
 constexpr std::array<std::string_view, 5> kPasswordOptions{"--password", "--passwd", "--pass", "--pw", "-p"};
 
-enum class Option { Help, Version, ImageInfo, Cli, Address, PasswordStdin, Yes, Json, Log };
+enum class Option {
+    Help,
+    Version,
+    ImageInfo,
+    Cli,
+    Address,
+    PasswordStdin,
+    Yes,
+    Json,
+    Check,
+    SkipCurrent,
+    Log
+};
 
 struct OptionSpec {
     std::string_view name;
@@ -23,7 +35,7 @@ struct OptionSpec {
     bool takesValue;
 };
 
-constexpr std::array<OptionSpec, 10> kOptions{{
+constexpr std::array<OptionSpec, 12> kOptions{{
     {"--help", Option::Help, false},
     {"-h", Option::Help, false},
     {"--version", Option::Version, false},
@@ -33,6 +45,8 @@ constexpr std::array<OptionSpec, 10> kOptions{{
     {"--password-stdin", Option::PasswordStdin, false},
     {"--yes", Option::Yes, false},
     {"--json", Option::Json, false},
+    {"--check", Option::Check, false},
+    {"--skip-current", Option::SkipCurrent, false},
     {"--log", Option::Log, true},
 }};
 
@@ -163,11 +177,15 @@ CommandLine ParseCommandLine(std::span<const std::string_view> arguments) {
         for (const OptionSpec& known : kOptions) {
             const bool cliOnly = known.option == Option::Address || known.option == Option::PasswordStdin ||
                                  known.option == Option::Yes || known.option == Option::Json ||
-                                 known.option == Option::Log;
+                                 known.option == Option::Log || known.option == Option::Check ||
+                                 known.option == Option::SkipCurrent;
             if (cliOnly && has(known.option)) {
                 return Refuse(std::string(known.name) + " needs --cli");
             }
         }
+    }
+    if (has(Option::Check) && has(Option::SkipCurrent)) {
+        return Refuse("--check and --skip-current exclude each other");
     }
     CommandLine result;
     if (has(Option::Version)) {
@@ -179,6 +197,8 @@ CommandLine ParseCommandLine(std::span<const std::string_view> arguments) {
         cli.passwordFromStdin = has(Option::PasswordStdin);
         cli.assumeYes = has(Option::Yes);
         cli.json = has(Option::Json);
+        cli.checkOnly = has(Option::Check);
+        cli.skipCurrent = has(Option::SkipCurrent);
         result.cli = std::move(cli);
     }
     return result;
@@ -213,10 +233,13 @@ std::string UsageText() {
         "  --yes             answer yes when the router runs a newer firmware (a downgrade)\n"
         "  --json            progress and the verdict as one JSON object per line\n"
         "  --log FILE        also write the attempt's log to FILE\n"
+        "  --check           check the router only and show what an upgrade would do; sends nothing\n"
+        "  --skip-current    send nothing when the router already runs the carried version\n"
         "\n"
         "Exit status:\n"
         "  0 upgraded (or the information asked for was shown)   1 upgrade failed   2 wrong usage\n"
-        "  3 router check failed   4 downgrade declined   5 carried image damaged   6 another copy runs\n";
+        "  3 router check failed   4 downgrade declined   5 carried image damaged   6 another copy runs\n"
+        "  130 stopped by Ctrl-C (SIGINT)   143 stopped by SIGTERM\n";
     return text;
 }
 

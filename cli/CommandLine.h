@@ -31,6 +31,8 @@ struct CliOptions {
     bool passwordFromStdin = false;
     bool assumeYes = false;
     bool json = false;
+    bool checkOnly = false;    // --check: the router check alone, nothing sent
+    bool skipCurrent = false;  // --skip-current: nothing sent to a router on the carried version
     std::optional<std::string> logPath;
 };
 
@@ -42,9 +44,9 @@ struct CommandLine {
 
 // Reads the arguments that follow the program's name. An error never repeats an option's value, since a
 // mistyped option may carry a password. Options: --help/-h, --version, --image-info, --cli with --address A
-// (or --address=A), --password-stdin, --yes, --json, --log FILE (or --log=FILE). --help wins over the other
-// actions; the others exclude each other; the --cli options need --cli; a value option given twice, a
-// flag given a value, a bare argument and any password on the command line are refused.
+// (or --address=A), --password-stdin, --yes, --json, --check or --skip-current, --log FILE (or --log=FILE).
+// --help wins over the other actions; the others exclude each other; the --cli options need --cli; a value
+// option given twice, a flag given a value, a bare argument and any password on the command line are refused.
 CommandLine ParseCommandLine(std::span<const std::string_view> arguments);
 
 // The same for main()'s argv (argv[0], the program's name, is skipped).

@@ -1,6 +1,6 @@
 #include "cli/FailureCause.h"
 
-#include "res/StringTable.h"
+#include "cli/TerminalWords.h"
 
 namespace fwu::cli {
 
@@ -9,11 +9,10 @@ std::string PrintedCause(const HeadlessVerdict& verdict) {
         return {};
     }
     if (verdict.errorStringId != 0) {
-        const std::string error(LoadString(verdict.errorStringId));
-        return verdict.causeText.empty() ? error : error + " " + verdict.causeText;
+        return ErrorWords(verdict.errorStringId, verdict.causeText);
     }
     if (!verdict.causeText.empty()) {
-        return verdict.causeText;  // the failed upload's cause, the text the progress page shows
+        return verdict.causeText;  // the failed upload's cause in terminal words
     }
     switch (verdict.code) {
         case ExitCode::DowngradeDeclined:

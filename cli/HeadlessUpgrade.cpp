@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QTimer>
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <iostream>
@@ -18,8 +19,10 @@
 #include "cli/CliUploadWindow.h"
 #include "cli/FailureCause.h"
 #include "cli/PasswordInput.h"
+#include "cli/TerminalWords.h"
 #include "platform/Interrupt.h"
 #include "platform/Terminal.h"
+#include "res/AppVersion.h"
 #include "res/StringTable.h"
 #include "upgrade/AttemptLog.h"
 #include "upgrade/ConfirmationWatch.h"
@@ -55,11 +58,34 @@ private:
     CliFrontEnd& frontEnd;
 };
 
-// A message box text of the gateway discovery, on one line of standard error.
-void ShowMessageOnError(std::ostream& err, const std::string& text) {
-    std::string line = text;
-    std::replace(line.begin(), line.end(), '\n', ' ');  // a message box's line breaks
-    err << kProgramName << ": " << PrintableText(line) << "\n" << std::flush;
+// One diagnostic line on standard error, after the progress line being redrawn is ended.
+void Diagnose(CliReporter* reporter, std::ostream& err, std::string_view text) {
+    if (reporter != nullptr) {
+        reporter->EndLine();
+    }
+    err << kProgramName << ": " << ShownText(text) << "\n" << std::flush;
+}
+
+ExitCode StoppedBy(platform::StopSignal signal) {
+    return signal == platform::StopSignal::Terminate ? ExitCode::StoppedByTerminate
+                                                     : ExitCode::StoppedByInterrupt;
+}
+
+std::optional<std::string> KnownOrNull(const std::string& text) {
+    return text.empty() ? std::nullopt : std::optional<std::string>(text);
+}
+
+// --check's report in words: the address, the carried image, the router's version and what an upgrade
+// would do.
+void ShowCheckReport(std::ostream& out, const std::string& address, const FirmwareInfo& info,
+                     const std::string& routerVersion, UpgradeAction action) {
+    out << "address: " << address << "\n"
+        << "carried model: " << ShownText(info.model) << "\n"
+        << "carried version: " << ShownText(info.utilityVersion) << "\n"
+        << "router version: " << (routerVersion.empty() ? std::string("unknown") : ShownText(routerVersion))
+        << "\n"
+        << "an upgrade would: " << ActionWords(action) << "\n"
+        << std::flush;
 }
 
 // After the restart, watches the router come back as the success page does: one probe a second, then the
@@ -67,7 +93,7 @@ void ShowMessageOnError(std::ostream& err, const std::string& text) {
 // sets `line` to what was seen; a router that names another version, or none, did not take the upgrade
 // as far as anyone can tell, and a script is told so.
 ExitCode ConfirmNewVersion(UpgradeServices& services, const UpgradeSequence& sequence, CliFrontEnd& frontEnd,
-                           std::string& line) {
+                           std::string& line, std::string& confirmed) {
     frontEnd.EnterPhase(Phase::Confirming);
     std::mutex mutex;
     std::condition_variable ended;
@@ -103,21 +129,27 @@ ExitCode ConfirmNewVersion(UpgradeServices& services, const UpgradeSequence& seq
     watch.Join();
     if (!outcome) {
         line = "the router's version was not confirmed: the watch was stopped";
-        return ExitCode::UpgradeFailed;
+        return StoppedBy(interrupt.LastTaken());
     }
     line = ConfirmationText(*outcome, version);
+    if (*outcome == ConfirmationState::Confirmed) {
+        confirmed = version;
+    }
     return *outcome == ConfirmationState::Confirmed ? ExitCode::Success : ExitCode::UpgradeFailed;
 }
 
 }  // namespace
 
 int RunHeadlessUpgrade(const CliOptions& options, std::ostream& out, std::ostream& err) {
+    // A reader that goes away (`| head`) must not end an upgrade: its writes fail and are dropped, and the
+    // run goes on to its verdict in the log and its own exit status.
+    platform::IgnoreBrokenPipe();
     // The password is read before anything else happens, so a refused line ends the run with nothing sent.
     std::optional<std::string> password;
     if (options.passwordFromStdin) {
         PasswordLine line = ReadPasswordFromStandardInput();
         if (!line.ok) {
-            err << kProgramName << ": " << line.error << "\n";
+            Diagnose(nullptr, err, line.error);
             return ToInt(ExitCode::Usage);
         }
         password = std::move(line.password);
@@ -130,6 +162,9 @@ int RunHeadlessUpgrade(const CliOptions& options, std::ostream& out, std::ostrea
     };
     CliReporter reporter(
         out, ChooseReportStyle(options.json, platform::IsTerminal(platform::StandardStream::Output)));
+    if (options.checkOnly) {
+        reporter.ReportOnlyStartAndResult();  // the check's report is the whole output
+    }
 
     // The worker's messages are queued events: this path alone has an application object, made here,
     // after the options were read.
@@ -138,15 +173,34 @@ int RunHeadlessUpgrade(const CliOptions& options, std::ostream& out, std::ostrea
     static char* argv[] = {name, nullptr};
     QCoreApplication application(argc, argv);
 
+    std::atomic<std::uint64_t> sentBytes{0};
+    SystemUpgradeServices services([&sentBytes](std::uint64_t bytes) { sentBytes.store(bytes); });
+    const FirmwareInfo info = services.LoadFirmwareInfo();
+    RunResult result;
+    result.carriedVersion = info.utilityVersion;
+    const auto finish = [&](ExitCode code, std::string_view verdict) {
+        result.code = code;
+        result.verdict = verdict.empty() ? VerdictName(code) : verdict;
+        result.label = result.verdict == "current"   ? "current"
+                       : result.verdict == "checked" ? "checked"
+                                                     : VerdictLabel(code);
+        if (!result.cause.empty()) {
+            Diagnose(&reporter, err, result.cause);
+        }
+        services.Log()->Write("exit",
+                              std::string(result.verdict) + ", status " + std::to_string(ToInt(code)));
+        reporter.OnResult(result, clock());
+        return ToInt(code);
+    };
+
     // The window's rule: one copy per user, whichever way it was started.
     CUpgradeApp instance;
     if (!instance.ClaimSingleInstance()) {
-        reporter.OnVerdict(ExitCode::AlreadyRunning,
-                           "only one copy runs per user; wait until the other one has ended");
-        return ToInt(ExitCode::AlreadyRunning);
+        result.address = options.address.value_or("");
+        result.cause = "only one copy runs per user; wait until the other one has ended";
+        return finish(ExitCode::AlreadyRunning, {});
     }
 
-    SystemUpgradeServices services;
     AttemptLog& log = *services.Log();
     if (options.logPath) {
         log.AddSink(*options.logPath);  // a copy of this attempt's lines, beside the user's own log
@@ -157,15 +211,16 @@ int RunHeadlessUpgrade(const CliOptions& options, std::ostream& out, std::ostrea
         address = *options.address;
     } else {
         address =
-            services.FindDefaultGateway([&err](const std::string& text) { ShowMessageOnError(err, text); });
+            services.FindDefaultGateway([&](const std::string& text) { Diagnose(&reporter, err, text); });
     }
-    const FirmwareInfo info = services.LoadFirmwareInfo();
+    result.address = address;
+    reporter.OnStart(RunStart{std::string(AppVersion()), info.model, info.utilityVersion, address}, clock());
 
     CliFrontEnd::Settings settings;
     settings.password = std::move(password);
     settings.assumeYes = options.assumeYes;
     settings.inputIsTerminal = platform::IsTerminal(platform::StandardStream::Input);
-    settings.imageBytes = static_cast<std::uint64_t>(InspectOwnImage().size);
+    settings.sentBytes = [&sentBytes] { return sentBytes.load(); };
     CliFrontEnd frontEnd(reporter, err, std::cin, std::move(settings), clock);
     ReportingSteps steps(services, frontEnd);
     CliUploadWindow window(frontEnd);
@@ -174,22 +229,44 @@ int RunHeadlessUpgrade(const CliOptions& options, std::ostream& out, std::ostrea
     frontEnd.Attach(sequence);
     window.Attach(sequence);
 
-    // Next on the welcome page, Next on the login page (the router check), Upgrade on the verify page (the
-    // image check, the downgrade question and the upload's start), each only while the run goes on.
-    for (int press = 0; press < 3 && !frontEnd.Verdict(); ++press) {
+    // Next on the welcome page, Next on the login page (the router check); then, unless the check alone
+    // was asked for or the router needs nothing, Upgrade on the verify page (the image check, the
+    // downgrade question and the upload's start), each only while the run goes on.
+    for (int press = 0; press < 2 && !frontEnd.Verdict(); ++press) {
+        sequence.Forward();
+    }
+    if (!frontEnd.Verdict() && sequence.Page() == PAGE_VERIFY) {
+        const UpgradeAction action = ActionFor(sequence.RouterVersion(), info.utilityVersion);
+        result.routerVersionBefore = KnownOrNull(sequence.RouterVersion());
+        reporter.OnCheck(sequence.RouterVersion(), ActionName(action), clock());
+        if (options.checkOnly) {
+            result.action = ActionName(action);
+            if (!options.json) {
+                ShowCheckReport(out, address, info, sequence.RouterVersion(), action);
+            }
+            return finish(ExitCode::Success, "checked");
+        }
+        if (options.skipCurrent && action == UpgradeAction::Same) {
+            result.summary = "the router already runs " + info.utilityVersion + "; nothing was sent";
+            return finish(ExitCode::Success, "current");
+        }
         sequence.Forward();
     }
     // The worker posts its result exactly once; until then its messages are handed to the sequence.
-    // Ctrl-C stops a transfer as the window's stop question does after Yes; once the last byte is out the
-    // router writes its flash, and a stop is refused with the line the window shows.
+    // Ctrl-C or SIGTERM stops a transfer as the window's stop question does after Yes; once the last byte
+    // is out the router writes its flash, and a stop is refused with a line that says so.
     platform::InterruptCatcher interrupt;
-    QTimer wake;  // the loop looks at Ctrl-C at least this often
+    bool stopTaken = false;
+    QTimer wake;  // the loop looks at the signals at least this often
     wake.start(100);
     while (!frontEnd.Verdict() && sequence.Busy()) {
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-        if (interrupt.TakeRequest() && !sequence.ConfirmStop()) {
-            reporter.EndLine();
-            err << kProgramName << ": " << LoadString(IDS_STOP_REFUSED) << "\n" << std::flush;
+        if (interrupt.TakeRequest()) {
+            if (sequence.ConfirmStop()) {
+                stopTaken = true;
+            } else {
+                Diagnose(&reporter, err, StopRefusedWords());
+            }
         }
     }
     services.JoinUpload();
@@ -198,12 +275,23 @@ int RunHeadlessUpgrade(const CliOptions& options, std::ostream& out, std::ostrea
     if (const std::optional<HeadlessVerdict> ended = frontEnd.Verdict()) {
         verdict = *ended;
     }
+    if (options.checkOnly && verdict.code == ExitCode::RouterCheckFailed) {
+        result.action = ActionName(UpgradeAction::Unknown);
+    }
     std::string cause = PrintedCause(verdict);
     if (verdict.code == ExitCode::Success) {
-        verdict.code = ConfirmNewVersion(services, sequence, frontEnd, cause);
+        std::string confirmed;
+        verdict.code = ConfirmNewVersion(services, sequence, frontEnd, cause, confirmed);
+        result.routerVersionAfter = KnownOrNull(confirmed);
+        if (verdict.code == ExitCode::Success) {
+            result.summary = std::move(cause);
+            cause.clear();
+        }
+    } else if (stopTaken && sequence.LastVerdict().outcome == UploadOutcome::Stopped) {
+        verdict.code = StoppedBy(interrupt.LastTaken());
     }
-    reporter.OnVerdict(verdict.code, cause);
-    return ToInt(verdict.code);
+    result.cause = std::move(cause);
+    return finish(verdict.code, {});
 }
 
 }  // namespace fwu::cli

@@ -7,32 +7,47 @@
 namespace fwu::platform {
 namespace {
 
-// A lock-free atomic is all a signal handler may touch.
-std::atomic<bool> interrupted{false};
-static_assert(std::atomic<bool>::is_always_lock_free);
-struct sigaction previous {};
+// A lock-free atomic is all a signal handler may touch; it holds the last signal's number, 0 for none.
+std::atomic<int> pending{0};
+static_assert(std::atomic<int>::is_always_lock_free);
+struct sigaction previousInterrupt {};
+struct sigaction previousTerminate {};
 
-void OnInterrupt(int) {
-    interrupted.store(true, std::memory_order_relaxed);
+void OnSignal(int number) {
+    pending.store(number, std::memory_order_relaxed);
 }
 
 }  // namespace
 
 InterruptCatcher::InterruptCatcher() {
-    interrupted.store(false, std::memory_order_relaxed);
+    pending.store(0, std::memory_order_relaxed);
     struct sigaction action {};
-    action.sa_handler = OnInterrupt;
+    action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    ::sigaction(SIGINT, &action, &previous);
+    ::sigaction(SIGINT, &action, &previousInterrupt);
+    ::sigaction(SIGTERM, &action, &previousTerminate);
 }
 
 InterruptCatcher::~InterruptCatcher() {
-    ::sigaction(SIGINT, &previous, nullptr);
+    ::sigaction(SIGINT, &previousInterrupt, nullptr);
+    ::sigaction(SIGTERM, &previousTerminate, nullptr);
 }
 
 bool InterruptCatcher::TakeRequest() {
-    return interrupted.exchange(false, std::memory_order_relaxed);
+    const int number = pending.exchange(0, std::memory_order_relaxed);
+    if (number == 0) {
+        return false;
+    }
+    lastTaken = number == SIGTERM ? StopSignal::Terminate : StopSignal::Interrupt;
+    return true;
+}
+
+void IgnoreBrokenPipe() {
+    struct sigaction action {};
+    action.sa_handler = SIG_IGN;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGPIPE, &action, nullptr);
 }
 
 }  // namespace fwu::platform

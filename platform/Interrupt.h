@@ -1,19 +1,29 @@
-// Ctrl-C as a request the program answers, rather than the end of the process: while an InterruptCatcher
-// lives, SIGINT only sets a flag that the program's loop takes and acts on (a transfer stops, the flash
-// wait refuses).
+// Ctrl-C (SIGINT) and SIGTERM as a request the program answers, rather than the end of the process: while
+// an InterruptCatcher lives, either signal only sets a flag that the program's loop takes and acts on (a
+// transfer stops, the flash wait refuses), and the last one taken is remembered for the exit status.
 #pragma once
 
 namespace fwu::platform {
 
+enum class StopSignal { None, Interrupt, Terminate };
+
 class InterruptCatcher {
 public:
-    InterruptCatcher();   // SIGINT from now on sets the flag
-    ~InterruptCatcher();  // SIGINT ends the process again, as before
+    InterruptCatcher();   // SIGINT and SIGTERM from now on set the flag
+    ~InterruptCatcher();  // both end the process again, as before
     InterruptCatcher(const InterruptCatcher&) = delete;
     InterruptCatcher& operator=(const InterruptCatcher&) = delete;
 
-    // True once for each Ctrl-C since the last call.
+    // True once for each signal since the last call.
     bool TakeRequest();
+    // The signal of the last request taken; None before any.
+    StopSignal LastTaken() const { return lastTaken; }
+
+private:
+    StopSignal lastTaken = StopSignal::None;
 };
+
+// From now on a write to a closed pipe fails with an error instead of ending the process.
+void IgnoreBrokenPipe();
 
 }  // namespace fwu::platform

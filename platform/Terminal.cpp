@@ -1,10 +1,25 @@
 #include "platform/Terminal.h"
 
+#include <signal.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <array>
+
 namespace fwu::platform {
 namespace {
+
+// The signals that end a program waiting at a prompt (Ctrl-C, Ctrl-\, a closed terminal, kill): while echo
+// is off each of them first puts the terminal's settings back, then ends the process as it would have.
+constexpr std::array<int, 4> kEndingSignals{SIGINT, SIGQUIT, SIGHUP, SIGTERM};
+termios savedSettings{};  // written before the handlers are set, read only by them
+std::array<struct sigaction, kEndingSignals.size()> previousActions{};
+
+void RestoreAndEnd(int number) {
+    ::tcsetattr(STDIN_FILENO, TCSANOW, &savedSettings);  // async-signal-safe
+    ::signal(number, SIG_DFL);
+    ::raise(number);
+}
 
 int Descriptor(StandardStream stream) {
     switch (stream) {
@@ -30,9 +45,25 @@ EchoOffOnStandardInput::EchoOffOnStandardInput() {
         return;
     }
     savedFlags = settings.c_lflag;
+    savedSettings = settings;
     settings.c_lflag &= ~static_cast<tcflag_t>(ECHO);
     settings.c_lflag |= ECHONL;  // the line feed still shows, so the next output starts on its own line
+    struct sigaction action {};
+    action.sa_handler = RestoreAndEnd;
+    sigemptyset(&action.sa_mask);
+    for (std::size_t i = 0; i < kEndingSignals.size(); ++i) {
+        ::sigaction(kEndingSignals[i], &action, &previousActions[i]);
+    }
     active = ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &settings) == 0;
+    if (!active) {
+        RestoreHandlers();
+    }
+}
+
+void EchoOffOnStandardInput::RestoreHandlers() {
+    for (std::size_t i = 0; i < kEndingSignals.size(); ++i) {
+        ::sigaction(kEndingSignals[i], &previousActions[i], nullptr);
+    }
 }
 
 EchoOffOnStandardInput::~EchoOffOnStandardInput() {
@@ -40,6 +71,9 @@ EchoOffOnStandardInput::~EchoOffOnStandardInput() {
     if (active && ::tcgetattr(STDIN_FILENO, &settings) == 0) {
         settings.c_lflag = static_cast<tcflag_t>(savedFlags);
         ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &settings);
+    }
+    if (active) {
+        RestoreHandlers();
     }
 }
 

@@ -10,7 +10,8 @@ enum class StandardStream { Input, Output, Error };
 bool IsTerminal(StandardStream stream);
 
 // While it lives, what is typed on the terminal of standard input is not shown; the previous setting is
-// put back at its end. Does nothing when standard input is no terminal.
+// put back at its end, and also when a signal (Ctrl-C among them) ends the process before that. Does
+// nothing when standard input is no terminal.
 class EchoOffOnStandardInput {
 public:
     EchoOffOnStandardInput();
@@ -22,6 +23,7 @@ public:
     bool Active() const { return active; }
 
 private:
+    static void RestoreHandlers();
     bool active = false;
     unsigned long savedFlags = 0;
 };

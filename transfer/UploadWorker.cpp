@@ -218,8 +218,9 @@ UploadVerdict WaitForFlash(const UploadJob& job, std::uint32_t offset, const Upl
 // router took and the first line of its answer.
 class CountingSession final : public platform::HttpSession {
 public:
-    CountingSession(std::unique_ptr<platform::HttpSession> inner, UploadVerdict& verdict)
-        : inner(std::move(inner)), verdict(verdict) {}
+    CountingSession(std::unique_ptr<platform::HttpSession> inner, UploadVerdict& verdict,
+                    std::function<void(std::uint64_t)> told)
+        : inner(std::move(inner)), verdict(verdict), told(std::move(told)) {}
     bool Open(const std::string& agentName) override { return inner->Open(agentName); }
     bool Connect(const std::string& server, std::uint16_t port) override {
         return inner->Connect(server, port);
@@ -235,6 +236,9 @@ public:
     bool Write(const char* data, std::size_t length) override {
         const bool written = inner->Write(data, length);
         verdict.bytesSent += written ? length : 0;
+        if (told) {
+            told(verdict.bytesSent);
+        }
         return written;
     }
     std::string ReadAnswer() override {
@@ -250,6 +254,7 @@ private:
     static constexpr std::size_t kLoggedAnswerBytes = 200;
     std::unique_ptr<platform::HttpSession> inner;
     UploadVerdict& verdict;
+    std::function<void(std::uint64_t)> told;
 };
 
 }  // namespace
@@ -271,7 +276,8 @@ UploadVerdict RunUploadJob(const UploadJob& job, QByteArray& imageData, const Up
     if (devices.openSession) {
         watched.openSession = [&devices, &seen]() -> std::unique_ptr<platform::HttpSession> {
             std::unique_ptr<platform::HttpSession> inner = devices.openSession();
-            return inner ? std::make_unique<CountingSession>(std::move(inner), seen) : nullptr;
+            return inner ? std::make_unique<CountingSession>(std::move(inner), seen, devices.bodyBytesSent)
+                         : nullptr;
         };
     }
     // A flag and a time rather than an optional, as in the flash wait (GCC 12's false warning at -O3).

@@ -52,6 +52,9 @@ struct UploadServices {
     std::function<void(const UploadVerdict&)> report;
     // Told, as soon as the transfer is over, what is known then: bytesSent, transferMs and answer.
     std::function<void(const UploadVerdict&)> transferEnded;
+    // Told, after each write of the body, the body bytes the router has taken so far (on the worker's
+    // thread); may be empty.
+    std::function<void(std::uint64_t)> bodyBytesSent;
 };
 
 // The real HTTP client, real sleeps, the steady clock and the ICMP probe.

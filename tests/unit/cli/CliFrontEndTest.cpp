@@ -89,7 +89,7 @@ TEST(CliFrontEnd, DrivesTheSequenceToEachEnding) {
         CliReporter reporter(out, ReportStyle::Plain);
         const std::optional<std::string> password =
             c.password != nullptr ? std::optional<std::string>(c.password) : std::nullopt;
-        CliFrontEnd::Settings settings{password, c.assumeYes, c.terminal, 1000};
+        CliFrontEnd::Settings settings{password, c.assumeYes, c.terminal, {}};
         CliFrontEnd frontEnd(reporter, questions, answers, settings,
                              [] { return CliReporter::Milliseconds(0); });
         NoWindow window;
@@ -113,7 +113,8 @@ TEST(CliFrontEnd, DrivesTheSequenceToEachEnding) {
             EXPECT_EQ(steps.started->password, password.value_or("rodel"));
         }
         const bool asked = c.routerPasses && c.intact && std::string_view(c.routerVersion) == "v2.00.30";
-        EXPECT_EQ(questions.str().find("newer") != std::string::npos, asked) << questions.str();
+        EXPECT_EQ(questions.str().find("runs v2.00.30, newer than v2.00.22") != std::string::npos, asked)
+            << questions.str();
         EXPECT_EQ(PrintedCause(*verdict).empty(), c.expected == ExitCode::Success);
     }
 }

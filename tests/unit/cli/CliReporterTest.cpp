@@ -17,7 +17,12 @@ using std::chrono::milliseconds;
 std::string OneUpgrade(ReportStyle style, ExitCode verdict, std::string_view cause) {
     std::ostringstream out;
     CliReporter reporter(out, style);
+    reporter.OnStart(RunStart{"1.5.1.2", "WR-\x1b[2J54", "v2.00.22", "192.168.1.1"}, milliseconds(0));
     reporter.OnPhase(Phase::Checking, milliseconds(0));
+    reporter.OnCheck(
+        "v2.00.\xc2\x9b"
+        "20",
+        "upgrade", milliseconds(250));
     reporter.OnPhase(Phase::Sending, milliseconds(500));
     reporter.OnProgress(5, 150, milliseconds(650));
     reporter.OnProgress(37, 1110, milliseconds(1500));
@@ -25,7 +30,15 @@ std::string OneUpgrade(ReportStyle style, ExitCode verdict, std::string_view cau
     reporter.OnPhase(Phase::WritingFlash, milliseconds(3500));
     reporter.OnProgress(100, 3000, milliseconds(9000));
     reporter.OnPhase(Phase::Confirming, milliseconds(9000));
-    reporter.OnVerdict(verdict, cause);
+    RunResult result;
+    result.code = verdict;
+    result.verdict = VerdictName(verdict);
+    result.label = VerdictLabel(verdict);
+    result.cause = std::string(cause);
+    result.address = "192.168.1.1";
+    result.carriedVersion = "v2.00.22";
+    result.routerVersionBefore = "v2.00.20";
+    reporter.OnResult(result, milliseconds(9250));
     return out.str();
 }
 
@@ -64,11 +77,12 @@ TEST(CliReporter, PlainWritesPhasesAndEachTenthOnce) {
               "writing flash\n"
               "writing flash 100%  3000 bytes\n"
               "confirming\n"
-              "upgrade failed: Upgrade failed! Please retry.\n");
+              "upgrade failed\n");
 }
 
-TEST(CliReporter, JsonLinesParseWithEveryField) {
-    const std::string cause = "quote \" backslash \\ line\nbreak \x01 \xc3\xa9";
+// Every line is one object with its event and time; texts from outside reach the lines printable only.
+TEST(CliReporter, JsonLinesFollowTheirSchema) {
+    const std::string cause = "quote \" backslash \\ line\nbreak \x01 \xc2\x9b[31m \xc3\xa9";
     std::istringstream lines(OneUpgrade(ReportStyle::Json, ExitCode::RouterCheckFailed, cause));
     std::vector<QJsonObject> objects;
     for (std::string line; std::getline(lines, line);) {
@@ -76,19 +90,47 @@ TEST(CliReporter, JsonLinesParseWithEveryField) {
         const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(line), &error);
         ASSERT_EQ(error.error, QJsonParseError::NoError) << line;
         objects.push_back(document.object());
+        EXPECT_TRUE(objects.back()["t"].isDouble()) << line;
     }
-    ASSERT_EQ(objects.size(), 9u);
-    EXPECT_EQ(objects[0]["phase"].toString(), "checking");
-    EXPECT_EQ(objects[3]["phase"].toString(), "sending");
-    EXPECT_EQ(objects[3]["percent"].toInt(), 37);
-    EXPECT_EQ(objects[3]["bytes"].toInteger(), 1110);
-    EXPECT_EQ(objects[3]["rate"].toInteger(), 1110);
-    EXPECT_EQ(objects[6]["phase"].toString(), "writing-flash");
-    EXPECT_FALSE(objects[6].contains("rate"));
-    EXPECT_FALSE(objects[7].contains("verdict"));
-    EXPECT_EQ(objects[8]["verdict"].toString(), "router-check-failed");
-    EXPECT_EQ(objects[8]["exit"].toInt(), 3);
-    EXPECT_EQ(objects[8]["cause"].toString().toStdString(), cause);
+    struct Expected {
+        const char* event;
+        const char* phase;
+        double t;
+    };
+    const Expected expected[] = {{"start", "", 0},
+                                 {"phase", "checking", 0},
+                                 {"check", "", 0.25},
+                                 {"phase", "sending", 0.5},
+                                 {"progress", "sending", 0.65},
+                                 {"progress", "sending", 1.5},
+                                 {"progress", "sending", 3.5},
+                                 {"phase", "writing-flash", 3.5},
+                                 {"progress", "writing-flash", 9},
+                                 {"phase", "confirming", 9},
+                                 {"result", "", 9.25}};
+    ASSERT_EQ(objects.size(), std::size(expected));
+    for (std::size_t i = 0; i < objects.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(objects[i]["event"].toString(), expected[i].event);
+        EXPECT_EQ(objects[i]["phase"].toString(), expected[i].phase);
+        EXPECT_DOUBLE_EQ(objects[i]["t"].toDouble(), expected[i].t);
+    }
+    EXPECT_EQ(objects[0]["schema"].toInt(), 1);
+    EXPECT_EQ(objects[0]["program_version"].toString(), "1.5.1.2");
+    EXPECT_EQ(objects[0]["model"].toString(), "WR-?[2J54");
+    EXPECT_EQ(objects[2]["router_version"].toString(), "v2.00.?20");
+    EXPECT_EQ(objects[2]["action"].toString(), "upgrade");
+    EXPECT_EQ(objects[5]["percent"].toInt(), 37);
+    EXPECT_EQ(objects[5]["bytes"].toInteger(), 1110);
+    const QJsonObject& last = objects.back();
+    EXPECT_EQ(last["verdict"].toString(), "router-check-failed");
+    EXPECT_EQ(last["exit"].toInt(), 3);
+    EXPECT_EQ(last["address"].toString(), "192.168.1.1");
+    EXPECT_EQ(last["router_version_before"].toString(), "v2.00.20");
+    EXPECT_EQ(last["carried_version"].toString(), "v2.00.22");
+    EXPECT_TRUE(last["router_version_after"].isNull());
+    EXPECT_FALSE(last.contains("action"));
+    EXPECT_EQ(last["cause"].toString().toStdString(), "quote \" backslash \\ line break ? ?[31m \xc3\xa9");
 }
 
 TEST(FormatRate, Units) {

@@ -36,6 +36,10 @@ TEST(ParseCommandLine, Table) {
         {{"--version=1"}, Action::UsageError, "--version takes no value"},
         {{"--address", "192.168.1.1"}, Action::UsageError, "--address needs --cli"},
         {{"--json"}, Action::UsageError, "--json needs --cli"},
+        {{"--check"}, Action::UsageError, "--check needs --cli"},
+        {{"--skip-current"}, Action::UsageError, "--skip-current needs --cli"},
+        {{"--cli", "--check", "--skip-current"}, Action::UsageError, "exclude each other"},
+        {{"--cli", "--check=yes"}, Action::UsageError, "--check takes no value"},
         {{"--cli", "--address"}, Action::UsageError, "--address needs a value"},
         {{"--cli", "--address", "192.168.1.256"}, Action::UsageError, "dotted IPv4"},
         {{"--cli", "--address=192.168.1"}, Action::UsageError, "dotted IPv4"},
@@ -78,6 +82,11 @@ TEST(ParseCommandLine, CliOptionsAreKept) {
     EXPECT_EQ(result.cli.address, "10.0.0.1");
     EXPECT_TRUE(result.cli.passwordFromStdin && result.cli.assumeYes && result.cli.json);
     EXPECT_EQ(result.cli.logPath, "/tmp/fwu a.log");
+    EXPECT_FALSE(result.cli.checkOnly || result.cli.skipCurrent);
+    const char* check[] = {"prog", "--cli", "--check"};
+    EXPECT_TRUE(ParseCommandLine(3, check).cli.checkOnly);
+    const char* skip[] = {"prog", "--skip-current", "--cli"};
+    EXPECT_TRUE(ParseCommandLine(3, skip).cli.skipCurrent);
 
     const CommandLine plain = ParseCommandLine(2, argv);
     EXPECT_FALSE(plain.cli.address || plain.cli.logPath || plain.cli.passwordFromStdin ||

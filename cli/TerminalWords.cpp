@@ -1,0 +1,170 @@
+#include "cli/TerminalWords.h"
+
+#include <cstdint>
+
+#include "package/FirmwarePackage.h"
+#include "res/StringTable.h"
+
+namespace fwu::cli {
+namespace {
+
+// The length of the well-formed UTF-8 sequence at the start of `text` and its code point; 0 when the
+// bytes there are no such sequence (a stray continuation byte, an overlong form, a surrogate, a cut end).
+std::size_t DecodeUtf8(std::string_view text, char32_t& point) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(0);
+    std::size_t length = 0;
+    char32_t minimum = 0;
+    if (lead < 0x80) {
+        point = lead;
+        return 1;
+    } else if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2, point = lead & 0x1F, minimum = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3, point = lead & 0x0F, minimum = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4, point = lead & 0x07, minimum = 0x10000;
+    } else {
+        return 0;
+    }
+    if (text.size() < length) {
+        return 0;
+    }
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(i) & 0xC0) != 0x80) {
+            return 0;
+        }
+        point = (point << 6) | (byte(i) & 0x3F);
+    }
+    if (point < minimum || point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF)) {
+        return 0;
+    }
+    return length;
+}
+
+std::string OneLine(std::string_view text) {
+    std::string line(text);
+    for (char& c : line) {
+        if (c == '\n') {
+            c = ' ';
+        }
+    }
+    return line;
+}
+
+}  // namespace
+
+std::string ShownText(std::string_view text) {
+    std::string shown;
+    shown.reserve(text.size());
+    while (!text.empty()) {
+        char32_t point = 0;
+        const std::size_t length = DecodeUtf8(text, point);
+        if (length == 0) {
+            shown.push_back('?');
+            text.remove_prefix(1);
+            continue;
+        }
+        if (point == '\n' || point == '\t' || point == '\r') {
+            shown.push_back(' ');
+        } else if (point < 0x20 || (point >= 0x7F && point < 0xA0)) {
+            shown.push_back('?');
+        } else {
+            shown.append(text.substr(0, length));
+        }
+        text.remove_prefix(length);
+    }
+    return shown;
+}
+
+std::string ErrorWords(int stringId, std::string_view reason) {
+    while (!reason.empty() && (reason.back() == '.' || reason.back() == ' ')) {
+        reason.remove_suffix(1);
+    }
+    if (stringId == IDS_ROUTER_NOT_FOUND) {
+        return ShownText(reason.empty()
+                             ? std::string("cannot reach the router: the address or the password is "
+                                           "wrong; check both, then run again")
+                             : "cannot reach the router: " + std::string(reason) +
+                                   "; check the address and the password, then run again");
+    }
+    std::string words = OneLine(LoadString(stringId));
+    if (!reason.empty()) {
+        words += " " + std::string(reason);
+    }
+    return ShownText(words);
+}
+
+std::string UploadFailureWords(const UploadVerdict& verdict) {
+    switch (verdict.outcome) {
+        case UploadOutcome::NotConnected:
+            return "the router's web server did not accept the connection; check it and run again";
+        case UploadOutcome::LostInTransfer:
+            return "the connection was lost at " + std::to_string(verdict.percent) +
+                   " %; the router keeps its current firmware; run again";
+        case UploadOutcome::RefusedByRouter:
+            return ShownText("the router refused the image (" + verdict.statusLine +
+                             "); check the password and run again");
+        case UploadOutcome::NoRestart:
+            return "the router took the image but did not restart; restart it, then check its version";
+        case UploadOutcome::ProbeUnavailable:
+            return "this computer does not let the program send pings, so the restart cannot be seen; check "
+                   "the router's version";
+        case UploadOutcome::Stopped:
+            return "the upgrade was stopped; the router keeps its current firmware";
+        case UploadOutcome::Restarted:
+        case UploadOutcome::Unreported:
+            break;
+    }
+    return "the upgrade did not complete; run again";
+}
+
+std::string_view StopRefusedWords() {
+    return "the router is writing its flash and cannot be stopped now; please wait";
+}
+
+std::string DowngradeQuestion(std::string_view routerVersion, std::string_view carriedVersion) {
+    return ShownText("The router runs " + std::string(routerVersion) + ", newer than " +
+                     std::string(carriedVersion) + " that this program carries. Downgrade it to " +
+                     std::string(carriedVersion) + "?");
+}
+
+UpgradeAction ActionFor(std::string_view routerVersion, std::string_view carriedVersion) {
+    if (routerVersion.empty()) {
+        return UpgradeAction::Unknown;
+    }
+    const int comparison = CompareVersionText(routerVersion, carriedVersion);
+    return comparison < 0    ? UpgradeAction::Downgrade
+           : comparison == 0 ? UpgradeAction::Same
+                             : UpgradeAction::Upgrade;
+}
+
+std::string_view ActionName(UpgradeAction action) {
+    switch (action) {
+        case UpgradeAction::Upgrade:
+            return "upgrade";
+        case UpgradeAction::Same:
+            return "same";
+        case UpgradeAction::Downgrade:
+            return "downgrade";
+        case UpgradeAction::Unknown:
+            break;
+    }
+    return "unknown";
+}
+
+std::string_view ActionWords(UpgradeAction action) {
+    switch (action) {
+        case UpgradeAction::Upgrade:
+            return "upgrade to the carried version";
+        case UpgradeAction::Same:
+            return "none needed: the router runs the carried version (an upgrade would send it again)";
+        case UpgradeAction::Downgrade:
+            return "downgrade: the router runs a newer version (asks first, or --yes)";
+        case UpgradeAction::Unknown:
+            break;
+    }
+    return "upgrade; the router's version is unknown";
+}
+
+}  // namespace fwu::cli
