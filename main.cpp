@@ -1,6 +1,7 @@
 // The firmware upgrade utility. The command line is read first: --help, --version, --image-info, a wrong
 // option and --cli end without the window. Otherwise one copy per user shows the upgrade wizard until the
-// user ends it.
+// user ends it. Before anything else the process is made non-dumpable, so no core file ever holds the
+// password typed later.
 #include <QApplication>
 #include <QIcon>
 #include <iostream>
@@ -9,8 +10,10 @@
 #include "app/UpgradeApp.h"
 #include "cli/CommandLine.h"
 #include "cli/RunWithoutWindow.h"
+#include "platform/Secrets.h"
 
 int main(int argc, char** argv) {
+    fwu::platform::ForbidCoreDumps();
     const fwu::cli::CommandLine command = fwu::cli::ParseCommandLine(argc, argv);
     if (command.action != fwu::cli::Action::RunWindow) {
         return fwu::cli::RunWithoutWindow(command, std::cout, std::cerr);
