@@ -21,6 +21,10 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/ICON/150.png")));
     fwu::SystemUpgradeServices services;  // outlives the window, so a running upload is joined after it
+    // A log that cannot be written is told on standard error only: the window goes on without it.
+    services.Log()->OnUnwritable([](const std::string& line) {
+        std::cerr << "firmware-upgrade-utility: warning: " << line << "\n" << std::flush;
+    });
     fwu::CUpgradeApp app;
     return app.InitInstance(services);
 }

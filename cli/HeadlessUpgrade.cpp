@@ -148,6 +148,9 @@ int RunHeadlessUpgrade(const CliOptions& options, std::ostream& out, std::ostrea
 
     SystemUpgradeServices services;
     AttemptLog& log = *services.Log();
+    log.OnUnwritable([&err](const std::string& line) {
+        err << kProgramName << ": warning: " << line << "; the upgrade goes on\n" << std::flush;
+    });
     if (options.logPath) {
         log.AddSink(*options.logPath);  // a copy of this attempt's lines, beside the user's own log
     }
