@@ -154,6 +154,7 @@ int RunHeadlessUpgrade(const CliOptions& options, std::ostream& out, std::ostrea
     if (options.logPath) {
         log.AddSink(*options.logPath);  // a copy of this attempt's lines, beside the user's own log
     }
+    LogRuntimeFolderNote(&log);
     std::string address;
     if (options.address) {
         log.Write("start", "a new run from the command line, address " + *options.address);
