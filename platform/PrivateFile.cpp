@@ -98,9 +98,10 @@ int OpenOwnFileAt(int folder, const std::string& name, int flags, OwnFileAppend&
         ::openat(folder, name.c_str(), flags | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0600);
     if (fd < 0) {
         const int error = errno;
-        result.status = error == ENOSPC || error == EINTR || error == EMFILE || error == ENFILE
-                            ? OwnFileStatus::Failed
-                            : OwnFileStatus::Refused;
+        // What the path is, or who may write it, will not change by trying again; running short will.
+        const bool lasting = error == ELOOP || error == ENXIO || error == EISDIR || error == EACCES ||
+                             error == EPERM || error == EROFS || error == ETXTBSY;
+        result.status = lasting ? OwnFileStatus::Refused : OwnFileStatus::Failed;
         result.reason = error == ELOOP    ? "it is a symbolic link"
                         : error == ENXIO  ? "it is not a regular file"
                         : error == EISDIR ? "it is a folder"
