@@ -2,6 +2,7 @@
 // lab, with standard input and output no terminal: the exit status of each ending, what router-sim
 // received, and the lines printed.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -115,7 +116,8 @@ void ExpectJsonLines(const QByteArray& out, qint64 imageSize) {
 struct Case {
     const char* name;
     QStringList simOptions;
-    QStringList arguments;  // after --cli; "ROUTER" stands for the router's address, "LOG" for a --log file
+    QStringList arguments;  // after --cli; "ROUTER" stands for the router's address, "LOG" for a --log file,
+                            // "FIFO" for a FIFO given to --log
     QByteArray input;
     int exitCode;
     bool uploaded;               // the whole image reached router-sim, else nothing did (or it was cut)
@@ -136,6 +138,14 @@ TEST(CliUpgradeLab, EachEndingHasItsExitStatus) {
          "upgraded: The router now runs ",
          "\nwriting flash 100%  200000 bytes\n"},
         {"proposed gateway, --json", {}, {"--json"}, "", 0, true, nullptr, nullptr},
+        {"--log a FIFO: told, and the upgrade goes on",
+         {},
+         {"--address", "ROUTER", "--yes", "--log", "FIFO"},
+         "",
+         0,
+         true,
+         "upgraded: The router now runs ",
+         "attempt.fifo is not written: it is not a regular file; the upgrade goes on\n"},
         {"wrong password",
          {},
          {"--address", "ROUTER", "--password-stdin"},
@@ -167,9 +177,14 @@ TEST(CliUpgradeLab, EachEndingHasItsExitStatus) {
         ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
         QTemporaryDir logDir;
         const QString logCopy = logDir.filePath("attempt.log");
+        const QString fifo = logDir.filePath("attempt.fifo");
+        ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
         QStringList arguments{"--cli"};
         for (const QString& argument : c.arguments) {
-            arguments.append(argument == "ROUTER" ? sim.Address() : argument == "LOG" ? logCopy : argument);
+            arguments.append(argument == "ROUTER" ? sim.Address()
+                             : argument == "LOG"  ? logCopy
+                             : argument == "FIFO" ? fifo
+                                                  : argument);
         }
         const UtilityRun run = RunUtility(arguments, c.input);
         EXPECT_EQ(run.exitCode, c.exitCode) << run.out.toStdString() << run.err.toStdString();
