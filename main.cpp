@@ -1,6 +1,7 @@
 // The firmware upgrade utility. The command line is read first: --help, --version, --image-info, a wrong
 // option and --cli end without the window. Otherwise one copy per user shows the upgrade wizard until the
-// user ends it.
+// user ends it. Before anything else the process is made non-dumpable, so no core file ever holds the
+// password typed later.
 #include <QApplication>
 #include <QIcon>
 #include <iostream>
@@ -9,8 +10,10 @@
 #include "app/UpgradeApp.h"
 #include "cli/CommandLine.h"
 #include "cli/RunWithoutWindow.h"
+#include "platform/Secrets.h"
 
 int main(int argc, char** argv) {
+    fwu::platform::ForbidCoreDumps();
     const fwu::cli::CommandLine command = fwu::cli::ParseCommandLine(argc, argv);
     if (command.action != fwu::cli::Action::RunWindow) {
         return fwu::cli::RunWithoutWindow(command, std::cout, std::cerr);
@@ -18,6 +21,10 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/ICON/150.png")));
     fwu::SystemUpgradeServices services;  // outlives the window, so a running upload is joined after it
+    // A log that cannot be written is told on standard error only: the window goes on without it.
+    services.Log()->OnUnwritable([](const std::string& line) {
+        std::cerr << "firmware-upgrade-utility: warning: " << line << "\n" << std::flush;
+    });
     fwu::CUpgradeApp app;
     return app.InitInstance(services);
 }

@@ -1,11 +1,13 @@
 #include "app/UpgradeApp.h"
 
 #include <QDir>
+#include <QFile>
 #include <QLocalSocket>
-#include <QStandardPaths>
 #include <QTimer>
 
+#include "app/RuntimeFolder.h"
 #include "app/UpgradeDlg.h"
+#include "upgrade/AttemptLog.h"
 
 namespace fwu {
 namespace {
@@ -18,23 +20,14 @@ const QByteArray kShowRequest = QByteArrayLiteral("show\n");
 }  // namespace
 
 QString SingleInstanceServerName() {
-    const QString base = QStringLiteral("firmware-upgrade-utility");
-#ifndef Q_OS_WIN
-    // The user's runtime folder is private to the user, so the socket in it is one per user. Qt is asked
-    // only when the session names one: without it (sudo, cron, a service) Qt warns on standard error and
-    // makes a folder of its own, and the name below keeps the rule as well.
-    const QString runtime = qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")
-                                ? QString()
-                                : QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (!runtime.isEmpty()) {
-        return QDir(runtime).filePath(base + QStringLiteral(".sock"));
+    // Always a full path in a folder private to the user: a bare name would put the socket in a shared
+    // temporary folder, where another user could take it first.
+    const RuntimeFolderChoice choice = FindRuntimeFolder();
+    if (choice.folder.empty()) {
+        return {};
     }
-#endif
-    QString user = qEnvironmentVariable("USER");
-    if (user.isEmpty()) {
-        user = qEnvironmentVariable("USERNAME");
-    }
-    return base + QLatin1Char('-') + user;
+    return QDir(QFile::decodeName(choice.folder.c_str()))
+        .filePath(QStringLiteral("firmware-upgrade-utility.sock"));
 }
 
 CUpgradeApp::CUpgradeApp(QString serverName, QObject* parent)
@@ -59,6 +52,9 @@ bool CUpgradeApp::AskRunningCopyToShow() {
 }
 
 bool CUpgradeApp::ClaimSingleInstance() {
+    if (serverName.isEmpty()) {
+        return true;  // no private folder for the socket: the rule cannot be kept, and the copy runs
+    }
     if (AskRunningCopyToShow()) {
         return false;
     }
@@ -117,6 +113,7 @@ int CUpgradeApp::InitInstance(UpgradeServices& services, DialogServices hooks) {
     if (!ClaimSingleInstance()) {
         return 0;
     }
+    LogRuntimeFolderNote(services.Log());
     CUpgradeDlg dialog(services, std::move(hooks));
     mainWindow = &dialog;
     dialog.exec();
@@ -124,6 +121,13 @@ int CUpgradeApp::InitInstance(UpgradeServices& services, DialogServices hooks) {
     dialog.WaitForUploadEnd();
     mainWindow = nullptr;
     return 0;
+}
+
+void LogRuntimeFolderNote(AttemptLog* log) {
+    const RuntimeFolderChoice choice = FindRuntimeFolder();
+    if (log != nullptr && !choice.note.empty()) {
+        log->Write("instance", choice.note);
+    }
 }
 
 }  // namespace fwu

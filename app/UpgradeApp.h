@@ -12,10 +12,15 @@
 
 namespace fwu {
 
+class AttemptLog;
 class UpgradeServices;
 
-// The local socket name of this user's running copy.
+// The local socket's full path for this user's running copy, in a folder only this user can have made
+// (see RuntimeFolder.h); empty when there is none, and then no copy claims the name.
 QString SingleInstanceServerName();
+
+// Writes to the log why the single-instance socket is not in the user's runtime folder, when it is not.
+void LogRuntimeFolderNote(AttemptLog* log);
 
 class CUpgradeApp : public QObject {
     Q_OBJECT

@@ -202,9 +202,13 @@ int RunHeadlessUpgrade(const CliOptions& options, std::ostream& out, std::ostrea
     }
 
     AttemptLog& log = *services.Log();
+    log.OnUnwritable([&err](const std::string& line) {
+        err << kProgramName << ": warning: " << line << "; the upgrade goes on\n" << std::flush;
+    });
     if (options.logPath) {
         log.AddSink(*options.logPath);  // a copy of this attempt's lines, beside the user's own log
     }
+    LogRuntimeFolderNote(&log);
     std::string address;
     if (options.address) {
         log.Write("start", "a new run from the command line, address " + *options.address);

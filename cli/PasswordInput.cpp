@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "platform/Secrets.h"
 #include "platform/Terminal.h"
 #include "router/Credential.h"
 
@@ -10,7 +11,9 @@ namespace fwu::cli {
 PasswordLine ReadPasswordLine(std::istream& in) {
     PasswordLine result;
     std::string line;
-    bool ended = false;  // a line feed was read
+    line.reserve(kMaxPasswordBytes + 2);    // never reallocated, so no stray copy is left in freed memory
+    const platform::WipeOnExit wipe(line);  // a refused line; an accepted one moves its buffer on
+    bool ended = false;                     // a line feed was read
     char c = 0;
     // The limit plus a CR and one byte more tell a line that is too long from one that fits.
     while (line.size() <= kMaxPasswordBytes + 1 && in.get(c)) {

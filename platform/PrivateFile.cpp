@@ -4,11 +4,28 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <vector>
 
 namespace fwu::platform {
 namespace {
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd = -1) : fd(fd) {}
+    ~Descriptor() {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd; }
+
+private:
+    int fd;
+};
 
 bool WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
@@ -22,6 +39,90 @@ bool WriteAll(int fd, std::string_view bytes) {
         bytes.remove_prefix(static_cast<std::size_t>(written));
     }
     return true;
+}
+
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+std::string NameOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Empty when the open file or folder is this user's and no one else may write it.
+std::string OwnershipProblem(const struct stat& info, const char* what) {
+    if (info.st_uid != ::geteuid()) {
+        return std::string(what) + " belongs to another user";
+    }
+    if ((info.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+        return std::string(what) + " may be written by other users";
+    }
+    return {};
+}
+
+// Opens the file's folder (made when missing); with `check`, refused unless it is this user's own.
+int OpenFolder(const std::string& path, bool check, OwnFileAppend& result) {
+    const std::string folder = FolderOf(path);
+    if (!MakePrivateFolders(folder)) {
+        result.reason = "its folder cannot be made";
+        return -1;
+    }
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (check ? O_NOFOLLOW : 0));
+    if (fd < 0) {
+        const bool link = errno == ELOOP || (errno == ENOTDIR && LookAtPath(folder).isLink);
+        result.status = link ? OwnFileStatus::Refused : OwnFileStatus::Failed;
+        result.reason = link ? "its folder is a symbolic link" : "its folder cannot be opened";
+        return -1;
+    }
+    struct stat info {};
+    if (check &&
+        (::fstat(fd, &info) != 0 || !(result.reason = OwnershipProblem(info, "its folder")).empty())) {
+        ::close(fd);
+        result.status = OwnFileStatus::Refused;
+        if (result.reason.empty()) {
+            result.reason = "its folder cannot be examined";
+        }
+        return -1;
+    }
+    return fd;
+}
+
+// Opens the file in the open folder and checks it on its descriptor.
+int OpenOwnFileAt(int folder, const std::string& name, int flags, OwnFileAppend& result) {
+    const int fd =
+        ::openat(folder, name.c_str(), flags | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0600);
+    if (fd < 0) {
+        const int error = errno;
+        // What the path is, or who may write it, will not change by trying again; running short will.
+        const bool lasting = error == ELOOP || error == ENXIO || error == EISDIR || error == EACCES ||
+                             error == EPERM || error == EROFS || error == ETXTBSY;
+        result.status = lasting ? OwnFileStatus::Refused : OwnFileStatus::Failed;
+        result.reason = error == ELOOP    ? "it is a symbolic link"
+                        : error == ENXIO  ? "it is not a regular file"
+                        : error == EISDIR ? "it is a folder"
+                        : error == EACCES ? "it may not be written"
+                                          : "it cannot be opened";
+        return -1;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        result.reason = "it cannot be examined";
+    } else if (!S_ISREG(info.st_mode)) {
+        result.reason = S_ISDIR(info.st_mode) ? "it is a folder" : "it is not a regular file";
+    } else {
+        result.reason = OwnershipProblem(info, "it");
+    }
+    if (!result.reason.empty()) {
+        ::close(fd);
+        result.status = OwnFileStatus::Refused;
+        return -1;
+    }
+    return fd;
 }
 
 }  // namespace
@@ -44,66 +145,92 @@ bool MakePrivateFolders(const std::string& folder) {
     return ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-std::int64_t AppendToPrivateFile(const std::string& path, std::string_view bytes) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0) {
-        return -1;
+OwnFileAppend AppendToOwnFile(const std::string& path, std::string_view bytes, bool checkFolder) {
+    OwnFileAppend result;
+    const Descriptor folder(OpenFolder(path, checkFolder, result));
+    if (folder.get() < 0) {
+        return result;
     }
-    const bool written = WriteAll(fd, bytes);
+    const Descriptor fd(OpenOwnFileAt(folder.get(), NameOf(path), O_WRONLY | O_APPEND | O_CREAT, result));
+    if (fd.get() < 0) {
+        return result;
+    }
     struct stat info {};
-    const bool sized = ::fstat(fd, &info) == 0;
-    ::close(fd);
-    return written && sized ? static_cast<std::int64_t>(info.st_size) : -1;
+    if (!WriteAll(fd.get(), bytes) || ::fstat(fd.get(), &info) != 0) {
+        result.status = OwnFileStatus::Failed;
+        result.reason = "a line could not be written";
+        return result;
+    }
+    result.status = OwnFileStatus::Written;
+    result.size = static_cast<std::int64_t>(info.st_size);
+    return result;
 }
 
-bool ReadFileTail(const std::string& path, std::int64_t maxBytes, std::string& out) {
-    out.clear();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-    if (fd < 0) {
+bool RewriteOwnFileTail(const std::string& path, std::int64_t tailBytes,
+                        const std::function<std::string_view(std::string_view)>& keep) {
+    OwnFileAppend result;
+    const Descriptor folder(OpenFolder(path, true, result));
+    if (folder.get() < 0) {
         return false;
     }
+    const std::string name = NameOf(path);
+    const Descriptor fd(OpenOwnFileAt(folder.get(), name, O_RDONLY, result));
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
+    if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0) {
         return false;
     }
-    const std::int64_t size = info.st_size;
-    const std::int64_t start = size > maxBytes ? size - maxBytes : 0;
-    std::vector<char> buffer(static_cast<std::size_t>(size - start));
+    const std::int64_t start = info.st_size > tailBytes ? info.st_size - tailBytes : 0;
+    std::vector<char> buffer(static_cast<std::size_t>(info.st_size - start));
     std::size_t have = 0;
-    bool ok = true;
     while (have < buffer.size()) {
-        const ssize_t got = ::pread(fd, buffer.data() + have, buffer.size() - have,
+        const ssize_t got = ::pread(fd.get(), buffer.data() + have, buffer.size() - have,
                                     static_cast<off_t>(start + static_cast<std::int64_t>(have)));
         if (got < 0 && errno == EINTR) {
             continue;
         }
         if (got < 0) {
-            ok = false;
+            return false;
         }
-        if (got <= 0) {
+        if (got == 0) {
             break;
         }
         have += static_cast<std::size_t>(got);
     }
-    ::close(fd);
-    out.assign(buffer.data(), have);
-    return ok;
-}
-
-bool ReplacePrivateFile(const std::string& path, std::string_view bytes) {
-    std::string temporary = path + ".XXXXXX";
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);  // mode 0600
-    if (fd < 0) {
+    const std::string_view kept = keep(std::string_view(buffer.data(), have));
+    // The folder is this user's alone, so a name made unique within the process cannot be taken first.
+    static std::atomic<unsigned> counter{0};
+    const std::string temporary =
+        name + ".new-" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
+    const int out =
+        ::openat(folder.get(), temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (out < 0) {
         return false;
     }
-    const bool written = WriteAll(fd, bytes) && ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || ::rename(temporary.c_str(), path.c_str()) != 0) {
-        ::unlink(temporary.c_str());
+    const bool written = WriteAll(out, kept) && ::fsync(out) == 0;
+    const bool closed = ::close(out) == 0;
+    if (!written || !closed || ::renameat(folder.get(), temporary.c_str(), folder.get(), name.c_str()) != 0) {
+        ::unlinkat(folder.get(), temporary.c_str(), 0);
         return false;
     }
     return true;
+}
+
+PathFacts LookAtPath(const std::string& path) {
+    PathFacts facts;
+    struct stat info {};
+    if (path.empty() || ::lstat(path.c_str(), &info) != 0) {
+        return facts;
+    }
+    facts.exists = true;
+    facts.isLink = S_ISLNK(info.st_mode);
+    facts.isFolder = S_ISDIR(info.st_mode);
+    facts.owner = static_cast<std::uint32_t>(info.st_uid);
+    facts.mode = static_cast<std::uint32_t>(info.st_mode & 07777);
+    return facts;
+}
+
+std::uint32_t EffectiveUser() {
+    return static_cast<std::uint32_t>(::geteuid());
 }
 
 }  // namespace fwu::platform

@@ -3,6 +3,7 @@
 
 #include <chrono>
 
+#include "platform/Secrets.h"
 #include "res/StringTable.h"
 #include "router/Credential.h"
 #include "router/Probe.h"
@@ -24,6 +25,7 @@ RouterCheckResult CheckRouter(const RouterAddress& address, const std::string& p
 
     RouterCheckResult result;
     std::string credential;
+    const platform::WipeOnExit wipeCredential(credential);
     // A password the credential cannot carry whole is treated like one the router refused.
     if (!BuildBasicCredential(password, credential)) {
         result.reason = RouterCheckReason::PasswordRefused;
@@ -48,8 +50,10 @@ RouterCheckResult CheckRouter(const RouterAddress& address, const std::string& p
     }
 
     const StatusClock steady = [] { return std::chrono::steady_clock::now(); };
-    const StatusPageAnswer answer = ReadStatusPage(*tools.transport, dotted, BuildStatusRequest(credential),
-                                                   kVersionStartMarker, kVersionEndMarker, steady);
+    std::string request = BuildStatusRequest(credential);
+    const platform::WipeOnExit wipeRequest(request);
+    const StatusPageAnswer answer =
+        ReadStatusPage(*tools.transport, dotted, request, kVersionStartMarker, kVersionEndMarker, steady);
     switch (answer.end) {
         case StatusQueryEnd::Found:
             result.version = answer.version;

@@ -2,18 +2,22 @@
 
 #include <QCryptographicHash>
 #include <QDateTime>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
 #include "package/FirmwarePackage.h"
 #include "platform/PrivateFile.h"
+#include "platform/Secrets.h"
 #include "transfer/UploadWorker.h"
 
 namespace fwu {
 namespace {
 
 constexpr std::size_t kLineTextChars = 1000;
-constexpr std::size_t kShortestHiddenText = 4;
+constexpr std::size_t kShortestHiddenEverywhere = 4;
+constexpr std::size_t kUncut = static_cast<std::size_t>(-1);
+constexpr std::string_view kHidden = "[hidden]";
 constexpr std::string_view kLogFolderTail = "/firmware-upgrade-utility";
 constexpr std::string_view kLogFileName = "/upgrade.log";
 
@@ -21,10 +25,66 @@ bool IsAbsolute(const char* path) {
     return path != nullptr && path[0] == '/';
 }
 
-void ReplaceAll(std::string& text, std::string_view what, std::string_view with) {
-    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + with.size())) {
-        text.replace(at, what.size(), with);
+std::size_t PrintedWidth(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte > 0x7E || c == '\\' ? 4 : 1;
+}
+
+// Marks every occurrence of each spelling (overlapping ones too) and puts one "[hidden]" for each run of
+// marked bytes, so one secret's mark never cuts into another's.
+class Mask {
+public:
+    explicit Mask(std::string_view text) : text(text), hidden(text.size(), false) {}
+
+    void Cover(std::string_view spelling) {
+        if (spelling.empty()) {
+            return;
+        }
+        for (std::size_t at = text.find(spelling); at != std::string_view::npos;
+             at = text.find(spelling, at + 1)) {
+            std::fill_n(hidden.begin() + static_cast<std::ptrdiff_t>(at), spelling.size(), true);
+        }
     }
+    // The end of the text when it is the first `shortest` or more bytes of `secret` (a cut copy).
+    void CoverCutEnd(std::string_view secret, std::size_t shortest) {
+        for (std::size_t length = std::min(secret.size(), text.size()); length >= shortest; --length) {
+            if (text.substr(text.size() - length) == secret.substr(0, length)) {
+                std::fill(hidden.end() - static_cast<std::ptrdiff_t>(length), hidden.end(), true);
+                return;
+            }
+        }
+    }
+    std::string Result() const {
+        std::string out;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (!hidden[i]) {
+                out += text[i];
+            } else if (i == 0 || !hidden[i - 1]) {
+                out += kHidden;
+            }
+        }
+        return out;
+    }
+
+private:
+    std::string_view text;
+    std::vector<bool> hidden;
+};
+
+// Printable text cut to `maxChars` with "..." after it, never inside an escape.
+std::string CutPrintable(std::string shown, std::size_t maxChars) {
+    if (shown.size() <= maxChars) {
+        return shown;
+    }
+    std::size_t cut = maxChars < 3 ? 0 : maxChars - 3;
+    for (std::size_t back = 1; back <= 3 && back <= cut; ++back) {
+        if (shown[cut - back] == '\\') {
+            cut -= back;
+            break;
+        }
+    }
+    shown.erase(cut);
+    return shown + "...";
 }
 
 const char* OutcomeName(UploadOutcome outcome) {
@@ -47,11 +107,6 @@ const char* OutcomeName(UploadOutcome outcome) {
             return "no cause reported";
     }
     return "unknown";
-}
-
-std::string Folder(const std::string& file) {
-    const std::size_t slash = file.rfind('/');
-    return slash == std::string::npos || slash == 0 ? std::string("/") : file.substr(0, slash);
 }
 
 }  // namespace
@@ -102,6 +157,23 @@ std::string PrintableText(std::string_view text, std::size_t maxChars) {
     return shown;
 }
 
+std::string CutForLog(std::string_view text, std::size_t maxChars) {
+    std::size_t width = 0;
+    for (const char c : text) {
+        width += PrintedWidth(c);
+    }
+    if (width <= maxChars) {
+        return std::string(text);
+    }
+    const std::size_t room = maxChars < 3 ? 0 : maxChars - 3;
+    std::size_t used = 0;
+    std::size_t length = 0;
+    while (length < text.size() && used + PrintedWidth(text[length]) <= room) {
+        used += PrintedWidth(text[length++]);
+    }
+    return std::string(text.substr(0, length)) + "...";
+}
+
 std::string_view NewestWholeLines(std::string_view content, std::size_t limit) {
     if (content.size() <= limit) {
         return content;
@@ -125,10 +197,10 @@ std::string LocalTimestamp() {
 }
 
 std::string DescribeImage(const FirmwareInfo& info, std::string_view image) {
-    std::string text = "model \"" + PrintableText(info.model) + "\", version \"" +
-                       PrintableText(info.utilityVersion) + "\", firmware date \"" +
-                       PrintableText(info.firmwareDate) + "\", release date \"" +
-                       PrintableText(info.releaseDate) + "\", file \"" + PrintableText(info.fileName) + "\"";
+    std::string text = "model \"" + CutForLog(info.model) + "\", version \"" +
+                       CutForLog(info.utilityVersion) + "\", firmware date \"" +
+                       CutForLog(info.firmwareDate) + "\", release date \"" + CutForLog(info.releaseDate) +
+                       "\", file \"" + CutForLog(info.fileName) + "\"";
     if (image.empty()) {
         return text + ", no image";
     }
@@ -141,7 +213,7 @@ void LogTransferEnd(AttemptLog& log, const UploadVerdict& verdict) {
     log.Write("transfer", "ended: " + std::to_string(verdict.bytesSent) + " body bytes sent in " +
                               std::to_string(verdict.transferMs) + " ms");
     log.Write("answer",
-              verdict.answer.empty() ? std::string("none") : "\"" + PrintableText(verdict.answer) + "\"");
+              verdict.answer.empty() ? std::string("none") : "\"" + log.Outside(verdict.answer) + "\"");
 }
 
 void LogUploadVerdict(AttemptLog& log, const UploadVerdict& verdict) {
@@ -155,7 +227,7 @@ void LogUploadVerdict(AttemptLog& log, const UploadVerdict& verdict) {
         text += " at " + std::to_string(verdict.percent) + " %";
     }
     if (verdict.outcome == UploadOutcome::RefusedByRouter) {
-        text += " (\"" + PrintableText(verdict.statusLine) + "\")";
+        text += " (\"" + log.Outside(verdict.statusLine) + "\")";
     }
     log.Write("verdict", text);
 }
@@ -163,57 +235,99 @@ void LogUploadVerdict(AttemptLog& log, const UploadVerdict& verdict) {
 AttemptLog::AttemptLog(std::string path, Clock timestamp)
     : path(std::move(path)), timestamp(std::move(timestamp)) {
     if (!this->path.empty()) {
-        sinks.push_back(this->path);
+        sinks.push_back(Sink{this->path, true});
+    }
+}
+
+AttemptLog::~AttemptLog() {
+    for (std::string& secret : secrets) {
+        platform::WipeSecret(secret);
     }
 }
 
 void AttemptLog::AddSink(std::string file) {
     const std::lock_guard<std::mutex> lock(mutex);
     if (!file.empty()) {
-        sinks.push_back(std::move(file));
+        sinks.push_back(Sink{std::move(file), false});
     }
+}
+
+void AttemptLog::OnUnwritable(Notice told) {
+    const std::lock_guard<std::mutex> lock(mutex);
+    notice = std::move(told);
 }
 
 void AttemptLog::Hide(std::string secret) {
     const std::lock_guard<std::mutex> lock(mutex);
-    if (secret.size() >= kShortestHiddenText) {
-        secrets.push_back(std::move(secret));
+    if (secret.empty() || std::find(secrets.begin(), secrets.end(), secret) != secrets.end()) {
+        platform::WipeSecret(secret);
+        return;
     }
+    secrets.push_back(std::move(secret));
+}
+
+std::string AttemptLog::Outside(std::string_view text, std::size_t maxChars) {
+    const std::lock_guard<std::mutex> lock(mutex);
+    Mask mask(text);
+    for (const std::string& secret : secrets) {
+        mask.Cover(secret);
+        mask.Cover(PrintableText(secret, kUncut));
+        mask.CoverCutEnd(secret, kShortestHiddenEverywhere);
+    }
+    return CutForLog(mask.Result(), maxChars);
 }
 
 void AttemptLog::Write(std::string_view step, std::string_view text) {
-    const std::lock_guard<std::mutex> lock(mutex);
-    if (sinks.empty()) {
-        return;
+    std::vector<std::string> notices;
+    Notice tell;
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        if (sinks.empty()) {
+            return;
+        }
+        const std::string raw = std::string(step) + ": " + std::string(text);
+        // A text a caller made printable itself would hold the printable spelling of a secret.
+        Mask mask(raw);
+        for (const std::string& secret : secrets) {
+            if (secret.size() >= kShortestHiddenEverywhere) {
+                mask.Cover(secret);
+                mask.Cover(PrintableText(secret, kUncut));
+            }
+        }
+        const std::string line = (timestamp ? timestamp() : std::string()) + " " +
+                                 CutPrintable(PrintableText(mask.Result(), kUncut), kLineTextChars) + "\n";
+        // Only regular files are written, so no write here waits on a reader.
+        for (Sink& sink : sinks) {
+            AppendTo(sink, line, notices);
+        }
+        tell = notice;
     }
-    std::string raw = std::string(step) + ": " + std::string(text);
-    // Hidden before and after the escaping, so neither the text as it came nor its printable form holds
-    // a secret.
-    for (const std::string& secret : secrets) {
-        ReplaceAll(raw, secret, "[hidden]");
-    }
-    std::string shown = PrintableText(raw, kLineTextChars);
-    for (const std::string& secret : secrets) {
-        ReplaceAll(shown, secret, "[hidden]");
-    }
-    const std::string line = (timestamp ? timestamp() : std::string()) + " " + shown + "\n";
-    for (const std::string& sink : sinks) {
-        AppendTo(sink, line);
+    if (tell) {
+        for (const std::string& line : notices) {
+            tell(line);
+        }
     }
 }
 
-void AttemptLog::AppendTo(const std::string& file, const std::string& line) {
-    if (!platform::MakePrivateFolders(Folder(file))) {
+void AttemptLog::AppendTo(Sink& sink, const std::string& line, std::vector<std::string>& notices) {
+    if (sink.refused) {
         return;
     }
-    const std::int64_t size = platform::AppendToPrivateFile(file, line);
-    if (size < 0 || static_cast<std::uint64_t>(size) <= kAttemptLogLimitBytes) {
+    const platform::OwnFileAppend written = platform::AppendToOwnFile(sink.path, line, sink.own);
+    if (written.status == platform::OwnFileStatus::Written) {
+        if (sink.own && static_cast<std::uint64_t>(written.size) > kAttemptLogLimitBytes) {
+            // One byte more than the limit tells whether the tail starts on a line's beginning.
+            platform::RewriteOwnFileTail(
+                sink.path, static_cast<std::int64_t>(kAttemptLogLimitBytes) + 1,
+                [](std::string_view tail) { return NewestWholeLines(tail, kAttemptLogLimitBytes); });
+        }
         return;
     }
-    // One byte more than the limit tells whether the tail starts on a line's beginning.
-    std::string tail;
-    if (platform::ReadFileTail(file, static_cast<std::int64_t>(kAttemptLogLimitBytes) + 1, tail)) {
-        platform::ReplacePrivateFile(file, NewestWholeLines(tail, kAttemptLogLimitBytes));
+    sink.refused = written.status == platform::OwnFileStatus::Refused;
+    if (!sink.told) {
+        sink.told = true;
+        notices.push_back("the log " + PrintableText(sink.path, kLineTextChars) +
+                          " is not written: " + written.reason);
     }
 }
 

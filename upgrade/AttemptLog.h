@@ -1,7 +1,16 @@
 // The log of every upgrade attempt: one line per step, each beginning with the local time and its offset
-// from UTC, appended to a file only the user may read, kept to its newest 1 MiB. Writing it never stops an
-// upgrade: a line that cannot be written is dropped. Both front ends and the steps they run write to it,
-// from any thread.
+// from UTC, appended to a file only the user may read, kept to its newest 1 MiB. Writing it never stops or
+// delays an upgrade: a file that is not this user's own regular file (a FIFO, a link, a device, another
+// user's or a shared one) is refused, told once, and left alone; a line that cannot be written is dropped.
+// Both front ends and the steps they run write to it, from any thread.
+//
+// Texts are made printable once, here, as a line is written; callers pass them as they came. The secrets
+// (the password, its credential) are hidden before anything is cut, in the text as it came and in its
+// printable form. A secret of 4 bytes or more is hidden wherever it stands in a line. A shorter one would
+// blank the log's own words ("a" in "restarted"), so it is hidden in texts from outside only (those passed
+// through Outside), but there at every occurrence: a one-letter password costs the router's texts their
+// copies of that letter, which beats leaking it. A text from outside that ends in the first 4 or more
+// bytes of a secret (a router's field cut short) has that end hidden too.
 #pragma once
 
 #include <cstddef>
@@ -29,6 +38,10 @@ std::string AttemptLogPathFor(const char* stateHome, const char* home);
 // The log's path for this process's environment. Failure texts and the About box name it.
 std::string AttemptLogPath();
 
+// The longest start of `text` whose printable form fits `maxChars` characters with "..." after it when
+// cut; the text itself when its printable form fits. Not made printable.
+std::string CutForLog(std::string_view text, std::size_t maxChars = kLoggedTextChars);
+
 // The text with every byte outside printable ASCII shown as "\xNN" and cut to `maxChars` characters
 // ("..." marks a cut), so a router's text cannot break a line or send control sequences.
 std::string PrintableText(std::string_view text, std::size_t maxChars = kLoggedTextChars);
@@ -45,31 +58,50 @@ std::string DescribeImage(const FirmwareInfo& info, std::string_view image);
 class AttemptLog {
 public:
     using Clock = std::function<std::string()>;
+    // Told one line the first time a file is not written, e.g. "the log /x/upgrade.log is not written:
+    // it is not a regular file". Called on the writing thread, with no lock of the log's held.
+    using Notice = std::function<void(const std::string&)>;
 
-    // Appends to `path` (no file at all when empty). The folders on its way are made with mode 0700,
-    // the file with 0600.
+    // Appends to `path` (no file at all when empty), the program's own log, kept to its newest 1 MiB. The
+    // folders on its way are made with mode 0700, the file with 0600; its folder must be this user's own
+    // (not a link, not writable by others).
     explicit AttemptLog(std::string path, Clock timestamp = LocalTimestamp);
+    ~AttemptLog();  // the secrets overwritten
 
-    // Every later line also goes to this file (a copy the user asked for), kept the same way.
+    // Every later line also goes to this file (a copy the user asked for): only appended to, never cut,
+    // its mode and inode kept.
     void AddSink(std::string path);
 
+    void OnUnwritable(Notice notice);
+
     // A text that must never reach the file (the password, its credential): wherever a line would hold
-    // it, "[hidden]" stands instead. Texts shorter than 4 bytes are not searched for.
+    // it, "[hidden]" stands instead (see above for short ones).
     void Hide(std::string secret);
 
+    // A text from outside for a line: its secrets hidden, then cut as CutForLog does.
+    std::string Outside(std::string_view text, std::size_t maxChars = kLoggedTextChars);
+
     // Writes "<time> <step>: <text>" as one line: the text made printable and cut to 1,000 characters.
-    // A sink that cannot be written is skipped; nothing is thrown or reported.
     void Write(std::string_view step, std::string_view text);
 
     const std::string& Path() const { return path; }
 
 private:
-    void AppendTo(const std::string& file, const std::string& line);
+    struct Sink {
+        std::string path;
+        bool own = false;      // the program's log: its folder checked, its size kept down
+        bool refused = false;  // not this user's own file: no longer tried
+        bool told = false;
+    };
+
+    std::string HideShort(std::string text) const;
+    void AppendTo(Sink& sink, const std::string& line, std::vector<std::string>& notices);
 
     std::mutex mutex;
     std::string path;
     Clock timestamp;
-    std::vector<std::string> sinks;  // the path first, then the copies
+    Notice notice;
+    std::vector<Sink> sinks;  // the path first, then the copies
     std::vector<std::string> secrets;
 };
 

@@ -138,7 +138,7 @@ void ConfirmationWatch::Run(const std::string& address, const std::string& passw
     const std::function<bool()> stoppedCheck = [this] { return Stopped(); };
     const std::int64_t start = now();
     if (log != nullptr) {
-        log->Write("confirmation", "watching " + address + " for " + PrintableText(expectedVersion));
+        log->Write("confirmation", "watching " + address + " for " + log->Outside(expectedVersion));
     }
     Tell(ConfirmationState::Watching, {});
     bool answered = false;
@@ -160,7 +160,7 @@ void ConfirmationWatch::Run(const std::string& address, const std::string& passw
                 const bool same = *version == expectedVersion;
                 if (log != nullptr) {
                     log->Write("confirmation", "router back after " + Seconds(now() - start) + ", runs " +
-                                                   PrintableText(*version) +
+                                                   log->Outside(*version) +
                                                    (same ? " (confirmed)" : " (not the carried version)"));
                 }
                 Tell(same ? ConfirmationState::Confirmed : ConfirmationState::OtherVersion, *version);

@@ -2,6 +2,7 @@
 #include "upgrade/UpgradeSequence.h"
 
 #include "package/FirmwarePackage.h"
+#include "platform/Secrets.h"
 #include "res/StringTable.h"
 #include "router/Credential.h"
 #include "upgrade/AttemptLog.h"
@@ -17,6 +18,11 @@ UpgradeSequence::UpgradeSequence(UpgradeStepServices& steps, UpgradeFrontEnd& fr
       uploadWindow(uploadWindow),
       address(RouterAddress::Split(proposedAddress)),
       utilityVersion(std::move(utilityVersion)) {}
+
+UpgradeSequence::~UpgradeSequence() {
+    platform::WipeSecret(password);
+    platform::WipeSecret(uploadRequest.password);
+}
 
 void UpgradeSequence::Forward() {
     if (busy) {
@@ -108,7 +114,7 @@ bool UpgradeSequence::CheckRouter() {
                      (!result  ? ": could not run"
                       : passed ? ": passed"
                                : ": failed") +
-                     (result && result->version ? ", router runs " + PrintableText(*result->version)
+                     (result && result->version ? ", router runs " + Outside(*result->version)
                                                 : std::string(", no version read")));
     if (!passed) {
         const std::string reason = result ? RouterCheckFailureText(*result) : std::string();
@@ -132,8 +138,8 @@ bool UpgradeSequence::CarriedImageReady() {
 bool UpgradeSequence::StartUpgrade() {
     if (CompareVersionText(routerVersion, utilityVersion) < 0) {
         const bool yes = frontEnd.AskYesNo(IDS_ASK_DOWNGRADE);
-        Log("downgrade", "router runs " + PrintableText(routerVersion) + ", image carries " +
-                             PrintableText(utilityVersion) + ": user answered " + (yes ? "Yes" : "No"));
+        Log("downgrade", "router runs " + Outside(routerVersion) + ", image carries " +
+                             Outside(utilityVersion) + ": user answered " + (yes ? "Yes" : "No"));
         if (!yes) {
             frontEnd.EndRun();  // nothing has been sent to the router
             return false;
@@ -221,15 +227,29 @@ void UpgradeSequence::Finish(const UploadVerdict& verdict) {
     }
 }
 
+void UpgradeSequence::HideSecrets() {
+    // The log keeps one copy of each; the ones made here are wiped as they go.
+    attemptLog->Hide(password);
+    std::string credential;
+    if (BuildBasicCredential(password, credential)) {
+        attemptLog->Hide(std::move(credential));
+    }
+    platform::WipeSecret(credential);
+}
+
+std::string UpgradeSequence::Outside(std::string_view text) {
+    if (attemptLog == nullptr) {
+        return {};
+    }
+    HideSecrets();
+    return attemptLog->Outside(text);
+}
+
 void UpgradeSequence::Log(std::string_view step, const std::string& text) {
     if (attemptLog == nullptr) {
         return;
     }
-    attemptLog->Hide(password);
-    std::string credential;
-    if (BuildBasicCredential(password, credential)) {
-        attemptLog->Hide(credential);
-    }
+    HideSecrets();
     attemptLog->Write(step, text);
 }
 

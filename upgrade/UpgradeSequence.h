@@ -113,6 +113,9 @@ public:
     // `steps`, `frontEnd` and `uploadWindow` (where the worker posts) must outlive the sequence.
     UpgradeSequence(UpgradeStepServices& steps, UpgradeFrontEnd& frontEnd, UploadWindow& uploadWindow,
                     const std::string& proposedAddress, std::string utilityVersion);
+    ~UpgradeSequence();  // the password's copies overwritten
+    UpgradeSequence(const UpgradeSequence&) = delete;
+    UpgradeSequence& operator=(const UpgradeSequence&) = delete;
 
     // The two page buttons, as the user pressed them (ignored while busy).
     void Forward();
@@ -181,6 +184,9 @@ private:
     UploadVerdict lastVerdict;
     bool askingStop = false;  // the stop question is on screen
     AttemptLog* attemptLog = nullptr;
+    void HideSecrets();
+    // A text from outside for a log line, the password and credential hidden in it first.
+    std::string Outside(std::string_view text);
     void Log(std::string_view step, const std::string& text);
 };
 

@@ -2,6 +2,7 @@
 // lab, with standard input and output no terminal: the exit status of each ending, what router-sim
 // received, and the lines printed.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -144,7 +145,8 @@ void ExpectJsonLines(const QByteArray& out) {
 struct Case {
     const char* name;
     QStringList simOptions;
-    QStringList arguments;  // after --cli; "ROUTER" stands for the router's address, "LOG" for a --log file
+    QStringList arguments;  // after --cli; "ROUTER" stands for the router's address, "LOG" for a --log file,
+                            // "FIFO" for a FIFO given to --log
     QByteArray input;
     int exitCode;
     bool uploaded;               // the whole image reached router-sim, else nothing did (or it was cut)
@@ -167,6 +169,15 @@ TEST(CliUpgradeLab, EachEndingHasItsExitStatus) {
          "\nwriting flash 100%  200",
          nullptr},
         {"proposed gateway, --json", {}, {"--json"}, "", 0, true, nullptr, nullptr, nullptr},
+        {"--log a FIFO: told, and the upgrade goes on",
+         {},
+         {"--address", "ROUTER", "--yes", "--log", "FIFO"},
+         "",
+         0,
+         true,
+         "upgraded: The router now runs ",
+         "attempt.fifo is not written: it is not a regular file; the upgrade goes on\n",
+         "firmware-upgrade-utility: warning: the log "},
         {"wrong password",
          {},
          {"--address", "ROUTER", "--password-stdin"},
@@ -237,9 +248,14 @@ TEST(CliUpgradeLab, EachEndingHasItsExitStatus) {
         ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
         QTemporaryDir logDir;
         const QString logCopy = logDir.filePath("attempt.log");
+        const QString fifo = logDir.filePath("attempt.fifo");
+        ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
         QStringList arguments{"--cli"};
         for (const QString& argument : c.arguments) {
-            arguments.append(argument == "ROUTER" ? sim.Address() : argument == "LOG" ? logCopy : argument);
+            arguments.append(argument == "ROUTER" ? sim.Address()
+                             : argument == "LOG"  ? logCopy
+                             : argument == "FIFO" ? fifo
+                                                  : argument);
         }
         const UtilityRun run = RunUtility(arguments, c.input);
         EXPECT_EQ(run.exitCode, c.exitCode) << run.out.toStdString() << run.err.toStdString();

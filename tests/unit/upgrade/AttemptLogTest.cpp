@@ -1,12 +1,16 @@
-// The log of every attempt: where it lives, what a line may hold, its modes, its 1 MiB, and a folder it
-// cannot be written to.
+// The log of every attempt: where it lives, what a line may hold, its modes, its 1 MiB, a folder it
+// cannot be written to, the files it refuses, a copy that is only appended to, and the hidden secrets.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QTemporaryDir>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "upgrade/AttemptLog.h"
 
@@ -106,6 +110,190 @@ TEST(AttemptLog, UnwritableFolderIsSkippedAndCopiesStillWritten) {
     log.Write("verdict", "result 1, restarted");
     EXPECT_FALSE(fs::exists(blocker + "/firmware-upgrade-utility"));
     EXPECT_EQ(ReadAll(copy), "t verdict: result 1, restarted\n");
+}
+
+// What a test plants at the log's path (or its folder) before the log writes.
+enum class Plant {
+    Nothing,
+    FifoNoReader,
+    FifoWithReader,
+    LinkToFile,
+    Folder,
+    OtherUsersFile,
+    GroupWritableFile,
+    LinkedFolder,  // the folder a link to another, world-writable folder holding a 0666 file
+    OtherUsersFolder,
+    SharedFolder,  // mode 0777
+};
+
+constexpr uid_t kOtherUser = 65534;
+
+// Plants at <root>/logs/upgrade.log; answers whether the plant needs root (chown).
+bool PlantAt(const std::string& root, Plant plant, int& reader) {
+    const std::string folder = root + "/logs";
+    const std::string file = folder + "/upgrade.log";
+    if (plant == Plant::LinkedFolder) {
+        fs::create_directory(root + "/elsewhere");
+        fs::permissions(root + "/elsewhere", fs::perms::all);
+        std::ofstream(root + "/elsewhere/upgrade.log") << "planted\n";
+        fs::permissions(root + "/elsewhere/upgrade.log", fs::perms(0666));
+        fs::create_directory_symlink(root + "/elsewhere", folder);
+        return false;
+    }
+    fs::create_directory(folder);
+    fs::permissions(folder, fs::perms::owner_all);
+    switch (plant) {
+        case Plant::FifoNoReader:
+        case Plant::FifoWithReader:
+            ::mkfifo(file.c_str(), 0600);
+            if (plant == Plant::FifoWithReader) {
+                reader = ::open(file.c_str(), O_RDONLY | O_NONBLOCK);
+            }
+            return false;
+        case Plant::LinkToFile:
+            std::ofstream(root + "/target") << "planted\n";
+            fs::create_symlink(root + "/target", file);
+            return false;
+        case Plant::Folder:
+            fs::create_directory(file);
+            return false;
+        case Plant::OtherUsersFile:
+        case Plant::GroupWritableFile:
+            std::ofstream(file) << "planted\n";
+            fs::permissions(file, plant == Plant::GroupWritableFile ? fs::perms(0620) : fs::perms(0600));
+            return plant == Plant::OtherUsersFile && ::chown(file.c_str(), kOtherUser, kOtherUser) == 0;
+        case Plant::OtherUsersFolder:
+            return ::chown(folder.c_str(), kOtherUser, kOtherUser) == 0;
+        case Plant::SharedFolder:
+            fs::permissions(folder, fs::perms::all);
+            return false;
+        default:
+            return false;
+    }
+}
+
+TEST(AttemptLog, WritesOnlyTheUsersOwnRegularFileAndSaysOnceWhenNot) {
+    struct Case {
+        Plant plant;
+        bool copy;           // handed to AddSink (--log), else the program's own log
+        const char* reason;  // empty: written
+    };
+    const Case cases[] = {
+        {Plant::Nothing, false, ""},
+        {Plant::FifoNoReader, false, "it is not a regular file"},
+        {Plant::FifoWithReader, false, "it is not a regular file"},
+        {Plant::FifoNoReader, true, "it is not a regular file"},
+        {Plant::FifoWithReader, true, "it is not a regular file"},
+        {Plant::LinkToFile, false, "it is a symbolic link"},
+        {Plant::LinkToFile, true, "it is a symbolic link"},
+        {Plant::Folder, true, "it is a folder"},
+        {Plant::OtherUsersFile, false, "it belongs to another user"},
+        {Plant::GroupWritableFile, true, "it may be written by other users"},
+        {Plant::LinkedFolder, false, "its folder is a symbolic link"},
+        {Plant::OtherUsersFolder, false, "its folder belongs to another user"},
+        {Plant::SharedFolder, false, "its folder may be written by other users"},
+        // A copy's folder is the one the user named: links and sharing there are the user's choice.
+        {Plant::LinkedFolder, true, "it may be written by other users"},
+        {Plant::SharedFolder, true, ""},
+    };
+    for (const Case& c : cases) {
+        QTemporaryDir dir;
+        const std::string root = dir.path().toStdString();
+        const std::string file = root + "/logs/upgrade.log";
+        int reader = -1;
+        const bool chowned = PlantAt(root, c.plant, reader);
+        if ((c.plant == Plant::OtherUsersFile || c.plant == Plant::OtherUsersFolder) && !chowned) {
+            continue;  // only root can give a file away
+        }
+        std::vector<std::string> notices;
+        AttemptLog log(c.copy ? std::string() : file, [] { return std::string("t"); });
+        if (c.copy) {
+            log.AddSink(file);
+        }
+        log.OnUnwritable([&notices](const std::string& line) { notices.push_back(line); });
+        log.Write("start", "one");
+        log.Write("start", "two");
+        const std::string label = std::to_string(static_cast<int>(c.plant)) + (c.copy ? " copy" : " own");
+        if (*c.reason == '\0') {
+            EXPECT_TRUE(notices.empty()) << label << ": " << notices.front();
+            EXPECT_EQ(ReadAll(file), "t start: one\nt start: two\n") << label;
+        } else {
+            EXPECT_EQ(notices, std::vector<std::string>{"the log " + file + " is not written: " + c.reason})
+                << label;
+        }
+        if (c.plant == Plant::LinkToFile) {
+            EXPECT_EQ(ReadAll(root + "/target"), "planted\n");
+        }
+        if (c.plant == Plant::LinkedFolder && !c.copy) {
+            EXPECT_EQ(ReadAll(root + "/elsewhere/upgrade.log"), "planted\n");
+        }
+        if (reader >= 0) {
+            char byte = 0;
+            EXPECT_EQ(::read(reader, &byte, 1), 0) << label << ": nothing reached the FIFO";
+            ::close(reader);
+        }
+    }
+}
+
+TEST(AttemptLog, CopyIsOnlyAppendedToWhileTheOwnLogIsCut) {
+    QTemporaryDir dir;
+    const std::string root = dir.path().toStdString();
+    const std::string notes = root + "/notes.txt";
+    const std::string history = "older notes\n" + std::string(kAttemptLogLimitBytes + 4096, 'n') + "\n";
+    std::ofstream(notes, std::ios::binary) << history;
+    fs::permissions(notes, fs::perms(0640));
+    struct stat before {};
+    ASSERT_EQ(::stat(notes.c_str(), &before), 0);
+
+    const std::string own = root + "/state/upgrade.log";
+    AttemptLog log(own, [] { return std::string("t"); });
+    log.AddSink(notes);
+    log.Write("verdict", "result 1, restarted");
+
+    struct stat after {};
+    ASSERT_EQ(::stat(notes.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_mode & 07777, 0640u);
+    EXPECT_EQ(ReadAll(notes), history + "t verdict: result 1, restarted\n");
+    EXPECT_EQ(ReadAll(own), "t verdict: result 1, restarted\n");
+}
+
+TEST(AttemptLog, SecretsAreHiddenInEverySpellingBeforeAnyCut) {
+    const std::string longPassword = "P" + std::string(98, 'w') + "d";  // 100 characters
+    struct Case {
+        std::vector<std::string> secrets;
+        bool outside;  // the text passed through Outside, as a router's text is
+        std::string text;
+        std::string logged;  // the line after "t answer: "
+    };
+    const Case cases[] = {
+        {{"p\xC3\xA4ssw\xC3\xB6rd"}, true, "HTTP/1.0 401 p\xC3\xA4ssw\xC3\xB6rd", "HTTP/1.0 401 [hidden]"},
+        {{"ro\\del"}, true, "user ro\\del here", "user [hidden] here"},
+        {{"ro\\del"}, false, "already escaped ro\\x5Cdel", "already escaped [hidden]"},
+        {{"s3cr3t-pw"}, false, "said s3cr3t-pw\r\n", "said [hidden]\\x0D\\x0A"},
+        // Short ones: every occurrence in a router's text, none in the log's own words.
+        {{"abc"}, true, "Version:abc,xabcx", "Version:[hidden],x[hidden]x"},
+        {{"abc"}, false, "result abc", "result abc"},
+        {{"a"}, true, "401 Unauthorized", "401 Un[hidden]uthorized"},
+        // Long ones: whole, cut short at a field's end, and past the cut of an outside text.
+        {{longPassword}, true, "Firmware Version:" + longPassword, "Firmware Version:[hidden]"},
+        {{longPassword}, true, longPassword.substr(0, 63), "[hidden]"},
+        {{longPassword}, true, std::string(150, 'x') + longPassword, std::string(150, 'x') + "[hidden]"},
+        {{longPassword}, true, std::string(155, 'x') + longPassword, std::string(155, 'x') + "[h..."},
+        // Overlapping secrets become one mark.
+        {{"abcdef", "defghi"}, false, "abcdefghi!", "[hidden]!"},
+    };
+    for (const Case& c : cases) {
+        QTemporaryDir dir;
+        const std::string path = dir.path().toStdString() + "/upgrade.log";
+        AttemptLog log(path, [] { return std::string("t"); });
+        for (const std::string& secret : c.secrets) {
+            log.Hide(secret);
+            log.Hide(secret);  // told again on every line by the sequence: kept once
+        }
+        log.Write("answer", c.outside ? log.Outside(c.text) : c.text);
+        EXPECT_EQ(ReadAll(path), "t answer: " + c.logged + "\n") << c.text;
+    }
 }
 
 }  // namespace
