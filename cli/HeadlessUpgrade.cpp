@@ -49,6 +49,7 @@ public:
     void JoinUpload() override { services.JoinUpload(); }
     bool UploadStoppable() override { return services.UploadStoppable(); }
     void StopUpload() override { services.StopUpload(); }
+    platform::SleepLockTaken HoldOffSleep() override { return services.HoldOffSleep(); }
 
 private:
     UpgradeStepServices& services;
@@ -202,6 +203,7 @@ int RunHeadlessUpgrade(const CliOptions& options, std::ostream& out, std::ostrea
     if (verdict.code == ExitCode::Success) {
         verdict.code = ConfirmNewVersion(services, sequence, frontEnd, cause);
     }
+    sequence.ReleaseSleepLock();  // the watch has ended
     reporter.OnVerdict(verdict.code, cause);
     return ToInt(verdict.code);
 }

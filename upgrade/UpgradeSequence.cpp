@@ -142,6 +142,7 @@ bool UpgradeSequence::StartUpgrade() {
     busy = true;
     frontEnd.ShowUploadStarted();
     uploadRequest = UploadRequest{address.Dotted(), password};
+    TakeSleepLock();
     if (!steps.StartUploadJob(uploadRequest, uploadWindow)) {
         // No worker runs: the router's web server did not take the connection, or nothing could be
         // started at all. Retry is offered at once.
@@ -210,14 +211,37 @@ bool UpgradeSequence::ConfirmStop() {
 void UpgradeSequence::Finish(const UploadVerdict& verdict) {
     lastVerdict = verdict;
     if (verdict.result != 0) {
-        ChangePage(false);
-    } else if (page == PAGE_PROGRESS) {
-        frontEnd.ShowUploadFailure(verdict, FailureText(verdict));
+        ChangePage(false);  // the success page's watch ends with ReleaseSleepLock
+    } else {
+        ReleaseSleepLock();
+        if (page == PAGE_PROGRESS) {
+            frontEnd.ShowUploadFailure(verdict, FailureText(verdict));
+        }
     }
     busy = false;
     percent = 0;
     if (page == PAGE_PROGRESS) {
         frontEnd.SetShownPercent(0);
+    }
+}
+
+void UpgradeSequence::TakeSleepLock() {
+    if (sleepLock.Held()) {
+        return;
+    }
+    platform::SleepLockTaken taken = steps.HoldOffSleep();
+    if (taken.lock.Held()) {
+        sleepLock = std::move(taken.lock);
+        Log("sleep", "suspend held off until the router's new version is confirmed");
+    } else if (!taken.failure.empty()) {
+        Log("sleep", "suspend not held off, the upgrade goes on: " + taken.failure);
+    }
+}
+
+void UpgradeSequence::ReleaseSleepLock() {
+    if (sleepLock.Held()) {
+        sleepLock.Release();
+        Log("sleep", "suspend allowed again");
     }
 }
 
