@@ -21,6 +21,35 @@ endforeach()
 install(FILES packaging/copyright DESTINATION ${fwu_docdir})
 install(FILES packaging/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
         RENAME ${fwu_package})
+# The probe helper sends the program's echo requests; the package's postinst gives it cap_net_raw, and the
+# windowed program carries no capability.
+if(TARGET fwu-probe-helper)
+  install(TARGETS fwu-probe-helper RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/${fwu_package}
+          RENAME probe-helper)
+endif()
+
+# The software centres' entry: the release is this project's version, dated as the changelog's latest
+# entry (" -- maintainer  Tue, 08 Dec 2026 01:00:00 +0000").
+file(STRINGS ${PROJECT_SOURCE_DIR}/packaging/changelog fwu_signoff REGEX "^ -- " LIMIT_COUNT 1)
+if(NOT fwu_signoff MATCHES ", ([0-9][0-9]) ([A-Z][a-z][a-z]) ([0-9][0-9][0-9][0-9]) ")
+  message(FATAL_ERROR "packaging/changelog: no date in the latest entry's sign-off line")
+endif()
+set(fwu_day ${CMAKE_MATCH_1})
+set(fwu_year ${CMAKE_MATCH_3})
+set(fwu_months Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
+list(FIND fwu_months ${CMAKE_MATCH_2} fwu_month)
+if(fwu_month LESS 0)
+  message(FATAL_ERROR "packaging/changelog: unknown month in \"${fwu_signoff}\"")
+endif()
+math(EXPR fwu_month "${fwu_month} + 1" OUTPUT_FORMAT DECIMAL)
+if(fwu_month LESS 10)
+  set(fwu_month 0${fwu_month})
+endif()
+set(FWU_RELEASE_DATE ${fwu_year}-${fwu_month}-${fwu_day})
+set(fwu_metainfo example.torvane.FirmwareUpgradeUtility.metainfo.xml)
+configure_file(packaging/metainfo.xml.in ${CMAKE_BINARY_DIR}/package-files/${fwu_metainfo} @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/package-files/${fwu_metainfo} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
 if(TARGET brindlepak)
   install(TARGETS brindlepak RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT maker EXCLUDE_FROM_ALL)
 endif()
@@ -100,12 +129,15 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${FWU_PACKAGE_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# iproute2 (or net-tools) runs the ARP flush; the narrow face stands in for the dialog fonts.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "iproute2")
+# setcap gives the probe helper its capability at install. iproute2 runs the ARP flush, which only root
+# may do and which the upgrade does without; the narrow face stands in for the dialog fonts.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcap2-bin")
 if(fwu_plugin_depends)
   string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", ${fwu_plugin_depends}")
 endif()
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-extra")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "iproute2, fonts-dejavu-extra")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/packaging/postinst)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 set(CPACK_STRIP_FILES OFF)
