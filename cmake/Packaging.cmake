@@ -13,6 +13,9 @@ set(FWU_PACKAGE_MAINTAINER "Torvane Firmware Upgrade Utility maintainers <firmwa
 
 set_target_properties(firmware-upgrade-utility PROPERTIES SKIP_BUILD_RPATH ON)
 install(TARGETS firmware-upgrade-utility RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The probe helper, the one file that gets cap_net_raw at install; the program looks for it at exactly
+# this path (router/Probe.h kProbeHelperPath).
+install(TARGETS fwu-probe-helper RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/${fwu_package})
 install(FILES packaging/firmware-upgrade-utility.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 foreach(size IN ITEMS 16 32 48 64 128 256)
   install(FILES res/icon/hicolor/${size}x${size}/apps/firmware-upgrade-utility.png
