@@ -53,6 +53,14 @@ SocketHandle OpenIcmpSocketOfKind(IcmpSocketKind kind, std::uint16_t identifier,
         // shared one would hand its replies to whichever socket (of any user) also holds it. When it is
         // taken (another probe of this process, or someone else), port 0 lets the kernel choose, and the
         // request must then carry the identifier actually bound.
+        // Ping sockets are created willing to share their port (the kernel marks them reusable), so
+        // the sharing is switched off before the bind: then neither this socket nor a later one can bind
+        // to an identifier that another holds.
+        const int off = 0;
+        if (::setsockopt(s, SOL_SOCKET, SO_REUSEADDR, &off, sizeof off) != 0) {
+            CloseSocket(s);
+            return kInvalidSocket;
+        }
         if (!BindPort(s, IdentifierPort(identifier)) && (errno != EADDRINUSE || !BindPort(s, 0))) {
             CloseSocket(s);
             return kInvalidSocket;
