@@ -13,6 +13,9 @@ set(FWU_PACKAGE_MAINTAINER "Torvane Firmware Upgrade Utility maintainers <firmwa
 
 set_target_properties(firmware-upgrade-utility PROPERTIES SKIP_BUILD_RPATH ON)
 install(TARGETS firmware-upgrade-utility RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The probe helper, the one file that gets cap_net_raw at install (packaging/postinst); the program looks
+# for it at exactly this path (router/Probe.h kProbeHelperPath), and itself carries no capability.
+install(TARGETS fwu-probe-helper RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/${fwu_package})
 install(FILES packaging/firmware-upgrade-utility.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 foreach(size IN ITEMS 16 32 48 64 128 256)
   install(FILES res/icon/hicolor/${size}x${size}/apps/firmware-upgrade-utility.png
@@ -21,13 +24,6 @@ endforeach()
 install(FILES packaging/copyright DESTINATION ${fwu_docdir})
 install(FILES packaging/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
         RENAME ${fwu_package})
-# The probe helper sends the program's echo requests; the package's postinst gives it cap_net_raw, and the
-# windowed program carries no capability.
-if(TARGET fwu-probe-helper)
-  install(TARGETS fwu-probe-helper RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/${fwu_package}
-          RENAME probe-helper)
-endif()
-
 # The software centres' entry: the release is this project's version, dated as the changelog's latest
 # entry (" -- maintainer  Tue, 08 Dec 2026 01:00:00 +0000").
 file(STRINGS ${PROJECT_SOURCE_DIR}/packaging/changelog fwu_signoff REGEX "^ -- " LIMIT_COUNT 1)

@@ -109,7 +109,10 @@ bool UpgradeSequence::CheckRouter() {
                       : passed ? ": passed"
                                : ": failed") +
                      (result && result->version ? ", router runs " + PrintableText(*result->version)
-                                                : std::string(", no version read")));
+                                                : std::string(", no version read")) +
+                     (result && result->probeMeans != ProbeMeans::None
+                          ? ", pinged by " + std::string(ProbeMeansName(result->probeMeans))
+                          : std::string()));
     if (!passed) {
         const std::string reason = result ? RouterCheckFailureText(*result) : std::string();
         if (reason.empty()) {
