@@ -16,6 +16,13 @@ install(TARGETS firmware-upgrade-utility RUNTIME DESTINATION ${CMAKE_INSTALL_BIN
 # The probe helper, the one file that gets cap_net_raw at install (packaging/postinst); the program looks
 # for it at exactly this path (router/Probe.h kProbeHelperPath), and itself carries no capability.
 install(TARGETS fwu-probe-helper RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/${fwu_package})
+# Unlike the program, the helper carries nothing past its ELF image: its installed copy is stripped.
+install(CODE "execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-unneeded --remove-section=.comment
+  \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBEXECDIR}/${fwu_package}/probe-helper\"
+  RESULT_VARIABLE fwu_strip_result)
+if(NOT fwu_strip_result EQUAL 0)
+  message(FATAL_ERROR \"cannot strip the installed probe helper\")
+endif()")
 install(FILES packaging/firmware-upgrade-utility.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 foreach(size IN ITEMS 16 32 48 64 128 256)
   install(FILES res/icon/hicolor/${size}x${size}/apps/firmware-upgrade-utility.png
