@@ -6,6 +6,12 @@
 #include <QIcon>
 #include <iostream>
 
+#ifdef FWU_PROBE_HELPER_TEST_HOOK
+#include <cstdlib>
+
+#include "router/Probe.h"
+#endif
+
 #include "app/SystemServices.h"
 #include "app/UpgradeApp.h"
 #include "cli/CommandLine.h"
@@ -14,6 +20,12 @@
 
 int main(int argc, char** argv) {
     fwu::platform::ForbidCoreDumps();
+#ifdef FWU_PROBE_HELPER_TEST_HOOK
+    // Lab builds only: the probe helper copy a test prepared (the installed program has no such hook).
+    if (const char* helper = std::getenv("FWU_TEST_PROBE_HELPER")) {
+        fwu::SetProbeHelperPath(helper);
+    }
+#endif
     const fwu::cli::CommandLine command = fwu::cli::ParseCommandLine(argc, argv);
     if (command.action != fwu::cli::Action::RunWindow) {
         return fwu::cli::RunWithoutWindow(command, std::cout, std::cerr);

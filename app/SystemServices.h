@@ -29,6 +29,7 @@ public:
     ConfirmationWatchServices WatchServices() override { return SystemConfirmationWatchServices(); }
     bool UploadStoppable() override { return uploadRunner.Stoppable(); }
     void StopUpload() override { uploadRunner.Stop(); }
+    platform::SleepLockTaken HoldOffSleep() override { return platform::TakeSleepLock({}); }
 
 private:
     AttemptLog attemptLog{AttemptLogPath()};  // declared first: the worker writes to it until joined

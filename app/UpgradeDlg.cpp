@@ -193,6 +193,9 @@ void CUpgradeDlg::done(int result) {
     if (confirmationWatch) {
         confirmationWatch->Stop();  // at once: nothing more is sent, and the window is not held up
     }
+    if (sequence) {
+        sequence->ReleaseSleepLock();
+    }
     QDialog::done(result);
 }
 

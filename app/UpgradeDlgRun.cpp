@@ -97,11 +97,16 @@ void CUpgradeDlg::StartConfirmationWatch() {
                 if (confirmationLine) {
                     confirmationLine->Show(state, version);
                 }
+                if (state != ConfirmationState::Watching && sequence) {
+                    sequence->ReleaseSleepLock();
+                }
             },
             Qt::QueuedConnection);
     };
     confirmationWatch = std::make_unique<ConfirmationWatch>(services.WatchServices(), report, services.Log());
-    confirmationWatch->Start(Address().Dotted(), Password(), UtilityVersion());
+    if (!confirmationWatch->Start(Address().Dotted(), Password(), UtilityVersion())) {
+        sequence->ReleaseSleepLock();  // nothing watches the router
+    }
 }
 
 CSkinLabel* CUpgradeDlg::ConfirmationLabel() const {

@@ -52,6 +52,7 @@ public:
     void JoinUpload() override { services.JoinUpload(); }
     bool UploadStoppable() override { return services.UploadStoppable(); }
     void StopUpload() override { services.StopUpload(); }
+    platform::SleepLockTaken HoldOffSleep() override { return services.HoldOffSleep(); }
 
 private:
     UpgradeStepServices& services;
@@ -294,6 +295,7 @@ int RunHeadlessUpgrade(const CliOptions& options, std::ostream& out, std::ostrea
     } else if (stopTaken && sequence.LastVerdict().outcome == UploadOutcome::Stopped) {
         verdict.code = StoppedBy(interrupt.LastTaken());
     }
+    sequence.ReleaseSleepLock();  // the watch has ended
     result.cause = std::move(cause);
     return finish(verdict.code, {});
 }

@@ -13,6 +13,16 @@ set(FWU_PACKAGE_MAINTAINER "Torvane Firmware Upgrade Utility maintainers <firmwa
 
 set_target_properties(firmware-upgrade-utility PROPERTIES SKIP_BUILD_RPATH ON)
 install(TARGETS firmware-upgrade-utility RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The probe helper, the one file that gets cap_net_raw at install (packaging/postinst); the program looks
+# for it at exactly this path (router/Probe.h kProbeHelperPath), and itself carries no capability.
+install(TARGETS fwu-probe-helper RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/${fwu_package})
+# Unlike the program, the helper carries nothing past its ELF image: its installed copy is stripped.
+install(CODE "execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-unneeded --remove-section=.comment
+  \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBEXECDIR}/${fwu_package}/probe-helper\"
+  RESULT_VARIABLE fwu_strip_result)
+if(NOT fwu_strip_result EQUAL 0)
+  message(FATAL_ERROR \"cannot strip the installed probe helper\")
+endif()")
 install(FILES packaging/firmware-upgrade-utility.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 foreach(size IN ITEMS 16 32 48 64 128 256)
   install(FILES res/icon/hicolor/${size}x${size}/apps/firmware-upgrade-utility.png
@@ -21,6 +31,28 @@ endforeach()
 install(FILES packaging/copyright DESTINATION ${fwu_docdir})
 install(FILES packaging/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
         RENAME ${fwu_package})
+# The software centres' entry: the release is this project's version, dated as the changelog's latest
+# entry (" -- maintainer  Tue, 08 Dec 2026 01:00:00 +0000").
+file(STRINGS ${PROJECT_SOURCE_DIR}/packaging/changelog fwu_signoff REGEX "^ -- " LIMIT_COUNT 1)
+if(NOT fwu_signoff MATCHES ", ([0-9][0-9]) ([A-Z][a-z][a-z]) ([0-9][0-9][0-9][0-9]) ")
+  message(FATAL_ERROR "packaging/changelog: no date in the latest entry's sign-off line")
+endif()
+set(fwu_day ${CMAKE_MATCH_1})
+set(fwu_year ${CMAKE_MATCH_3})
+set(fwu_months Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
+list(FIND fwu_months ${CMAKE_MATCH_2} fwu_month)
+if(fwu_month LESS 0)
+  message(FATAL_ERROR "packaging/changelog: unknown month in \"${fwu_signoff}\"")
+endif()
+math(EXPR fwu_month "${fwu_month} + 1" OUTPUT_FORMAT DECIMAL)
+if(fwu_month LESS 10)
+  set(fwu_month 0${fwu_month})
+endif()
+set(FWU_RELEASE_DATE ${fwu_year}-${fwu_month}-${fwu_day})
+set(fwu_metainfo example.torvane.FirmwareUpgradeUtility.metainfo.xml)
+configure_file(packaging/metainfo.xml.in ${CMAKE_BINARY_DIR}/package-files/${fwu_metainfo} @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/package-files/${fwu_metainfo} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
 if(TARGET brindlepak)
   install(TARGETS brindlepak RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT maker EXCLUDE_FROM_ALL)
 endif()
@@ -100,12 +132,15 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${FWU_PACKAGE_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# iproute2 (or net-tools) runs the ARP flush; the narrow face stands in for the dialog fonts.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "iproute2")
+# setcap gives the probe helper its capability at install. iproute2 runs the ARP flush, which only root
+# may do and which the upgrade does without; the narrow face stands in for the dialog fonts.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcap2-bin")
 if(fwu_plugin_depends)
   string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", ${fwu_plugin_depends}")
 endif()
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-extra")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "iproute2, fonts-dejavu-extra")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/packaging/postinst)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 set(CPACK_STRIP_FILES OFF)

@@ -15,13 +15,17 @@ enum class IcmpSocketKind {
 };
 
 // Opens an ICMP socket of the given kind. A datagram socket is bound so that the kernel writes
-// `identifier` into each echo request low byte first, as a raw socket would carry it from the packet.
-// kInvalidSocket when the system does not grant that kind.
-SocketHandle OpenIcmpSocketOfKind(IcmpSocketKind kind, std::uint16_t identifier);
+// `identifier` into each echo request low byte first, as a raw socket would carry it from the packet;
+// it is never shared with another socket (no SO_REUSEADDR): when that identifier is taken, the kernel
+// chooses a free one. `bound` (optional) receives the identifier the requests go out with (for a raw
+// socket, `identifier`). kInvalidSocket when the system does not grant that kind.
+SocketHandle OpenIcmpSocketOfKind(IcmpSocketKind kind, std::uint16_t identifier,
+                                  std::uint16_t* bound = nullptr);
 
 // A raw socket where granted, else a datagram socket; kInvalidSocket when neither is. `kind` (optional)
-// tells which one was opened.
-SocketHandle OpenIcmpSocket(std::uint16_t identifier, IcmpSocketKind* kind = nullptr);
+// tells which one was opened, `bound` (optional) the identifier its requests carry.
+SocketHandle OpenIcmpSocket(std::uint16_t identifier, IcmpSocketKind* kind = nullptr,
+                            std::uint16_t* bound = nullptr);
 
 // Sends one ICMP message (type, code, checksum, rest as given) to the address. False when the send fails.
 bool SendIcmp(SocketHandle socket, const Ipv4Address& to, const unsigned char* message, std::size_t length);

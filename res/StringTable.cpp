@@ -11,7 +11,7 @@ namespace {
 // boundary announced in the Content-Type field.
 #define FWU_DELIMITER "-----------------------------7d6334282094a"
 
-constexpr std::array<std::pair<int, std::string_view>, 40> kStrings{{
+constexpr std::array<std::pair<int, std::string_view>, 41> kStrings{{
     {IDS_ABOUTBOX, "&About kvel..."},
     {IDS_APP_TITLE, "Firmware Upgrade Utility"},
     {IDS_DIALOG_CLASS, "#32770"},
@@ -64,6 +64,7 @@ constexpr std::array<std::pair<int, std::string_view>, 40> kStrings{{
     {IDS_CHECK_NO_PING,
      "This user may not send pings. An administrator can allow them with sysctl -w "
      "net.ipv4.ping_group_range=\"0 2147483647\", or with setcap cap_net_raw+ep on this program."},
+    {IDS_CHECK_NOT_ROUTER, "This is not a router's address. Enter the address of the Router."},
     {IDS_VERSION_NO_FIELD, "unknown (no version shown)"},
     {IDS_VERSION_NO_TIME, "unknown (no answer in time)"},
     {IDS_VERSION_NO_CONNECTION, "unknown (no connection)"},

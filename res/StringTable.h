@@ -51,6 +51,7 @@ enum StringId : int {
     IDS_OTHER_VERSION_TAIL = 33022,  // ... after the version
     IDS_ROUTER_NOT_BACK = 33023,     // success page: the router named no version within 5 minutes
     IDS_ABOUT_LOG = 33024,           // About box: where the log of every attempt is kept (+ path)
+    IDS_CHECK_NOT_ROUTER = 33025,    // router check failed: no router can hold the address
 };
 
 // The text of the given id, or an empty view when the table has no such id.

@@ -178,6 +178,7 @@ GatewayDiscoveryServices SystemGatewayDiscoveryServices() {
     tools.osVersion = platform::QueryOsVersion;
     tools.adapters = platform::ReadAdapterList;
     tools.probe = [](const std::string& address) { return PingHost(address); };
+    tools.probeAttempt = [](const std::string& address) { return ProbeHostAttempt(address, kProbeWaitMs); };
     tools.runCommand = RunGatewayCommand;
     if (const char* interpreter = std::getenv("COMSPEC")) {
         tools.commandInterpreter = interpreter;
@@ -192,7 +193,19 @@ std::string FindDefaultGateway(const MessageSink& show, const GatewayDiscoverySe
     }
     // Every probe of a candidate is reported with its outcome when a report is wanted.
     GatewayProber probe = tools.probe;
-    if (tools.report && tools.probe) {
+    if (tools.probeAttempt) {
+        probe = [&tools](const std::string& candidate) {
+            const ProbeAttempt attempt = tools.probeAttempt(candidate);
+            if (tools.report) {
+                const std::string means(ProbeMeansName(attempt.means));
+                tools.report("candidate " + candidate + ": " +
+                             (attempt.outcome == ProbeOutcome::Answered ? "answered (" + means + ")"
+                              : attempt.outcome == ProbeOutcome::Silent ? "no answer (" + means + ")"
+                                                                        : "not probed (" + means + ")"));
+            }
+            return attempt.outcome == ProbeOutcome::Answered;
+        };
+    } else if (tools.report && tools.probe) {
         probe = [&tools](const std::string& candidate) {
             const bool answered = tools.probe(candidate);
             tools.report("candidate " + candidate + ": " + (answered ? "answered" : "no answer"));

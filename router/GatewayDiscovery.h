@@ -10,6 +10,7 @@
 
 #include "platform/Adapters.h"
 #include "platform/OsVersion.h"
+#include "router/Probe.h"
 
 namespace fwu {
 
@@ -74,9 +75,14 @@ struct GatewayDiscoveryServices {
     std::function<platform::OsVersion()> osVersion;
     std::function<platform::AdapterList()> adapters;
     GatewayProber probe;
+    // When set, used instead of `probe`: tells what sent the probe, and a candidate that could not be
+    // probed at all from one that did not answer.
+    std::function<ProbeAttempt(const std::string& address)> probeAttempt = {};
     CommandRunner runCommand;
     std::string commandInterpreter;
-    // Told each candidate with its probe's outcome ("candidate 10.0.0.138: answered"), then the address
+    // Told each candidate with its probe's outcome ("candidate 10.0.0.138: answered", with
+    // probeAttempt "candidate 10.0.0.138: answered (raw socket)" or "...: not probed (no means of
+    // pinging)"), then the address
     // proposed ("proposed 10.0.0.138"); may be empty. For the log of the attempt.
     MessageSink report;
 };

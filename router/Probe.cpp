@@ -1,11 +1,14 @@
 // The ICMP echo probe, the ARP flush and the socket checks of the upload start.
 #include "router/Probe.h"
 
-#include <algorithm>
+#include <atomic>
+#include <mutex>
 
 #include "platform/Deadline.h"
 #include "platform/Icmp.h"
+#include "platform/ProbeHelper.h"
 #include "platform/Process.h"
+#include "probehelper/EchoRules.h"
 #include "router/RouterEndpoints.h"
 
 namespace fwu {
@@ -14,42 +17,17 @@ namespace {
 // One receive of the probe takes at most this much: an IP header, an ICMP message and what it quotes.
 constexpr std::size_t kProbeReceiveBytes = 1024;
 
-constexpr unsigned char kEchoReplyType = 0;
-constexpr unsigned char kIcmpProtocol = 1;
-
 // Where the system keeps arp and ip when the search path does not name those folders.
 const std::vector<std::string> kAdminFolders = {"/usr/sbin", "/sbin"};
 
 }  // namespace
 
 std::uint16_t IcmpChecksum(const unsigned char* data, int length) {
-    const unsigned count = static_cast<unsigned>(length) & 0xFFFFu;
-    std::uint32_t sum = 0;
-    unsigned i = 0;
-    for (; i + 1 < count; i += 2) {
-        sum += static_cast<std::uint32_t>(data[i]) | (static_cast<std::uint32_t>(data[i + 1]) << 8);
-    }
-    if (i < count) {
-        sum += data[i];
-    }
-    sum = (sum & 0xFFFFu) + (sum >> 16);
-    sum += sum >> 16;
-    return static_cast<std::uint16_t>(~sum & 0xFFFFu);
+    return echo::Checksum(data, length);
 }
 
 std::array<unsigned char, 8> BuildEchoRequest(std::uint32_t processId) {
-    std::array<unsigned char, 8> packet{8,
-                                        0,
-                                        0,
-                                        0,
-                                        static_cast<unsigned char>(processId & 0xFF),
-                                        static_cast<unsigned char>((processId >> 8) & 0xFF),
-                                        1,
-                                        0};
-    const std::uint16_t checksum = IcmpChecksum(packet.data(), static_cast<int>(packet.size()));
-    packet[2] = static_cast<unsigned char>(checksum & 0xFF);
-    packet[3] = static_cast<unsigned char>(checksum >> 8);
-    return packet;
+    return echo::BuildRequest(processId);
 }
 
 bool PingHost(const std::string& address) {
@@ -57,34 +35,49 @@ bool PingHost(const std::string& address) {
 }
 
 bool CanBeRouterAddress(const platform::Ipv4Address& address) {
-    const unsigned char first = address[0];
-    const bool broadcast = address == platform::Ipv4Address{255, 255, 255, 255};
-    return first != 0 && first != 127 && (first & 0xF0) != 224 && !broadcast;
+    return echo::CanBeRouterAddress(address);
 }
 
 bool IsReplyToProbe(const unsigned char* datagram, std::size_t length, bool withIpHeader,
                     const platform::Ipv4Address& sender, const platform::Ipv4Address& probed,
                     const std::array<unsigned char, 8>& request) {
-    if (sender != probed) {
-        return false;
+    return echo::IsReply(datagram, length, withIpHeader, sender, probed, request);
+}
+
+std::string_view ProbeMeansName(ProbeMeans means) {
+    switch (means) {
+        case ProbeMeans::RawSocket:
+            return "raw socket";
+        case ProbeMeans::DatagramSocket:
+            return "datagram socket";
+        case ProbeMeans::Helper:
+            return "probe helper";
+        case ProbeMeans::None:
+            break;
     }
-    const unsigned char* message = datagram;
-    std::size_t messageLength = length;
-    if (withIpHeader) {
-        if (length < 20 || (datagram[0] >> 4) != 4) {
-            return false;
-        }
-        const std::size_t headerLength = static_cast<std::size_t>(datagram[0] & 0x0F) * 4;
-        if (headerLength < 20 || length < headerLength || datagram[9] != kIcmpProtocol ||
-            !std::equal(probed.begin(), probed.end(), datagram + 12)) {
-            return false;
-        }
-        message += headerLength;
-        messageLength -= headerLength;
-    }
-    // Type, then the identifier and sequence (bytes 4 to 7) exactly as the request carried them.
-    return messageLength >= 8 && message[0] == kEchoReplyType &&
-           std::equal(request.begin() + 4, request.end(), message + 4);
+    return "no means of pinging";
+}
+
+namespace {
+
+std::mutex helperPathMutex;
+std::string helperPath = kProbeHelperPath;
+std::atomic<ProbeMeans> lastMeans{ProbeMeans::None};
+
+}  // namespace
+
+void SetProbeHelperPath(std::string path) {
+    const std::lock_guard<std::mutex> lock(helperPathMutex);
+    helperPath = std::move(path);
+}
+
+std::string ProbeHelperPath() {
+    const std::lock_guard<std::mutex> lock(helperPathMutex);
+    return helperPath;
+}
+
+ProbeMeans LastProbeMeans() {
+    return lastMeans.load();
 }
 
 namespace {
@@ -125,19 +118,41 @@ std::uint16_t ProbeIdentifier() {
 
 }  // namespace
 
-ProbeOutcome ProbeHostWithin(const std::string& address, int waitMs) {
+ProbeAttempt ProbeHostAttempt(const std::string& address, int waitMs) {
     platform::Ipv4Address to{};
     if (!ProbeTarget(address, to)) {
-        return ProbeOutcome::NotSent;
+        return {};
     }
     const std::uint16_t identifier = ProbeIdentifier();
     platform::IcmpSocketKind kind{};
-    const platform::SocketHandle socket = platform::OpenIcmpSocket(identifier, &kind);
-    if (socket == platform::kInvalidSocket) {
-        return ProbeOutcome::NotSent;
+    std::uint16_t bound = identifier;
+    ProbeAttempt attempt;
+    const platform::SocketHandle socket = platform::OpenIcmpSocket(identifier, &kind, &bound);
+    if (socket != platform::kInvalidSocket) {
+        attempt.means =
+            kind == platform::IcmpSocketKind::Raw ? ProbeMeans::RawSocket : ProbeMeans::DatagramSocket;
+        attempt.outcome = ProbeThrough(socket, kind, to, BuildEchoRequest(bound), waitMs)
+                              ? ProbeOutcome::Answered
+                              : ProbeOutcome::Silent;
+    } else {
+        switch (
+            platform::ProbeThroughHelper(ProbeHelperPath(), platform::FormatIpv4(to), identifier, waitMs)) {
+            case platform::HelperProbe::Answered:
+                attempt = {ProbeOutcome::Answered, ProbeMeans::Helper};
+                break;
+            case platform::HelperProbe::Silent:
+                attempt = {ProbeOutcome::Silent, ProbeMeans::Helper};
+                break;
+            case platform::HelperProbe::Unavailable:
+                break;
+        }
     }
-    return ProbeThrough(socket, kind, to, BuildEchoRequest(identifier), waitMs) ? ProbeOutcome::Answered
-                                                                                : ProbeOutcome::Silent;
+    lastMeans.store(attempt.means);
+    return attempt;
+}
+
+ProbeOutcome ProbeHostWithin(const std::string& address, int waitMs) {
+    return ProbeHostAttempt(address, waitMs).outcome;
 }
 
 ProbeOutcome ProbeHost(const std::string& address) {
@@ -153,12 +168,12 @@ bool PingHostOver(platform::IcmpSocketKind kind, const std::string& address, int
     if (!ProbeTarget(address, to)) {
         return false;
     }
-    const std::uint16_t identifier = ProbeIdentifier();
-    const platform::SocketHandle socket = platform::OpenIcmpSocketOfKind(kind, identifier);
+    std::uint16_t bound = 0;
+    const platform::SocketHandle socket = platform::OpenIcmpSocketOfKind(kind, ProbeIdentifier(), &bound);
     if (socket == platform::kInvalidSocket) {
         return false;
     }
-    return ProbeThrough(socket, kind, to, BuildEchoRequest(identifier), waitMs);
+    return ProbeThrough(socket, kind, to, BuildEchoRequest(bound), waitMs);
 }
 
 std::vector<std::string> ArpFlushCommand(const std::string& address, const std::string& arpProgram,

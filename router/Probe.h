@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/Icmp.h"
@@ -19,6 +20,34 @@ enum class ProbeOutcome {
     Silent,    // the request went out and nothing came back within the wait
     NotSent,   // no request could be sent at all (no ICMP socket): says nothing about the router
 };
+
+// What sent a probe. They are tried in this order, and the first the process may use serves: a raw ICMP
+// socket (root or CAP_NET_RAW), a datagram ICMP socket (the user's group within the kernel's
+// net.ipv4.ping_group_range), the probe helper (installed with CAP_NET_RAW), else none.
+enum class ProbeMeans { None, RawSocket, DatagramSocket, Helper };
+
+// "raw socket", "datagram socket", "probe helper", "no means of pinging".
+std::string_view ProbeMeansName(ProbeMeans means);
+
+// Where the package installs the probe helper.
+inline constexpr const char* kProbeHelperPath = "/usr/libexec/firmware-upgrade-utility/probe-helper";
+
+// The helper every probe of this process uses: kProbeHelperPath unless a test build of the program set
+// another; empty for none.
+void SetProbeHelperPath(std::string path);
+std::string ProbeHelperPath();
+
+struct ProbeAttempt {
+    ProbeOutcome outcome = ProbeOutcome::NotSent;
+    ProbeMeans means = ProbeMeans::None;
+};
+
+// The one way every probe goes (router check, gateway discovery, flash wait, confirmation watch): the
+// means in the order above, the request and the reply rule of IsReplyToProbe.
+ProbeAttempt ProbeHostAttempt(const std::string& address, int waitMs);
+
+// The means that served this process's latest probe (None before any).
+ProbeMeans LastProbeMeans();
 
 // Sends one 8-byte ICMP echo request to a dotted IPv4 address and waits up to 1,000 ms for the echo
 // reply to it: from that address, with the request's identifier and sequence. True when one arrived

@@ -32,6 +32,11 @@ RouterCheckResult CheckRouter(const RouterAddress& address, const std::string& p
         return result;
     }
 
+    platform::Ipv4Address parsed{};
+    if (platform::ParseDottedIpv4(dotted, parsed) && !CanBeRouterAddress(parsed)) {
+        result.reason = RouterCheckReason::NotRouterAddress;
+        return result;
+    }
     ProbeOutcome probe = ProbeOutcome::Silent;
     if (tools.probeHost) {
         probe = tools.probeHost(dotted);
@@ -80,8 +85,15 @@ RouterCheckResult CheckRouter(const RouterAddress& address, const std::string& p
 RouterCheckResult CheckRouter(const RouterAddress& address, const std::string& password) {
     TcpStatusTransport transport;
     RouterCheckServices tools{FlushArpEntry, {}, &transport};
-    tools.probeHost = [](const std::string& address) { return ProbeHost(address); };
-    return CheckRouter(address, password, tools);
+    ProbeMeans means = ProbeMeans::None;
+    tools.probeHost = [&means](const std::string& address) {
+        const ProbeAttempt attempt = ProbeHostAttempt(address, kProbeWaitMs);
+        means = attempt.means;
+        return attempt.outcome;
+    };
+    RouterCheckResult result = CheckRouter(address, password, tools);
+    result.probeMeans = means;
+    return result;
 }
 
 }  // namespace fwu

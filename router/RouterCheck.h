@@ -26,6 +26,7 @@ enum class RouterCheckReason {
     VersionRead,       // passed with the version
     NoAnswer,          // failed: the probe went unanswered
     PingNotAllowed,    // failed: no probe could be sent (this user may not open an ICMP socket)
+    NotRouterAddress,  // failed: the address is one no router can hold (this host, loopback, multicast...)
     PasswordRefused,   // failed: the router refused the request (`statusLine`), or the password is too long
     NoVersionField,    // passed without a version: the status page has no version field
     NoAnswerInTime,    // passed without a version: the web page did not answer in time
@@ -36,7 +37,9 @@ struct RouterCheckResult {
     bool passed = false;                 // false only when the router is not there or refused the password
     std::optional<std::string> version;  // the version the status page gave; nothing when it gave none
     RouterCheckReason reason = RouterCheckReason::NoAnswer;
-    std::string statusLine = {};  // PasswordRefused: the router's status line (printable, bounded), if it sent one
+    ProbeMeans probeMeans = ProbeMeans::None;  // what sent the probe, when the check's services tell it
+    std::string statusLine =
+        {};  // PasswordRefused: the router's status line (printable, bounded), if it sent one
 };
 
 // The status request for a credential: string 32002, the credential, and the empty line.

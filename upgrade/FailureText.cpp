@@ -75,6 +75,8 @@ std::string RouterCheckFailureText(const RouterCheckResult& result) {
     switch (result.reason) {
         case RouterCheckReason::PingNotAllowed:
             return FillIn(IDS_CHECK_NO_PING);
+        case RouterCheckReason::NotRouterAddress:
+            return FillIn(IDS_CHECK_NOT_ROUTER);
         case RouterCheckReason::PasswordRefused:
             return result.statusLine.empty()
                        ? FillIn(IDS_CHECK_REFUSED_BARE)

@@ -115,7 +115,10 @@ bool UpgradeSequence::CheckRouter() {
                       : passed ? ": passed"
                                : ": failed") +
                      (result && result->version ? ", router runs " + Outside(*result->version)
-                                                : std::string(", no version read")));
+                                                : std::string(", no version read")) +
+                     (result && result->probeMeans != ProbeMeans::None
+                          ? ", pinged by " + std::string(ProbeMeansName(result->probeMeans))
+                          : std::string()));
     if (!passed) {
         const std::string reason = result ? RouterCheckFailureText(*result) : std::string();
         if (reason.empty()) {
@@ -148,6 +151,7 @@ bool UpgradeSequence::StartUpgrade() {
     busy = true;
     frontEnd.ShowUploadStarted();
     uploadRequest = UploadRequest{address.Dotted(), password};
+    TakeSleepLock();
     if (!steps.StartUploadJob(uploadRequest, uploadWindow)) {
         // No worker runs: the router's web server did not take the connection, or nothing could be
         // started at all. Retry is offered at once.
@@ -216,9 +220,12 @@ bool UpgradeSequence::ConfirmStop() {
 void UpgradeSequence::Finish(const UploadVerdict& verdict) {
     lastVerdict = verdict;
     if (verdict.result != 0) {
-        ChangePage(false);
-    } else if (page == PAGE_PROGRESS) {
-        frontEnd.ShowUploadFailure(verdict, FailureText(verdict));
+        ChangePage(false);  // the success page's watch ends with ReleaseSleepLock
+    } else {
+        ReleaseSleepLock();
+        if (page == PAGE_PROGRESS) {
+            frontEnd.ShowUploadFailure(verdict, FailureText(verdict));
+        }
     }
     busy = false;
     percent = 0;
@@ -243,6 +250,26 @@ std::string UpgradeSequence::Outside(std::string_view text) {
     }
     HideSecrets();
     return attemptLog->Outside(text);
+}
+
+void UpgradeSequence::TakeSleepLock() {
+    if (sleepLock.Held()) {
+        return;
+    }
+    platform::SleepLockTaken taken = steps.HoldOffSleep();
+    if (taken.lock.Held()) {
+        sleepLock = std::move(taken.lock);
+        Log("sleep", "suspend held off until the router's new version is confirmed");
+    } else if (!taken.failure.empty()) {
+        Log("sleep", "suspend not held off, the upgrade goes on: " + taken.failure);
+    }
+}
+
+void UpgradeSequence::ReleaseSleepLock() {
+    if (sleepLock.Held()) {
+        sleepLock.Release();
+        Log("sleep", "suspend allowed again");
+    }
 }
 
 void UpgradeSequence::Log(std::string_view step, const std::string& text) {

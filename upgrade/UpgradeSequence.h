@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/SleepLock.h"
 #include "router/RouterAddress.h"
 #include "router/RouterCheck.h"
 #include "transfer/UploadRequest.h"
@@ -45,6 +46,10 @@ public:
     // Steps that cannot stop a worker answer false and are never asked to stop.
     virtual bool UploadStoppable() { return false; }
     virtual void StopUpload() {}
+
+    // Holds off suspend while an upload and the watch after it run: the lock, or why there is none. The
+    // default asks nothing and holds nothing (no failure either), so steps that reach no bus stay quiet.
+    virtual platform::SleepLockTaken HoldOffSleep() { return {}; }
 };
 
 // What the sequence asks of its front end.
@@ -143,6 +148,11 @@ public:
     // once the last byte is out or when no upload runs.
     bool ConfirmStop();
 
+    // The watch of the router after its restart has ended (or will not run): suspend is allowed again.
+    // A failed or stopped upload releases the lock itself.
+    void ReleaseSleepLock();
+    bool HoldsSleepLock() const { return sleepLock.Held(); }
+
     PageNumber Page() const { return page; }
     bool Busy() const { return busy; }
     bool CheckingRouter() const { return checkingRouter; }
@@ -166,6 +176,7 @@ private:
     bool CarriedImageReady();
     void Finish(const UploadVerdict& verdict);
     void StoreTypedLogin();
+    void TakeSleepLock();
 
     UpgradeStepServices& steps;
     UpgradeFrontEnd& frontEnd;
@@ -187,6 +198,7 @@ private:
     void HideSecrets();
     // A text from outside for a log line, the password and credential hidden in it first.
     std::string Outside(std::string_view text);
+    platform::SleepLock sleepLock;  // held from the transfer's start until the watch ends or it fails
     void Log(std::string_view step, const std::string& text);
 };
 

@@ -18,6 +18,7 @@
 #include "tests/gui/app/support/FaceMouse.h"
 #include "tests/gui/app/support/FakeServices.h"
 #include "tests/gui/app/support/RecordingDialogServices.h"
+#include "tests/unit/upgrade/FakeLogindBus.h"
 #include "ui/SkinLabel.h"
 
 using namespace fwu;
@@ -80,6 +81,8 @@ private slots:
     void lineAfterTheRestart();
     void exitDuringTheWatchSendsNothingMore();
     void aboutBoxNamesTheLog();
+    void suspendHeldUntilTheWatchEnds_data();
+    void suspendHeldUntilTheWatchEnds();
 };
 
 void ConfirmationLineTest::lineAfterTheRestart_data() {
@@ -149,6 +152,38 @@ void ConfirmationLineTest::aboutBoxNamesTheLog() {
              QStringLiteral(
                  "Log of every upgrade attempt: /srv/state-of/me/firmware-upgrade-utility/upgrade.log"));
     qunsetenv("XDG_STATE_HOME");
+}
+
+void ConfirmationLineTest::suspendHeldUntilTheWatchEnds_data() {
+    QTest::addColumn<bool>("exitDuringTheWatch");
+    QTest::newRow("the router names its version") << false;
+    QTest::newRow("Exit while the router is away") << true;
+}
+
+void ConfirmationLineTest::suspendHeldUntilTheWatchEnds() {
+    QFETCH(bool, exitDuringTheWatch);
+    fwu::testing::FakeLogind logind;
+    QVERIFY2(logind.ready, "dbus-daemon or the stand-in login manager did not start");
+    FakeServices services;
+    services.sleepBus = logind.address;
+    ScriptedWatch router;
+    router.version = "v2.00.22";
+    router.realPause = exitDuringTheWatch;
+    router.backAfterMs = exitDuringTheWatch ? std::numeric_limits<std::int64_t>::max() : 30000;
+    services.watch = router.Services();
+    RecordingDialogServices boxes;
+    CUpgradeDlg d(services, boxes.Services());
+    ToSuccessPage(d, services);
+    QCOMPARE(logind.NextLine(),
+             std::string("inhibit sleep|Firmware Upgrade Utility|Firmware upgrade in progress|block"));
+    if (exitDuringTheWatch) {
+        QTRY_VERIFY(router.probes.load() > 0);
+        QVERIFY2(logind.Quiet(), "released while the router is watched");
+        Click(d, kSecond);  // Exit
+    } else {
+        QTRY_COMPARE(d.ConfirmationLabel()->Text(), QStringLiteral("The router now runs v2.00.22."));
+    }
+    QCOMPARE(logind.NextLine(), std::string("released 1"));
 }
 
 QTEST_MAIN(ConfirmationLineTest)

@@ -87,5 +87,25 @@ TEST(IcmpDatagramSocket, IdentifierOnTheWireIsLowByteFirst) {
     CloseSocket(datagram);
 }
 
+// Another socket (another user's, say) can never hold the identifier too and take the probe's replies:
+// the second one is given an identifier of its own, and says which.
+TEST(IcmpDatagramSocket, ATakenIdentifierIsNeverShared) {
+    std::uint16_t first = 0;
+    std::uint16_t second = 0;
+    SocketHandle a = OpenIcmpSocketOfKind(IcmpSocketKind::Datagram, 0x2345, &first);
+    SocketHandle b = OpenIcmpSocketOfKind(IcmpSocketKind::Datagram, 0x2345, &second);
+    if (a == kInvalidSocket) {
+        if (std::getenv("FWU_REQUIRE_ICMP_DATAGRAM") != nullptr) {
+            FAIL() << "a datagram ICMP socket was expected here";
+        }
+        GTEST_SKIP() << "needs a datagram ICMP socket";
+    }
+    EXPECT_EQ(first, 0x2345);
+    ASSERT_NE(b, kInvalidSocket);
+    EXPECT_NE(second, 0x2345);
+    CloseSocket(a);
+    CloseSocket(b);
+}
+
 }  // namespace
 }  // namespace fwu::platform

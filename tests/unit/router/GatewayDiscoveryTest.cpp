@@ -7,6 +7,7 @@
 #include <QStandardPaths>
 
 #include <fstream>
+#include <map>
 #include <set>
 
 #include "res/StringTable.h"
@@ -114,12 +115,12 @@ TEST(GatewayFromCommand, ReportInAPrivateFolderReadAndDeleted) {
     Strings argv;
     std::string reportPath;
     GatewayCommandServices tools{"/bin/cmd",
-                              [&](const Strings& a, const std::string& out) {
-                                  argv = a;
-                                  reportPath = out;
-                                  std::ofstream(out) << kTwoGateways;
-                              },
-                              r.Prober(), r.Sink()};
+                                 [&](const Strings& a, const std::string& out) {
+                                     argv = a;
+                                     reportPath = out;
+                                     std::ofstream(out) << kTwoGateways;
+                                 },
+                                 r.Prober(), r.Sink()};
     EXPECT_EQ(GatewayFromCommand(GatewayCommand::Ipconfig, true, tools), "10.0.0.2");
     EXPECT_EQ(argv, (Strings{"/bin/cmd", "/c", "ipconfig", "/all"}));
     const QFileInfo report(QString::fromStdString(reportPath));
@@ -141,7 +142,8 @@ TEST(GatewayFromCommand, ReportInAPrivateFolderReadAndDeleted) {
 TEST(GatewayFromCommand, NoInterpreterOrNoReportGivesEmpty) {
     Recorder r;
     int runs = 0;
-    GatewayCommandServices tools{"", [&](const Strings&, const std::string&) { ++runs; }, r.Prober(), r.Sink()};
+    GatewayCommandServices tools{"", [&](const Strings&, const std::string&) { ++runs; }, r.Prober(),
+                                 r.Sink()};
     EXPECT_EQ(GatewayFromCommand(GatewayCommand::Ipconfig, true, tools), "");
     EXPECT_EQ(runs, 0);
     tools.commandInterpreter = "/bin/cmd";
@@ -249,6 +251,29 @@ TEST(FindDefaultGateway, ReportsCandidatesAndProposal) {
         FindDefaultGateway(r.Sink(), tools);
         EXPECT_EQ(reported, row.reported);
     }
+}
+
+// With the full probe the log names what sent each probe, and never calls unprobed "no answer".
+TEST(FindDefaultGateway, ReportsTheMeansAndACandidateThatCouldNotBeProbed) {
+    const std::map<std::string, ProbeAttempt> attempts = {
+        {"10.1.1.1", {ProbeOutcome::NotSent, ProbeMeans::None}},
+        {"10.2.2.2", {ProbeOutcome::Silent, ProbeMeans::Helper}},
+        {"10.3.3.3", {ProbeOutcome::Answered, ProbeMeans::DatagramSocket}},
+    };
+    Strings reported;
+    GatewayDiscoveryServices tools;
+    tools.osVersion = [] { return platform::OsVersion{platform::OsFamily::Other, true, -1, 0, 0}; };
+    tools.adapters = [] {
+        return Adapters({{"eth0", {"10.1.1.1"}}, {"eth1", {"10.2.2.2"}}, {"eth2", {"10.3.3.3"}}});
+    };
+    tools.probe = [](const std::string&) { return true; };  // passed over when probeAttempt is set
+    tools.probeAttempt = [&attempts](const std::string& address) { return attempts.at(address); };
+    tools.report = [&reported](const std::string& line) { reported.push_back(line); };
+    Recorder r;
+    EXPECT_EQ(FindDefaultGateway(r.Sink(), tools), "10.3.3.3");
+    EXPECT_EQ(reported, (Strings{"candidate 10.1.1.1: not probed (no means of pinging)",
+                                 "candidate 10.2.2.2: no answer (probe helper)",
+                                 "candidate 10.3.3.3: answered (datagram socket)", "proposed 10.3.3.3"}));
 }
 
 }  // namespace

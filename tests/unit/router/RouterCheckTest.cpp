@@ -44,7 +44,18 @@ TEST(CheckRouter, FlushesAndProbesTheDottedAddressOnce) {
     h.Run(RouterAddress::FromFields({"192", "168", "", "1"}));
     h.Run(RouterAddress::FromFields({"", "", "", ""}));
     EXPECT_EQ(h.flushed, (std::vector<std::string>{"192.168.0.1", "0.0.0.0"}));
-    EXPECT_EQ(h.probed, h.flushed);
+    EXPECT_EQ(h.probed, (std::vector<std::string>{"192.168.0.1"}));  // 0.0.0.0 is no router's address
+}
+
+TEST(CheckRouter, AddressesNoRouterHoldsAreToldSoAndNeverProbed) {
+    for (const char* address : {"127.0.0.1", "0.0.0.0", "224.0.0.1", "255.255.255.255", "239.1.2.3"}) {
+        Harness h;
+        h.probeOutcome = ProbeOutcome::NotSent;  // what the probe itself says of such an address
+        const RouterCheckResult result = h.Run(RouterAddress::Split(address));
+        EXPECT_FALSE(result.passed) << address;
+        EXPECT_EQ(result.reason, RouterCheckReason::NotRouterAddress) << address;
+        EXPECT_TRUE(h.probed.empty()) << address;
+    }
 }
 
 TEST(CheckRouter, SendsExactlyTheStatusRequest) {

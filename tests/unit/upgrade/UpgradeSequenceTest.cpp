@@ -158,8 +158,9 @@ TEST(UpgradeSequence, CheckOutcomes) {
          RouterCheckResult{true, std::nullopt, RouterCheckReason::NoAnswerInTime}, 2, "", false,
          "unknown (no answer in time)", ""},
         {"refused", true,
-         RouterCheckResult{false, std::nullopt, RouterCheckReason::PasswordRefused, "HTTP/1.0 401 No"}, 1, "",
-         true, "", "The Router refused the password (HTTP/1.0 401 No)."},
+         RouterCheckResult{false, std::nullopt, RouterCheckReason::PasswordRefused, ProbeMeans::None,
+                           "HTTP/1.0 401 No"},
+         1, "", true, "", "The Router refused the password (HTTP/1.0 401 No)."},
         {"no thread for the check", false, RouterCheckResult{true, "v1.50.00"}, 1, "", true, "", ""},
     };
     for (const Case& c : cases) {

@@ -31,6 +31,7 @@ public:
     std::function<void(UploadWindow&)> worker;  // when set, a start runs it on a thread, as the real worker
     ConfirmationWatchServices watch;            // the success page's watch; none by default (no probe)
     bool stoppable = true;                      // the image is still being sent: a stop would be taken
+    std::string sleepBus;  // the bus to ask for the suspend lock on; empty: no lock is asked for
 
     // Recorded calls.
     int gatewayLookups = 0;
@@ -60,6 +61,9 @@ public:
     ConfirmationWatchServices WatchServices() override { return watch; }
     bool UploadStoppable() override { return stoppable; }
     void StopUpload() override { ++stops; }
+    platform::SleepLockTaken HoldOffSleep() override {
+        return sleepBus.empty() ? platform::SleepLockTaken{} : platform::TakeSleepLock(sleepBus);
+    }
 
 private:
     std::mutex holdMutex;
