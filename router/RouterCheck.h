@@ -37,9 +37,10 @@ struct RouterCheckResult {
     bool passed = false;                 // false only when the router is not there or refused the password
     std::optional<std::string> version;  // the version the status page gave; nothing when it gave none
     RouterCheckReason reason = RouterCheckReason::NoAnswer;
-    ProbeMeans probeMeans = ProbeMeans::None;  // what sent the probe, when the check's services tell it
     std::string statusLine =
         {};  // PasswordRefused: the router's status line (printable, bounded), if it sent one
+    // What sent the check's probe, when the check's services tell it.
+    ProbeMeans probeMeans = ProbeMeans::None;
 };
 
 // The status request for a credential: string 32002, the credential, and the empty line.

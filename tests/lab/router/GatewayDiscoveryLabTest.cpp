@@ -24,12 +24,13 @@ TEST(GatewayDiscoveryLab, TheLabOffersTheSilentGatewayFirst) {
 
 TEST(GatewayDiscoveryLab, PassesOverTheSilentGatewayAndProposesTheRouter) {
     GatewayDiscoveryServices tools = SystemGatewayDiscoveryServices();
-    const GatewayProber realProbe = tools.probe;
+    const auto realProbe = tools.probeAttempt;  // what the system's services probe with
     std::vector<std::pair<std::string, bool>> probes;
-    tools.probe = [&](const std::string& address) {
-        const bool answered = realProbe(address);
-        probes.emplace_back(address, answered);
-        return answered;
+    tools.probeAttempt = [&](const std::string& address) {
+        const ProbeAttempt attempt = realProbe(address);
+        EXPECT_EQ(attempt.means, ProbeMeans::RawSocket) << address;  // root in the lab
+        probes.emplace_back(address, attempt.outcome == ProbeOutcome::Answered);
+        return attempt;
     };
     std::vector<std::string> shown;
     int osClass = 0;

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "platform/Icmp.h"
+#include "platform/ProbeHelper.h"
 #include "platform/Process.h"
 #include "router/Probe.h"
 #include "tools/labsupport/RouterSim.h"
@@ -62,6 +63,22 @@ TEST(ProbeLab, RouterAnswersAgainWhenItComesBack) {
     ASSERT_TRUE(sim.WaitForEvent("back", 3000));
     EXPECT_TRUE(PingHost(kRouter));
     EXPECT_TRUE(sim.Stop());
+}
+
+// The real helper, as root here: the router's reply counts, a host that nobody holds stays silent for
+// the whole wait, and the helper is gone afterwards either way.
+TEST(ProbeLab, TheHelperAnswersForTheRouterAlone) {
+    const struct {
+        std::string address;
+        platform::HelperProbe expected;
+    } cases[] = {{kRouter, platform::HelperProbe::Answered}, {kNobody, platform::HelperProbe::Silent}};
+    for (const auto& c : cases) {
+        QElapsedTimer timer;
+        timer.start();
+        EXPECT_EQ(platform::ProbeThroughHelper(FWU_PROBE_HELPER, c.address, 0x1234, 1000), c.expected)
+            << c.address;
+        EXPECT_LT(timer.elapsed(), kUnansweredBoundMs + 500) << c.address;
+    }
 }
 
 // Lets every group open datagram ICMP sockets in the lab's own namespace while it lives (the default

@@ -161,6 +161,13 @@ TEST(UpgradeSequence, CheckOutcomes) {
          RouterCheckResult{false, std::nullopt, RouterCheckReason::PasswordRefused, ProbeMeans::None,
                            "HTTP/1.0 401 No"},
          1, "", true, "", "The Router refused the password (HTTP/1.0 401 No)."},
+        {"no router's address", true,
+         RouterCheckResult{false, std::nullopt, RouterCheckReason::NotRouterAddress}, 1, "", true, "",
+         "This is not a router's address. Enter the address of the Router."},
+        {"no means of pinging", true,
+         RouterCheckResult{false, std::nullopt, RouterCheckReason::PingNotAllowed}, 1, "", true, "",
+         "This user may not send pings. An administrator can allow them with sysctl -w "
+         "net.ipv4.ping_group_range=\"0 2147483647\", or with setcap cap_net_raw+ep on this program."},
         {"no thread for the check", false, RouterCheckResult{true, "v1.50.00"}, 1, "", true, "", ""},
     };
     for (const Case& c : cases) {
