@@ -48,4 +48,10 @@ FirmwareInfo SystemUpgradeServices::LoadFirmwareInfo() {
     return info;
 }
 
+ConfirmationWatchServices SystemUpgradeServices::WatchServices() {
+    ConfirmationWatchServices watch = SystemConfirmationWatchServices();
+    watch.watchMs = watchMs;
+    return watch;
+}
+
 }  // namespace fwu

@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "app/UpgradeDlg.h"
+#include "upgrade/RunExitStatus.h"
 
 namespace fwu {
 namespace {
@@ -119,7 +120,7 @@ int CUpgradeApp::InitInstance(UpgradeServices& services, DialogServices hooks) {
     // The loop may have been ended from outside (a quit request) while an upload runs.
     dialog.WaitForUploadEnd();
     mainWindow = nullptr;
-    return 0;
+    return RunExitStatus(dialog.Sequence().LastUpgradeEnd());
 }
 
 }  // namespace fwu
