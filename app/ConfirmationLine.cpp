@@ -29,6 +29,12 @@ ConfirmationLine::~ConfirmationLine() {
     delete label.data();
 }
 
+void ConfirmationLine::Clear() {
+    if (label) {
+        label->SetText(QString());
+    }
+}
+
 void ConfirmationLine::Show(ConfirmationState state, const std::string& version) {
     if (!label) {
         return;

@@ -32,6 +32,8 @@ public:
     // Shows the line for the state; the version as the router gave it (shown printable, bounded).
     void Show(ConfirmationState state, const std::string& version);
 
+    void Clear();  // no line at all
+
     CSkinLabel* Label() const { return label.data(); }
 
 private:

@@ -97,10 +97,8 @@ void CUpgradeDlg::StartConfirmationWatch() {
             Qt::QueuedConnection);
     };
     confirmationWatch = std::make_unique<ConfirmationWatch>(services.WatchServices(), report, services.Log());
-    if (!confirmationWatch->Start(Address().Dotted(), Password(), UtilityVersion())) {
-        // Without a watch nothing would ever confirm the upgrade: it counts as not confirmed in time, as
-        // on the command line. Queued, so the page change under way ends first.
-        report(ConfirmationState::NotBack, {});
+    if (!confirmationWatch->Start(Address().Dotted(), Password(), UtilityVersion()) && confirmationLine) {
+        confirmationLine->Clear();  // no watch: nothing is being confirmed, and nothing disproved
     }
 }
 
