@@ -1,6 +1,7 @@
 #include "app/ConfirmationLine.h"
 
 #include "res/Latin1.h"
+#include "res/StringTable.h"
 #include "ui/SkinLabel.h"
 #include "upgrade/AttemptLog.h"
 
@@ -20,11 +21,18 @@ ConfirmationLine::ConfirmationLine(QWidget* window, bool suppressBackground) : l
     label->SetBold(true);
     label->SetSuppressBackground(suppressBackground);
     label->setGeometry(kConfirmationRect);
+    label->SetText(Latin1(LoadString(IDS_CONFIRMING)));  // until the watch's first report
     label->show();
 }
 
 ConfirmationLine::~ConfirmationLine() {
     delete label.data();
+}
+
+void ConfirmationLine::Clear() {
+    if (label) {
+        label->SetText(QString());
+    }
 }
 
 void ConfirmationLine::Show(ConfirmationState state, const std::string& version) {
@@ -34,7 +42,9 @@ void ConfirmationLine::Show(ConfirmationState state, const std::string& version)
     label->SetTextColor(state == ConfirmationState::Confirmed || state == ConfirmationState::Watching
                             ? kConfirmationColour
                             : kConfirmationWarningColour);
-    label->SetText(Latin1(ConfirmationText(state, PrintableText(version, kShownVersionChars))));
+    label->SetText(Latin1(state == ConfirmationState::Watching
+                              ? std::string(LoadString(IDS_CONFIRMING))
+                              : ConfirmationText(state, PrintableText(version, kShownVersionChars))));
 }
 
 }  // namespace fwu

@@ -1,4 +1,4 @@
-// The success page's line about the router after its restart: nothing while it is watched, then the
+// The success page's line about the router after its restart: that it is being confirmed, then the
 // version it now runs, or a warning in the warning colour when it came back with another version or did
 // not come back.
 #pragma once
@@ -31,6 +31,8 @@ public:
 
     // Shows the line for the state; the version as the router gave it (shown printable, bounded).
     void Show(ConfirmationState state, const std::string& version);
+
+    void Clear();  // no line at all
 
     CSkinLabel* Label() const { return label.data(); }
 

@@ -123,6 +123,9 @@ public:
                 return label->accessibleName().isEmpty() ? label->Text() : label->accessibleName();
             case QAccessible::Value:
                 return label->Text();
+            case QAccessible::Description:  // whole, however small the label draws it
+                return label->accessibleDescription().isEmpty() ? label->Text()
+                                                                : label->accessibleDescription();
             default:
                 return QAccessibleWidget::text(t);
         }

@@ -12,6 +12,8 @@ namespace {
 
 const QColor kPageTextColour(75, 75, 75);
 constexpr int kPageFontSize = 15;
+// A text too long for its label at the page's size (an unknown version's reason) is drawn smaller.
+constexpr int kSmallestPageFontSize = 10;
 const QColor kTitleColour(245, 245, 245);
 constexpr int kTitleFontSize = 14;
 
@@ -25,6 +27,7 @@ PageLabels::PageLabels(QWidget* window, const std::vector<PageLabelSpec>& entrie
         label->SetTransparent();
         label->SetTextColor(kPageTextColour);
         label->SetFontSize(kPageFontSize);
+        label->SetShrinkToFit(kSmallestPageFontSize);
         label->SetBold(true);
         label->SetSuppressBackground(suppressBackground);
         label->SetText(Latin1(entry.text));
@@ -61,7 +64,7 @@ std::vector<PageLabelSpec> WelcomePageLabels(const std::string& releaseDate,
 std::vector<PageLabelSpec> VerifyPageLabels(const std::string& model, const std::string& routerVersion,
                                             const std::string& utilityVersion, const std::string& address) {
     return {{"modelLabel", 4667, FaceRect(190, 236, 360, 253), model},
-            {"routerVersionLabel", 4668, FaceRect(192, 259, 360, 276), routerVersion},
+            {"routerVersionLabel", 4668, FaceRect(192, 259, 360, 281), routerVersion},
             {"utilityVersionLabel", 4669, FaceRect(192, 283, 360, 300), utilityVersion},
             {"routerAddressLabel", 4670, FaceRect(190, 308, 360, 325), address}};
 }

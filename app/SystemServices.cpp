@@ -49,4 +49,10 @@ FirmwareInfo SystemUpgradeServices::LoadFirmwareInfo() {
     return info;
 }
 
+ConfirmationWatchServices SystemUpgradeServices::WatchServices() {
+    ConfirmationWatchServices watch = SystemConfirmationWatchServices();
+    watch.watchMs = watchMs;
+    return watch;
+}
+
 }  // namespace fwu

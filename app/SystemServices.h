@@ -26,12 +26,15 @@ public:
     bool CarriedImageIntact() override;
     FirmwareInfo LoadFirmwareInfo() override;
     AttemptLog* Log() override { return &attemptLog; }
-    ConfirmationWatchServices WatchServices() override { return SystemConfirmationWatchServices(); }
+    ConfirmationWatchServices WatchServices() override;
+    // The time the success page's watch gives the router, kConfirmationWatchMs unless shortened.
+    void LimitWatch(std::int64_t ms) { watchMs = ms; }
     bool UploadStoppable() override { return uploadRunner.Stoppable(); }
     void StopUpload() override { uploadRunner.Stop(); }
     platform::SleepLockTaken HoldOffSleep() override { return platform::TakeSleepLock({}); }
 
 private:
+    std::int64_t watchMs = kConfirmationWatchMs;
     AttemptLog attemptLog{AttemptLogPath()};  // declared first: the worker writes to it until joined
     // Joins a running worker when the services end; the worker tells the log how the upload ended.
     UploadJobRunner uploadRunner;

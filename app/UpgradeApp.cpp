@@ -8,6 +8,7 @@
 #include "app/RuntimeFolder.h"
 #include "app/UpgradeDlg.h"
 #include "upgrade/AttemptLog.h"
+#include "upgrade/RunExitStatus.h"
 
 namespace fwu {
 namespace {
@@ -120,7 +121,7 @@ int CUpgradeApp::InitInstance(UpgradeServices& services, DialogServices hooks) {
     // The loop may have been ended from outside (a quit request) while an upload runs.
     dialog.WaitForUploadEnd();
     mainWindow = nullptr;
-    return 0;
+    return RunExitStatus(dialog.Sequence().LastUpgradeEnd());
 }
 
 void LogRuntimeFolderNote(AttemptLog* log) {

@@ -34,7 +34,7 @@ public:
     bool ClaimSingleInstance();
 
     // The program's start: the single-instance check, then the window runs until it ends. Answers the
-    // process's exit status, 0 also when another copy runs.
+    // process's exit status (RunExitStatus of the last upgrade), 0 also when another copy runs.
     int InitInstance(UpgradeServices& services, DialogServices hooks = SystemDialogServices());
 
 signals:

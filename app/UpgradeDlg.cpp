@@ -212,6 +212,9 @@ void CUpgradeDlg::LeavePage(PageNumber oldPage) {
             progressBarShown = false;
             progressDisplay.reset();  // the bar and its picture with it
             break;
+        case PAGE_DONE:
+            EndConfirmationWatch();
+            break;
         default:
             break;
     }

@@ -171,6 +171,9 @@ private:
     // The success page: its line, and the watch of the router that fills it (its reports are queued to
     // this thread).
     void StartConfirmationWatch();
+    void OnConfirmationReport(int round, ConfirmationState state, const std::string& version);
+    void EndConfirmationWatch();
+    int watchRound = 0;  // counts the watches, so a late report of an earlier one is dropped
     std::unique_ptr<ConfirmationLine> confirmationLine;
     std::unique_ptr<ConfirmationWatch> confirmationWatch;
 };

@@ -88,25 +88,41 @@ void CUpgradeDlg::ShowUploadStarted() {
 // ---- The success page ----
 
 void CUpgradeDlg::StartConfirmationWatch() {
-    const auto report = [this](ConfirmationState state, const std::string& version) {
+    const int round = ++watchRound;
+    const auto report = [this, round](ConfirmationState state, const std::string& version) {
         // On the watch's thread: the line is changed on this one. The watch is joined before the window
         // goes, and a report still queued then is dropped with the window.
         QMetaObject::invokeMethod(
-            this,
-            [this, state, version] {
-                if (confirmationLine) {
-                    confirmationLine->Show(state, version);
-                }
-                if (state != ConfirmationState::Watching && sequence) {
-                    sequence->ReleaseSleepLock();
-                }
-            },
+            this, [this, round, state, version] { OnConfirmationReport(round, state, version); },
             Qt::QueuedConnection);
     };
     confirmationWatch = std::make_unique<ConfirmationWatch>(services.WatchServices(), report, services.Log());
     if (!confirmationWatch->Start(Address().Dotted(), Password(), UtilityVersion())) {
         sequence->ReleaseSleepLock();  // nothing watches the router
+        if (confirmationLine) {
+            confirmationLine->Clear();  // no watch: nothing is being confirmed, and nothing disproved
+        }
     }
+}
+
+void CUpgradeDlg::OnConfirmationReport(int round, ConfirmationState state, const std::string& version) {
+    if (round != watchRound || !confirmationLine) {
+        return;  // from a watch of an earlier success page
+    }
+    confirmationLine->Show(state, version);
+    if (state != ConfirmationState::Watching) {
+        sequence->ReleaseSleepLock();  // the watch has ended
+    }
+    // Another version or no router leads back to the progress page's failure state.
+    sequence->OnConfirmation(state, version);
+}
+
+void CUpgradeDlg::EndConfirmationWatch() {
+    if (confirmationWatch) {
+        confirmationWatch->Stop();
+    }
+    confirmationWatch.reset();  // at most a probe or query under way is waited for
+    confirmationLine.reset();
 }
 
 CSkinLabel* CUpgradeDlg::ConfirmationLabel() const {

@@ -26,6 +26,7 @@
 #include "res/StringTable.h"
 #include "upgrade/AttemptLog.h"
 #include "upgrade/ConfirmationWatch.h"
+#include "upgrade/RunExitStatus.h"
 #include "upgrade/UpgradeSequence.h"
 
 namespace fwu::cli {
@@ -89,10 +90,14 @@ void ShowCheckReport(std::ostream& out, const std::string& address, const Firmwa
         << std::flush;
 }
 
+ExitCode StatusAfterWatch(std::optional<ConfirmationState> end) {
+    return RunExitStatus(AfterWatch(end)) == 0 ? ExitCode::Success : ExitCode::UpgradeFailed;
+}
+
 // After the restart, watches the router come back as the success page does: one probe a second, then the
 // status query with the same credential, for at most five minutes. Answers the run's exit status and
 // sets `line` to what was seen; a router that names another version, or none, did not take the upgrade
-// as far as anyone can tell, and a script is told so.
+// as far as anyone can tell, and a script is told so. The status is the window's rule (RunExitStatus).
 ExitCode ConfirmNewVersion(UpgradeServices& services, const UpgradeSequence& sequence, CliFrontEnd& frontEnd,
                            std::string& line, std::string& confirmed) {
     frontEnd.EnterPhase(Phase::Confirming);
@@ -114,7 +119,7 @@ ExitCode ConfirmNewVersion(UpgradeServices& services, const UpgradeSequence& seq
         services.Log());
     if (!watch.Start(sequence.Address().Dotted(), sequence.Password(), sequence.UtilityVersion())) {
         line = ConfirmationText(ConfirmationState::NotBack, {});
-        return ExitCode::UpgradeFailed;
+        return StatusAfterWatch(ConfirmationState::NotBack);
     }
     // Ctrl-C ends the watch as Exit ends the window's: at once, with nothing more sent.
     platform::InterruptCatcher interrupt;
@@ -136,7 +141,7 @@ ExitCode ConfirmNewVersion(UpgradeServices& services, const UpgradeSequence& seq
     if (*outcome == ConfirmationState::Confirmed) {
         confirmed = version;
     }
-    return *outcome == ConfirmationState::Confirmed ? ExitCode::Success : ExitCode::UpgradeFailed;
+    return StatusAfterWatch(*outcome);
 }
 
 }  // namespace

@@ -11,7 +11,7 @@ namespace {
 // boundary announced in the Content-Type field.
 #define FWU_DELIMITER "-----------------------------7d6334282094a"
 
-constexpr std::array<std::pair<int, std::string_view>, 41> kStrings{{
+constexpr std::array<std::pair<int, std::string_view>, 44> kStrings{{
     {IDS_ABOUTBOX, "&About kvel..."},
     {IDS_APP_TITLE, "Firmware Upgrade Utility"},
     {IDS_DIALOG_CLASS, "#32770"},
@@ -75,6 +75,10 @@ constexpr std::array<std::pair<int, std::string_view>, 41> kStrings{{
      "The router has not come back after 5 minutes. Check its lights and cables, then open its web page "
      "to see its version."},
     {IDS_ABOUT_LOG, "Log of every upgrade attempt: "},
+    {IDS_CONFIRMING, "The router is restarting. Confirming the new version..."},
+    {IDS_FAIL_OTHER_VERSION,
+     "The Router restarted but still runs %s. Switch it off and on, then click Retry."},
+    {IDS_FAIL_NOT_BACK, "The Router is not back after 5 minutes. Check its cables and lights, then Retry."},
 }};
 
 #undef FWU_DELIMITER

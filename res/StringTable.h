@@ -51,7 +51,10 @@ enum StringId : int {
     IDS_OTHER_VERSION_TAIL = 33022,  // ... after the version
     IDS_ROUTER_NOT_BACK = 33023,     // success page: the router named no version within 5 minutes
     IDS_ABOUT_LOG = 33024,           // About box: where the log of every attempt is kept (+ path)
-    IDS_CHECK_NOT_ROUTER = 33025,    // router check failed: no router can hold the address
+    IDS_CONFIRMING = 33025,          // success page: the router is watched for the new version
+    IDS_FAIL_OTHER_VERSION = 33026,  // progress status: the router restarted with another version, %s it
+    IDS_FAIL_NOT_BACK = 33027,       // progress status: the router named no version within 5 minutes
+    IDS_CHECK_NOT_ROUTER = 33028,    // router check failed: no router can hold the address
 };
 
 // The text of the given id, or an empty view when the table has no such id.

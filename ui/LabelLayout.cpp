@@ -82,4 +82,28 @@ LabelLayout LayoutLabelText(std::string_view text, int width, int lineHeight, bo
     return layout;
 }
 
+int FittingFontPixels(std::string_view text, int width, int height, int largest, int smallest, bool bold,
+                      const MeasureTextAt& measure) {
+    for (int pixels = largest; pixels > smallest; --pixels) {
+        const MeasureText at = [&](std::string_view piece, bool pieceBold) {
+            return measure(piece, pieceBold, pixels);
+        };
+        const LabelLayout layout = LayoutLabelText(text, width, pixels, bold, at);
+        bool fits = layout.lines.empty() || layout.lines.back().y + pixels <= height;
+        for (const LabelLine& line : layout.lines) {
+            for (const LabelRun& run : line.runs) {
+                std::string_view ink = run.text;  // a space at the end of a line takes no room
+                while (!ink.empty() && ink.back() == ' ') {
+                    ink.remove_suffix(1);
+                }
+                fits = fits && run.x + at(ink, run.bold) <= width;
+            }
+        }
+        if (fits) {
+            return pixels;
+        }
+    }
+    return smallest;
+}
+
 }  // namespace fwu

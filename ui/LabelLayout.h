@@ -36,4 +36,13 @@ struct LabelLayout {
 LabelLayout LayoutLabelText(std::string_view text, int width, int lineHeight, bool bold,
                             const MeasureText& measure);
 
+// Width in pixels of `text` in the label's font at `pixels` high.
+using MeasureTextAt = std::function<int(std::string_view text, bool bold, int pixels)>;
+
+// The largest font height from `largest` down to `smallest` at which `text` lies whole inside a label
+// of `width` x `height` pixels: every line within the height and no word wider than the label.
+// `smallest` when none does.
+int FittingFontPixels(std::string_view text, int width, int height, int largest, int smallest, bool bold,
+                      const MeasureTextAt& measure);
+
 }  // namespace fwu

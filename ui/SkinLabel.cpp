@@ -65,6 +65,27 @@ void CSkinLabel::SetFontSize(int pixels) {
     repaint();
 }
 
+void CSkinLabel::SetShrinkToFit(int smallestPixels) {
+    shrinkToPixels = smallestPixels;
+    update();
+}
+
+int CSkinLabel::DrawnFontPixels() const {
+    const int pixels = labelFont.pixelSize() > 0 ? labelFont.pixelSize() : QFontInfo(labelFont).pixelSize();
+    if (shrinkToPixels <= 0 || shrinkToPixels >= pixels) {
+        return pixels;
+    }
+    const QByteArray bytes = text.toLocal8Bit();
+    const MeasureTextAt measure = [this](std::string_view piece, bool bold, int size) {
+        QFont font = WithWeight(labelFont, bold);
+        font.setPixelSize(size);
+        return QFontMetrics(font).horizontalAdvance(
+            QString::fromLocal8Bit(piece.data(), static_cast<qsizetype>(piece.size())));
+    };
+    return FittingFontPixels(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
+                             width(), height(), pixels, shrinkToPixels, labelFont.bold(), measure);
+}
+
 void CSkinLabel::SetFontName(const QString& face) {
     labelFont.setFamily(face);
     repaint();
@@ -88,16 +109,17 @@ void CSkinLabel::paintEvent(QPaintEvent* event) {
         painter.fillRect(event->rect(), *backgroundColor);
     }
 
-    const QFont normalFont = WithWeight(labelFont, false);
-    const QFont boldFont = WithWeight(labelFont, true);
+    QFont drawnFont = labelFont;
+    drawnFont.setPixelSize(DrawnFontPixels());
+    const QFont normalFont = WithWeight(drawnFont, false);
+    const QFont boldFont = WithWeight(drawnFont, true);
     const QFontMetrics normalMetrics(normalFont);
     const QFontMetrics boldMetrics(boldFont);
     const MeasureText measure = [&](std::string_view piece, bool bold) {
         const QString qpiece = QString::fromLocal8Bit(piece.data(), static_cast<qsizetype>(piece.size()));
         return (bold ? boldMetrics : normalMetrics).horizontalAdvance(qpiece);
     };
-    const int lineHeight =
-        labelFont.pixelSize() > 0 ? labelFont.pixelSize() : QFontInfo(labelFont).pixelSize();
+    const int lineHeight = drawnFont.pixelSize();
 
     const QByteArray bytes = text.toLocal8Bit();
     const LabelLayout layout =

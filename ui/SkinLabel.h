@@ -24,6 +24,11 @@ public:
     void SetBold(bool bold);
     void SetFontSize(int pixels);  // character height in pixels
     void SetFontName(const QString& face);
+    // From now on a text that does not lie whole inside the label at its font size is drawn at the
+    // largest size down to `smallestPixels` at which it does (0: never smaller).
+    void SetShrinkToFit(int smallestPixels);
+    // The font height the text is drawn at (the font size, or less when shrunk to fit).
+    int DrawnFontPixels() const;
 
     // Background setters take effect at the next paint.
     void SetBackgroundColor(const QColor& colour);
@@ -44,6 +49,7 @@ private:
     std::optional<QColor> backgroundColor;  // none: transparent
     bool suppressBackground = false;
     QFont labelFont;
+    int shrinkToPixels = 0;
 };
 
 }  // namespace fwu

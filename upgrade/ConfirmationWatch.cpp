@@ -144,7 +144,7 @@ void ConfirmationWatch::Run(const std::string& address, const std::string& passw
     bool answered = false;
     while (!Stopped()) {
         const std::int64_t cycleStart = now();
-        if (cycleStart - start >= kConfirmationWatchMs) {
+        if (cycleStart - start >= services.watchMs) {
             if (log != nullptr) {
                 log->Write("confirmation", std::string(answered ? "router answers pings but named no version"
                                                                 : "router not back") +

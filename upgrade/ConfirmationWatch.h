@@ -45,6 +45,8 @@ struct ConfirmationWatchServices {
     // Waits `ms` or until woken by Stop; empty: the watch's own wait on the steady clock.
     std::function<void(int ms)> pause;
     platform::ThreadStarter startThread = platform::StartThread;
+    // How long the router is given to name its version; the lab's tests shorten it.
+    std::int64_t watchMs = kConfirmationWatchMs;
 };
 
 // The real ICMP probe, the status query over TCP (kConfirmationQueryLimitMs) and the steady clock.

@@ -99,4 +99,15 @@ std::string UnknownVersionText(const RouterCheckResult& result) {
     return FillIn(reason);
 }
 
+std::string DisprovedUpgradeText(ConfirmationState state, const std::string& version) {
+    switch (state) {
+        case ConfirmationState::OtherVersion:
+            return FillIn(IDS_FAIL_OTHER_VERSION, 0, Quoted(version));
+        case ConfirmationState::NotBack:
+            return FillIn(IDS_FAIL_NOT_BACK);
+        default:
+            return {};
+    }
+}
+
 }  // namespace fwu

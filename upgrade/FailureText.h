@@ -7,6 +7,7 @@
 
 #include "router/RouterCheck.h"
 #include "transfer/UploadVerdict.h"
+#include "upgrade/ConfirmationWatch.h"
 
 namespace fwu {
 
@@ -21,5 +22,10 @@ std::string RouterCheckFailureText(const RouterCheckResult& result);
 
 // "unknown (reason)" for a check that passed without reading a version; empty otherwise.
 std::string UnknownVersionText(const RouterCheckResult& result);
+
+// What the progress page says when the watch after the restart showed that the upgrade did not take:
+// the version the router came back with (printable, cut short), or that it did not come back; empty for
+// the states that disprove nothing.
+std::string DisprovedUpgradeText(ConfirmationState state, const std::string& version);
 
 }  // namespace fwu

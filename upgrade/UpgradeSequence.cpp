@@ -149,6 +149,8 @@ bool UpgradeSequence::StartUpgrade() {
         }
     }
     busy = true;
+    upgradeStarted = true;
+    disproved = false;
     frontEnd.ShowUploadStarted();
     uploadRequest = UploadRequest{address.Dotted(), password};
     TakeSleepLock();
@@ -182,6 +184,43 @@ void UpgradeSequence::OnDone(const UploadVerdict& verdict) {
     }
     frontEnd.Pause(1000);
     Finish(verdict);
+}
+
+void UpgradeSequence::OnConfirmation(ConfirmationState state, const std::string& version) {
+    if (page != PAGE_DONE || busy) {
+        return;
+    }
+    if (state == ConfirmationState::Confirmed) {
+        routerVersion = version;
+        return;
+    }
+    if (!Disproves(state)) {
+        return;
+    }
+    disproved = true;
+    if (state == ConfirmationState::OtherVersion) {
+        routerVersion = version;  // what a Retry's downgrade question compares against
+    }
+    // Back to the progress page, which shows the cause as for a failed transfer and offers Retry.
+    frontEnd.BeginPageChange();
+    frontEnd.LeavePage(page);
+    page = PAGE_PROGRESS;
+    frontEnd.EnterPage(page);
+    UploadVerdict failed = lastVerdict;
+    failed.result = 0;
+    frontEnd.ShowUploadFailure(failed, DisprovedUpgradeText(state, version));
+    frontEnd.SetShownPercent(0);
+    frontEnd.EndPageChange();
+}
+
+LastUpgrade UpgradeSequence::LastUpgradeEnd() const {
+    if (!upgradeStarted || busy) {
+        return upgradeStarted ? LastUpgrade::Failed : LastUpgrade::None;
+    }
+    if (lastVerdict.result == 0) {
+        return LastUpgrade::Failed;
+    }
+    return disproved ? LastUpgrade::Disproved : LastUpgrade::Done;
 }
 
 StopRequest UpgradeSequence::RequestStop() {

@@ -14,7 +14,9 @@
 #include "router/RouterCheck.h"
 #include "transfer/UploadRequest.h"
 #include "transfer/UploadWindow.h"
+#include "upgrade/ConfirmationWatch.h"
 #include "upgrade/Pages.h"
+#include "upgrade/RunExitStatus.h"
 
 namespace fwu {
 
@@ -140,6 +142,12 @@ public:
     void OnDone(unsigned result) { OnDone(VerdictOfResult(result)); }
     void OnDone(const UploadVerdict& verdict);
 
+    // What the watch of the router after the restart saw. Another version, or no router within its
+    // minutes, disproves the upgrade counted as done: the progress page comes back in its failure state
+    // with the cause and Retry, and a Retry compares against the version the router came back with.
+    // Ignored off the success page.
+    void OnConfirmation(ConfirmationState state, const std::string& version);
+
     // The user wants to close while an upload may run (close button, window close, Escape, Ctrl-C).
     // While the image is still being sent the user is asked (IDS_ASK_STOP) and Yes stops the transfer;
     // during the flash wait nothing stops and the status line says why.
@@ -167,6 +175,8 @@ public:
     std::string RouterVersionShown() const { return routerVersion.empty() ? versionUnknown : routerVersion; }
     // The verdict of the last upload that ended.
     const UploadVerdict& LastVerdict() const { return lastVerdict; }
+    // How the last upgrade of the run ended (RunExitStatus makes the exit status of it).
+    LastUpgrade LastUpgradeEnd() const;
 
     // The log the router check's outcome and the downgrade answer go to (none: not logged); it must
     // outlive the sequence. The password and its credential are never written to it.
@@ -193,7 +203,9 @@ private:
     UploadRequest uploadRequest;
     std::string versionUnknown;  // why the last passed check read no version, as the verify page says it
     UploadVerdict lastVerdict;
-    bool askingStop = false;  // the stop question is on screen
+    bool upgradeStarted = false;  // an upload was started in this run
+    bool disproved = false;       // the watch after the last upgrade's restart showed it did not take
+    bool askingStop = false;      // the stop question is on screen
     AttemptLog* attemptLog = nullptr;
     void HideSecrets();
     // A text from outside for a log line, the password and credential hidden in it first.

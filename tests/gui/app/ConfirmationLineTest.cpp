@@ -1,6 +1,7 @@
 // The success page's line about the router after its restart, with a scripted watch: the version it
-// names, a warning for another version or none within 5 minutes, and Exit, live all along, after which
-// nothing more is sent.
+// names; for another version or none within 5 minutes the progress page's failure with Retry instead,
+// and exit status 1; and Exit, live all along, after which nothing more is sent.
+#include <QAccessible>
 #include <QApplication>
 #include <QMouseEvent>
 #include <QtTest>
@@ -19,7 +20,9 @@
 #include "tests/gui/app/support/FakeServices.h"
 #include "tests/gui/app/support/RecordingDialogServices.h"
 #include "tests/unit/upgrade/FakeLogindBus.h"
+#include "ui/ProgressDisplay.h"
 #include "ui/SkinLabel.h"
+#include "upgrade/RunExitStatus.h"
 
 using namespace fwu;
 using fwu::testing::Click;
@@ -88,23 +91,32 @@ private slots:
 void ConfirmationLineTest::lineAfterTheRestart_data() {
     QTest::addColumn<qint64>("backAfterMs");
     QTest::addColumn<QString>("version");
-    QTest::addColumn<QString>("line");
-    QTest::addColumn<bool>("warning");
-    QTest::newRow("new version") << qint64{30000} << "v2.00.22"
-                                 << "The router now runs v2.00.22." << false;
-    QTest::newRow("old version") << qint64{30000} << "v2.00.20"
-                                 << "The router restarted but still runs v2.00.20: it kept its old firmware. "
-                                    "Switch it off and on, then run the upgrade again."
-                                 << true;
+    QTest::addColumn<int>("page");        // the final screen
+    QTest::addColumn<QString>("line");    // its confirmation line, or the progress page's status line
+    QTest::addColumn<int>("exitStatus");  // of the run, ended here
+    QTest::addColumn<bool>("retryAsksDowngrade");
+    QTest::newRow("new version") << qint64{30000} << "v2.00.22" << int{PAGE_DONE}
+                                 << "The router now runs v2.00.22." << 0 << false;
+    QTest::newRow("old version") << qint64{30000} << "v2.00.20" << int{PAGE_PROGRESS}
+                                 << "The Router restarted but still runs v2.00.20. Switch it off and on, "
+                                    "then click Retry."
+                                 << 1 << false;
+    QTest::newRow("back newer than the image")
+        << qint64{30000} << "v2.01.00" << int{PAGE_PROGRESS}
+        << "The Router restarted but still runs v2.01.00. Switch it off and on, then click Retry." << 1
+        << true;
     QTest::newRow("not back in 5 minutes")
-        << qint64{60 * 60 * 1000} << QString() << Latin1(LoadString(IDS_ROUTER_NOT_BACK)) << true;
+        << qint64{60 * 60 * 1000} << QString() << int{PAGE_PROGRESS}
+        << "The Router is not back after 5 minutes. Check its cables and lights, then Retry." << 1 << false;
 }
 
 void ConfirmationLineTest::lineAfterTheRestart() {
     QFETCH(qint64, backAfterMs);
     QFETCH(QString, version);
+    QFETCH(int, page);
     QFETCH(QString, line);
-    QFETCH(bool, warning);
+    QFETCH(int, exitStatus);
+    QFETCH(bool, retryAsksDowngrade);
     FakeServices services;
     ScriptedWatch router;
     router.backAfterMs = backAfterMs;
@@ -115,14 +127,43 @@ void ConfirmationLineTest::lineAfterTheRestart() {
     RecordingDialogServices boxes;
     CUpgradeDlg d(services, boxes.Services());
     ToSuccessPage(d, services);
-    CSkinLabel* label = d.ConfirmationLabel();
-    QVERIFY(label != nullptr);
-    QCOMPARE(label->objectName(), QStringLiteral("confirmationLabel"));
-    QCOMPARE(label->geometry(), kConfirmationRect);
-    QTRY_COMPARE(label->Text(), line);
-    QCOMPARE(label->TextColor(), warning ? kConfirmationWarningColour : kConfirmationColour);
+    QVERIFY(d.ConfirmationLabel() != nullptr);
+    QCOMPARE(d.ConfirmationLabel()->geometry(), kConfirmationRect);
+    QTRY_VERIFY(d.Page() == page && (page != PAGE_DONE || d.ConfirmationLabel()->Text() == line));
     QVERIFY(router.probes.load() >= 1);
     QCOMPARE(router.wrongArguments.load(), 0);
+    QCOMPARE(RunExitStatus(d.Sequence().LastUpgradeEnd()), exitStatus);
+    if (page == PAGE_DONE) {
+        QCOMPARE(d.ConfirmationLabel()->TextColor(), kConfirmationColour);
+        return;
+    }
+    // No congratulation is left: the progress page in its failure state, the cause in the warning colour.
+    QVERIFY(d.ConfirmationLabel() == nullptr);
+    QCOMPARE(d.Progress()->StatusText(), line);
+    QCOMPARE(d.Progress()->StatusLabel()->TextColor(), QColor(kWarningRgb));
+    QCOMPARE(d.Progress()->PercentText(), QString());
+    QCOMPARE(
+        QAccessible::queryAccessibleInterface(&d)->text(QAccessible::Description),
+        QStringLiteral("Do not close this program or unplug the Router while it is being upgraded. If the "
+                       "upgrade fails, restart the Router, then click Retry to try again."));
+    if (qEnvironmentVariableIsSet("FWU_SHOT_DIR") && version == "v2.00.20") {
+        d.grab().save(qEnvironmentVariable("FWU_SHOT_DIR") + "/page-3-not-taken.png");
+    }
+    // Retry compares against the version the router came back with.
+    Click(d, kSecond);
+    QCOMPARE(boxes.questions.size(), std::size_t{retryAsksDowngrade ? 1u : 0u});
+    if (retryAsksDowngrade) {
+        QCOMPARE(boxes.questions.front(), int{IDS_ASK_DOWNGRADE});
+        QVERIFY(!d.isVisible());  // the script answered No: nothing sent, the run ends after the failure
+    } else {
+        QCOMPARE(services.starts.size(), std::size_t{2});
+        services.uploadWindow->PostUpgradeDone(1);
+        QCoreApplication::sendPostedEvents(&d);
+        QCOMPARE(d.Page(), PAGE_DONE);  // a new watch, a new line: being confirmed
+        QCOMPARE(d.ConfirmationLabel()->Text(), Latin1(LoadString(IDS_CONFIRMING)));
+    }
+    // A declined Retry leaves the disproved upgrade the last; one that was counted as done stands.
+    QCOMPARE(RunExitStatus(d.Sequence().LastUpgradeEnd()), retryAsksDowngrade ? 1 : 0);
 }
 
 void ConfirmationLineTest::exitDuringTheWatchSendsNothingMore() {
@@ -135,8 +176,9 @@ void ConfirmationLineTest::exitDuringTheWatchSendsNothingMore() {
     CUpgradeDlg d(services, boxes.Services());
     ToSuccessPage(d, services);
     QTRY_VERIFY(router.probes.load() >= 1);
-    QCOMPARE(d.ConfirmationLabel()->Text(), QString());  // nothing known yet: no line
-    Click(d, kSecond);                                   // Exit, live while the router is watched
+    QCOMPARE(d.ConfirmationLabel()->Text(),
+             QStringLiteral("The router is restarting. Confirming the new version..."));
+    Click(d, kSecond);  // Exit, live while the router is watched
     QVERIFY(!d.isVisible());
     const int sent = router.probes.load();
     QTest::qWait(1500);  // more than the interval between two probes

@@ -1,5 +1,6 @@
 // The main window driven as a user and the upload worker would drive it: real mouse and key events,
 // posted worker messages, fake router services and recorded message boxes.
+#include <QAccessible>
 #include <QApplication>
 #include <QDir>
 #include <QMouseEvent>
@@ -436,16 +437,35 @@ void UpgradeDlgTest::failedUpgradeShowsItsCause() {
 }
 
 void UpgradeDlgTest::checkPassedWithoutVersionShowsUnknown() {
-    Rig rig;
-    rig.services.routerVersion = std::nullopt;
-    rig.services.checkReason = RouterCheckReason::NoAnswerInTime;
-    rig.Open();
-    CUpgradeDlg& d = rig.d();
-    Click(d, kNext);
-    Click(d, kNext);
-    QCOMPARE(d.Page(), 2);
-    QCOMPARE(Label(d, "routerVersionLabel")->Text(), QStringLiteral("unknown (no answer in time)"));
-    QCOMPARE(d.RouterVersion(), std::string());  // what the comparison gets
+    // Each reason drawn whole inside the label, smaller than the page's 15 pixels but not below 10, and
+    // told whole to screen readers.
+    const struct {
+        RouterCheckReason reason;
+        const char* text;
+    } cases[] = {
+        {RouterCheckReason::NoAnswerInTime, "unknown (no answer in time)"},
+        {RouterCheckReason::NoVersionField, "unknown (no version shown)"},
+        {RouterCheckReason::ConnectionFailed, "unknown (no connection)"},
+    };
+    for (const auto& c : cases) {
+        Rig rig;
+        rig.services.routerVersion = std::nullopt;
+        rig.services.checkReason = c.reason;
+        rig.Open();
+        CUpgradeDlg& d = rig.d();
+        Click(d, kNext);
+        Click(d, kNext);
+        QCOMPARE(d.Page(), 2);
+        CSkinLabel* label = Label(d, "routerVersionLabel");
+        QCOMPARE(label->Text(), QLatin1String(c.text));
+        QVERIFY2(label->DrawnFontPixels() >= 10 && label->DrawnFontPixels() < 15, c.text);
+        QCOMPARE(QAccessible::queryAccessibleInterface(label)->text(QAccessible::Description),
+                 QLatin1String(c.text));
+        QCOMPARE(d.RouterVersion(), std::string());  // what the comparison gets
+        if (qEnvironmentVariableIsSet("FWU_SHOT_DIR") && c.reason == RouterCheckReason::NoAnswerInTime) {
+            d.grab().save(qEnvironmentVariable("FWU_SHOT_DIR") + "/page-2-unknown.png");
+        }
+    }
 }
 
 void UpgradeDlgTest::closingAsksToStopTheTransfer() {

@@ -15,6 +15,7 @@
 #include "tools/labsupport/LabEnvironment.h"
 #include "tools/walkthrough/WalkDriver.h"
 #include "tools/walkthrough/Walkthrough.h"
+#include "upgrade/RunExitStatus.h"
 
 namespace fwu::e2e {
 namespace {
@@ -23,12 +24,15 @@ namespace {
 constexpr int kBackWithinMs = 60'000;
 
 struct WatchedRun {
-    QString line;             // the success page's confirmation line
+    int page = -1;            // the page of the final screen
+    QString line;             // the success page's confirmation line, or the progress page's status
     QString log;              // the attempt's log
     bool privateLog = false;  // only its owner may read and write it
+    int exitStatus = -1;      // the window's, had the run ended there
 };
 
-WatchedRun UpgradeAndWatch(const QString& password, const QStringList& simOptions) {
+WatchedRun UpgradeAndWatch(const QString& password, const QStringList& simOptions,
+                           std::int64_t watchMs = kConfirmationWatchMs) {
     WatchedRun run;
     QTemporaryDir state(lab::ReadLabEnvironment().scratchDir + "/state-XXXXXX");
     EXPECT_TRUE(state.isValid());
@@ -39,6 +43,7 @@ WatchedRun UpgradeAndWatch(const QString& password, const QStringList& simOption
     EXPECT_TRUE(sim.Started()) << sim.Error().toStdString();
     {
         DialogRig rig;
+        rig.services.LimitWatch(watchMs);
         QTemporaryDir pictures(lab::ReadLabEnvironment().scratchDir + "/pictures-XXXXXX");
         walk::WalkOptions options;
         options.pictureDir = pictures.path();
@@ -46,15 +51,25 @@ WatchedRun UpgradeAndWatch(const QString& password, const QStringList& simOption
         options.uploadTimeoutMs = UploadTimeoutMs();
         const walk::WalkResult result = walk::WalkToSuccess(rig.Dialog(), options);
         EXPECT_TRUE(result.reachedDone) << result.failure.toStdString();
+        const QString confirming = Latin1(LoadString(IDS_CONFIRMING));
         EXPECT_TRUE(walk::WaitUntil(
-            [&rig] { return !LabelText(rig.Dialog(), "confirmationLabel").isEmpty(); }, kBackWithinMs));
-        run.line = LabelText(rig.Dialog(), "confirmationLabel");
-        EXPECT_TRUE(sim.WaitForEvent("back", 1'000));
-        // The check's status request, then the watch's, both with the password typed.
-        const QList<QJsonObject> requests = sim.Events("status-request");
-        EXPECT_EQ(requests.size(), 2);
-        for (const QJsonObject& request : requests) {
-            EXPECT_EQ(request.value("answer").toInt(), 200);
+            [&] {
+                return rig.Dialog().Page() != PAGE_DONE ||
+                       LabelText(rig.Dialog(), "confirmationLabel") != confirming;
+            },
+            watchMs + kBackWithinMs));
+        run.page = rig.Dialog().Page();
+        run.line = run.page == PAGE_DONE ? LabelText(rig.Dialog(), "confirmationLabel")
+                                         : walk::ProgressStatus(rig.Dialog());
+        run.exitStatus = RunExitStatus(rig.Dialog().Sequence().LastUpgradeEnd());
+        if (watchMs == kConfirmationWatchMs) {  // back: the check's and the watch's status requests
+            EXPECT_TRUE(sim.WaitForEvent("back", 1'000));
+            // The check's status request, then the watch's, both with the password typed.
+            const QList<QJsonObject> requests = sim.Events("status-request");
+            EXPECT_EQ(requests.size(), 2);
+            for (const QJsonObject& request : requests) {
+                EXPECT_EQ(request.value("answer").toInt(), 200);
+            }
         }
     }
     QFile log(state.path() + "/firmware-upgrade-utility/upgrade.log");
@@ -71,7 +86,9 @@ WatchedRun UpgradeAndWatch(const QString& password, const QStringList& simOption
 TEST(ConfirmationLab, NewVersionConfirmedAndTheLogHoldsEveryStepButNoPassword) {
     const QString password = QStringLiteral("Lab-Pass-9xQz");
     const WatchedRun run = UpgradeAndWatch(password, {});
+    EXPECT_EQ(run.page, PAGE_DONE);
     EXPECT_EQ(run.line, QStringLiteral("The router now runs v2.00.22."));
+    EXPECT_EQ(run.exitStatus, 0);
     EXPECT_TRUE(run.privateLog);
 
     // One step a line, each with its local time and offset.
@@ -115,11 +132,22 @@ TEST(ConfirmationLab, NewVersionConfirmedAndTheLogHoldsEveryStepButNoPassword) {
     EXPECT_FALSE(run.log.contains(QString::fromLatin1(bare)));
 }
 
-TEST(ConfirmationLab, RouterBackWithTheOldVersionIsAWarning) {
+// The final screen is the progress page's failure with Retry, never the congratulation.
+TEST(ConfirmationLab, RouterBackWithTheOldVersionIsAFailedUpgrade) {
     const WatchedRun run = UpgradeAndWatch(QStringLiteral("rodel"), {"--fault", "keep-version"});
-    EXPECT_EQ(run.line, Latin1(LoadString(IDS_OTHER_VERSION_HEAD)) + "v2.00.20" +
-                            Latin1(LoadString(IDS_OTHER_VERSION_TAIL)));
+    EXPECT_EQ(run.page, PAGE_PROGRESS);
+    EXPECT_EQ(run.line,
+              "The Router restarted but still runs v2.00.20. Switch it off and on, then click Retry.");
+    EXPECT_EQ(run.exitStatus, 1);
     EXPECT_TRUE(run.log.contains(", runs v2.00.20 (not the carried version)")) << run.log.toStdString();
+}
+
+TEST(ConfirmationLab, RouterNeverBackIsAFailedUpgrade) {
+    // Silent far longer than the watch, which is given 20 s here instead of its 5 minutes.
+    const WatchedRun run = UpgradeAndWatch(QStringLiteral("rodel"), {"--restart-ms", "600000"}, 20'000);
+    EXPECT_EQ(run.page, PAGE_PROGRESS);
+    EXPECT_EQ(run.line, "The Router is not back after 5 minutes. Check its cables and lights, then Retry.");
+    EXPECT_EQ(run.exitStatus, 1);
 }
 
 }  // namespace

@@ -127,5 +127,27 @@ TEST(LabelLayout, PlusCountsRestartOnEachLine) {
     EXPECT_TRUE(layout.lines[1].runs[1].bold);
 }
 
+// Every character half the font height wide: "unknown (no answer)" is 19 characters.
+TEST(LabelLayout, FittingFontPixelsShrinksUntilTheTextLiesWhole) {
+    const MeasureTextAt halfHeight = [](std::string_view text, bool, int pixels) {
+        return static_cast<int>(text.size()) * pixels / 2;
+    };
+    const struct {
+        const char* text;
+        int width, height;
+        int expected;
+    } cases[] = {
+        {"short", 160, 17, 15},                        // fits at the label's size
+        {"unknown (no answer)", 160, 17, 15},          // 19 * 15 / 2 = 142: still the label's size
+        {"unknown (no answer in time)", 160, 17, 11},  // one line: 27 * 11 / 2 = 148
+        {"unknown (no answer in time)", 100, 22, 10},  // two lines of 10 fit 22 pixels
+        {"unknown (no answer in time)", 60, 17, 10},   // nothing fits: the smallest
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FittingFontPixels(c.text, c.width, c.height, 15, 10, true, halfHeight), c.expected)
+            << c.text;
+    }
+}
+
 }  // namespace
 }  // namespace fwu
