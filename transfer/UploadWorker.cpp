@@ -67,12 +67,15 @@ Transfer TransferImage(const UploadJob& job, const QByteArray& imageData, const 
     }
     const auto imageSize = static_cast<std::uint32_t>(imageData.size());  // within the 32-bit body length
     const char* image = imageData.constData();
-    int shown = 0;  // the percent the window was last given
+    // The causes name the percent the router had taken, not the one the bar already shows.
+    std::uint32_t& offset = transfer.offset;
+    std::uint32_t taken = 0;  // image bytes written, the final shorter piece included
+    const auto reached = [&taken, &job] { return ReachedPercent(taken, job.percentStep); };
     // A stop ends the transfer here; the connection closes on the way out, mid-body, so the router
     // discards what it has of the image.
     const auto stopRequested = [&job] { return job.control != nullptr && job.control->stop.load(); };
-    const auto stopped = [&transfer, &shown] {
-        transfer.failure = Failed(UploadOutcome::Stopped, shown);
+    const auto stopped = [&transfer, &reached] {
+        transfer.failure = Failed(UploadOutcome::Stopped, reached());
         return transfer;
     };
     if (stopRequested()) {
@@ -89,32 +92,43 @@ Transfer TransferImage(const UploadJob& job, const QByteArray& imageData, const 
         return transfer;
     }
 
-    const auto lost = [&transfer, &shown, &stopRequested, &stopped] {
+    const auto lost = [&transfer, &reached, &stopRequested, &stopped] {
         if (stopRequested()) {
             return stopped();  // the write gave up because of the stop
         }
-        transfer.failure = Failed(UploadOutcome::LostInTransfer, shown);
+        transfer.failure = Failed(UploadOutcome::LostInTransfer, reached());
         return transfer;
+    };
+    // A router that reads slowly keeps every piece within its own limit; the body as a whole has one.
+    const std::int64_t deadline = NowMs(devices) + TransferDeadlineMs(imageSize);
+    const auto tooSlow = [&] {
+        if (NowMs(devices) < deadline) {
+            return false;
+        }
+        transfer.failure = Failed(UploadOutcome::TooSlow, reached());
+        return true;
     };
     if (!session->Write(request.bodyHead.data(), request.bodyHead.size())) {
         return lost();
     }
-    std::uint32_t& offset = transfer.offset;
     std::uint32_t posted = 0;
     while (std::uint64_t{offset} + kUploadPieceSize < imageSize) {
         devices.sleep(kPiecePauseMs);
         if (stopRequested()) {
             return stopped();
         }
+        if (tooSlow()) {
+            return transfer;
+        }
         if (!session->Write(image + offset, kUploadPieceSize)) {
             return lost();
         }
         offset += kUploadPieceSize;
+        taken = offset;
         // A piece can cross several percent steps on a small image: one post for each.
         while (posted <= offset / job.percentStep) {
             ++posted;
-            shown = ShownPercent(posted);
-            job.window->PostUpgradeProgress(shown);
+            job.window->PostUpgradeProgress(ShownPercent(posted));
         }
     }
     if (offset != imageSize) {
@@ -122,9 +136,13 @@ Transfer TransferImage(const UploadJob& job, const QByteArray& imageData, const 
         if (stopRequested()) {
             return stopped();
         }
+        if (tooSlow()) {
+            return transfer;
+        }
         if (!session->Write(image + offset, imageSize - offset)) {
             return lost();
         }
+        taken = imageSize;
     }
     if (stopRequested()) {
         return stopped();
@@ -140,7 +158,8 @@ Transfer TransferImage(const UploadJob& job, const QByteArray& imageData, const 
     // verdict to the flash wait, as a router that restarts at once may say nothing.
     const std::optional<StatusLine> status = ParseStatusLine(session->ReadAnswer());
     if (AnswerRefusesUpload(status)) {
-        transfer.failure = Failed(UploadOutcome::RefusedByRouter, shown, status->text);
+        transfer.failure =
+            Failed(UploadOutcome::RefusedByRouter, kMaxPercent, status->text);  // all of it went out
         return transfer;
     }
     transfer.complete = true;
