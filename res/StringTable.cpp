@@ -11,7 +11,7 @@ namespace {
 // boundary announced in the Content-Type field.
 #define FWU_DELIMITER "-----------------------------7d6334282094a"
 
-constexpr std::array<std::pair<int, std::string_view>, 40> kStrings{{
+constexpr std::array<std::pair<int, std::string_view>, 45> kStrings{{
     {IDS_ABOUTBOX, "&About kvel..."},
     {IDS_APP_TITLE, "Firmware Upgrade Utility"},
     {IDS_DIALOG_CLASS, "#32770"},
@@ -74,6 +74,15 @@ constexpr std::array<std::pair<int, std::string_view>, 40> kStrings{{
      "The router has not come back after 5 minutes. Check its lights and cables, then open its web page "
      "to see its version."},
     {IDS_ABOUT_LOG, "Log of every upgrade attempt: "},
+    {IDS_CHECK_NOT_STATUS_PAGE, "The Router answered \"%s\" instead of the status page."},
+    {IDS_VERSION_TWO_FIELDS, "unknown (the page names two different versions)"},
+    {IDS_FAIL_TOO_SLOW,
+     "The Router took the image too slowly and the transfer was ended at %d%%. The Router keeps its "
+     "current firmware; click Retry."},
+    {IDS_FAIL_PASSWORD, "The Router refused the password before taking the image. Check it and Retry."},
+    {IDS_ROUTER_REFUSES_PASSWORD,
+     "The router came back after the restart but refuses the password. Open its web page to see its "
+     "version."},
 }};
 
 #undef FWU_DELIMITER

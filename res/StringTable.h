@@ -51,6 +51,14 @@ enum StringId : int {
     IDS_OTHER_VERSION_TAIL = 33022,  // ... after the version
     IDS_ROUTER_NOT_BACK = 33023,     // success page: the router named no version within 5 minutes
     IDS_ABOUT_LOG = 33024,           // About box: where the log of every attempt is kept (+ path)
+
+    // Causes told apart from the ones above.
+    IDS_CHECK_NOT_STATUS_PAGE =
+        33025,                       // router check failed: another answer than the status page, %s its line
+    IDS_VERSION_TWO_FIELDS = 33026,  // verify page: version unknown, the page named two different versions
+    IDS_FAIL_TOO_SLOW = 33027,       // upload failed: the transfer passed its overall deadline at %d percent
+    IDS_FAIL_PASSWORD = 33028,       // upload failed: the router refused the password before the image
+    IDS_ROUTER_REFUSES_PASSWORD = 33029,  // success page: the router came back but refuses the password
 };
 
 // The text of the given id, or an empty view when the table has no such id.

@@ -43,6 +43,8 @@ const char* OutcomeName(UploadOutcome outcome) {
             return "probe unavailable";
         case UploadOutcome::Stopped:
             return "stopped by the user";
+        case UploadOutcome::TooSlow:
+            return "transfer too slow";
         case UploadOutcome::Unreported:
             return "no cause reported";
     }
