@@ -17,6 +17,7 @@ enum class UploadOutcome {
     ProbeUnavailable,  // a probe could not be sent (ICMP not allowed), so the restart cannot be seen
     Stopped,           // the user stopped the transfer before the last byte went out; `percent` as above
     TooSlow,           // the body was not out within the transfer's deadline; `percent` as above
+    PasswordRefused,   // the router answered 401 while the body went out (`statusLine`)
     Unreported,        // result 0 from a sender that gave no cause
 };
 

@@ -92,9 +92,16 @@ Transfer TransferImage(const UploadJob& job, const QByteArray& imageData, const 
         return transfer;
     }
 
-    const auto lost = [&transfer, &reached, &stopRequested, &stopped] {
+    const auto lost = [&transfer, &session, &reached, &stopRequested, &stopped] {
         if (stopRequested()) {
             return stopped();  // the write gave up because of the stop
+        }
+        // A router that refuses the credential answers 401 to the head and closes: the write failed
+        // because of the refusal, not a lost connection.
+        const std::optional<StatusLine> early = ParseStatusLine(session->ReadEarlyAnswer());
+        if (early && early->code == 401) {
+            transfer.failure = Failed(UploadOutcome::PasswordRefused, reached(), early->text);
+            return transfer;
         }
         transfer.failure = Failed(UploadOutcome::LostInTransfer, reached());
         return transfer;
@@ -263,6 +270,12 @@ public:
         return answer;
     }
     void Close() override { inner->Close(); }
+    std::string ReadEarlyAnswer() override {
+        std::string answer = inner->ReadEarlyAnswer();
+        const std::size_t end = std::min<std::size_t>(answer.find_first_of("\r\n"), kLoggedAnswerBytes);
+        verdict.answer = answer.substr(0, end);
+        return answer;
+    }
     void WatchStop(const std::atomic<bool>* stop) override { inner->WatchStop(stop); }
 
 private:

@@ -45,6 +45,8 @@ const char* OutcomeName(UploadOutcome outcome) {
             return "stopped by the user";
         case UploadOutcome::TooSlow:
             return "transfer too slow";
+        case UploadOutcome::PasswordRefused:
+            return "password refused";
         case UploadOutcome::Unreported:
             return "no cause reported";
     }
@@ -156,7 +158,8 @@ void LogUploadVerdict(AttemptLog& log, const UploadVerdict& verdict) {
     if (verdict.outcome == UploadOutcome::LostInTransfer) {
         text += " at " + std::to_string(verdict.percent) + " %";
     }
-    if (verdict.outcome == UploadOutcome::RefusedByRouter) {
+    if (verdict.outcome == UploadOutcome::RefusedByRouter ||
+        verdict.outcome == UploadOutcome::PasswordRefused) {
         text += " (\"" + PrintableText(verdict.statusLine) + "\")";
     }
     log.Write("verdict", text);

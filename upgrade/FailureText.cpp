@@ -63,6 +63,8 @@ std::string FailureText(const UploadVerdict& verdict) {
             return FillIn(IDS_FAIL_STOPPED);
         case UploadOutcome::TooSlow:
             return FillIn(IDS_FAIL_TOO_SLOW, verdict.percent);
+        case UploadOutcome::PasswordRefused:
+            return FillIn(IDS_FAIL_PASSWORD);
         case UploadOutcome::Restarted:  // a restart with result 0 is a contradiction: no cause to give
         case UploadOutcome::Unreported:
             break;

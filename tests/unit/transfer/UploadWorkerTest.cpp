@@ -409,6 +409,32 @@ TEST(UploadWorker, HttpFailureReportsZeroAtOnceWithoutFlashWait) {
         {{"Write", 2'583}, UploadOutcome::LostInTransfer, 99},   // the final piece
         {{"Write", 2'584}, UploadOutcome::LostInTransfer, 100},  // the body tail
     };
+    // The same failed writes after the router answered early: only a 401 is the password refused.
+    const struct {
+        std::string early;
+        UploadOutcome outcome;
+    } early[] = {
+        {"HTTP/1.0 401 Unauthorized\r\n\r\n", UploadOutcome::PasswordRefused},
+        {"HTTP/1.1 401\r\n", UploadOutcome::PasswordRefused},
+        {"HTTP/1.0 400 Bad Request\r\n", UploadOutcome::LostInTransfer},
+        {"401 Unauthorized\r\n", UploadOutcome::LostInTransfer},
+        {"", UploadOutcome::LostInTransfer},
+    };
+    for (const auto& e : early) {
+        for (int write : {1, 1'000}) {
+            SCOPED_TRACE(e.early + " at write " + std::to_string(write));
+            Timeline timeline;
+            auto session = std::make_shared<SessionLog>();
+            session->earlyAnswer = e.early;
+            UploadServices devices =
+                test::FakeUploadServices(timeline, session, {"Write", write}, test::AlwaysAnswers);
+            QByteArray image = SyntheticImage(kCarriedImageSize);
+            const UploadVerdict verdict = RunUploadJob(JobFor(kCarriedImageSize, &timeline), image, devices);
+            EXPECT_EQ(verdict.outcome, e.outcome);
+            EXPECT_EQ(FailureText(verdict).find("Connection lost") == std::string::npos,
+                      e.outcome == UploadOutcome::PasswordRefused);
+        }
+    }
     for (const Case& c : cases) {
         const SessionFault& fault = c.fault;
         SCOPED_TRACE(fault.call + " #" + std::to_string(fault.occurrence));
