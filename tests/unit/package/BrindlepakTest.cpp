@@ -2,6 +2,7 @@
 // nothing written, and the input is never changed.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -199,6 +200,25 @@ TEST_F(BrindlepakCommand, PackedCopyOfThisProgramReadsItsNewTextsFromMemory) {
     ASSERT_TRUE(copy.waitForFinished(60'000));
     EXPECT_EQ(QString::fromLocal8Bit(copy.readAllStandardOutput()).trimmed(),
               QStringLiteral("tiny_1.0.bin|ZPR7700|MAR 3,2008|v2.01.03|FEB 10, 2007"));
+}
+
+// A link at the output path, to a file that is not an input, is replaced by the packed copy; the file
+// it pointed to keeps its bytes.
+TEST_F(BrindlepakCommand, OutputLinkIsReplacedNotWrittenThrough) {
+    const QString victim = dir.filePath(QStringLiteral("someone-elses"));
+    {
+        QFile file(victim);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("keep me");
+    }
+    const QString out = dir.filePath(QStringLiteral("out-link"));
+    std::filesystem::create_symlink(victim.toStdString(), out.toStdString());
+    ASSERT_EQ(Run({"--model", "ZPR7700", "--release-date", "MAR 3,2008", program, image, out}), 0);
+    EXPECT_EQ(ReadFile(victim), QByteArray("keep me"));
+    EXPECT_FALSE(QFileInfo(out).isSymLink());
+    EXPECT_EQ(platform::ReadAppendedPayload(out).data, SmallImage(5000));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".tmp-")).size(),
+              0);
 }
 
 TEST_F(BrindlepakCommand, RefusalsWriteNothing) {
