@@ -10,6 +10,7 @@ UploadServices LoggedUploadServices(AttemptLog& log) {
     UploadServices devices = SystemUploadServices();
     devices.transferEnded = [&log](const UploadVerdict& sofar) { LogTransferEnd(log, sofar); };
     devices.report = [&log](const UploadVerdict& verdict) { LogUploadVerdict(log, verdict); };
+    devices.silenceReached = [&log](std::int64_t ms) { LogSilenceReached(log, ms); };
     return devices;
 }
 

@@ -308,7 +308,8 @@ UploadVerdict RunUploadJob(const UploadJob& job, QByteArray& imageData, const Up
     }
     // A flag and a time rather than an optional, as in the flash wait (GCC 12's false warning at -O3).
     auto silence = std::make_pair(false, std::int64_t{0});  // silent since the time given
-    watched.probe = [&devices, &seen, &silence](const std::string& address) {
+    bool told = false;                                      // the present silence was told as long enough
+    watched.probe = [&devices, &seen, &silence, &told](const std::string& address) {
         const std::int64_t sentAt = NowMs(devices);
         const ProbeOutcome outcome = devices.probe(address);
         if (outcome == ProbeOutcome::Silent) {
@@ -316,8 +317,13 @@ UploadVerdict RunUploadJob(const UploadJob& job, QByteArray& imageData, const Up
                 silence = {true, sentAt};
             }
             seen.silenceMs = NowMs(devices) - silence.second;
+            if (!told && seen.silenceMs >= kSilenceForRestartMs && devices.silenceReached) {
+                told = true;
+                devices.silenceReached(seen.silenceMs);
+            }
         } else {
             silence.first = false;
+            told = false;
         }
         return outcome;
     };

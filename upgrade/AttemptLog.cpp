@@ -148,11 +148,15 @@ void LogTransferEnd(AttemptLog& log, const UploadVerdict& verdict) {
               verdict.answer.empty() ? std::string("none") : "\"" + PrintableText(verdict.answer) + "\"");
 }
 
+void LogSilenceReached(AttemptLog& log, std::int64_t silenceMs) {
+    log.Write("silence", std::to_string(silenceMs) + " ms without an answer to the probe: restarting");
+}
+
 void LogUploadVerdict(AttemptLog& log, const UploadVerdict& verdict) {
-    if (verdict.outcome == UploadOutcome::Restarted || verdict.outcome == UploadOutcome::NoRestart) {
+    // A silence long enough was written when it was reached (LogSilenceReached); one too short only now.
+    if (verdict.outcome == UploadOutcome::NoRestart) {
         log.Write("silence",
-                  std::to_string(verdict.silenceMs) + " ms without an answer to the probe" +
-                      (verdict.outcome == UploadOutcome::Restarted ? ": restarting" : ": too short"));
+                  std::to_string(verdict.silenceMs) + " ms without an answer to the probe" + ": too short");
     }
     std::string text = "result " + std::to_string(verdict.result) + ", " + OutcomeName(verdict.outcome);
     if (verdict.outcome == UploadOutcome::LostInTransfer) {

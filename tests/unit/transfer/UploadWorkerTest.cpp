@@ -603,4 +603,31 @@ TEST(UploadWorker, SlowRouterEndsAtTheTransferDeadline) {
     }
 }
 
+// The silence is told when it reaches the restart's length, once, with the flash wait still under way.
+TEST(UploadWorker, SilenceIsToldWhenReached) {
+    const struct {
+        test::ScriptedRouter router;
+        int told;
+    } cases[] = {{SilentProbes(1), 1}, {SilentProbes(40, 40), 0}, {test::AlwaysAnswers, 0}};
+    for (const auto& c : cases) {
+        Timeline timeline;
+        auto session = std::make_shared<SessionLog>();
+        UploadServices devices = test::FakeUploadServices(timeline, session, {}, c.router);
+        std::vector<std::int64_t> told;
+        std::size_t eventsWhenTold = 0;
+        devices.silenceReached = [&](std::int64_t ms) {
+            told.push_back(ms);
+            eventsWhenTold = timeline.Events().size();
+        };
+        QByteArray image = SyntheticImage(kCarriedImageSize);
+        RunUploadJob(JobFor(kCarriedImageSize, &timeline), image, devices);
+        ASSERT_EQ(told.size(), static_cast<std::size_t>(c.told));
+        if (c.told == 1) {
+            EXPECT_GE(told[0], 10'000);
+            EXPECT_LT(told[0], 11'100);  // within one probe's cycle of the length
+            EXPECT_LT(eventsWhenTold + 10, timeline.Events().size());  // cycles still to come
+        }
+    }
+}
+
 }  // namespace fwu
