@@ -11,6 +11,7 @@ UploadServices LoggedUploadServices(AttemptLog& log, std::function<void(std::uin
     devices.bodyBytesSent = std::move(bodyBytesSent);
     devices.transferEnded = [&log](const UploadVerdict& sofar) { LogTransferEnd(log, sofar); };
     devices.report = [&log](const UploadVerdict& verdict) { LogUploadVerdict(log, verdict); };
+    devices.silenceReached = [&log](std::int64_t ms) { LogSilenceReached(log, ms); };
     return devices;
 }
 

@@ -2,8 +2,13 @@
 
 #include <QCryptographicHash>
 #include <QFile>
-#include <QSaveFile>
 #include <QtEndian>
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace fwu::platform {
 namespace {
@@ -114,21 +119,41 @@ Payload ReadOwnPayload() {
 }
 
 bool WriteFileAtomically(const QString& path, QByteArrayView bytes, bool executable) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return false;
+    // The temporary file is a new name of our own (O_EXCL, O_NOFOLLOW): a link planted at that name, or at
+    // the output path, is never written through; the rename then replaces the output path itself, a
+    // symbolic link there included, and never the file a link points to.
+    const QByteArray target = QFile::encodeName(path);
+    const mode_t mode = executable ? 0755 : 0644;
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        const QByteArray temporary = target + ".tmp-" + QByteArray::number(static_cast<qint64>(::getpid())) +
+                                     "-" + QByteArray::number(attempt);
+        const int fd =
+            ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+        if (fd < 0) {
+            if (errno == EEXIST) {
+                continue;
+            }
+            return false;
+        }
+        bool written = true;
+        for (qsizetype done = 0; written && done < bytes.size();) {
+            const ssize_t n = ::write(fd, bytes.data() + done, static_cast<std::size_t>(bytes.size() - done));
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            written = n > 0;
+            done += written ? n : 0;
+        }
+        // The mode is set on the open file, whatever the umask made of it.
+        written = written && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+        written = ::close(fd) == 0 && written;
+        if (!written || ::rename(temporary.constData(), target.constData()) != 0) {
+            ::unlink(temporary.constData());
+            return false;
+        }
+        return true;
     }
-    if (file.write(bytes.data(), bytes.size()) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    QFileDevice::Permissions perms =
-        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
-    if (executable) {
-        perms |= QFileDevice::ExeOwner | QFileDevice::ExeGroup | QFileDevice::ExeOther;
-    }
-    file.setPermissions(perms);
-    return file.commit();
+    return false;
 }
 
 }  // namespace fwu::platform

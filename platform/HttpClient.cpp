@@ -142,6 +142,17 @@ std::string HttpClient::ReadAnswer() {
     return answer;
 }
 
+std::string HttpClient::ReadEarlyAnswer() {
+    // A server that answers before the body is done has said all it will say: a short wait suffices.
+    constexpr int kEarlyAnswerWaitMs = 200;
+    if (connection == kInvalidSocket || !requestSent) {
+        return {};
+    }
+    char block[kMaxAnswerBytes];
+    const long got = ReceiveSome(connection, block, sizeof block, kEarlyAnswerWaitMs);
+    return got > 0 ? std::string(block, static_cast<std::size_t>(got)) : std::string();
+}
+
 void HttpClient::Close() {
     // Our side is finished; the rest of the answer, if any, is not read.
     CloseSocket(connection);

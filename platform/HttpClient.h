@@ -32,6 +32,7 @@ public:
     bool Write(const char* data, std::size_t length) override;
     void WatchStop(const std::atomic<bool>* stop) override { stopFlag = stop; }
     std::string ReadAnswer() override;
+    std::string ReadEarlyAnswer() override;
     void Close() override;
 
 private:

@@ -45,6 +45,9 @@ public:
 
     // Closes the request and the connection; whatever the server still sends is not read.
     virtual void Close() = 0;
+    // What the server already sent while the body was still going out (a refusal right after the head),
+    // waiting at most a moment: the start of it, bounded as ReadAnswer's. Empty when nothing came.
+    virtual std::string ReadEarlyAnswer() { return {}; }
 
     // From now on a Write waiting for the connection gives up soon after `*stop` turns true (the flag
     // must outlive the session). A session whose writes never wait long may ignore it.

@@ -11,7 +11,7 @@ namespace {
 // boundary announced in the Content-Type field.
 #define FWU_DELIMITER "-----------------------------7d6334282094a"
 
-constexpr std::array<std::pair<int, std::string_view>, 44> kStrings{{
+constexpr std::array<std::pair<int, std::string_view>, 49> kStrings{{
     {IDS_ABOUTBOX, "&About kvel..."},
     {IDS_APP_TITLE, "Firmware Upgrade Utility"},
     {IDS_DIALOG_CLASS, "#32770"},
@@ -79,6 +79,15 @@ constexpr std::array<std::pair<int, std::string_view>, 44> kStrings{{
     {IDS_FAIL_OTHER_VERSION,
      "The Router restarted but still runs %s. Switch it off and on, then click Retry."},
     {IDS_FAIL_NOT_BACK, "The Router is not back after 5 minutes. Check its cables and lights, then Retry."},
+    {IDS_CHECK_NOT_STATUS_PAGE, "The Router answered \"%s\" instead of the status page."},
+    {IDS_VERSION_TWO_FIELDS, "unknown (the page names two different versions)"},
+    {IDS_FAIL_TOO_SLOW,
+     "The Router took the image too slowly and the transfer was ended at %d%%. The Router keeps its "
+     "current firmware; click Retry."},
+    {IDS_FAIL_PASSWORD, "The Router refused the password before taking the image. Check it and Retry."},
+    {IDS_ROUTER_REFUSES_PASSWORD,
+     "The router came back after the restart but refuses the password. Open its web page to see its "
+     "version."},
 }};
 
 #undef FWU_DELIMITER

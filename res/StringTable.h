@@ -55,6 +55,14 @@ enum StringId : int {
     IDS_FAIL_OTHER_VERSION = 33026,  // progress status: the router restarted with another version, %s it
     IDS_FAIL_NOT_BACK = 33027,       // progress status: the router named no version within 5 minutes
     IDS_CHECK_NOT_ROUTER = 33028,    // router check failed: no router can hold the address
+
+    // Causes told apart from the ones above.
+    IDS_CHECK_NOT_STATUS_PAGE =
+        33029,                       // router check failed: another answer than the status page, %s its line
+    IDS_VERSION_TWO_FIELDS = 33030,  // verify page: version unknown, the page named two different versions
+    IDS_FAIL_TOO_SLOW = 33031,       // upload failed: the transfer passed its overall deadline at %d percent
+    IDS_FAIL_PASSWORD = 33032,       // upload failed: the router refused the password before the image
+    IDS_ROUTER_REFUSES_PASSWORD = 33033,  // success page: the router came back but refuses the password
 };
 
 // The text of the given id, or an empty view when the table has no such id.

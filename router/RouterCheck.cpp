@@ -69,6 +69,14 @@ RouterCheckResult CheckRouter(const RouterAddress& address, const std::string& p
             result.reason = RouterCheckReason::PasswordRefused;
             result.statusLine = answer.statusLine;
             break;
+        case StatusQueryEnd::NotStatusPage:
+            result.passed = false;
+            result.reason = RouterCheckReason::NotStatusPage;
+            result.statusLine = answer.statusLine;
+            break;
+        case StatusQueryEnd::Conflicting:
+            result.reason = RouterCheckReason::TwoVersions;
+            break;
         case StatusQueryEnd::NoConnection:
             result.reason = RouterCheckReason::ConnectionFailed;
             break;

@@ -27,18 +27,20 @@ enum class RouterCheckReason {
     NoAnswer,          // failed: the probe went unanswered
     PingNotAllowed,    // failed: no probe could be sent (this user may not open an ICMP socket)
     NotRouterAddress,  // failed: the address is one no router can hold (this host, loopback, multicast...)
-    PasswordRefused,   // failed: the router refused the request (`statusLine`), or the password is too long
+    PasswordRefused,   // failed: the router answered 401 (`statusLine`), or the password is too long
+    NotStatusPage,     // failed: another status line than the accepted one came back (`statusLine`)
     NoVersionField,    // passed without a version: the status page has no version field
     NoAnswerInTime,    // passed without a version: the web page did not answer in time
     ConnectionFailed,  // passed without a version: the web page could not be reached
+    TwoVersions,       // passed without a version: the status page named two different versions
 };
 
 struct RouterCheckResult {
     bool passed = false;                 // false only when the router is not there or refused the password
     std::optional<std::string> version;  // the version the status page gave; nothing when it gave none
     RouterCheckReason reason = RouterCheckReason::NoAnswer;
-    std::string statusLine =
-        {};  // PasswordRefused: the router's status line (printable, bounded), if it sent one
+    // PasswordRefused, NotStatusPage: the router's status line (printable, bounded), if it sent one
+    std::string statusLine = {};
     // What sent the check's probe, when the check's services tell it.
     ProbeMeans probeMeans = ProbeMeans::None;
 };

@@ -26,12 +26,15 @@ inline constexpr int kStatusExchangeLimitMs = 15000;
 using StatusClock = std::function<std::chrono::steady_clock::time_point()>;
 
 // Connects through `transport` to port 80 of `address`, sends `request` and reads the answer. The first
-// received block must contain the accepted status line, else `refused` is set and nothing more is read.
-// After each block the whole answer so far is searched again for `startMarker` and the first
-// `endMarker` after it; the text between them, without leading and trailing blanks (space, tab) and
-// cut to kMaxVersionChars, is the field. Returns 1 with the field in `versionText`, else 0 (versionText
-// empty). Once `limitMs` has passed on `clock` since the call began, nothing more is awaited and the
-// exchange ends as a failed connection does: 0, not refused. Each wait of the transport is limited to
+// received block must begin with the accepted status line as its whole first line, else `refused` is set
+// and nothing more is read. After each block the body received so far (after the empty line that ends
+// the headers) is searched for `startMarker` where it begins a phrase of its own (not glued to a word
+// or the tail of a longer name such as "Latest Firmware Version:") and the first `endMarker` after it;
+// the text between them, without leading and trailing blanks (space, tab) and
+// cut to kMaxVersionChars, is the field. Every such field complete by the block that completes the
+// first must name the same version, else there is none. Returns 1 with the field in `versionText`, else
+// 0 (versionText empty). Once `limitMs` has passed on `clock` since the call began, nothing more is awaited
+// and the exchange ends as a failed connection does: 0, not refused. Each wait of the transport is limited to
 // the time left. The transport is closed before returning. Keeps no state between calls and touches
 // nothing but its arguments, so it may run on any thread.
 int QueryStatusPage(StatusTransport& transport, const std::string& address, std::string_view request,
@@ -40,11 +43,13 @@ int QueryStatusPage(StatusTransport& transport, const std::string& address, std:
 
 // How a status exchange ended.
 enum class StatusQueryEnd {
-    Found,         // the field was read
-    Refused,       // the first block did not carry the accepted status line
-    NoConnection,  // the connection could not be made, the request not sent, or it closed before any byte
-    TimedOut,  // nothing more came in time (a receive failed or timed out, or the exchange's limit passed)
-    NoField,   // the router closed, or the answer filled its bound, before the field was complete
+    Found,          // the field was read
+    Refused,        // the first line was a 401: the router refused the password
+    NotStatusPage,  // the first line was another status line than the accepted one
+    NoConnection,   // the connection could not be made, the request not sent, or it closed before any byte
+    TimedOut,     // nothing more came in time (a receive failed or timed out, or the exchange's limit passed)
+    NoField,      // the router closed, or the answer filled its bound, before the field was complete
+    Conflicting,  // the body named the version field twice with different versions
 };
 
 // The most of a refusing status line kept for showing it.
@@ -53,8 +58,8 @@ inline constexpr std::size_t kMaxShownStatusLine = 60;
 struct StatusPageAnswer {
     StatusQueryEnd end = StatusQueryEnd::NoConnection;
     std::string version;  // Found: the field, as QueryStatusPage gives it
-    std::string
-        statusLine;  // Refused: the first line of the answer, printable ASCII, at most kMaxShownStatusLine
+    // Refused, NotStatusPage: the first line of the answer, printable ASCII, at most kMaxShownStatusLine
+    std::string statusLine;
 };
 
 // QueryStatusPage telling how the exchange ended, with the refusing status line.

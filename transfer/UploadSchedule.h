@@ -23,6 +23,21 @@ inline constexpr int kSilenceForRestartMs = 10'000;
 inline constexpr int kSilenceOvertimeMs = 30'000;
 inline constexpr int kMaxOvertimeProbes = kSilenceOvertimeMs / kWaitDelayFloorMs;
 
+// The whole body goes out within this long, or the transfer ends as too slow: ten minutes, and ten
+// times the pieces' own pauses for an image so big that they alone come near it (a router that reads
+// slowly would otherwise hold the window for the better part of an hour at 30 s per piece).
+inline constexpr std::int64_t kTransferFloorMs = 10 * 60 * 1000;
+constexpr std::int64_t TransferDeadlineMs(std::uint32_t imageSize) {
+    const std::int64_t pauses = (std::int64_t{imageSize} / kUploadPieceSize + 1) * kPiecePauseMs;
+    return std::max(kTransferFloorMs, 10 * pauses);
+}
+
+// The percent of the image the router has taken: `bytes` of it, at `percentStep` bytes a percent.
+constexpr int ReachedPercent(std::uint64_t bytes, std::uint32_t percentStep) {
+    return static_cast<int>(
+        std::min<std::uint64_t>(bytes / std::max<std::uint32_t>(percentStep, 1), kMaxPercent));
+}
+
 // Bytes per percent of the image; at least 1, so an image under 100 bytes still has a step.
 constexpr std::uint32_t PercentStep(std::uint32_t imageSize) {
     return std::max<std::uint32_t>(imageSize / 100, 1);

@@ -16,13 +16,15 @@ enum class UploadOutcome {
     NoRestart,         // the router kept answering, or answered again before the silence was long enough
     ProbeUnavailable,  // a probe could not be sent (ICMP not allowed), so the restart cannot be seen
     Stopped,           // the user stopped the transfer before the last byte went out; `percent` as above
+    TooSlow,           // the body was not out within the transfer's deadline; `percent` as above
+    PasswordRefused,   // the router answered 401 while the body went out (`statusLine`)
     Unreported,        // result 0 from a sender that gave no cause
 };
 
 struct UploadVerdict {
     unsigned result = 0;  // what the window is given: 1 success, 0 failure
     UploadOutcome outcome = UploadOutcome::NotConnected;
-    int percent = 0;              // LostInTransfer, Stopped: the percent last shown
+    int percent = 0;  // LostInTransfer, Stopped, TooSlow: the percent of the image the router had taken
     std::string statusLine = {};  // RefusedByRouter: the router's status line as it came (printable, bounded)
 
     // For the log of the attempt, whatever the outcome:

@@ -67,12 +67,15 @@ Transfer TransferImage(const UploadJob& job, const QByteArray& imageData, const 
     }
     const auto imageSize = static_cast<std::uint32_t>(imageData.size());  // within the 32-bit body length
     const char* image = imageData.constData();
-    int shown = 0;  // the percent the window was last given
+    // The causes name the percent the router had taken, not the one the bar already shows.
+    std::uint32_t& offset = transfer.offset;
+    std::uint32_t taken = 0;  // image bytes written, the final shorter piece included
+    const auto reached = [&taken, &job] { return ReachedPercent(taken, job.percentStep); };
     // A stop ends the transfer here; the connection closes on the way out, mid-body, so the router
     // discards what it has of the image.
     const auto stopRequested = [&job] { return job.control != nullptr && job.control->stop.load(); };
-    const auto stopped = [&transfer, &shown] {
-        transfer.failure = Failed(UploadOutcome::Stopped, shown);
+    const auto stopped = [&transfer, &reached] {
+        transfer.failure = Failed(UploadOutcome::Stopped, reached());
         return transfer;
     };
     if (stopRequested()) {
@@ -89,32 +92,50 @@ Transfer TransferImage(const UploadJob& job, const QByteArray& imageData, const 
         return transfer;
     }
 
-    const auto lost = [&transfer, &shown, &stopRequested, &stopped] {
+    const auto lost = [&transfer, &session, &reached, &stopRequested, &stopped] {
         if (stopRequested()) {
             return stopped();  // the write gave up because of the stop
         }
-        transfer.failure = Failed(UploadOutcome::LostInTransfer, shown);
+        // A router that refuses the credential answers 401 to the head and closes: the write failed
+        // because of the refusal, not a lost connection.
+        const std::optional<StatusLine> early = ParseStatusLine(session->ReadEarlyAnswer());
+        if (early && early->code == 401) {
+            transfer.failure = Failed(UploadOutcome::PasswordRefused, reached(), early->text);
+            return transfer;
+        }
+        transfer.failure = Failed(UploadOutcome::LostInTransfer, reached());
         return transfer;
+    };
+    // A router that reads slowly keeps every piece within its own limit; the body as a whole has one.
+    const std::int64_t deadline = NowMs(devices) + TransferDeadlineMs(imageSize);
+    const auto tooSlow = [&] {
+        if (NowMs(devices) < deadline) {
+            return false;
+        }
+        transfer.failure = Failed(UploadOutcome::TooSlow, reached());
+        return true;
     };
     if (!session->Write(request.bodyHead.data(), request.bodyHead.size())) {
         return lost();
     }
-    std::uint32_t& offset = transfer.offset;
     std::uint32_t posted = 0;
     while (std::uint64_t{offset} + kUploadPieceSize < imageSize) {
         devices.sleep(kPiecePauseMs);
         if (stopRequested()) {
             return stopped();
         }
+        if (tooSlow()) {
+            return transfer;
+        }
         if (!session->Write(image + offset, kUploadPieceSize)) {
             return lost();
         }
         offset += kUploadPieceSize;
+        taken = offset;
         // A piece can cross several percent steps on a small image: one post for each.
         while (posted <= offset / job.percentStep) {
             ++posted;
-            shown = ShownPercent(posted);
-            job.window->PostUpgradeProgress(shown);
+            job.window->PostUpgradeProgress(ShownPercent(posted));
         }
     }
     if (offset != imageSize) {
@@ -122,9 +143,13 @@ Transfer TransferImage(const UploadJob& job, const QByteArray& imageData, const 
         if (stopRequested()) {
             return stopped();
         }
+        if (tooSlow()) {
+            return transfer;
+        }
         if (!session->Write(image + offset, imageSize - offset)) {
             return lost();
         }
+        taken = imageSize;
     }
     if (stopRequested()) {
         return stopped();
@@ -140,7 +165,8 @@ Transfer TransferImage(const UploadJob& job, const QByteArray& imageData, const 
     // verdict to the flash wait, as a router that restarts at once may say nothing.
     const std::optional<StatusLine> status = ParseStatusLine(session->ReadAnswer());
     if (AnswerRefusesUpload(status)) {
-        transfer.failure = Failed(UploadOutcome::RefusedByRouter, shown, status->text);
+        transfer.failure =
+            Failed(UploadOutcome::RefusedByRouter, kMaxPercent, status->text);  // all of it went out
         return transfer;
     }
     transfer.complete = true;
@@ -248,6 +274,12 @@ public:
         return answer;
     }
     void Close() override { inner->Close(); }
+    std::string ReadEarlyAnswer() override {
+        std::string answer = inner->ReadEarlyAnswer();
+        const std::size_t end = std::min<std::size_t>(answer.find_first_of("\r\n"), kLoggedAnswerBytes);
+        verdict.answer = answer.substr(0, end);
+        return answer;
+    }
     void WatchStop(const std::atomic<bool>* stop) override { inner->WatchStop(stop); }
 
 private:
@@ -282,7 +314,8 @@ UploadVerdict RunUploadJob(const UploadJob& job, QByteArray& imageData, const Up
     }
     // A flag and a time rather than an optional, as in the flash wait (GCC 12's false warning at -O3).
     auto silence = std::make_pair(false, std::int64_t{0});  // silent since the time given
-    watched.probe = [&devices, &seen, &silence](const std::string& address) {
+    bool told = false;                                      // the present silence was told as long enough
+    watched.probe = [&devices, &seen, &silence, &told](const std::string& address) {
         const std::int64_t sentAt = NowMs(devices);
         const ProbeOutcome outcome = devices.probe(address);
         if (outcome == ProbeOutcome::Silent) {
@@ -290,8 +323,13 @@ UploadVerdict RunUploadJob(const UploadJob& job, QByteArray& imageData, const Up
                 silence = {true, sentAt};
             }
             seen.silenceMs = NowMs(devices) - silence.second;
+            if (!told && seen.silenceMs >= kSilenceForRestartMs && devices.silenceReached) {
+                told = true;
+                devices.silenceReached(seen.silenceMs);
+            }
         } else {
             silence.first = false;
+            told = false;
         }
         return outcome;
     };

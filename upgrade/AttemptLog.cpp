@@ -103,6 +103,10 @@ const char* OutcomeName(UploadOutcome outcome) {
             return "probe unavailable";
         case UploadOutcome::Stopped:
             return "stopped by the user";
+        case UploadOutcome::TooSlow:
+            return "transfer too slow";
+        case UploadOutcome::PasswordRefused:
+            return "password refused";
         case UploadOutcome::Unreported:
             return "no cause reported";
     }
@@ -216,17 +220,22 @@ void LogTransferEnd(AttemptLog& log, const UploadVerdict& verdict) {
               verdict.answer.empty() ? std::string("none") : "\"" + log.Outside(verdict.answer) + "\"");
 }
 
+void LogSilenceReached(AttemptLog& log, std::int64_t silenceMs) {
+    log.Write("silence", std::to_string(silenceMs) + " ms without an answer to the probe: restarting");
+}
+
 void LogUploadVerdict(AttemptLog& log, const UploadVerdict& verdict) {
-    if (verdict.outcome == UploadOutcome::Restarted || verdict.outcome == UploadOutcome::NoRestart) {
+    // A silence long enough was written when it was reached (LogSilenceReached); one too short only now.
+    if (verdict.outcome == UploadOutcome::NoRestart) {
         log.Write("silence",
-                  std::to_string(verdict.silenceMs) + " ms without an answer to the probe" +
-                      (verdict.outcome == UploadOutcome::Restarted ? ": restarting" : ": too short"));
+                  std::to_string(verdict.silenceMs) + " ms without an answer to the probe" + ": too short");
     }
     std::string text = "result " + std::to_string(verdict.result) + ", " + OutcomeName(verdict.outcome);
     if (verdict.outcome == UploadOutcome::LostInTransfer) {
         text += " at " + std::to_string(verdict.percent) + " %";
     }
-    if (verdict.outcome == UploadOutcome::RefusedByRouter) {
+    if (verdict.outcome == UploadOutcome::RefusedByRouter ||
+        verdict.outcome == UploadOutcome::PasswordRefused) {
         text += " (\"" + log.Outside(verdict.statusLine) + "\")";
     }
     log.Write("verdict", text);

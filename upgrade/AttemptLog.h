@@ -14,6 +14,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -108,8 +109,10 @@ private:
 // Writes the transfer's end with its bytes and duration, then the router's answer: one step a line.
 void LogTransferEnd(AttemptLog& log, const UploadVerdict& verdict);
 
-// Writes how the upload ended: the silence of the flash wait (when there was one), then the verdict with
+// Writes how the upload ended: a flash wait's silence too short for a restart, then the verdict with
 // its cause.
+// The flash wait's silence the moment it is long enough for a restart.
+void LogSilenceReached(AttemptLog& log, std::int64_t silenceMs);
 void LogUploadVerdict(AttemptLog& log, const UploadVerdict& verdict);
 
 }  // namespace fwu

@@ -39,22 +39,29 @@ private:
     const std::function<bool()>& stopped;
 };
 
-std::optional<std::string> ReadRouterVersion(const std::string& address, const std::string& password,
-                                             const std::function<bool()>& stopped) {
+RouterVersionAnswer ReadRouterAnswer(const std::string& address, const std::string& password,
+                                     const std::function<bool()>& stopped) {
+    RouterVersionAnswer result;
     std::string credential;
     if (!BuildBasicCredential(password, credential)) {
-        return std::nullopt;
+        return result;
     }
     TcpStatusTransport tcp;
     StoppableTransport transport(tcp, stopped);
-    std::string version;
-    bool refused = false;
     const StatusClock clock = [] { return std::chrono::steady_clock::now(); };
-    if (QueryStatusPage(transport, address, BuildStatusRequest(credential), kVersionStartMarker,
-                        kVersionEndMarker, version, refused, clock, kConfirmationQueryLimitMs) == 1) {
-        return version;
+    const StatusPageAnswer answer =
+        ReadStatusPage(transport, address, BuildStatusRequest(credential), kVersionStartMarker,
+                       kVersionEndMarker, clock, kConfirmationQueryLimitMs);
+    if (answer.end == StatusQueryEnd::Found) {
+        result.version = answer.version;
     }
-    return std::nullopt;
+    result.passwordRefused = answer.end == StatusQueryEnd::Refused;
+    return result;
+}
+
+std::optional<std::string> ReadRouterVersion(const std::string& address, const std::string& password,
+                                             const std::function<bool()>& stopped) {
+    return ReadRouterAnswer(address, password, stopped).version;
 }
 
 std::string Seconds(std::int64_t ms) {
@@ -67,6 +74,7 @@ ConfirmationWatchServices SystemConfirmationWatchServices() {
     ConfirmationWatchServices services;
     services.probe = [](const std::string& address) { return PingHost(address); };
     services.readVersion = ReadRouterVersion;
+    services.readAnswer = ReadRouterAnswer;
     services.nowMs = SteadyNowMs;
     return services;
 }
@@ -80,6 +88,8 @@ std::string ConfirmationText(ConfirmationState state, const std::string& version
                    std::string(LoadString(IDS_OTHER_VERSION_TAIL));
         case ConfirmationState::NotBack:
             return std::string(LoadString(IDS_ROUTER_NOT_BACK));
+        case ConfirmationState::RefusesPassword:
+            return std::string(LoadString(IDS_ROUTER_REFUSES_PASSWORD));
         case ConfirmationState::Watching:
             break;
     }
@@ -96,7 +106,8 @@ ConfirmationWatch::~ConfirmationWatch() {
 
 bool ConfirmationWatch::Start(const std::string& address, const std::string& password,
                               const std::string& expectedVersion) {
-    if (thread.joinable() || Stopped() || !services.probe || !services.readVersion) {
+    if (thread.joinable() || Stopped() || !services.probe ||
+        (!services.readVersion && !services.readAnswer)) {
         return false;
     }
     const auto work = [this, address, password, expectedVersion] { Run(address, password, expectedVersion); };
@@ -142,6 +153,7 @@ void ConfirmationWatch::Run(const std::string& address, const std::string& passw
     }
     Tell(ConfirmationState::Watching, {});
     bool answered = false;
+    int refusals = 0;  // status queries in a row that the router refused
     while (!Stopped()) {
         const std::int64_t cycleStart = now();
         if (cycleStart - start >= services.watchMs) {
@@ -155,7 +167,20 @@ void ConfirmationWatch::Run(const std::string& address, const std::string& passw
         }
         if (services.probe(address) && !Stopped()) {
             answered = true;
-            const std::optional<std::string> version = services.readVersion(address, password, stoppedCheck);
+            const RouterVersionAnswer got =
+                services.readAnswer
+                    ? services.readAnswer(address, password, stoppedCheck)
+                    : RouterVersionAnswer{services.readVersion(address, password, stoppedCheck)};
+            const std::optional<std::string>& version = got.version;
+            refusals = got.passwordRefused ? refusals + 1 : 0;
+            if (refusals >= kRefusalsToGiveUp && !Stopped()) {
+                if (log != nullptr) {
+                    log->Write("confirmation",
+                               "router back after " + Seconds(now() - start) + " but refuses the password");
+                }
+                Tell(ConfirmationState::RefusesPassword, {});
+                return;
+            }
             if (version && !Stopped()) {
                 const bool same = *version == expectedVersion;
                 if (log != nullptr) {

@@ -26,10 +26,21 @@ inline constexpr int kConfirmationProbeIntervalMs = 1000;
 inline constexpr int kConfirmationQueryLimitMs = 5000;
 
 enum class ConfirmationState {
-    Watching,      // the watch has begun
-    Confirmed,     // the router names the carried image's version
-    OtherVersion,  // the router names another version: the new firmware did not take
-    NotBack,       // the router named no version within kConfirmationWatchMs
+    Watching,         // the watch has begun
+    Confirmed,        // the router names the carried image's version
+    OtherVersion,     // the router names another version: the new firmware did not take
+    NotBack,          // the router named no version within kConfirmationWatchMs
+    RefusesPassword,  // the router is back but refused the password kRefusalsToGiveUp times in a row
+};
+
+// After this many refusals in a row the router is taken to refuse the password for good (a router that
+// refuses once while it starts its web server still confirms).
+inline constexpr int kRefusalsToGiveUp = 3;
+
+// What one status query of the watch learnt: the version, or whether the router refused the password.
+struct RouterVersionAnswer {
+    std::optional<std::string> version;
+    bool passwordRefused = false;
 };
 
 // What the watch uses to reach the router and to tell time; tests hand in fakes.
@@ -41,6 +52,10 @@ struct ConfirmationWatchServices {
     std::function<std::optional<std::string>(const std::string& address, const std::string& password,
                                              const std::function<bool()>& stopped)>
         readVersion;
+    // The same query telling a refused password apart; used instead of readVersion when set.
+    std::function<RouterVersionAnswer(const std::string& address, const std::string& password,
+                                      const std::function<bool()>& stopped)>
+        readAnswer = {};
     std::function<std::int64_t()> nowMs;  // a steady clock in milliseconds
     // Waits `ms` or until woken by Stop; empty: the watch's own wait on the steady clock.
     std::function<void(int ms)> pause;

@@ -61,6 +61,10 @@ std::string FailureText(const UploadVerdict& verdict) {
             return FillIn(IDS_FAIL_NO_PING);
         case UploadOutcome::Stopped:
             return FillIn(IDS_FAIL_STOPPED);
+        case UploadOutcome::TooSlow:
+            return FillIn(IDS_FAIL_TOO_SLOW, verdict.percent);
+        case UploadOutcome::PasswordRefused:
+            return FillIn(IDS_FAIL_PASSWORD);
         case UploadOutcome::Restarted:  // a restart with result 0 is a contradiction: no cause to give
         case UploadOutcome::Unreported:
             break;
@@ -81,6 +85,8 @@ std::string RouterCheckFailureText(const RouterCheckResult& result) {
             return result.statusLine.empty()
                        ? FillIn(IDS_CHECK_REFUSED_BARE)
                        : FillIn(IDS_CHECK_REFUSED, 0, Quoted(result.statusLine, kMaxShownStatusLine));
+        case RouterCheckReason::NotStatusPage:
+            return FillIn(IDS_CHECK_NOT_STATUS_PAGE, 0, Quoted(result.statusLine, kMaxShownStatusLine));
         default:
             return FillIn(IDS_CHECK_NO_ANSWER);
     }
@@ -95,6 +101,8 @@ std::string UnknownVersionText(const RouterCheckResult& result) {
         reason = IDS_VERSION_NO_FIELD;
     } else if (result.reason == RouterCheckReason::NoAnswerInTime) {
         reason = IDS_VERSION_NO_TIME;
+    } else if (result.reason == RouterCheckReason::TwoVersions) {
+        reason = IDS_VERSION_TWO_FIELDS;
     }
     return FillIn(reason);
 }

@@ -16,6 +16,23 @@ void WriteField(QByteArray& program, qsizetype offset, const std::string& text) 
     std::memcpy(field, text.data(), text.size());
 }
 
+std::uint64_t ReadLittle(QByteArrayView bytes, qsizetype at, int width) {
+    std::uint64_t value = 0;
+    for (int i = width - 1; i >= 0; --i) {
+        value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
+    }
+    return value;
+}
+
+bool IsLeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+int DaysInMonth(int month, int year) {
+    constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
+}
+
 PackResult Refuse(std::string error) {
     PackResult result;
     result.error = std::move(error);
@@ -23,6 +40,85 @@ PackResult Refuse(std::string error) {
 }
 
 }  // namespace
+
+ElfSize MeasureElf(QByteArrayView program) {
+    ElfSize size;
+    constexpr qsizetype kHeaderSize = 64;
+    if (program.size() < kHeaderSize ||
+        !program.startsWith("\x7f"
+                            "ELF") ||
+        program[4] != 2 || program[5] != 1) {
+        return size;
+    }
+    const std::uint64_t phoff = ReadLittle(program, 0x20, 8);
+    const std::uint64_t shoff = ReadLittle(program, 0x28, 8);
+    const std::uint64_t phentsize = ReadLittle(program, 0x36, 2);
+    const std::uint64_t phnum = ReadLittle(program, 0x38, 2);
+    const std::uint64_t shentsize = ReadLittle(program, 0x3A, 2);
+    const std::uint64_t shnum = ReadLittle(program, 0x3C, 2);
+    // Offsets beyond any file this tool reads are no ELF of a program (and keep the sums below in range).
+    constexpr std::uint64_t kFar = std::uint64_t{1} << 40;
+    if (phoff > kFar || shoff > kFar) {
+        return size;
+    }
+    std::uint64_t end =
+        std::max<std::uint64_t>({kHeaderSize, phoff + phnum * phentsize, shoff + shnum * shentsize});
+    // The segments' bytes, as far as the program headers that arrived name them.
+    if (phentsize >= 0x28) {
+        for (std::uint64_t i = 0; i < phnum; ++i) {
+            const std::uint64_t at = phoff + i * phentsize;
+            if (at + 0x28 > static_cast<std::uint64_t>(program.size())) {
+                break;
+            }
+            const std::uint64_t offset = ReadLittle(program, static_cast<qsizetype>(at + 0x08), 8);
+            const std::uint64_t fileSize = ReadLittle(program, static_cast<qsizetype>(at + 0x20), 8);
+            if (offset > kFar || fileSize > kFar) {
+                return size;
+            }
+            end = std::max(end, offset + fileSize);
+        }
+    }
+    size.isElf = true;
+    size.bytes = end;
+    return size;
+}
+
+bool IsRealDate(int year, int month, int day) {
+    return month >= 1 && month <= 12 && day >= 1 && day <= DaysInMonth(month, year);
+}
+
+std::string CheckReleaseDate(std::string_view text) {
+    if (text.size() < 5) {
+        return {};  // no month and day to check
+    }
+    constexpr std::string_view kMonths[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
+                                            "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
+    std::string upper;
+    for (const char c : text.substr(0, 3)) {
+        upper.push_back(c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c);
+    }
+    const auto month = std::find(std::begin(kMonths), std::end(kMonths), upper);
+    std::size_t at = 3;
+    while (at < text.size() && text[at] == ' ') {
+        ++at;
+    }
+    if (month == std::end(kMonths) || at == 3 || at >= text.size() || text[at] < '0' || text[at] > '9') {
+        return {};  // not a month name and a day: free text
+    }
+    int day = 0;
+    for (; at < text.size() && text[at] >= '0' && text[at] <= '9' && day < 100; ++at) {
+        day = day * 10 + (text[at] - '0');
+    }
+    int year = 2000;  // a leap year: without a year, FEB 29 is a real date
+    const std::size_t digits = text.find_first_of("0123456789", at);
+    if (digits != std::string_view::npos && text.size() - digits == 4) {
+        year = std::stoi(std::string(text.substr(digits)));
+    }
+    const int monthNumber = static_cast<int>(month - std::begin(kMonths)) + 1;
+    return IsRealDate(year, monthNumber, day)
+               ? std::string()
+               : "the release date " + std::string(text) + " is not a real date";
+}
 
 qsizetype FindVersionBlock(QByteArrayView program, std::string& error) {
     const QByteArrayView start(kStartMarker.data(), static_cast<qsizetype>(kStartMarker.size()));
@@ -48,6 +144,9 @@ qsizetype FindVersionBlock(QByteArrayView program, std::string& error) {
 }
 
 std::string CheckFieldText(std::string_view what, std::string_view text) {
+    if (text.empty()) {
+        return std::string(what) + " is empty";
+    }
     if (text.size() >= kVersionFieldWidth) {
         return std::string(what) + " is longer than 47 bytes";
     }
@@ -64,12 +163,15 @@ PackResult Pack(const PackInput& input) {
             return Refuse(problem);
         }
     }
+    if (std::string problem = CheckReleaseDate(input.releaseDate); !problem.empty()) {
+        return Refuse(problem);
+    }
     if (input.image.size() < kMinImageSize) {
         return Refuse("the image is shorter than 100 bytes");
     }
     const auto header = ParseFirmwareHeader(input.image);
-    if (!header || header->month < 1 || header->month > 12 || header->day < 1 || header->day > 31) {
-        return Refuse("the image has no firmware header (date bytes 8 to 10 are not a date)");
+    if (!header || !IsRealDate(2000 + header->year, header->month, header->day)) {
+        return Refuse("the image has no firmware header (date bytes 8 to 10 are not a real date)");
     }
     if (input.image.size() > platform::kMaxPayloadSize) {
         return Refuse("the image is larger than 64 MiB");
@@ -79,7 +181,20 @@ PackResult Pack(const PackInput& input) {
         old.status == platform::PayloadStatus::DigestMismatch) {
         return Refuse("the program's carried image is damaged");
     }
-    QByteArray program = input.program.first(old.programSize);
+    // The program is the ELF file it begins with. Shorter: it was cut, and a copy of it would not run.
+    // Longer without a whole carried image: what follows is the rest of a cut-off image, dead bytes the
+    // copy would carry for nothing, so they are dropped (the old image is replaced anyway).
+    const ElfSize elf = MeasureElf(QByteArrayView(input.program).first(old.programSize));
+    if (!elf.isElf) {
+        return Refuse("the program is not a 64-bit little-endian ELF file");
+    }
+    if (elf.bytes > static_cast<std::uint64_t>(old.programSize)) {
+        return Refuse("the program is cut short: its ELF file needs " + std::to_string(elf.bytes) +
+                      " bytes, it has " + std::to_string(old.programSize));
+    }
+    const qsizetype keep =
+        old.status == platform::PayloadStatus::Ok ? old.programSize : static_cast<qsizetype>(elf.bytes);
+    QByteArray program = input.program.first(keep);
     std::string error;
     const qsizetype block = FindVersionBlock(program, error);
     if (block < 0) {

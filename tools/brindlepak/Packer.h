@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <cstdint>
 #include <string>
 
 #include "package/FirmwarePackage.h"
@@ -28,7 +29,22 @@ struct PackResult {
 // Offset of the program's one version block, or -1 with `error` set when there is none or more than one.
 qsizetype FindVersionBlock(QByteArrayView program, std::string& error);
 
-// Checks a text for a block field: at most 47 bytes, printable ASCII only. Empty when it is fine.
+// The extent of the 64-bit little-endian ELF file at the start of `program`: its header, both header
+// tables and every segment the program headers name. isElf false for anything else.
+struct ElfSize {
+    bool isElf = false;
+    std::uint64_t bytes = 0;
+};
+ElfSize MeasureElf(QByteArrayView program);
+
+// True for a day that exists: FEB 29 only in a leap year, never FEB 31.
+bool IsRealDate(int year, int month, int day);
+
+// A release date that begins with a month name and a day ("FEB 10,2007") must name a real day; other
+// texts are free. Empty when it is fine, else the one-line refusal.
+std::string CheckReleaseDate(std::string_view text);
+
+// Checks a text for a block field: not empty, at most 47 bytes, printable ASCII only. Empty when fine.
 std::string CheckFieldText(std::string_view what, std::string_view text);
 
 PackResult Pack(const PackInput& input);

@@ -13,22 +13,28 @@
 
 namespace {
 
+// A program with the largest image it can carry, and room for the program itself.
+constexpr qint64 kMaxProgramBytes = 2 * fwu::platform::kMaxPayloadSize;
+
 int Refuse(const QString& message) {
     QTextStream(stderr) << "brindlepak: " << message << "\n";
     return 1;
 }
 
 // Reads an input that must be a regular file; empty when it is fine, else the one-line refusal.
-QString ReadInput(const QString& what, const QString& path, fwu::platform::RegularFile& out) {
+// `limit` is the most it reads, named in the refusal.
+QString ReadInput(const QString& what, const QString& path, qint64 limit, fwu::platform::RegularFile& out) {
     using fwu::platform::RegularFileStatus;
-    out = fwu::platform::ReadRegularFile(path, 2 * fwu::platform::kMaxPayloadSize);
+    out = fwu::platform::ReadRegularFile(path, limit);
     switch (out.status) {
         case RegularFileStatus::Ok:
             return {};
         case RegularFileStatus::NotRegular:
             return QStringLiteral("the %1 %2 is not a regular file").arg(what, path);
         case RegularFileStatus::TooLarge:
-            return QStringLiteral("the %1 %2 is larger than 128 MiB").arg(what, path);
+            return QStringLiteral("the %1 %2 is larger than %3 MiB")
+                .arg(what, path)
+                .arg(limit / (1024 * 1024));
         case RegularFileStatus::Unreadable:
             break;
     }
@@ -70,11 +76,13 @@ int main(int argc, char** argv) {
     const QString programPath = args[0], imagePath = args[1], outputPath = args[2];
     const QFileInfo programInfo(programPath);
     fwu::platform::RegularFile program, image;
-    if (const QString problem = ReadInput(QStringLiteral("program"), programPath, program);
+    if (const QString problem = ReadInput(QStringLiteral("program"), programPath, kMaxProgramBytes, program);
         !problem.isEmpty()) {
         return Refuse(problem);
     }
-    if (const QString problem = ReadInput(QStringLiteral("image"), imagePath, image); !problem.isEmpty()) {
+    if (const QString problem =
+            ReadInput(QStringLiteral("image"), imagePath, fwu::platform::kMaxPayloadSize, image);
+        !problem.isEmpty()) {
         return Refuse(problem);
     }
     // Writing over an input would destroy it: the output is put in place by renaming over that path.

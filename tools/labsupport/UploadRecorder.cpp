@@ -68,6 +68,12 @@ bool FakeHttpSession::Write(const char* data, std::size_t length) {
     return true;
 }
 
+// Not recorded among the calls: it reads only what already came, and the call sequences stay those of
+// the request itself.
+std::string FakeHttpSession::ReadEarlyAnswer() {
+    return log->earlyAnswer;
+}
+
 std::string FakeHttpSession::ReadAnswer() {
     Call("ReadAnswer");
     return log->answer;
@@ -77,8 +83,8 @@ void FakeHttpSession::Close() {
     Call("Close");
 }
 
-UploadServices FakeUploadServices(Timeline& timeline, std::shared_ptr<SessionLog> sessionLog, SessionFault fault,
-                          ScriptedRouter router) {
+UploadServices FakeUploadServices(Timeline& timeline, std::shared_ptr<SessionLog> sessionLog,
+                                  SessionFault fault, ScriptedRouter router) {
     UploadServices devices;
     devices.openSession = [&timeline, sessionLog, fault]() -> std::unique_ptr<platform::HttpSession> {
         return std::make_unique<FakeHttpSession>(timeline, sessionLog, fault);

@@ -32,8 +32,9 @@ struct SessionLog {
     unsigned port = 0;
     std::uint32_t bodyLength = 0;
     std::vector<std::size_t> writeSizes;
-    std::string body;    // every byte written
-    std::string answer;  // set by the test: what ReadAnswer gives once the body is complete
+    std::string body;         // every byte written
+    std::string answer;       // set by the test: what ReadAnswer gives once the body is complete
+    std::string earlyAnswer;  // set by the test: what ReadEarlyAnswer gives after a failed write
 };
 
 class Timeline final : public UploadWindow {
@@ -106,6 +107,7 @@ public:
     bool SendRequest(std::uint32_t bodyLength) override;
     bool Write(const char* data, std::size_t length) override;
     std::string ReadAnswer() override;
+    std::string ReadEarlyAnswer() override;
     void Close() override;
 
 private:

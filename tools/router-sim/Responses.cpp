@@ -62,6 +62,10 @@ Answer StatusPage(Fault fault, std::string_view version, int dripMs) {
     if (fault == Fault::LongPage) {
         before += PortRows();
     }
+    // A field whose name ends in the marker, naming another version, before the router's own.
+    if (fault == Fault::LatestVersionField) {
+        before += "<tr><td>Latest Firmware Version:v9.99.99, Dec 1 2099</td></tr>\n";
+    }
     std::string field;
     if (fault == Fault::NoMarker) {
         field = "<tr><td>Build: " + std::string(version) + ", Nov 27 2006</td></tr>\n";
@@ -72,6 +76,7 @@ Answer StatusPage(Fault fault, std::string_view version, int dripMs) {
     }
     const std::string after =
         (fault == Fault::NoMarker ? "" : std::string(kVersionEndMarker) + " Nov 27 2006</td></tr>\n") +
+        (fault == Fault::TwoVersions ? "<tr><td>Firmware Version:v9.99.99, Dec 1 2099</td></tr>\n" : "") +
         std::string("<tr><td>LAN IP Address: 192.168.1.1</td></tr>\n</table></body></html>\n");
 
     Answer answer;

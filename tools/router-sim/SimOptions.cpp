@@ -8,7 +8,7 @@
 namespace fwu::sim {
 namespace {
 
-constexpr std::array<std::pair<Fault, std::string_view>, 15> kFaultNames{{
+constexpr std::array<std::pair<Fault, std::string_view>, 17> kFaultNames{{
     {Fault::None, "none"},
     {Fault::Status11, "status-1.1"},
     {Fault::SplitStatus, "split-status"},
@@ -24,6 +24,8 @@ constexpr std::array<std::pair<Fault, std::string_view>, 15> kFaultNames{{
     {Fault::Drip, "drip"},
     {Fault::DripNul, "drip-nul"},
     {Fault::KeepVersion, "keep-version"},
+    {Fault::LatestVersionField, "latest-version-field"},
+    {Fault::TwoVersions, "two-versions"},
 }};
 
 constexpr int kMaxMs = 600000;

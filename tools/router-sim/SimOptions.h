@@ -12,20 +12,22 @@ namespace fwu::sim {
 
 enum class Fault {
     None,
-    Status11,      // status page answered with "HTTP/1.1 200 OK"
-    SplitStatus,   // status line split across two sends with a pause between
-    SplitMarker,   // "Firmware Version:<version>" and the "," that ends it in different sends
-    NoMarker,      // status page without "Firmware Version:"
-    LongPage,      // more than 4 KiB of page before the marker
-    NeverClose,    // status page sent, connection kept open
-    Reset,         // every accepted connection reset at once
-    Closed,        // nothing listens on the port
-    NoRestart,     // uploads accepted, the router never falls silent
-    ResetUpload,   // connection reset part-way through an upload body
-    BlankVersion,  // a blank between "Firmware Version:" and the version
-    Drip,          // status page head at once, then the page one byte every dripMs
-    DripNul,       // status page head at once, then one NUL byte every dripMs
-    KeepVersion,   // uploads taken, flash and restart as usual, back with the version it had before
+    Status11,            // status page answered with "HTTP/1.1 200 OK"
+    SplitStatus,         // status line split across two sends with a pause between
+    SplitMarker,         // "Firmware Version:<version>" and the "," that ends it in different sends
+    NoMarker,            // status page without "Firmware Version:"
+    LongPage,            // more than 4 KiB of page before the marker
+    NeverClose,          // status page sent, connection kept open
+    Reset,               // every accepted connection reset at once
+    Closed,              // nothing listens on the port
+    NoRestart,           // uploads accepted, the router never falls silent
+    ResetUpload,         // connection reset part-way through an upload body
+    BlankVersion,        // a blank between "Firmware Version:" and the version
+    Drip,                // status page head at once, then the page one byte every dripMs
+    DripNul,             // status page head at once, then one NUL byte every dripMs
+    KeepVersion,         // uploads taken, flash and restart as usual, back with the version it had before
+    LatestVersionField,  // "Latest Firmware Version:v9.99.99," on the status page before the real field
+    TwoVersions,         // the status page names the marker twice, the second time with v9.99.99
 };
 
 struct SimOptions {

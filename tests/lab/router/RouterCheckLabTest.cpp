@@ -33,6 +33,8 @@ const CheckCase kCases[] = {
     {"StatusLineSplit", {"--fault", "split-status"}, "rodel", false, kUnchanged},
     {"MarkerAndCommaSplit", {"--fault", "split-marker"}, "rodel", true, "v2.00.20"},
     {"NoMarker", {"--fault", "no-marker"}, "rodel", true, kUnchanged},
+    {"LatestVersionFieldFirst", {"--fault", "latest-version-field"}, "rodel", true, "v2.00.20"},
+    {"TwoDifferentVersions", {"--fault", "two-versions"}, "rodel", true, kUnchanged},
     {"MarkerBeyondTheAnswerLimit", {"--fault", "long-page"}, "rodel", true, kUnchanged},
     {"BlankBeforeVersion", {"--fault", "blank-version"}, "rodel", true, "v2.00.20"},
     {"NeverCloses", {"--fault", "never-close"}, "rodel", true, "v2.00.20"},

@@ -2,6 +2,7 @@
 // nothing written, and the input is never changed.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -27,14 +28,27 @@ QByteArray SmallImage(qsizetype size = 300) {
     return image;
 }
 
-// A stand-in program: some code bytes around one version block.
-QByteArray ProgramWithBlock() {
+// A stand-in program: a 64-bit ELF header, code bytes around `blocks` version blocks (the first at 100),
+// and one section header at the end that makes the ELF file reach it.
+QByteArray ProgramWithBlock(int blocks = 1) {
     VersionBlockBytes block{};
     std::memcpy(block.data(), "VERSIONS", 8);
     std::memcpy(block.data() + kEndMarkerOffset, "ENDING\0\0", 8);
     std::memcpy(block.data() + kModelOffset, "OLD", 3);
-    return QByteArray(100, '\x90') + QByteArray(reinterpret_cast<const char*>(block.data()), 164) +
-           QByteArray(50, '\xC3');
+    QByteArray program(64, '\0');
+    std::memcpy(program.data(),
+                "\x7f"
+                "ELF\x02\x01\x01",
+                7);
+    program += QByteArray(36, '\x90');
+    for (int i = 0; i < blocks; ++i) {
+        program += QByteArray(reinterpret_cast<const char*>(block.data()), 164) + QByteArray(50, '\xC3');
+    }
+    const auto sectionHeaders = static_cast<std::uint16_t>(program.size());
+    std::memcpy(program.data() + 0x28, &sectionHeaders, 2);  // e_shoff, little-endian
+    program[0x3A] = 64;                                      // e_shentsize
+    program[0x3C] = 1;                                       // e_shnum
+    return program + QByteArray(64, '\0');
 }
 
 PackInput Input() {
@@ -80,7 +94,7 @@ TEST(Packer, RefusesBadInput) {
         {"image under 100 bytes", [](PackInput& in) { in.image = SmallImage(99); }},
         {"image without a header date", [](PackInput& in) { in.image = QByteArray(200, '\0'); }},
         {"no block", [](PackInput& in) { in.program = QByteArray(400, '\x90'); }},
-        {"two blocks", [](PackInput& in) { in.program = ProgramWithBlock() + ProgramWithBlock(); }},
+        {"two blocks", [](PackInput& in) { in.program = ProgramWithBlock(2); }},
         {"damaged carried image",
          [](PackInput& in) {
              const QByteArray img = SmallImage();
@@ -97,9 +111,45 @@ TEST(Packer, RefusesBadInput) {
         EXPECT_FALSE(result.error.empty()) << row.what;
         EXPECT_EQ(result.error.find('\n'), std::string::npos) << row.what;
     }
+    for (const auto& [what, spoil] : std::initializer_list<std::pair<const char*, void (*)(PackInput&)>>{
+             {"empty model", [](PackInput& in) { in.model.clear(); }},
+             {"empty release date", [](PackInput& in) { in.releaseDate.clear(); }},
+             {"empty file name", [](PackInput& in) { in.fileName.clear(); }},
+             {"release date FEB 31", [](PackInput& in) { in.releaseDate = "FEB 31,2007"; }},
+             {"release date Feb 29 in 2007", [](PackInput& in) { in.releaseDate = "Feb 29 2007"; }},
+             {"release date APR 31", [](PackInput& in) { in.releaseDate = "APR 31"; }},
+             {"image dated the 30th of February", [](PackInput& in) { in.image[10] = 30; }},
+             {"program without an ELF header", [](PackInput& in) { in.program[1] = 'X'; }},
+             {"32-bit program", [](PackInput& in) { in.program[4] = 1; }},
+             {"program cut inside its ELF file", [](PackInput& in) { in.program.chop(1); }},
+         }) {
+        PackInput input = Input();
+        spoil(input);
+        const PackResult result = Pack(input);
+        EXPECT_FALSE(result.ok) << what;
+        EXPECT_FALSE(result.error.empty()) << what;
+    }
+    for (const char* date : {"FEB 29,2008", "Feb 28", "DEC 31,2006", "2007-02-10", "FEBRUARY"}) {
+        PackInput input = Input();
+        input.releaseDate = date;
+        EXPECT_TRUE(Pack(input).ok) << date;
+    }
     PackInput exact = Input();
     exact.model = std::string(47, 'M');
     EXPECT_TRUE(Pack(exact).ok);
+}
+
+// A program whose carried image was cut off (its trailer gone) leaves those bytes out of the copy.
+TEST(Packer, CutOffOldImageIsDropped) {
+    const QByteArray old = SmallImage(5000);
+    PackInput input = Input();
+    input.program = ProgramWithBlock() + old.first(3000);
+    const PackResult result = Pack(input);
+    ASSERT_TRUE(result.ok) << result.error;
+    const platform::Payload payload = platform::SplitPackedBytes(result.output);
+    ASSERT_EQ(payload.status, platform::PayloadStatus::Ok);
+    EXPECT_EQ(payload.programSize, ProgramWithBlock().size());
+    EXPECT_EQ(payload.data, SmallImage());
 }
 
 TEST(Packer, MarkerWithoutEndingAtItsPlaceIsNotABlock) {
@@ -150,6 +200,25 @@ TEST_F(BrindlepakCommand, PackedCopyOfThisProgramReadsItsNewTextsFromMemory) {
     ASSERT_TRUE(copy.waitForFinished(60'000));
     EXPECT_EQ(QString::fromLocal8Bit(copy.readAllStandardOutput()).trimmed(),
               QStringLiteral("tiny_1.0.bin|ZPR7700|MAR 3,2008|v2.01.03|FEB 10, 2007"));
+}
+
+// A link at the output path, to a file that is not an input, is replaced by the packed copy; the file
+// it pointed to keeps its bytes.
+TEST_F(BrindlepakCommand, OutputLinkIsReplacedNotWrittenThrough) {
+    const QString victim = dir.filePath(QStringLiteral("someone-elses"));
+    {
+        QFile file(victim);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("keep me");
+    }
+    const QString out = dir.filePath(QStringLiteral("out-link"));
+    std::filesystem::create_symlink(victim.toStdString(), out.toStdString());
+    ASSERT_EQ(Run({"--model", "ZPR7700", "--release-date", "MAR 3,2008", program, image, out}), 0);
+    EXPECT_EQ(ReadFile(victim), QByteArray("keep me"));
+    EXPECT_FALSE(QFileInfo(out).isSymLink());
+    EXPECT_EQ(platform::ReadAppendedPayload(out).data, SmallImage(5000));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".tmp-")).size(),
+              0);
 }
 
 TEST_F(BrindlepakCommand, RefusalsWriteNothing) {

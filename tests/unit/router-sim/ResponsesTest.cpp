@@ -44,6 +44,13 @@ TEST(StatusPage, FaultModesShapeThePage) {
     EXPECT_NE(Joined(StatusPage(Fault::BlankVersion, "v2.00.20")).find("Firmware Version: v2.00.20,"),
               std::string::npos);
 
+    // The hostile pages: another version named before the real field, and after it.
+    const std::string latest = Joined(StatusPage(Fault::LatestVersionField, "v2.00.20"));
+    EXPECT_LT(latest.find("<tr><td>Latest Firmware Version:v9.99.99,"), latest.find(kField));
+    const std::string two = Joined(StatusPage(Fault::TwoVersions, "v2.00.20"));
+    EXPECT_GT(two.find("<tr><td>Firmware Version:v9.99.99,"), two.find(kField));
+    EXPECT_NE(two.find(kField), std::string::npos);
+
     EXPECT_TRUE(StatusPage(Fault::NeverClose, "v2.00.20").keepOpen);
     EXPECT_EQ(Joined(StatusPage(Fault::NeverClose, "v2.00.20")), normal);
 }

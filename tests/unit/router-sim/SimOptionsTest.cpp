@@ -46,7 +46,7 @@ TEST(SimOptions, DefaultsAndEveryOption) {
 TEST(SimOptions, FaultNamesRoundTrip) {
     for (const char* name : {"none", "status-1.1", "split-status", "split-marker", "no-marker", "long-page",
                              "never-close", "reset", "closed", "no-restart", "reset-upload", "blank-version",
-                             "drip", "drip-nul", "keep-version"}) {
+                             "drip", "drip-nul", "keep-version", "latest-version-field", "two-versions"}) {
         const auto fault = FaultFromName(name);
         ASSERT_TRUE(fault) << name;
         EXPECT_EQ(FaultName(*fault), name);

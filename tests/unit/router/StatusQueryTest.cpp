@@ -47,7 +47,24 @@ TEST(QueryStatusPage, ReceiveSequences) {
          {ok + "Firmware Version:v2.00", ".22", " more", ", rest"},
          {1, "v2.00.22 more", false}},
         {"start marker split across blocks", {ok + "Firmware Ver", "sion:v3.1,"}, {1, "v3.1", false}},
-        {"first of two markers", {ok + "Firmware Version:A,Firmware Version:B,"}, {1, "A", false}},
+        {"two markers, one version", {ok + "Firmware Version:A,<td>Firmware Version: A ,"}, {1, "A", false}},
+        {"two markers, two versions", {ok + "Firmware Version:A,Firmware Version:B,"}, {0, "", false}},
+        {"tail of a longer name skipped",
+         {ok + "Latest Firmware Version:v2.00.22, <td>Firmware Version:v2.00.20,"},
+         {1, "v2.00.20", false}},
+        {"glued to a word skipped", {ok + "OldFirmware Version:v1, Firmware Version:v2,"}, {1, "v2", false}},
+        {"only the longer name", {ok + "Latest Firmware Version:v2.00.22,"}, {0, "", false}},
+        {"marker in a header skipped",
+         {"HTTP/1.0 200 Ok\r\nX-Firmware Version:v9,\r\n\r\nFirmware Version:v2,"},
+         {1, "v2", false}},
+        {"header block without its end", {"HTTP/1.0 200 Ok\r\nFirmware Version:v9,"}, {0, "", false}},
+        {"bare line feeds end the headers", {"HTTP/1.0 200 Ok\n\nFirmware Version:v3,"}, {1, "v3", false}},
+        {"401 with the accepted line in its body",
+         {"HTTP/1.0 401 Unauthorized\r\n\r\nHTTP/1.0 200 Ok\r\n\r\nFirmware Version:v1,"},
+         {0, "", true}},
+        {"accepted line with more after it",
+         {"HTTP/1.0 200 Okay\r\n\r\nFirmware Version:v1,"},
+         {0, "", true}},
         {"blanks around the version dropped",
          {ok + "Firmware Version: \tv2.00.22 ,"},
          {1, "v2.00.22", false}},
@@ -72,6 +89,34 @@ TEST(QueryStatusPage, ReceiveSequences) {
         EXPECT_EQ(got.version, c.expected.version) << c.name;
         EXPECT_EQ(got.refused, c.expected.refused) << c.name;
         EXPECT_EQ(transport.closes, 1) << c.name;
+    }
+}
+
+// Which end an answer's first line gives, and the line as it is shown.
+TEST(ReadStatusPage, FirstLineTellsPasswordFromAnotherAnswer) {
+    const struct {
+        std::string block;
+        StatusQueryEnd end;
+        std::string shown;
+    } cases[] = {
+        {"HTTP/1.0 401 Unauthorized\r\n\r\n", StatusQueryEnd::Refused, "HTTP/1.0 401 Unauthorized"},
+        {"HTTP/1.1 401\r\n\r\n", StatusQueryEnd::Refused, "HTTP/1.1 401"},
+        {"HTTP/1.1 200 OK\r\n\r\nFirmware Version:v1,", StatusQueryEnd::NotStatusPage, "HTTP/1.1 200 OK"},
+        {"HTTP/1.0 302 Found\r\nLocation: HTTP/1.0 200 Ok\r\n\r\n", StatusQueryEnd::NotStatusPage,
+         "HTTP/1.0 302 Found"},
+        {"HTTP/1.0 4010 Odd\r\n", StatusQueryEnd::NotStatusPage, "HTTP/1.0 4010 Odd"},
+        {"SSH-2.0-\x01\xff\r\n", StatusQueryEnd::NotStatusPage, "SSH-2.0-??"},
+        {"HTTP/1.0 500 " + std::string(100, 'e') + "\r\n", StatusQueryEnd::NotStatusPage,
+         "HTTP/1.0 500 " + std::string(47, 'e')},
+    };
+    const StatusClock steady = [] { return std::chrono::steady_clock::now(); };
+    for (const auto& c : cases) {
+        ScriptedTransport transport = ScriptedTransport::Blocks({c.block});
+        const StatusPageAnswer answer = ReadStatusPage(transport, "192.168.1.1", "REQUEST",
+                                                       kVersionStartMarker, kVersionEndMarker, steady);
+        EXPECT_EQ(answer.end, c.end) << c.block;
+        EXPECT_EQ(answer.statusLine, c.shown) << c.block;
+        EXPECT_EQ(answer.version, "") << c.block;
     }
 }
 
@@ -121,7 +166,7 @@ TEST(QueryStatusPage, AnswerIsBoundedAndTheFieldCut) {
 
     // A field that ends right at the limit is still found.
     const std::string fits =
-        std::string(kOk) + std::string(1023 - (sizeof kOk - 1) - 19, 'x') + "Firmware Version:v,";
+        std::string(kOk) + std::string(1023 - (sizeof kOk - 1) - 20, 'x') + ">Firmware Version:v,";
     ASSERT_EQ(fits.size(), 1023u);
     ScriptedTransport atLimit = ScriptedTransport::Blocks({fits.substr(0, 600), fits.substr(600)});
     EXPECT_EQ(Query(atLimit).version, "v");

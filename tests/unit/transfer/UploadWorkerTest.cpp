@@ -392,7 +392,7 @@ TEST(UploadWorker, ImageSizesSetPiecesPostsAndWaitCycles) {
 
 TEST(UploadWorker, HttpFailureReportsZeroAtOnceWithoutFlashWait) {
     // Each call of the session that can end the transfer, failing in turn, with the cause the worker
-    // records: nothing of the body sent, or lost at the percent last shown.
+    // records: nothing of the body sent, or lost at the percent the router had taken.
     struct Case {
         SessionFault fault;
         UploadOutcome outcome;
@@ -405,10 +405,36 @@ TEST(UploadWorker, HttpFailureReportsZeroAtOnceWithoutFlashWait) {
         {{"AddRequestHeaders", 1}, UploadOutcome::NotConnected, 0},
         {{"SendRequest", 1}, UploadOutcome::NotConnected, 0},
         {{"Write", 1}, UploadOutcome::LostInTransfer, 0},        // the body head
-        {{"Write", 1'000}, UploadOutcome::LostInTransfer, 39},   // in the middle of the image
-        {{"Write", 2'583}, UploadOutcome::LostInTransfer, 100},  // the final piece
+        {{"Write", 1'000}, UploadOutcome::LostInTransfer, 38},   // 998 pieces in: 38 % taken, 39 % shown
+        {{"Write", 2'583}, UploadOutcome::LostInTransfer, 99},   // the final piece
         {{"Write", 2'584}, UploadOutcome::LostInTransfer, 100},  // the body tail
     };
+    // The same failed writes after the router answered early: only a 401 is the password refused.
+    const struct {
+        std::string early;
+        UploadOutcome outcome;
+    } early[] = {
+        {"HTTP/1.0 401 Unauthorized\r\n\r\n", UploadOutcome::PasswordRefused},
+        {"HTTP/1.1 401\r\n", UploadOutcome::PasswordRefused},
+        {"HTTP/1.0 400 Bad Request\r\n", UploadOutcome::LostInTransfer},
+        {"401 Unauthorized\r\n", UploadOutcome::LostInTransfer},
+        {"", UploadOutcome::LostInTransfer},
+    };
+    for (const auto& e : early) {
+        for (int write : {1, 1'000}) {
+            SCOPED_TRACE(e.early + " at write " + std::to_string(write));
+            Timeline timeline;
+            auto session = std::make_shared<SessionLog>();
+            session->earlyAnswer = e.early;
+            UploadServices devices =
+                test::FakeUploadServices(timeline, session, {"Write", write}, test::AlwaysAnswers);
+            QByteArray image = SyntheticImage(kCarriedImageSize);
+            const UploadVerdict verdict = RunUploadJob(JobFor(kCarriedImageSize, &timeline), image, devices);
+            EXPECT_EQ(verdict.outcome, e.outcome);
+            EXPECT_EQ(FailureText(verdict).find("Connection lost") == std::string::npos,
+                      e.outcome == UploadOutcome::PasswordRefused);
+        }
+    }
     for (const Case& c : cases) {
         const SessionFault& fault = c.fault;
         SCOPED_TRACE(fault.call + " #" + std::to_string(fault.occurrence));
@@ -478,7 +504,7 @@ TEST(UploadWorker, CausesReachTheWindowWithTheirTexts) {
          "",
          0,
          UploadOutcome::LostInTransfer,
-         "lost at 39%"},
+         "lost at 38%"},
         {"refused, control bytes in its line",
          {},
          SilentProbes(1),
@@ -537,10 +563,71 @@ TEST(UploadWorker, CausesReachTheWindowWithTheirTexts) {
             EXPECT_EQ(session->calls.back(), "Close");
             EXPECT_EQ(std::count(session->calls.begin(), session->calls.end(), "ReadAnswer"), 0);
             EXPECT_EQ(session->writeSizes.size(), static_cast<std::size_t>(c.stopAtPause));
-            EXPECT_EQ(verdict.percent, Values(timeline.Events(), Kind::Percent).back());
+            EXPECT_EQ(verdict.percent, 19);  // 20 % shown: the bar runs one step ahead of the bytes taken
         }
     }
 }
 
 }  // namespace
+// A router that takes each piece slowly, within the piece's own limit: the body as a whole still ends
+// ten minutes in, with the percent the router had taken.
+TEST(UploadWorker, SlowRouterEndsAtTheTransferDeadline) {
+    const struct {
+        int slowMs;  // how long each pause seems to take beyond its own 5 ms
+        UploadOutcome outcome;
+        int percent;
+        const char* textHas;
+    } cases[] = {
+        {0, UploadOutcome::Restarted, 0, ""},
+        {220, UploadOutcome::Restarted, 0, ""},  // 2,583 pieces in 9 min 41 s
+        {250, UploadOutcome::TooSlow, 91, "too slowly and the transfer was ended at 91%"},
+        {30'000, UploadOutcome::TooSlow, 0, "ended at 0%"},  // 30 s a piece: 19 pieces in
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.slowMs);
+        Timeline timeline;
+        auto session = std::make_shared<SessionLog>();
+        UploadServices devices = test::FakeUploadServices(timeline, session, {}, SilentProbes(1));
+        auto extra = std::make_shared<std::int64_t>(0);
+        devices.nowMs = [extra, now = devices.nowMs] { return now() + *extra; };
+        devices.sleep = [extra, &c, sleep = devices.sleep](int ms) {
+            *extra += ms == kPiecePauseMs ? c.slowMs : 0;
+            sleep(ms);
+        };
+        QByteArray image = SyntheticImage(kCarriedImageSize);
+        const UploadVerdict verdict = RunUploadJob(JobFor(kCarriedImageSize, &timeline), image, devices);
+        EXPECT_EQ(verdict.outcome, c.outcome);
+        EXPECT_EQ(verdict.percent, c.percent);
+        const std::string text = FailureText(verdict);
+        EXPECT_NE(text.find(c.textHas), std::string::npos) << text;
+    }
+}
+
+// The silence is told when it reaches the restart's length, once, with the flash wait still under way.
+TEST(UploadWorker, SilenceIsToldWhenReached) {
+    const struct {
+        test::ScriptedRouter router;
+        int told;
+    } cases[] = {{SilentProbes(1), 1}, {SilentProbes(40, 40), 0}, {test::AlwaysAnswers, 0}};
+    for (const auto& c : cases) {
+        Timeline timeline;
+        auto session = std::make_shared<SessionLog>();
+        UploadServices devices = test::FakeUploadServices(timeline, session, {}, c.router);
+        std::vector<std::int64_t> told;
+        std::size_t eventsWhenTold = 0;
+        devices.silenceReached = [&](std::int64_t ms) {
+            told.push_back(ms);
+            eventsWhenTold = timeline.Events().size();
+        };
+        QByteArray image = SyntheticImage(kCarriedImageSize);
+        RunUploadJob(JobFor(kCarriedImageSize, &timeline), image, devices);
+        ASSERT_EQ(told.size(), static_cast<std::size_t>(c.told));
+        if (c.told == 1) {
+            EXPECT_GE(told[0], 10'000);
+            EXPECT_LT(told[0], 11'100);  // within one probe's cycle of the length
+            EXPECT_LT(eventsWhenTold + 10, timeline.Events().size());  // cycles still to come
+        }
+    }
+}
+
 }  // namespace fwu

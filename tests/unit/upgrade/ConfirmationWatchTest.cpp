@@ -24,7 +24,8 @@ struct ScriptedRouter {
     std::int64_t backMs = 0;
     std::int64_t webMs = 0;
     std::string version;
-    std::int64_t exitMs = -1;  // the user clicks Exit once the clock reaches it (-1: never)
+    std::int64_t exitMs = -1;   // the user clicks Exit once the clock reaches it (-1: never)
+    std::int64_t refuseMs = 0;  // its web page refuses the password until then
 
     std::int64_t now = 0;
     std::vector<std::int64_t> probes;   // when each probe was sent
@@ -49,16 +50,19 @@ ConfirmationWatchServices ScriptedServices(ScriptedRouter& r, ConfirmationWatch*
         r.now += 5;
         return r.now >= r.backMs;
     };
-    services.readVersion = [&r](const std::string&, const std::string& password,
-                                const std::function<bool()>& stopped) -> std::optional<std::string> {
+    services.readAnswer = [&r](const std::string&, const std::string& password,
+                               const std::function<bool()>& stopped) -> RouterVersionAnswer {
         EXPECT_EQ(password, "rodel");
         r.sentAfterStop += stopped() ? 1 : 0;
         r.queries.push_back(r.now);
         r.now += 20;
         if (r.now < r.webMs) {
-            return std::nullopt;
+            return {};
         }
-        return r.version;
+        if (r.now < r.refuseMs) {
+            return {std::nullopt, true};
+        }
+        return {r.version, false};
     };
     services.pause = [&r, &watch](int ms) {
         r.now += ms;
@@ -78,6 +82,7 @@ TEST(ConfirmationWatch, RouterComingBack) {
         std::int64_t backMs, webMs;
         const char* version;
         std::int64_t exitMs;
+        std::int64_t refuseMs;
         std::vector<State> states;
         const char* reported;
         std::size_t queries;
@@ -88,6 +93,7 @@ TEST(ConfirmationWatch, RouterComingBack) {
          0,
          "v2.00.22",
          -1,
+         0,
          {State::Watching, State::Confirmed},
          "v2.00.22",
          1},
@@ -96,6 +102,7 @@ TEST(ConfirmationWatch, RouterComingBack) {
          0,
          "v2.00.20",
          -1,
+         0,
          {State::Watching, State::OtherVersion},
          "v2.00.20",
          1},
@@ -104,20 +111,40 @@ TEST(ConfirmationWatch, RouterComingBack) {
          45000,
          "v2.00.22",
          -1,
+         0,
          {State::Watching, State::Confirmed},
          "v2.00.22",
          6},
-        {"never back", 1 << 30, 0, "v2.00.22", -1, {State::Watching, State::NotBack}, "", 0},
+        {"never back", 1 << 30, 0, "v2.00.22", -1, 0, {State::Watching, State::NotBack}, "", 0},
         {"web page never answers",
          40000,
          1 << 30,
          "v2.00.22",
          -1,
+         0,
          {State::Watching, State::NotBack},
          "",
          260},
-        {"Exit during the watch", 1 << 30, 0, "v2.00.22", 20000, {State::Watching}, "", 0},
-        {"Exit once the pings are back", 10000, 1 << 30, "v2.00.22", 20000, {State::Watching}, "", 10},
+        {"Exit during the watch", 1 << 30, 0, "v2.00.22", 20000, 0, {State::Watching}, "", 0},
+        {"Exit once the pings are back", 10000, 1 << 30, "v2.00.22", 20000, 0, {State::Watching}, "", 10},
+        {"back but refuses the password",
+         40000,
+         0,
+         "v2.00.22",
+         -1,
+         1 << 30,
+         {State::Watching, State::RefusesPassword},
+         "",
+         kRefusalsToGiveUp},
+        {"refuses once while starting, then names the version",
+         40000,
+         0,
+         "v2.00.22",
+         -1,
+         41000,
+         {State::Watching, State::Confirmed},
+         "v2.00.22",
+         2},
     };
     for (const Case& c : cases) {
         ScriptedRouter r;
@@ -125,6 +152,7 @@ TEST(ConfirmationWatch, RouterComingBack) {
         r.webMs = c.webMs;
         r.version = c.version;
         r.exitMs = c.exitMs;
+        r.refuseMs = c.refuseMs;
         ConfirmationWatch* watchPtr = nullptr;
         ConfirmationWatch watch(ScriptedServices(r, watchPtr), [&r](State state, const std::string& version) {
             r.states.push_back(state);
