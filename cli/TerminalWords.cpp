@@ -105,6 +105,11 @@ std::string UploadFailureWords(const UploadVerdict& verdict) {
         case UploadOutcome::RefusedByRouter:
             return ShownText("the router refused the image (" + verdict.statusLine +
                              "); check the password and run again");
+        case UploadOutcome::TooSlow:
+            return "the router took the image too slowly and the transfer was ended at " +
+                   std::to_string(verdict.percent) + " %; the router keeps its current firmware; run again";
+        case UploadOutcome::PasswordRefused:
+            return "the router refused the password before taking the image; check it and run again";
         case UploadOutcome::NoRestart:
             return "the router took the image but did not restart; restart it, then check its version";
         case UploadOutcome::ProbeUnavailable:
