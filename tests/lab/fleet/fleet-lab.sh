@@ -84,7 +84,7 @@ for i in "${PCS[@]}"; do
   ip -n "$pc" link set mgmt up
 
   FWU_LAB_ROUTER_NETNS=$rt ip netns exec "$rt" "$router_sim" --log "$dir/router-sim.jsonl" \
-    --save-dir "$dir/saved" --restart-ms 4000 >"$dir/router-sim.out" 2>"$dir/router-sim.err" </dev/null &
+    --save-dir "$dir/saved" --restart-ms 15000 >"$dir/router-sim.out" 2>"$dir/router-sim.err" </dev/null &
 
   # Each PC keeps its own state and runtime folder, as separate machines would.
   cat >"$dir/sshd_config" <<CONF
