@@ -10,6 +10,11 @@
 #   SCREENSHOT  where the success page's screenshot goes (default: the lab's scratch folder)
 # Exit status 0 when the program reached the success page and ended on Alt+X with status 0; 77 (skipped)
 # without Xvfb, xdotool or ImageMagick's import and compare.
+#
+# With FWU_KEYBOARD_HELPER=PATH (a built probe-helper) the program runs as an ordinary user (nobody, no
+# groups) where the kernel admits no group to ping sockets (ping_group_range "1 0" in the lab's pc
+# namespace), through a copy of the helper given cap_net_raw as the package gives it at install; PROGRAM
+# must then be a lab build that takes the helper's path from FWU_TEST_PROBE_HELPER.
 set -euo pipefail
 
 [ $# -ge 2 ] || { grep -m1 '^# Usage:' "$0" | sed 's/^# //' >&2; exit 2; }
@@ -54,7 +59,23 @@ xdotool getdisplaygeometry >/dev/null || { echo "keyboard-only: Xvfb did not sta
 echo 'leak:libdbus-1.so' >"$work/lsan.supp"
 export LSAN_OPTIONS="suppressions=$work/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 
-"$program" >"$work/program.log" 2>&1 &
+if [ -n "${FWU_KEYBOARD_HELPER:-}" ]; then
+  command -v setcap >/dev/null && command -v setpriv >/dev/null ||
+    { echo "keyboard-only: skipped: no setcap or setpriv" >&2; exit 77; }
+  sysctl -q -w net.ipv4.ping_group_range="1 0"
+  # The build tree is root's: the user runs copies from a folder it may enter.
+  chmod 0755 "$work"
+  cp "$program" "$work/utility"
+  cp "$FWU_KEYBOARD_HELPER" "$work/probe-helper"
+  chmod 0755 "$work/utility" "$work/probe-helper"
+  setcap cap_net_raw+ep "$work/probe-helper"
+  mkdir -m 0700 "$work/home" && chown 65534:65534 "$work/home"
+  setpriv --reuid=65534 --regid=65534 --clear-groups env -i HOME="$work/home" XDG_STATE_HOME="$work/home" \
+    XDG_RUNTIME_DIR="$work/home" DISPLAY="$DISPLAY" QT_QPA_PLATFORM=xcb LSAN_OPTIONS="$LSAN_OPTIONS" \
+    FWU_TEST_PROBE_HELPER="$work/probe-helper" "$work/utility" >"$work/program.log" 2>&1 &
+else
+  "$program" >"$work/program.log" 2>&1 &
+fi
 program_pid=$!
 
 window=''
@@ -114,3 +135,8 @@ wait "$program_pid" || status=$?
 program_pid=''
 echo "keyboard-only: the program ended with status $status"
 [ "$status" -eq 0 ] || { cat "$work/program.log" >&2; exit 1; }
+if [ -n "${FWU_KEYBOARD_HELPER:-}" ]; then
+  grep -q "check: .*pinged by probe helper" "$work/home/firmware-upgrade-utility/upgrade.log" ||
+    { echo "keyboard-only: the log does not name the helper" >&2; cat "$work/home/firmware-upgrade-utility/upgrade.log" >&2; exit 1; }
+  echo "keyboard-only: the ordinary user's window reached success through the probe helper"
+fi
