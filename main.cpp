@@ -12,7 +12,7 @@
 #include "router/Probe.h"
 #endif
 
-#include "app/SystemServices.h"
+#include "services/SystemServices.h"
 #include "app/UpgradeApp.h"
 #include "cli/CommandLine.h"
 #include "cli/RunWithoutWindow.h"

@@ -2,7 +2,7 @@
 // decision over the slot, the page and the busy flag, so that the window only carries it out.
 #pragma once
 
-#include "upgrade/Pages.h"
+#include "app/Pages.h"
 
 namespace fwu {
 

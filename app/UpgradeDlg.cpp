@@ -17,7 +17,6 @@
 #include "app/FaceButtons.h"
 #include "app/FaceKeyboard.h"
 #include "app/FaceMenu.h"
-#include "app/PageFlow.h"
 #include "app/PageLabels.h"
 #include "app/WindowShape.h"
 #include "app/WindowThreadWait.h"
@@ -32,7 +31,7 @@
 #include "ui/RangeEdit.h"
 #include "ui/SkinImage.h"
 #include "ui/SkinLabel.h"
-#include "upgrade/ConfirmationWatch.h"
+#include "upgrade/FailureText.h"
 
 namespace fwu {
 namespace {
@@ -58,8 +57,7 @@ CUpgradeDlg::CUpgradeDlg(UpgradeServices& services, DialogServices hooks, QWidge
 }
 
 CUpgradeDlg::~CUpgradeDlg() {
-    confirmationWatch.reset();  // stopped and joined: it reports to this window
-    // The worker holds this window: it must have said its last word before the window goes.
+    // The run must have taken its worker's verdict before the window goes.
     WaitForUploadEnd();
     if (CheckingRouter()) {
         QApplication::restoreOverrideCursor();
@@ -87,8 +85,8 @@ void CUpgradeDlg::OnInitDialog() {
     firmwareDate = info.firmwareDate;
     model = info.model;
     releaseDate = info.releaseDate;
-    sequence = std::make_unique<UpgradeSequence>(services, *this, *this, gateway, info.utilityVersion);
-    sequence->SetAttemptLog(services.Log());
+    flow = std::make_unique<WizardFlow>(services, *this, gateway, info.utilityVersion);
+    flow->Run().SetAttemptLog(services.Log());
 
     SetUpFaceTitle(modelTitle, "modelTitle", FaceRect(40, 138, 290, 178), "Torvane " + model);
     SetUpFaceTitle(versionTitle, "versionTitle", FaceRect(210, 138, 460, 178),
@@ -121,7 +119,7 @@ void CUpgradeDlg::LoadFrameImage() {
     }
 }
 
-// ---- Pages: the front end of the sequence ----
+// ---- Pages: the view of the wizard ----
 
 void CUpgradeDlg::BeginPageChange() {
     pageChanging = true;
@@ -169,7 +167,7 @@ void CUpgradeDlg::ShowPage(PageNumber newPage) {
         case PAGE_VERIFY:
             pageLabels = std::make_unique<PageLabels>(
                 this,
-                VerifyPageLabels(model, sequence->RouterVersionShown(), UtilityVersion(), Address().Dotted()),
+                VerifyPageLabels(model, Run().RouterVersionShown(), UtilityVersion(), Address().Dotted()),
                 pageChanging);
             break;
         case PAGE_PROGRESS:
@@ -182,7 +180,6 @@ void CUpgradeDlg::ShowPage(PageNumber newPage) {
             break;
         case PAGE_DONE:
             confirmationLine = std::make_unique<ConfirmationLine>(this, pageChanging);
-            StartConfirmationWatch();
             break;
         default:
             break;
@@ -190,11 +187,8 @@ void CUpgradeDlg::ShowPage(PageNumber newPage) {
 }
 
 void CUpgradeDlg::done(int result) {
-    if (confirmationWatch) {
-        confirmationWatch->Stop();  // at once: nothing more is sent, and the window is not held up
-    }
-    if (sequence) {
-        sequence->ReleaseSleepLock();
+    if (flow) {
+        flow->Run().EndWatch();  // at once: nothing more is sent, and the window is not held up
     }
     QDialog::done(result);
 }
@@ -213,14 +207,14 @@ void CUpgradeDlg::LeavePage(PageNumber oldPage) {
             progressDisplay.reset();  // the bar and its picture with it
             break;
         case PAGE_DONE:
-            EndConfirmationWatch();
+            confirmationLine.reset();
             break;
         default:
             break;
     }
 }
 
-std::optional<UpgradeFrontEnd::TypedLogin> CUpgradeDlg::ReadLogin() {
+std::optional<WizardView::TypedLogin> CUpgradeDlg::ReadLogin() {
     if (!loginFields) {
         return std::nullopt;
     }
@@ -257,9 +251,8 @@ void CUpgradeDlg::CheckEnded() {
 // ---- The end of the run ----
 
 void CUpgradeDlg::WaitForUploadEnd() {
-    // Until its final post the worker may wait for this thread to take a status line, so the events keep
-    // flowing rather than this thread blocking on the worker; the final post wakes the loop.
-    while (Busy() && services.UploadRunning()) {
+    // The worker's final post wakes the loop; the run takes it, and the worker's thread is joined.
+    while (flow && Busy() && services.UploadRunning()) {
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     }
     services.JoinUpload();
@@ -270,7 +263,7 @@ void CUpgradeDlg::reject() {
         return;
     }
     if (Busy()) {
-        sequence->RequestStop();  // asks while the image is sent; says why not during the flash wait
+        flow->Run().RequestStop();  // asks while the image is sent; says why not during the flash wait
         return;
     }
     QDialog::reject();
@@ -314,7 +307,7 @@ void CUpgradeDlg::mouseReleaseEvent(QMouseEvent* event) {
         // While an upload runs only the close button acts: it asks whether to stop.
         const QPoint at = event->position().toPoint();
         if (HitTestButton(at.x(), at.y()) == BTN_CLOSE) {
-            sequence->RequestStop();
+            flow->Run().RequestStop();
         }
         return;
     }
@@ -325,23 +318,8 @@ void CUpgradeDlg::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void CUpgradeDlg::PressButton(int slot) {
-    if (CheckingRouter()) {
-        return;
-    }
-    switch (ReleaseAction(slot, Page(), Busy())) {
-        case ButtonAction::PageForward:
-        case ButtonAction::VerifyThenForward:
-            sequence->Forward();
-            break;
-        case ButtonAction::PageBack:
-        case ButtonAction::Retry:
-            sequence->Second();
-            break;
-        case ButtonAction::EndDialog:
-            reject();
-            break;
-        case ButtonAction::None:
-            break;
+    if (!CheckingRouter()) {
+        flow->Press(slot);
     }
 }
 
@@ -364,7 +342,7 @@ void CUpgradeDlg::closeEvent(QCloseEvent* event) {
     if (Busy() || CheckingRouter()) {
         event->ignore();
         if (Busy()) {
-            sequence->RequestStop();
+            flow->Run().RequestStop();
         }
         return;
     }

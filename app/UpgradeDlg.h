@@ -1,8 +1,8 @@
-// CUpgradeDlg: the main window, the view of the upgrade sequence (upgrade/UpgradeSequence.h), which owns
-// the state of the run and its decisions. The window shows the pages it is told to, forwards the buttons
-// and the worker's messages to it, asks the user its questions and runs the router check with the window
-// still painting. Its face is painted from the skin pictures; three image buttons are worked by its own
-// mouse handling, and a press anywhere else drags the frameless window.
+// CUpgradeDlg: the main window, the view of the wizard (app/WizardFlow.h) over the upgrade run
+// (upgrade/UpgradeRun.h), which own the pages, the state of the run and its decisions. The window shows
+// the pages it is told to, forwards the buttons' presses, asks the user the questions and runs the router
+// check with the window still painting. Its face is painted from the skin pictures; three image buttons
+// are worked by its own mouse handling, and a press anywhere else drags the frameless window.
 #pragma once
 
 #include <QDialog>
@@ -18,10 +18,9 @@
 
 #include "app/DialogServices.h"
 #include "app/FaceButtons.h"
-#include "app/UpgradeServices.h"
+#include "app/WizardFlow.h"
 #include "router/RouterAddress.h"
-#include "transfer/UploadWindow.h"
-#include "upgrade/UpgradeSequence.h"
+#include "services/UpgradeServices.h"
 
 class QMenu;
 
@@ -29,13 +28,12 @@ namespace fwu {
 
 class CSkinLabel;
 class ConfirmationLine;
-class ConfirmationWatch;
 class FaceKeyboard;
 class LoginFields;
 class PageLabels;
 class ProgressDisplay;
 
-class CUpgradeDlg : public QDialog, public UploadWindow, public UpgradeFrontEnd {
+class CUpgradeDlg : public QDialog, public WizardView {
     Q_OBJECT
 
 public:
@@ -45,17 +43,10 @@ public:
                          QWidget* parent = nullptr);
     ~CUpgradeDlg() override;
 
-    // What the upload worker may do to the window; every one of these is safe from the worker thread.
-    void PostUpgradeProgress(int percent) override;
-    void ResetPercent() override;
-    void SetStatusText(int stringId, int argument) override;  // waits until the window has the text
-    void PostUpgradeDone(unsigned result) override;
-    void PostUpgradeVerdict(const UploadVerdict& verdict) override;
+    // One page forward or back, as the wizard allows.
+    void ChangePage(bool back) { flow->ChangePage(back); }
 
-    // One page forward or back, as the sequence allows.
-    void ChangePage(bool back) { sequence->ChangePage(back); }
-
-    // What the sequence asks of the window, on the window thread.
+    // What the wizard asks of the window, on the window thread.
     void BeginPageChange() override;
     void LeavePage(PageNumber page) override;
     void EnterPage(PageNumber page) override;
@@ -64,9 +55,11 @@ public:
     void CheckStarted() override;
     std::optional<RouterCheckResult> RunCheck(const std::function<RouterCheckResult()>& check) override;
     void CheckEnded() override;
-    int ShowProgress(int percent) override;
+    void ShowProgress(int percent) override;
     void SetShownPercent(int percent) override;
-    void ShowUploadFailure(const UploadVerdict& verdict, const std::string& causeText) override;
+    void ShowStatusText(int stringId) override;
+    void ShowUploadFailure(const std::string& causeText) override;
+    void ShowConfirmation(std::optional<ConfirmationState> state, const std::string& version) override;
     bool AskYesNo(int stringId) override { return hooks.askYesNo(this, stringId); }
     void ShowError(int stringId) override { hooks.showError(this, stringId); }
     void Pause(int milliseconds) override { hooks.pause(milliseconds); }  // the window does not run meanwhile
@@ -77,12 +70,12 @@ public:
     }
 
     // Ends the window with the cancel result; ignored while the router is checked. While an upload runs
-    // it asks whether to stop the transfer (UpgradeSequence::RequestStop) and the window stays.
+    // it asks whether to stop the transfer (UpgradeRun::RequestStop) and the window stays.
     void reject() override;
     void done(int result) override;  // the watch of the router ends with the window
 
-    // Processes the window's events until no upload runs (at once when none does). Whatever ended the
-    // window's event loop, the window must not go while the worker may still write to it.
+    // Processes the window's events until no upload runs (at once when none does), so the run sees its
+    // worker's verdict before the window goes.
     void WaitForUploadEnd();
 
     // Works the button in `slot` (1..3) as a left-button release over it does; the keyboard's presses
@@ -92,22 +85,22 @@ public:
     // The face's context menu: Minimise, Close, a separator and the About entry.
     std::unique_ptr<QMenu> CreateFaceMenu();
 
-    // Read-only views of the sequence's state and the window's.
-    const UpgradeSequence& Sequence() const { return *sequence; }
-    PageNumber Page() const { return sequence->Page(); }
-    bool Busy() const { return sequence->Busy(); }
-    int Percent() const { return sequence->Percent(); }
+    // Read-only views of the wizard's, the run's and the window's state.
+    const WizardFlow& Flow() const { return *flow; }
+    const UpgradeRun& Run() const { return flow->Run(); }
+    PageNumber Page() const { return flow->Page(); }
+    bool Busy() const { return flow->Busy(); }
+    int Percent() const { return Run().Percent(); }
     bool PageChanging() const { return pageChanging; }
-    bool CheckingRouter() const { return sequence->CheckingRouter(); }
+    bool CheckingRouter() const { return flow->CheckingRouter(); }
     bool ProgressBarShown() const { return progressBarShown; }
     int HotButton() const { return faceButtons.Hot(); }
     int DrawnHotButton() const { return faceButtons.DrawnHot(); }
     const std::array<int, 3>& ButtonImageSet() const { return buttonImageSet; }
-    const fwu::RouterAddress& Address() const { return sequence->Address(); }
-    const std::string& Password() const { return sequence->Password(); }
-    const std::string& RouterVersion() const { return sequence->RouterVersion(); }
-    const std::string& UtilityVersion() const { return sequence->UtilityVersion(); }
-    const UploadRequest& PreparedRequest() const { return sequence->PreparedRequest(); }
+    const fwu::RouterAddress& Address() const { return flow->Address(); }
+    const std::string& Password() const { return flow->Password(); }
+    const std::string& RouterVersion() const { return Run().RouterVersion(); }
+    const std::string& UtilityVersion() const { return Run().UtilityVersion(); }
     QSize WindowSize() const { return {windowWidth, windowHeight}; }
     const QRegion& WindowRegion() const { return windowRegion; }
     CSkinLabel* ModelTitle() const { return modelTitle; }
@@ -126,7 +119,6 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
-    void customEvent(QEvent* event) override;
 
 private:
     void OnInitDialog();
@@ -140,12 +132,11 @@ private:
     UpgradeServices& services;
     DialogServices hooks;
 
-    // The window's own state, in declaration order with its start values; the run's is the sequence's.
+    // The window's own state, in declaration order with its start values; the run's is the wizard's.
     CSkinLabel* versionTitle = nullptr;
     CSkinLabel* modelTitle = nullptr;
     std::optional<QImage> frameImage;
     std::optional<QImage> contentsImage;
-    int osClass = -255;
     int windowHeight = 420;
     int windowWidth = 560;
     QRegion windowRegion;
@@ -164,18 +155,12 @@ private:
     bool progressBarShown = false;
     std::array<int, 3> buttonImageSet;
 
-    std::unique_ptr<UpgradeSequence> sequence;  // made once the gateway and the firmware texts are known
+    std::unique_ptr<WizardFlow> flow;  // made once the gateway and the firmware texts are known
 
     // The button slots in the tab order, the Alt+letters and Enter in the password field.
     std::unique_ptr<FaceKeyboard> faceKeyboard;
-    // The success page: its line, and the watch of the router that fills it (its reports are queued to
-    // this thread).
-    void StartConfirmationWatch();
-    void OnConfirmationReport(int round, ConfirmationState state, const std::string& version);
-    void EndConfirmationWatch();
-    int watchRound = 0;  // counts the watches, so a late report of an earlier one is dropped
+    // The success page's line about the router after its restart, filled from the run's watch.
     std::unique_ptr<ConfirmationLine> confirmationLine;
-    std::unique_ptr<ConfirmationWatch> confirmationWatch;
 };
 
 }  // namespace fwu

@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "app/DialogServices.h"
-#include "app/SystemServices.h"
+#include "services/SystemServices.h"
 #include "app/UpgradeDlg.h"
-#include "app/UpgradeEvents.h"
+#include "upgrade/RunMailbox.h"
 #include "platform/ProcessStats.h"
 #include "res/StringTable.h"
 #include "router/Probe.h"

@@ -8,17 +8,9 @@
 #include "cli/CommandLine.h"
 #include "cli/TerminalWords.h"
 #include "res/StringTable.h"
-#include "upgrade/Pages.h"
 
 namespace fwu::cli {
 namespace {
-
-// The table's text on one line: its line breaks (made for a message box) become blanks.
-std::string OneLineText(int stringId) {
-    std::string text(LoadString(stringId));
-    std::replace(text.begin(), text.end(), '\n', ' ');
-    return text;
-}
 
 // One line of `in`, at most kMaxAnswerBytes of it kept; nothing at the end of the input.
 std::optional<std::string> ReadAnswerLine(std::istream& in) {
@@ -39,17 +31,6 @@ std::optional<std::string> ReadAnswerLine(std::istream& in) {
 
 }  // namespace
 
-ExitCode ExitCodeForError(int stringId) {
-    switch (stringId) {
-        case IDS_ROUTER_NOT_FOUND:
-            return ExitCode::RouterCheckFailed;
-        case IDS_IMAGE_DAMAGED:
-            return ExitCode::ImageDamaged;
-        default:
-            return ExitCode::UpgradeFailed;
-    }
-}
-
 bool AnswerIsYes(std::string_view line) {
     const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
     while (!line.empty() && blank(line.front())) {
@@ -65,82 +46,37 @@ bool AnswerIsYes(std::string_view line) {
 }
 
 CliFrontEnd::CliFrontEnd(CliReporter& reporter, std::ostream& questions, std::istream& answers,
-                         Settings settings, Clock clock)
+                         Settings settings, Clock clock, Diagnose diagnose)
     : reporter(reporter),
       questions(questions),
       answers(answers),
-      settings(std::move(settings)),
-      clock(std::move(clock)) {}
+      settings(settings),
+      clock(std::move(clock)),
+      diagnose(std::move(diagnose)) {}
 
-void CliFrontEnd::EnterPhase(Phase next) {
-    phase = next;
-    reporter.OnPhase(phase, clock());
-    if (phase == Phase::WritingFlash) {
-        // What went out before the router was left to write its flash.
-        reporter.OnProgress(0, SentBytes(), clock());
-    }
-}
-
-std::optional<HeadlessVerdict> CliFrontEnd::Verdict() const {
-    return ended ? std::optional<HeadlessVerdict>(verdict) : std::nullopt;
-}
-
-void CliFrontEnd::End(ExitCode code) {
-    if (!ended) {
-        ended = true;
-        verdict.code = code;
-    }
-}
-
-void CliFrontEnd::EnterPage(PageNumber page) {
-    if (page == PAGE_DONE) {
-        End(ExitCode::Success);
-    }
-}
-
-std::optional<UpgradeFrontEnd::TypedLogin> CliFrontEnd::ReadLogin() {
-    if (served == nullptr) {
-        return std::nullopt;
-    }
-    // The address the sequence holds is the one given or proposed; the password the one read or the
-    // sequence's default.
-    return TypedLogin{settings.password.value_or(served->Password()), served->Address().OctetTexts()};
-}
-
-void CliFrontEnd::CheckStarted() {
-    phase = Phase::Checking;
+void CliFrontEnd::OnPhase(RunPhase phase) {
     reporter.OnPhase(phase, clock());
 }
 
-std::optional<RouterCheckResult> CliFrontEnd::RunCheck(const std::function<RouterCheckResult()>& check) {
-    return check();  // nothing to keep painted: the check may block this thread
+void CliFrontEnd::OnProgress(const UploadProgress& progress) {
+    reporter.OnProgress(progress.percent, progress.bodyBytes, clock());
 }
 
-std::uint64_t CliFrontEnd::SentBytes() const {
-    return settings.sentBytes ? settings.sentBytes() : 0;
+void CliFrontEnd::OnPercentReset(std::uint64_t bodyBytes) {
+    // What went out before the router was left to write its flash.
+    reporter.OnProgress(0, bodyBytes, clock());
 }
 
-int CliFrontEnd::ShowProgress(int percent) {
-    reporter.OnProgress(percent, SentBytes(), clock());
-    return percent;
+void CliFrontEnd::OnStatusText(int stringId) {
+    // The flash wait's line is the phase's, already shown; a refused stop is said where a script sees it.
+    if (stringId == IDS_STOP_REFUSED && diagnose) {
+        diagnose(StopRefusedWords());
+    }
 }
 
-void CliFrontEnd::ShowUploadFailed(int lastPercent) {
-    verdict.lastPercent = lastPercent;
-    End(ExitCode::UpgradeFailed);
-}
-
-void CliFrontEnd::ShowUploadFailure(const UploadVerdict& failed, const std::string& causeText) {
-    static_cast<void>(causeText);  // the window's words; the terminal has its own
-    verdict.causeText = UploadFailureWords(failed);
-    ShowUploadFailed(failed.percent);
-}
-
-bool CliFrontEnd::AskYesNo(int stringId) {
+bool CliFrontEnd::ConfirmDowngrade(const std::string& routerVersion, const std::string& carriedVersion) {
     reporter.EndLine();
-    const std::string question = stringId == IDS_ASK_DOWNGRADE && served != nullptr
-                                     ? DowngradeQuestion(served->RouterVersion(), served->UtilityVersion())
-                                     : ShownText(OneLineText(stringId));
+    const std::string question = DowngradeQuestion(routerVersion, carriedVersion);
     if (settings.assumeYes) {
         questions << kProgramName << ": " << question << " Answered yes (--yes).\n" << std::flush;
         return true;
@@ -149,7 +85,6 @@ bool CliFrontEnd::AskYesNo(int stringId) {
         questions << kProgramName << ": " << question
                   << " No terminal to answer on: refused; run with --yes to answer yes.\n"
                   << std::flush;
-        declined = true;
         return false;
     }
     questions << question << " [y/N] " << std::flush;
@@ -157,24 +92,7 @@ bool CliFrontEnd::AskYesNo(int stringId) {
     if (!line) {
         questions << "\n" << std::flush;  // the input ended: no answer is no
     }
-    const bool yes = line && AnswerIsYes(*line);
-    declined = !yes;
-    return yes;
-}
-
-void CliFrontEnd::ShowError(int stringId) {
-    verdict.errorStringId = stringId;
-    End(ExitCodeForError(stringId));
-}
-
-void CliFrontEnd::ShowErrorWithReason(int stringId, const std::string& reason) {
-    verdict.causeText = reason;
-    ShowError(stringId);
-}
-
-void CliFrontEnd::EndRun() {
-    // The sequence ends a run from the command line only when its question was answered no.
-    End(declined ? ExitCode::DowngradeDeclined : ExitCode::UpgradeFailed);
+    return line && AnswerIsYes(*line);
 }
 
 }  // namespace fwu::cli

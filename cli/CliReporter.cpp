@@ -99,8 +99,8 @@ std::string_view VerdictName(ExitCode code) {
 }
 
 std::string ProgressBar(int percent, int width) {
-    const int clamped = std::clamp(percent, 0, 100);
-    const int filled = width * clamped / 100;
+    // The run's percent is 0 to 100; the fill is bounded by the bar all the same.
+    const int filled = std::clamp(width * percent / 100, 0, width);
     return "[" + std::string(static_cast<std::size_t>(filled), '#') +
            std::string(static_cast<std::size_t>(width - filled), '.') + "]";
 }
@@ -175,7 +175,7 @@ void CliReporter::OnProgress(int newPercent, std::uint64_t newBytes, Millisecond
     if (onlyStartAndResult) {
         return;
     }
-    percent = std::clamp(newPercent, 0, 100);
+    percent = newPercent;
     bytes = newBytes;
     lastEvent = now;
     switch (style) {

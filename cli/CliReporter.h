@@ -12,12 +12,14 @@
 #include <string_view>
 
 #include "cli/ExitCode.h"
+#include "upgrade/UpgradeRun.h"
 
 class QJsonObject;
 
 namespace fwu::cli {
 
-enum class Phase { Checking, Sending, WritingFlash, Confirming };
+// The run's phases, as the lines name them.
+using Phase = RunPhase;
 
 enum class ReportStyle {
     Terminal,  // standard output is a terminal

@@ -2,63 +2,33 @@
 
 #include <QCoreApplication>
 #include <QTimer>
-#include <algorithm>
-#include <atomic>
 #include <chrono>
-#include <condition_variable>
+#include <functional>
 #include <iostream>
-#include <mutex>
 #include <optional>
 #include <ostream>
 
-#include "app/SystemServices.h"
-#include "app/UpgradeApp.h"
 #include "cli/CarriedImage.h"
 #include "cli/CliFrontEnd.h"
 #include "cli/CliReporter.h"
-#include "cli/CliUploadWindow.h"
 #include "cli/FailureCause.h"
 #include "cli/PasswordInput.h"
 #include "cli/TerminalWords.h"
 #include "platform/Interrupt.h"
+#include "platform/Secrets.h"
 #include "platform/Terminal.h"
 #include "res/AppVersion.h"
 #include "res/StringTable.h"
+#include "services/SingleInstance.h"
+#include "services/SystemServices.h"
 #include "upgrade/AttemptLog.h"
 #include "upgrade/ConfirmationWatch.h"
+#include "upgrade/FailureText.h"
 #include "upgrade/RunExitStatus.h"
-#include "upgrade/UpgradeSequence.h"
+#include "upgrade/UpgradeRun.h"
 
 namespace fwu::cli {
 namespace {
-
-// The program's router services as the sequence uses them, telling the front end when the upload is
-// asked to start and whether a worker runs.
-class ReportingSteps final : public UpgradeStepServices {
-public:
-    ReportingSteps(UpgradeStepServices& services, CliFrontEnd& frontEnd)
-        : services(services), frontEnd(frontEnd) {}
-
-    RouterCheckResult CheckRouter(const RouterAddress& address, const std::string& password) override {
-        return services.CheckRouter(address, password);
-    }
-    bool CarriedImageIntact() override { return services.CarriedImageIntact(); }
-    bool StartUploadJob(const UploadRequest& request, UploadWindow& window) override {
-        frontEnd.EnterPhase(Phase::Sending);
-        const bool started = services.StartUploadJob(request, window);
-        frontEnd.UploadStarted(started);
-        return started;
-    }
-    bool UploadRunning() override { return services.UploadRunning(); }
-    void JoinUpload() override { services.JoinUpload(); }
-    bool UploadStoppable() override { return services.UploadStoppable(); }
-    void StopUpload() override { services.StopUpload(); }
-    platform::SleepLockTaken HoldOffSleep() override { return services.HoldOffSleep(); }
-
-private:
-    UpgradeStepServices& services;
-    CliFrontEnd& frontEnd;
-};
 
 // One diagnostic line on standard error, after the progress line being redrawn is ended.
 void Diagnose(CliReporter* reporter, std::ostream& err, std::string_view text) {
@@ -90,58 +60,18 @@ void ShowCheckReport(std::ostream& out, const std::string& address, const Firmwa
         << std::flush;
 }
 
-ExitCode StatusAfterWatch(std::optional<ConfirmationState> end) {
-    return RunExitStatus(AfterWatch(end)) == 0 ? ExitCode::Success : ExitCode::UpgradeFailed;
-}
-
-// After the restart, watches the router come back as the success page does: one probe a second, then the
-// status query with the same credential, for at most five minutes. Answers the run's exit status and
-// sets `line` to what was seen; a router that names another version, or none, did not take the upgrade
-// as far as anyone can tell, and a script is told so. The status is the window's rule (RunExitStatus).
-ExitCode ConfirmNewVersion(UpgradeServices& services, const UpgradeSequence& sequence, CliFrontEnd& frontEnd,
-                           std::string& line, std::string& confirmed) {
-    frontEnd.EnterPhase(Phase::Confirming);
-    std::mutex mutex;
-    std::condition_variable ended;
-    std::optional<ConfirmationState> outcome;
-    std::string version;
-    ConfirmationWatch watch(
-        services.WatchServices(),
-        [&](ConfirmationState state, const std::string& named) {
-            if (state == ConfirmationState::Watching) {
-                return;
-            }
-            const std::lock_guard lock(mutex);
-            outcome = state;
-            version = named;
-            ended.notify_all();
-        },
-        services.Log());
-    if (!watch.Start(sequence.Address().Dotted(), sequence.Password(), sequence.UtilityVersion())) {
-        line = ConfirmationText(ConfirmationState::NotBack, {});
-        return StatusAfterWatch(ConfirmationState::NotBack);
-    }
-    // Ctrl-C ends the watch as Exit ends the window's: at once, with nothing more sent.
-    platform::InterruptCatcher interrupt;
-    bool stopped = false;
-    {
-        std::unique_lock lock(mutex);
-        while (!outcome && !stopped) {
-            ended.wait_for(lock, std::chrono::milliseconds(100));
-            stopped = interrupt.TakeRequest();
+// The run's events until `waiting` is false: the worker's and the watch's messages reach the run through
+// its mailbox here. Ctrl-C or SIGTERM calls `onSignal`; the loop looks at the signals at least every 100 ms.
+void RunEventsWhile(const std::function<bool()>& waiting, platform::InterruptCatcher& interrupt,
+                    const std::function<void()>& onSignal) {
+    QTimer wake;
+    wake.start(100);
+    while (waiting()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+        if (interrupt.TakeRequest()) {
+            onSignal();
         }
     }
-    watch.Stop();
-    watch.Join();
-    if (!outcome) {
-        line = "the router's version was not confirmed: the watch was stopped";
-        return StoppedBy(interrupt.LastTaken());
-    }
-    line = ConfirmationText(*outcome, version);
-    if (*outcome == ConfirmationState::Confirmed) {
-        confirmed = version;
-    }
-    return StatusAfterWatch(*outcome);
 }
 
 }  // namespace
@@ -172,15 +102,14 @@ int RunHeadlessUpgrade(const CliOptions& options, std::ostream& out, std::ostrea
         reporter.ReportOnlyStartAndResult();  // the check's report is the whole output
     }
 
-    // The worker's messages are queued events: this path alone has an application object, made here,
-    // after the options were read.
+    // The worker's and the watch's messages are queued events: this path alone has an application object,
+    // made here, after the options were read.
     static int argc = 1;
     static char name[] = "firmware-upgrade-utility";
     static char* argv[] = {name, nullptr};
     QCoreApplication application(argc, argv);
 
-    std::atomic<std::uint64_t> sentBytes{0};
-    SystemUpgradeServices services([&sentBytes](std::uint64_t bytes) { sentBytes.store(bytes); });
+    SystemUpgradeServices services;
     const FirmwareInfo info = services.LoadFirmwareInfo();
     RunResult result;
     result.carriedVersion = info.utilityVersion;
@@ -198,10 +127,15 @@ int RunHeadlessUpgrade(const CliOptions& options, std::ostream& out, std::ostrea
         reporter.OnResult(result, clock());
         return ToInt(code);
     };
+    // The run's failures: the verdict's code and the cause in terminal words.
+    const auto fail = [&](HeadlessVerdict verdict) {
+        result.cause = PrintedCause(verdict);
+        return finish(verdict.code, {});
+    };
 
     // The window's rule: one copy per user, whichever way it was started.
-    CUpgradeApp instance;
-    if (!instance.ClaimSingleInstance()) {
+    SingleInstance instance;
+    if (!instance.Claim()) {
         result.address = options.address.value_or("");
         result.cause = "only one copy runs per user; wait until the other one has ended";
         return finish(ExitCode::AlreadyRunning, {});
@@ -227,82 +161,91 @@ int RunHeadlessUpgrade(const CliOptions& options, std::ostream& out, std::ostrea
     reporter.OnStart(RunStart{std::string(AppVersion()), info.model, info.utilityVersion, address}, clock());
 
     CliFrontEnd::Settings settings;
-    settings.password = std::move(password);
     settings.assumeYes = options.assumeYes;
     settings.inputIsTerminal = platform::IsTerminal(platform::StandardStream::Input);
-    settings.sentBytes = [&sentBytes] { return sentBytes.load(); };
-    CliFrontEnd frontEnd(reporter, err, std::cin, std::move(settings), clock);
-    ReportingSteps steps(services, frontEnd);
-    CliUploadWindow window(frontEnd);
-    UpgradeSequence sequence(steps, frontEnd, window, address, info.utilityVersion);
-    sequence.SetAttemptLog(&log);
-    frontEnd.Attach(sequence);
-    window.Attach(sequence);
+    CliFrontEnd frontEnd(reporter, err, std::cin, settings, clock,
+                         [&](std::string_view text) { Diagnose(&reporter, err, text); });
+    UpgradeRun run(services, frontEnd, info.utilityVersion);
+    run.SetAttemptLog(&log);
 
-    // Next on the welcome page, Next on the login page (the router check); then, unless the check alone
-    // was asked for or the router needs nothing, Upgrade on the verify page (the image check, the
-    // downgrade question and the upload's start), each only while the run goes on.
-    for (int press = 0; press < 2 && !frontEnd.Verdict(); ++press) {
-        sequence.Forward();
+    // The router check: the address as given or proposed, the password read or the router's default.
+    std::string typed = password.value_or("rodel");
+    const RouterCheckResult check =
+        run.Check(RouterAddress::FromFields(RouterAddress::Split(address).OctetTexts()), typed);
+    platform::WipeSecret(typed);
+    if (password) {
+        platform::WipeSecret(*password);
     }
-    if (!frontEnd.Verdict() && sequence.Page() == PAGE_VERIFY) {
-        const UpgradeAction action = ActionFor(sequence.RouterVersion(), info.utilityVersion);
-        result.routerVersionBefore = KnownOrNull(sequence.RouterVersion());
-        reporter.OnCheck(sequence.RouterVersion(), ActionName(action), clock());
+    if (!check.passed) {
         if (options.checkOnly) {
-            result.action = ActionName(action);
-            if (!options.json) {
-                ShowCheckReport(out, address, info, sequence.RouterVersion(), action);
-            }
-            return finish(ExitCode::Success, "checked");
+            result.action = ActionName(UpgradeAction::Unknown);
         }
-        if (options.skipCurrent && action == UpgradeAction::Same) {
-            result.summary = "the router already runs " + info.utilityVersion + "; nothing was sent";
-            return finish(ExitCode::Success, "current");
-        }
-        sequence.Forward();
+        return fail(
+            {ExitCode::RouterCheckFailed, IDS_ROUTER_NOT_FOUND, 0, 0, false, RouterCheckFailureText(check)});
     }
-    // The worker posts its result exactly once; until then its messages are handed to the sequence.
+    const UpgradeAction action = ActionFor(run.RouterVersion(), info.utilityVersion);
+    result.routerVersionBefore = KnownOrNull(run.RouterVersion());
+    reporter.OnCheck(run.RouterVersion(), ActionName(action), clock());
+    if (options.checkOnly) {
+        result.action = ActionName(action);
+        if (!options.json) {
+            ShowCheckReport(out, address, info, run.RouterVersion(), action);
+        }
+        return finish(ExitCode::Success, "checked");
+    }
+    if (options.skipCurrent && action == UpgradeAction::Same) {
+        result.summary = "the router already runs " + info.utilityVersion + "; nothing was sent";
+        return finish(ExitCode::Success, "current");
+    }
+    // Nothing is asked and nothing is sent when the image to send is not there whole.
+    if (!run.CarriedImageIntact()) {
+        return fail({ExitCode::ImageDamaged, IDS_IMAGE_DAMAGED, 0, 0, false, {}});
+    }
+    if (run.Start() == StartOutcome::Declined) {
+        return fail({ExitCode::DowngradeDeclined, 0, 0, 0, false, {}});
+    }
+
     // Ctrl-C or SIGTERM stops a transfer as the window's stop question does after Yes; once the last byte
     // is out the router writes its flash, and a stop is refused with a line that says so.
     platform::InterruptCatcher interrupt;
     bool stopTaken = false;
-    QTimer wake;  // the loop looks at the signals at least this often
-    wake.start(100);
-    while (!frontEnd.Verdict() && sequence.Busy()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-        if (interrupt.TakeRequest()) {
-            if (sequence.ConfirmStop()) {
-                stopTaken = true;
-            } else {
-                Diagnose(&reporter, err, StopRefusedWords());
-            }
+    RunEventsWhile([&] { return run.Busy(); }, interrupt, [&] { stopTaken = run.Stop() || stopTaken; });
+    const UploadVerdict uploaded = frontEnd.UploadEnd().value_or(UploadVerdict{});
+    if (uploaded.result == 0) {
+        if (stopTaken && uploaded.outcome == UploadOutcome::Stopped) {
+            result.cause = PrintedCause(
+                {ExitCode::UpgradeFailed, 0, 0, uploaded.percent, true, UploadFailureWords(uploaded)});
+            return finish(StoppedBy(interrupt.LastTaken()), {});
         }
+        return fail({ExitCode::UpgradeFailed, 0, 0, uploaded.percent,
+                     uploaded.outcome != UploadOutcome::NotConnected, UploadFailureWords(uploaded)});
     }
-    services.JoinUpload();
 
-    HeadlessVerdict verdict;
-    if (const std::optional<HeadlessVerdict> ended = frontEnd.Verdict()) {
-        verdict = *ended;
+    // After the restart the run watches the router come back, as the success page does; Ctrl-C ends the
+    // watch as Exit ends the window's: at once, with nothing more sent.
+    bool watchStopped = false;
+    RunEventsWhile([&] { return run.Watching(); }, interrupt,
+                   [&] {
+                       watchStopped = true;
+                       run.EndWatch();
+                   });
+    if (watchStopped) {
+        result.cause = "the router's version was not confirmed: the watch was stopped";
+        return finish(StoppedBy(interrupt.LastTaken()), {});
     }
-    if (options.checkOnly && verdict.code == ExitCode::RouterCheckFailed) {
-        result.action = ActionName(UpgradeAction::Unknown);
+    // A watch that could not be started has seen no router come back.
+    const ConfirmationState end = run.WatchEnd().value_or(ConfirmationState::NotBack);
+    const bool named = end == ConfirmationState::Confirmed || end == ConfirmationState::OtherVersion;
+    const std::string line = ConfirmationText(end, named ? run.RouterVersion() : std::string());
+    if (end == ConfirmationState::Confirmed) {
+        result.routerVersionAfter = run.RouterVersion();
     }
-    std::string cause = PrintedCause(verdict);
-    if (verdict.code == ExitCode::Success) {
-        std::string confirmed;
-        verdict.code = ConfirmNewVersion(services, sequence, frontEnd, cause, confirmed);
-        result.routerVersionAfter = KnownOrNull(confirmed);
-        if (verdict.code == ExitCode::Success) {
-            result.summary = std::move(cause);
-            cause.clear();
-        }
-    } else if (stopTaken && sequence.LastVerdict().outcome == UploadOutcome::Stopped) {
-        verdict.code = StoppedBy(interrupt.LastTaken());
+    if (RunExitStatus(AfterWatch(end)) != 0) {
+        result.cause = line;
+        return finish(ExitCode::UpgradeFailed, {});
     }
-    sequence.ReleaseSleepLock();  // the watch has ended
-    result.cause = std::move(cause);
-    return finish(verdict.code, {});
+    result.summary = line;
+    return finish(ExitCode::Success, {});
 }
 
 }  // namespace fwu::cli

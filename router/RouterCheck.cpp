@@ -5,7 +5,6 @@
 
 #include "platform/Secrets.h"
 #include "res/StringTable.h"
-#include "router/Credential.h"
 #include "router/Probe.h"
 #include "router/RouterEndpoints.h"
 #include "router/StatusQuery.h"
@@ -16,7 +15,7 @@ std::string BuildStatusRequest(const std::string& credential) {
     return std::string(LoadString(IDS_STATUS_REQUEST)) + credential + "\r\n\r\n";
 }
 
-RouterCheckResult CheckRouter(const RouterAddress& address, const std::string& password,
+RouterCheckResult CheckRouter(const RouterAddress& address, const std::string& credential,
                               const RouterCheckServices& tools) {
     const std::string dotted = address.Dotted();
     if (tools.flushArpEntry) {
@@ -24,13 +23,6 @@ RouterCheckResult CheckRouter(const RouterAddress& address, const std::string& p
     }
 
     RouterCheckResult result;
-    std::string credential;
-    const platform::WipeOnExit wipeCredential(credential);
-    // A password the credential cannot carry whole is treated like one the router refused.
-    if (!BuildBasicCredential(password, credential)) {
-        result.reason = RouterCheckReason::PasswordRefused;
-        return result;
-    }
 
     platform::Ipv4Address parsed{};
     if (platform::ParseDottedIpv4(dotted, parsed) && !CanBeRouterAddress(parsed)) {
@@ -90,7 +82,7 @@ RouterCheckResult CheckRouter(const RouterAddress& address, const std::string& p
     return result;
 }
 
-RouterCheckResult CheckRouter(const RouterAddress& address, const std::string& password) {
+RouterCheckResult CheckRouter(const RouterAddress& address, const std::string& credential) {
     TcpStatusTransport transport;
     RouterCheckServices tools{FlushArpEntry, {}, &transport};
     ProbeMeans means = ProbeMeans::None;
@@ -99,7 +91,7 @@ RouterCheckResult CheckRouter(const RouterAddress& address, const std::string& p
         means = attempt.means;
         return attempt.outcome;
     };
-    RouterCheckResult result = CheckRouter(address, password, tools);
+    RouterCheckResult result = CheckRouter(address, credential, tools);
     result.probeMeans = means;
     return result;
 }

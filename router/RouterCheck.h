@@ -27,12 +27,13 @@ enum class RouterCheckReason {
     NoAnswer,          // failed: the probe went unanswered
     PingNotAllowed,    // failed: no probe could be sent (this user may not open an ICMP socket)
     NotRouterAddress,  // failed: the address is one no router can hold (this host, loopback, multicast...)
-    PasswordRefused,   // failed: the router answered 401 (`statusLine`), or the password is too long
+    PasswordRefused,   // failed: the router answered 401 (`statusLine`), or the password is too long to send
     NotStatusPage,     // failed: another status line than the accepted one came back (`statusLine`)
     NoVersionField,    // passed without a version: the status page has no version field
     NoAnswerInTime,    // passed without a version: the web page did not answer in time
     ConnectionFailed,  // passed without a version: the web page could not be reached
     TwoVersions,       // passed without a version: the status page named two different versions
+    NotRun,            // failed: the check could not be run at all (no thread for it)
 };
 
 struct RouterCheckResult {
@@ -48,13 +49,13 @@ struct RouterCheckResult {
 // The status request for a credential: string 32002, the credential, and the empty line.
 std::string BuildStatusRequest(const std::string& credential);
 
-// Flushes the address's ARP entry, probes the router and reads its version from the status page. Fails
-// only when the probe goes unanswered, the router refuses the request, or the password is too long for
-// the credential; a status page that cannot be had or read passes without a version.
-RouterCheckResult CheckRouter(const RouterAddress& address, const std::string& password,
+// Flushes the address's ARP entry, probes the router and reads its version from the status page with the
+// Basic `credential` (BuildBasicCredential). Fails only when the probe goes unanswered or the router
+// refuses the request; a status page that cannot be had or read passes without a version.
+RouterCheckResult CheckRouter(const RouterAddress& address, const std::string& credential,
                               const RouterCheckServices& tools);
 
 // The check with the real ARP flush, probe and TCP transport.
-RouterCheckResult CheckRouter(const RouterAddress& address, const std::string& password);
+RouterCheckResult CheckRouter(const RouterAddress& address, const std::string& credential);
 
 }  // namespace fwu

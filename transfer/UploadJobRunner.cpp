@@ -39,12 +39,6 @@ void UploadJobRunner::Join() {
     platform::CloseSocket(probeSocket);
 }
 
-void UploadJobRunner::JobWindow::PostUpgradeDone(unsigned result) {
-    platform::CloseSocket(runner.probeSocket);
-    runner.jobFinished.store(true, std::memory_order_release);
-    target->PostUpgradeDone(result);
-}
-
 void UploadJobRunner::JobWindow::PostUpgradeVerdict(const UploadVerdict& verdict) {
     platform::CloseSocket(runner.probeSocket);
     runner.jobFinished.store(true, std::memory_order_release);
@@ -57,7 +51,9 @@ void UploadJobRunner::Stop() {
     }
 }
 
-bool UploadJobRunner::StartUploadJob(const UploadRequest& request, UploadWindow& window) {
+bool UploadJobRunner::StartUploadJob(const UploadTarget& target, UploadWindow& window) {
+    // Sockets and the request need the address as text; it is made here, once.
+    const std::string address = target.address.Dotted();
     // The worker's last act is its final post; once it has marked the job finished, joining is immediate.
     if (workerThread.joinable()) {
         if (!jobFinished.load(std::memory_order_acquire)) {
@@ -66,18 +62,18 @@ bool UploadJobRunner::StartUploadJob(const UploadRequest& request, UploadWindow&
         Join();
     }
 
-    if (startDevices.resolveHost(request.routerAddress) != HostLookup::Found) {
+    if (startDevices.resolveHost(address) != HostLookup::Found) {
         return false;
     }
-    startDevices.flushArpEntry(request.routerAddress);
+    startDevices.flushArpEntry(address);
 
     platform::Payload image = startDevices.readImage();
     if (image.status != platform::PayloadStatus::Ok || image.data.isEmpty()) {
         return false;
     }
     // The request is built here, once, for this image; the worker sends it as it is.
-    std::optional<UploadHttpRequest> built = BuildUploadRequest(
-        request.routerAddress, request.password, static_cast<std::uint64_t>(image.data.size()));
+    std::optional<UploadHttpRequest> built =
+        BuildUploadHttpRequest(address, target.credential, static_cast<std::uint64_t>(image.data.size()));
     if (!built) {
         return false;
     }
@@ -91,12 +87,12 @@ bool UploadJobRunner::StartUploadJob(const UploadRequest& request, UploadWindow&
     };
     // Nothing is sent on this connection: it only proves that the router's web server takes connections.
     if (startDevices.createSocket(&probeSocket, platform::SocketKind::Stream) != 0 ||
-        startDevices.connectSocket(probeSocket, request.routerAddress, startDevices.routerPort) != 0) {
+        startDevices.connectSocket(probeSocket, address, startDevices.routerPort) != 0) {
         return giveUp();
     }
 
     jobWindow.target = &window;
-    uploadJob.routerAddress = request.routerAddress;
+    uploadJob.routerAddress = address;
     uploadJob.request = std::move(*built);
     uploadJob.window = &jobWindow;
     uploadJob.percentStep = percentStep;

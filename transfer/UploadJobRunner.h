@@ -48,7 +48,7 @@ public:
     // WM_UPGRADE_DONE exactly once to `window`; false when nothing was started and nothing will be posted
     // (also while an earlier job still runs, and when no thread could be created for it). `window` must
     // outlive the job.
-    bool StartUploadJob(const UploadRequest& request, UploadWindow& window);
+    bool StartUploadJob(const UploadTarget& target, UploadWindow& window);
 
     // True from a successful start until the worker has made its final post; on the starting thread.
     bool Running() const { return workerThread.joinable() && !jobFinished.load(std::memory_order_acquire); }
@@ -68,10 +68,11 @@ private:
     class JobWindow final : public UploadWindow {
     public:
         explicit JobWindow(UploadJobRunner& owner) : runner(owner) {}
-        void PostUpgradeProgress(int percent) override { target->PostUpgradeProgress(percent); }
-        void ResetPercent() override { target->ResetPercent(); }
-        void SetStatusText(int stringId, int argument) override { target->SetStatusText(stringId, argument); }
-        void PostUpgradeDone(unsigned result) override;
+        void PostUpgradeProgress(const UploadProgress& progress) override {
+            target->PostUpgradeProgress(progress);
+        }
+        void ResetPercent(std::uint64_t bodyBytes) override { target->ResetPercent(bodyBytes); }
+        void PostStatusText(int stringId) override { target->PostStatusText(stringId); }
         void PostUpgradeVerdict(const UploadVerdict& verdict) override;
 
         UploadWindow* target = nullptr;

@@ -3,18 +3,13 @@
 #include <limits>
 
 #include "res/StringTable.h"
-#include "router/Credential.h"
 #include "router/RouterEndpoints.h"
 
 namespace fwu {
 
-std::optional<UploadHttpRequest> BuildUploadRequest(const std::string& routerAddress,
-                                                    const std::string& password, std::uint64_t imageSize) {
-    std::string credential;
-    if (!BuildBasicCredential(password, credential)) {
-        return std::nullopt;
-    }
-
+std::optional<UploadHttpRequest> BuildUploadHttpRequest(const std::string& routerAddress,
+                                                        const std::string& credential,
+                                                        std::uint64_t imageSize) {
     UploadHttpRequest request;
     request.method = "POST";
     request.object = std::string(kUpgradeHandlerPath);

@@ -8,12 +8,14 @@
 #include <string>
 #include <string_view>
 
+#include "router/RouterAddress.h"
+
 namespace fwu {
 
-// What the window hands to the upload start: the router address and the password.
-struct UploadRequest {
-    std::string routerAddress;
-    std::string password;
+// Where the run sends the image: the router's address and the run's Basic credential (see Credential.h).
+struct UploadTarget {
+    RouterAddress address;
+    std::string credential;
 };
 
 // The file name the form gives the image, whatever image is carried.
@@ -29,9 +31,10 @@ struct UploadHttpRequest {
     std::uint32_t bodyLength = 0;  // bodyHead + image + bodyTail, as announced in Content-Length
 };
 
-// Builds the request for an image of `imageSize` bytes. Nothing when the password is too long for the
-// credential or the body would not fit in 32 bits.
-std::optional<UploadHttpRequest> BuildUploadRequest(const std::string& routerAddress,
-                                                    const std::string& password, std::uint64_t imageSize);
+// Builds the request for an image of `imageSize` bytes to the router at `routerAddress` (dotted), carrying
+// `credential`. Nothing when the body would not fit in 32 bits.
+std::optional<UploadHttpRequest> BuildUploadHttpRequest(const std::string& routerAddress,
+                                                        const std::string& credential,
+                                                        std::uint64_t imageSize);
 
 }  // namespace fwu

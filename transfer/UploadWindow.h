@@ -1,34 +1,40 @@
-// What the upload worker may do to the main window, and nothing more: post the progress with its
-// percent, start the percent over, set the progress status line, and post the result with its cause. The
-// dialog implements it; tests record the calls. Every value the window shows travels in the call itself: the
-// window keeps no state that the worker writes.
+// What the upload worker may tell the run that started it, and nothing more: the progress with its percent
+// and the body bytes the router has taken, the percent's start over when the transfer is over, the status
+// line's text, and the final verdict. Every call is a post: it carries its values and never waits for the
+// receiving thread. The run's mailbox implements it; tests record the calls.
 #pragma once
+
+#include <cstdint>
 
 #include "transfer/UploadVerdict.h"
 
 namespace fwu {
 
+// One progress message: the percent made by the worker (0 to 100, clamped where it is made) and the body
+// bytes the router has taken so far, counted by the session.
+struct UploadProgress {
+    int percent = 0;
+    std::uint64_t bodyBytes = 0;
+    bool operator==(const UploadProgress&) const = default;
+};
+
 class UploadWindow {
 public:
     virtual ~UploadWindow() = default;
 
-    // Posts WM_UPGRADE_PROGRESS carrying the new percent (queued; never waits for the window).
-    virtual void PostUpgradeProgress(int percent) = 0;
+    // WM_UPGRADE_PROGRESS with the new percent and the bytes taken.
+    virtual void PostUpgradeProgress(const UploadProgress& progress) = 0;
 
-    // Posts the percent's start over at 0 without a progress message: the transfer is over and the wait
-    // for the router counts from 0 again (queued; never waits for the window).
-    virtual void ResetPercent() = 0;
+    // The percent starts over at 0 without a progress message: the transfer is over (the whole body,
+    // `bodyBytes`, went out) and the wait for the router counts from 0 again.
+    virtual void ResetPercent(std::uint64_t bodyBytes) = 0;
 
-    // Formats the string-table entry with one integer and shows it in the progress status line. Called
-    // from the worker thread; returns once the window thread has taken the text.
-    virtual void SetStatusText(int stringId, int argument) = 0;
+    // The progress status line shows the string-table entry `stringId`.
+    virtual void PostStatusText(int stringId) = 0;
 
-    // Posts WM_UPGRADE_DONE with the worker's result: 1 success, 0 failure.
-    virtual void PostUpgradeDone(unsigned result) = 0;
-
-    // The worker's final post: WM_UPGRADE_DONE with the verdict's result, its cause travelling beside it.
-    // A window that shows no cause takes the result alone.
-    virtual void PostUpgradeVerdict(const UploadVerdict& verdict) { PostUpgradeDone(verdict.result); }
+    // The worker's final post: WM_UPGRADE_DONE with the verdict (its result 1 success, 0 failure, and its
+    // cause).
+    virtual void PostUpgradeVerdict(const UploadVerdict& verdict) = 0;
 };
 
 }  // namespace fwu

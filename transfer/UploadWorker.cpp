@@ -135,7 +135,7 @@ Transfer TransferImage(const UploadJob& job, const QByteArray& imageData, const 
         // A piece can cross several percent steps on a small image: one post for each.
         while (posted <= offset / job.percentStep) {
             ++posted;
-            job.window->PostUpgradeProgress(ShownPercent(posted));
+            job.window->PostUpgradeProgress({ShownPercent(posted), request.bodyHead.size() + offset});
         }
     }
     if (offset != imageSize) {
@@ -214,7 +214,7 @@ UploadVerdict WaitForFlash(const UploadJob& job, std::uint32_t offset, const Upl
         }
         devices.sleep(delay);
         delay = NextWaitDelay(delay);
-        job.window->PostUpgradeProgress(ShownPercent(cycle));
+        job.window->PostUpgradeProgress({ShownPercent(cycle), job.request.bodyLength});
     }
 
     // The cycles ended in the middle of a silence: probe on, with no posts, until it is long enough or
@@ -244,9 +244,8 @@ UploadVerdict WaitForFlash(const UploadJob& job, std::uint32_t offset, const Upl
 // router took and the first line of its answer.
 class CountingSession final : public platform::HttpSession {
 public:
-    CountingSession(std::unique_ptr<platform::HttpSession> inner, UploadVerdict& verdict,
-                    std::function<void(std::uint64_t)> told)
-        : inner(std::move(inner)), verdict(verdict), told(std::move(told)) {}
+    CountingSession(std::unique_ptr<platform::HttpSession> inner, UploadVerdict& verdict)
+        : inner(std::move(inner)), verdict(verdict) {}
     bool Open(const std::string& agentName) override { return inner->Open(agentName); }
     bool Connect(const std::string& server, std::uint16_t port) override {
         return inner->Connect(server, port);
@@ -262,9 +261,6 @@ public:
     bool Write(const char* data, std::size_t length) override {
         const bool written = inner->Write(data, length);
         verdict.bytesSent += written ? length : 0;
-        if (told) {
-            told(verdict.bytesSent);
-        }
         return written;
     }
     std::string ReadAnswer() override {
@@ -286,7 +282,6 @@ private:
     static constexpr std::size_t kLoggedAnswerBytes = 200;
     std::unique_ptr<platform::HttpSession> inner;
     UploadVerdict& verdict;
-    std::function<void(std::uint64_t)> told;
 };
 
 }  // namespace
@@ -308,8 +303,7 @@ UploadVerdict RunUploadJob(const UploadJob& job, QByteArray& imageData, const Up
     if (devices.openSession) {
         watched.openSession = [&devices, &seen]() -> std::unique_ptr<platform::HttpSession> {
             std::unique_ptr<platform::HttpSession> inner = devices.openSession();
-            return inner ? std::make_unique<CountingSession>(std::move(inner), seen, devices.bodyBytesSent)
-                         : nullptr;
+            return inner ? std::make_unique<CountingSession>(std::move(inner), seen) : nullptr;
         };
     }
     // A flag and a time rather than an optional, as in the flash wait (GCC 12's false warning at -O3).
@@ -344,9 +338,9 @@ UploadVerdict RunUploadJob(const UploadJob& job, QByteArray& imageData, const Up
 
     UploadVerdict verdict = std::move(transfer.failure);
     if (transfer.complete) {
-        job.window->ResetPercent();
+        job.window->ResetPercent(job.request.bodyLength);
         devices.sleep(kSettlePauseMs);
-        job.window->SetStatusText(IDS_WRITING_FLASH, 0);
+        job.window->PostStatusText(IDS_WRITING_FLASH);
         verdict = WaitForFlash(job, transfer.offset, watched);
     }
     verdict.bytesSent = seen.bytesSent;

@@ -52,9 +52,6 @@ struct UploadServices {
     std::function<void(const UploadVerdict&)> report;
     // Told, as soon as the transfer is over, what is known then: bytesSent, transferMs and answer.
     std::function<void(const UploadVerdict&)> transferEnded;
-    // Told, after each write of the body, the body bytes the router has taken so far (on the worker's
-    // thread); may be empty.
-    std::function<void(std::uint64_t)> bodyBytesSent;
     // Told, the moment a silence of the flash wait has lasted kSilenceForRestartMs, how long it has
     // lasted (the log then writes it when it happened, not when the wait's cycles end); may be empty.
     std::function<void(std::int64_t silenceMs)> silenceReached = {};

@@ -3,7 +3,6 @@
 #include <chrono>
 
 #include "res/StringTable.h"
-#include "router/Credential.h"
 #include "router/Probe.h"
 #include "router/RouterCheck.h"
 #include "router/RouterEndpoints.h"
@@ -39,13 +38,9 @@ private:
     const std::function<bool()>& stopped;
 };
 
-RouterVersionAnswer ReadRouterAnswer(const std::string& address, const std::string& password,
+RouterVersionAnswer ReadRouterAnswer(const std::string& address, const std::string& credential,
                                      const std::function<bool()>& stopped) {
     RouterVersionAnswer result;
-    std::string credential;
-    if (!BuildBasicCredential(password, credential)) {
-        return result;
-    }
     TcpStatusTransport tcp;
     StoppableTransport transport(tcp, stopped);
     const StatusClock clock = [] { return std::chrono::steady_clock::now(); };
@@ -59,9 +54,9 @@ RouterVersionAnswer ReadRouterAnswer(const std::string& address, const std::stri
     return result;
 }
 
-std::optional<std::string> ReadRouterVersion(const std::string& address, const std::string& password,
+std::optional<std::string> ReadRouterVersion(const std::string& address, const std::string& credential,
                                              const std::function<bool()>& stopped) {
-    return ReadRouterAnswer(address, password, stopped).version;
+    return ReadRouterAnswer(address, credential, stopped).version;
 }
 
 std::string Seconds(std::int64_t ms) {
@@ -104,13 +99,16 @@ ConfirmationWatch::~ConfirmationWatch() {
     Join();
 }
 
-bool ConfirmationWatch::Start(const std::string& address, const std::string& password,
+bool ConfirmationWatch::Start(const RouterAddress& router, const std::string& credential,
                               const std::string& expectedVersion) {
+    const std::string address = router.Dotted();
     if (thread.joinable() || Stopped() || !services.probe ||
         (!services.readVersion && !services.readAnswer)) {
         return false;
     }
-    const auto work = [this, address, password, expectedVersion] { Run(address, password, expectedVersion); };
+    const auto work = [this, address, credential, expectedVersion] {
+        Run(address, credential, expectedVersion);
+    };
     return services.startThread && services.startThread(thread, work) && thread.joinable();
 }
 
@@ -143,7 +141,7 @@ void ConfirmationWatch::Tell(ConfirmationState state, const std::string& version
     }
 }
 
-void ConfirmationWatch::Run(const std::string& address, const std::string& password,
+void ConfirmationWatch::Run(const std::string& address, const std::string& credential,
                             const std::string& expectedVersion) {
     const auto now = [this] { return services.nowMs ? services.nowMs() : SteadyNowMs(); };
     const std::function<bool()> stoppedCheck = [this] { return Stopped(); };
@@ -169,8 +167,8 @@ void ConfirmationWatch::Run(const std::string& address, const std::string& passw
             answered = true;
             const RouterVersionAnswer got =
                 services.readAnswer
-                    ? services.readAnswer(address, password, stoppedCheck)
-                    : RouterVersionAnswer{services.readVersion(address, password, stoppedCheck)};
+                    ? services.readAnswer(address, credential, stoppedCheck)
+                    : RouterVersionAnswer{services.readVersion(address, credential, stoppedCheck)};
             const std::optional<std::string>& version = got.version;
             refusals = got.passwordRefused ? refusals + 1 : 0;
             if (refusals >= kRefusalsToGiveUp && !Stopped()) {

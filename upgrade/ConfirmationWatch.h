@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "platform/Process.h"
+#include "router/RouterAddress.h"
 
 namespace fwu {
 
@@ -47,13 +48,13 @@ struct RouterVersionAnswer {
 struct ConfirmationWatchServices {
     // One echo to the address, waiting up to about a second: true when answered.
     std::function<bool(const std::string& address)> probe;
-    // The status query with the credential of `password`: the version the router names, or nothing.
+    // The status query with the Basic `credential`: the version the router names, or nothing.
     // Checks `stopped` before connecting and before sending, and sends nothing once it answers true.
-    std::function<std::optional<std::string>(const std::string& address, const std::string& password,
+    std::function<std::optional<std::string>(const std::string& address, const std::string& credential,
                                              const std::function<bool()>& stopped)>
         readVersion;
     // The same query telling a refused password apart; used instead of readVersion when set.
-    std::function<RouterVersionAnswer(const std::string& address, const std::string& password,
+    std::function<RouterVersionAnswer(const std::string& address, const std::string& credential,
                                       const std::function<bool()>& stopped)>
         readAnswer = {};
     std::function<std::int64_t()> nowMs;  // a steady clock in milliseconds
@@ -79,7 +80,8 @@ public:
 
     // Starts watching the router at `address` for `expectedVersion`; false when it already runs or no
     // thread could be had (nothing is reported then).
-    bool Start(const std::string& address, const std::string& password, const std::string& expectedVersion);
+    bool Start(const RouterAddress& address, const std::string& credential,
+               const std::string& expectedVersion);
 
     // Ends the watch: returns at once; no probe or query is begun after it, and nothing more is reported.
     void Stop();
@@ -90,7 +92,7 @@ public:
     bool Stopped() const { return stopped.load(std::memory_order_acquire); }
 
 private:
-    void Run(const std::string& address, const std::string& password, const std::string& expectedVersion);
+    void Run(const std::string& address, const std::string& credential, const std::string& expectedVersion);
     void Pause(int ms);
     void Tell(ConfirmationState state, const std::string& version);
 

@@ -87,6 +87,8 @@ std::string RouterCheckFailureText(const RouterCheckResult& result) {
                        : FillIn(IDS_CHECK_REFUSED, 0, Quoted(result.statusLine, kMaxShownStatusLine));
         case RouterCheckReason::NotStatusPage:
             return FillIn(IDS_CHECK_NOT_STATUS_PAGE, 0, Quoted(result.statusLine, kMaxShownStatusLine));
+        case RouterCheckReason::NotRun:
+            return {};  // nothing was seen: the error says all there is
         default:
             return FillIn(IDS_CHECK_NO_ANSWER);
     }

@@ -39,20 +39,18 @@ struct SessionLog {
 
 class Timeline final : public UploadWindow {
 public:
-    void ResetPercent() override { Add({Kind::Percent, 0}); }
-    void SetStatusText(int stringId, int argument) override {
-        Add({Kind::Status, stringId});
+    void ResetPercent(std::uint64_t bodyBytes) override {
+        Add({Kind::Percent, 0});
         std::lock_guard lock(mutex);
-        statusArguments.push_back(argument);
+        bytes.push_back(bodyBytes);
     }
+    void PostStatusText(int stringId) override { Add({Kind::Status, stringId}); }
     // The percent a post carries is recorded as its own entry just before it, as the worker tests read it.
-    void PostUpgradeProgress(int percent) override {
-        Add({Kind::Percent, percent});
+    void PostUpgradeProgress(const UploadProgress& progress) override {
+        Add({Kind::Percent, progress.percent});
         Add({Kind::Progress});
-    }
-    void PostUpgradeDone(unsigned result) override {
-        Add({Kind::Done, static_cast<int>(result)});
-        done.notify_all();
+        std::lock_guard lock(mutex);
+        bytes.push_back(progress.bodyBytes);
     }
     // The final post with its cause: recorded as Done with the result, the verdict kept beside it.
     void PostUpgradeVerdict(const UploadVerdict& verdict) override {
@@ -60,7 +58,8 @@ public:
             std::lock_guard lock(mutex);
             verdicts.push_back(verdict);
         }
-        PostUpgradeDone(verdict.result);
+        Add({Kind::Done, static_cast<int>(verdict.result)});
+        done.notify_all();
     }
     std::vector<UploadVerdict> Verdicts() const {
         std::lock_guard lock(mutex);
@@ -75,18 +74,19 @@ public:
         std::lock_guard lock(mutex);
         return events;
     }
-    std::vector<int> StatusArguments() const {
+    // The body bytes each progress post and the percent's start over carried, in order.
+    std::vector<std::uint64_t> Bytes() const {
         std::lock_guard lock(mutex);
-        return statusArguments;
+        return bytes;
     }
-    // Waits up to `ms` for a PostUpgradeDone; false when none came.
+    // Waits up to `ms` for the final post; false when none came.
     bool WaitForDone(int ms);
 
 private:
     mutable std::mutex mutex;
     std::condition_variable done;
     std::vector<Event> events;
-    std::vector<int> statusArguments;
+    std::vector<std::uint64_t> bytes;
     std::vector<UploadVerdict> verdicts;
 };
 

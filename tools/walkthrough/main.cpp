@@ -14,7 +14,7 @@
 #include <string>
 #include <thread>
 
-#include "app/SystemServices.h"
+#include "services/SystemServices.h"
 #include "app/UpgradeDlg.h"
 #include "res/StringTable.h"
 #include "tools/labsupport/LabEnvironment.h"

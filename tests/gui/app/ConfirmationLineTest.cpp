@@ -40,8 +40,8 @@ void ToSuccessPage(CUpgradeDlg& d, FakeServices& services) {
         Click(d, kNext);
     }
     QVERIFY(d.ConfirmationLabel() == nullptr);  // only the success page has it
-    services.uploadWindow->PostUpgradeDone(1);
-    QCoreApplication::sendPostedEvents(&d);
+    services.uploadWindow->PostUpgradeVerdict(VerdictOfResult(1));
+    QCoreApplication::sendPostedEvents();
     QCOMPARE(d.Page(), PAGE_DONE);
 }
 
@@ -49,7 +49,7 @@ void ToSuccessPage(CUpgradeDlg& d, FakeServices& services) {
 struct ScriptedWatch {
     std::atomic<std::int64_t> now{0};
     std::atomic<int> probes{0};
-    std::atomic<int> wrongArguments{0};  // probes or queries not to the router's address or password
+    std::atomic<int> wrongArguments{0};  // probes or queries not to the router's address or credential
     std::int64_t backAfterMs = 0;
     std::optional<std::string> version;
     bool realPause = false;  // wait on the watch's own clock, so the test can click Exit meanwhile
@@ -62,9 +62,9 @@ struct ScriptedWatch {
             ++probes;
             return now.load() >= backAfterMs;
         };
-        s.readVersion = [this](const std::string&, const std::string& password,
+        s.readVersion = [this](const std::string&, const std::string& credential,
                                const std::function<bool()>&) {
-            wrongArguments += password == "rodel" ? 0 : 1;
+            wrongArguments += credential == "OnJvZGVs" ? 0 : 1;  // ":rodel"
             return version;
         };
         if (!realPause) {
@@ -132,7 +132,7 @@ void ConfirmationLineTest::lineAfterTheRestart() {
     QTRY_VERIFY(d.Page() == page && (page != PAGE_DONE || d.ConfirmationLabel()->Text() == line));
     QVERIFY(router.probes.load() >= 1);
     QCOMPARE(router.wrongArguments.load(), 0);
-    QCOMPARE(RunExitStatus(d.Sequence().LastUpgradeEnd()), exitStatus);
+    QCOMPARE(RunExitStatus(d.Run().LastUpgradeEnd()), exitStatus);
     if (page == PAGE_DONE) {
         QCOMPARE(d.ConfirmationLabel()->TextColor(), kConfirmationColour);
         return;
@@ -157,13 +157,13 @@ void ConfirmationLineTest::lineAfterTheRestart() {
         QVERIFY(!d.isVisible());  // the script answered No: nothing sent, the run ends after the failure
     } else {
         QCOMPARE(services.starts.size(), std::size_t{2});
-        services.uploadWindow->PostUpgradeDone(1);
-        QCoreApplication::sendPostedEvents(&d);
+        services.uploadWindow->PostUpgradeVerdict(VerdictOfResult(1));
+        QCoreApplication::sendPostedEvents();
         QCOMPARE(d.Page(), PAGE_DONE);  // a new watch, a new line: being confirmed
         QCOMPARE(d.ConfirmationLabel()->Text(), Latin1(LoadString(IDS_CONFIRMING)));
     }
     // A declined Retry leaves the disproved upgrade the last; one that was counted as done stands.
-    QCOMPARE(RunExitStatus(d.Sequence().LastUpgradeEnd()), retryAsksDowngrade ? 1 : 0);
+    QCOMPARE(RunExitStatus(d.Run().LastUpgradeEnd()), retryAsksDowngrade ? 1 : 0);
 }
 
 void ConfirmationLineTest::exitDuringTheWatchSendsNothingMore() {

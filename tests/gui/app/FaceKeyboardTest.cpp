@@ -41,12 +41,12 @@ struct Rig {
     void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : dialog.get();
         QTest::keyClick(target, Qt::Key(key), modifiers);
-        QCoreApplication::sendPostedEvents(dialog.get());
+        QCoreApplication::sendPostedEvents();
     }
     void Alt(int key) { Key(key, Qt::AltModifier); }
     void Done(unsigned result) {
-        services.uploadWindow->PostUpgradeDone(result);
-        QCoreApplication::sendPostedEvents(dialog.get());
+        services.uploadWindow->PostUpgradeVerdict(VerdictOfResult(result));
+        QCoreApplication::sendPostedEvents();
     }
     QString Focused() const {
         return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
@@ -185,7 +185,7 @@ void FaceKeyboardTest::keysIgnoredWhileRouterChecked() {
         rig.Alt(Qt::Key_X);
         rig.Alt(Qt::Key_N);
         d.Keyboard()->Slot(2)->Press();
-        QCoreApplication::sendPostedEvents(&d);
+        QCoreApplication::sendPostedEvents();
         rig.services.ReleaseChecks();
     });
     rig.Alt(Qt::Key_N);
@@ -231,7 +231,7 @@ void FaceKeyboardTest::accessibleTreeOfEveryPage() {
     window->child(window->childCount() - 3)
         ->actionInterface()
         ->doAction(QAccessibleActionInterface::pressAction());
-    QCoreApplication::sendPostedEvents(&d);
+    QCoreApplication::sendPostedEvents();
     QCOMPARE(d.Page(), 1);
     QVERIFY(window->text(QAccessible::Description).startsWith("Enter the Router's IP Address"));
     const QString octet = edit + "Router's IP Address, part ";
@@ -252,9 +252,9 @@ void FaceKeyboardTest::accessibleTreeOfEveryPage() {
     QVERIFY(tree().contains(QString::number(QAccessible::ProgressBar) + ":Upgrade progress=0%"));
     QVERIFY(tree().mid(tree().size() - 2) ==
             QStringList({button + "Retry", button + "Close"}));  // no blank plate
-    rig.services.uploadWindow->PostUpgradeProgress(42);
-    rig.services.uploadWindow->SetStatusText(IDS_WRITING_FLASH, 0);
-    QCoreApplication::sendPostedEvents(&d);
+    rig.services.uploadWindow->PostUpgradeProgress({42});
+    rig.services.uploadWindow->PostStatusText(IDS_WRITING_FLASH);
+    QCoreApplication::sendPostedEvents();
     QCOMPARE(bar->valueInterface()->currentValue().toInt(), 42);
     QCOMPARE(bar->valueInterface()->maximumValue().toInt(), 100);
     QCOMPARE(bar->text(QAccessible::Description), d.Progress()->StatusText());

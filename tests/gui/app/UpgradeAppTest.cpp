@@ -104,9 +104,9 @@ void UpgradeAppTest::loopEndedWhileBusyWaitsForWorker() {
     std::atomic<bool> statusTaken{false};
     services.worker = [&statusTaken](UploadWindow& window) {
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        window.SetStatusText(IDS_WRITING_FLASH, 0);  // waits for the window thread
+        window.PostStatusText(IDS_WRITING_FLASH);
         statusTaken = true;
-        window.PostUpgradeDone(0);
+        window.PostUpgradeVerdict(VerdictOfResult(0));
     };
     WhenModal([&](QWidget* modal) {
         auto* dialog = qobject_cast<CUpgradeDlg*>(modal);
@@ -181,8 +181,8 @@ void UpgradeAppTest::menuCloseIgnoredWhileBusy() {
     menu->actions()[1]->trigger();
     QVERIFY(dialog.isVisible());
 
-    dialog.PostUpgradeDone(0);
-    QCoreApplication::sendPostedEvents(&dialog);
+    services.uploadWindow->PostUpgradeVerdict(VerdictOfResult(0));
+    QCoreApplication::sendPostedEvents();
     menu->actions()[1]->trigger();
     QVERIFY(!dialog.isVisible());
 }

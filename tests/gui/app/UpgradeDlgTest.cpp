@@ -43,8 +43,9 @@ struct Rig {
     CUpgradeDlg& d() { return *dialog; }
 };
 
-void Deliver(CUpgradeDlg& dialog) {
-    QCoreApplication::sendPostedEvents(&dialog);
+// The run's mailbox and the window's queued presses deliver what was posted.
+void Deliver(CUpgradeDlg&) {
+    QCoreApplication::sendPostedEvents();
 }
 
 CSkinLabel* Label(QWidget& window, const char* name) {
@@ -149,7 +150,7 @@ void UpgradeDlgTest::walksTheWholeRoad() {
     QVERIFY(QApplication::overrideCursor() == nullptr);
     QVERIFY(!d.CheckingRouter());
     QCOMPARE(rig.services.checks.size(), std::size_t{1});
-    QCOMPARE(rig.services.checks[0].password, std::string("secret"));
+    QCOMPARE(rig.services.checks[0].credential, std::string("OnNlY3JldA=="));  // ":secret"
     QCOMPARE(rig.services.checks[0].address.Dotted(), std::string("10.0.0.0"));
     QCOMPARE(Label(d, "modelLabel")->Text(), QStringLiteral("ZPR8800N"));
     QCOMPARE(Label(d, "routerVersionLabel")->Text(), QStringLiteral("v1.50.00"));
@@ -173,14 +174,14 @@ void UpgradeDlgTest::walksTheWholeRoad() {
     QVERIFY(d.Busy());
     QVERIFY(d.ProgressBarShown());
     QCOMPARE(rig.services.starts.size(), std::size_t{1});
-    const UploadRequest& sent = rig.services.starts[0];
-    QCOMPARE(sent.routerAddress, std::string("10.0.0.0"));
-    QCOMPARE(sent.password, std::string("secret"));
+    const UploadTarget& sent = rig.services.starts[0];
+    QCOMPARE(sent.address.Dotted(), std::string("10.0.0.0"));
+    QCOMPARE(sent.credential, std::string("OnNlY3JldA=="));
     QCOMPARE(d.Progress()->StatusText(), QStringLiteral("Upgrading..."));
     QCOMPARE(d.Progress()->PercentText(), QStringLiteral("1%"));
 
-    rig.services.uploadWindow->PostUpgradeProgress(100);
-    rig.services.uploadWindow->PostUpgradeDone(1);
+    rig.services.uploadWindow->PostUpgradeProgress({100});
+    rig.services.uploadWindow->PostUpgradeVerdict(VerdictOfResult(1));
     Deliver(d);
     QCOMPARE(rig.boxes.pauses, std::vector<int>{1000});
     QCOMPARE(d.Page(), 4);
@@ -319,9 +320,9 @@ void UpgradeDlgTest::windowWaitsForWorkerBeforeItGoes() {
     std::atomic<bool> statusTaken{false};
     rig.services.worker = [&statusTaken](UploadWindow& window) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        window.SetStatusText(IDS_WRITING_FLASH, 0);  // waits for the window thread
+        window.PostStatusText(IDS_WRITING_FLASH);
         statusTaken = true;
-        window.PostUpgradeDone(1);
+        window.PostUpgradeVerdict(VerdictOfResult(1));
     };
     rig.Open();
     WalkToProgress(rig);
@@ -402,9 +403,9 @@ void UpgradeDlgTest::failedUpgradeShowsItsCause() {
     WalkToProgress(rig);
     UploadWindow& worker = *rig.services.uploadWindow;
     for (int p = 1; p <= 37; ++p) {
-        worker.PostUpgradeProgress(p);
+        worker.PostUpgradeProgress({p});
     }
-    worker.SetStatusText(IDS_WRITING_FLASH, 0);
+    worker.PostStatusText(IDS_WRITING_FLASH);
     Deliver(d);
     QCOMPARE(d.Progress()->ProgressPosition(), 37);
 
@@ -417,7 +418,8 @@ void UpgradeDlgTest::failedUpgradeShowsItsCause() {
     QCOMPARE(d.Page(), 3);
     QVERIFY(!d.Busy());
     // The status line says what happened in the warning colour; the bar is empty and the figure cleared.
-    QCOMPARE(d.Progress()->StatusText(), QString::fromLatin1(FailureText(lost)));
+    QCOMPARE(d.Progress()->StatusText(),
+             QStringLiteral("Connection lost at 37%. The Router keeps its current firmware; click Retry."));
     QVERIFY(d.Progress()->StatusText().contains(QStringLiteral("37%")));
     QCOMPARE(d.Progress()->StatusLabel()->TextColor(), QColor(kWarningRgb));
     QCOMPARE(d.Progress()->PercentText(), QString());
@@ -516,10 +518,16 @@ void UpgradeDlgTest::doneIgnoredWhenNotBusy() {
     Rig rig;
     rig.Open();
     CUpgradeDlg& d = rig.d();
-    d.PostUpgradeDone(1);
+    WalkToProgress(rig);
+    UploadWindow& worker = *rig.services.uploadWindow;
+    worker.PostUpgradeVerdict(VerdictOfResult(0));
     Deliver(d);
-    QCOMPARE(d.Page(), 0);
-    QVERIFY(rig.boxes.pauses.empty());
+    QCOMPARE(rig.boxes.pauses, std::vector<int>{1000});
+    // A second verdict, with no upload running, changes nothing.
+    worker.PostUpgradeVerdict(VerdictOfResult(1));
+    Deliver(d);
+    QCOMPARE(d.Page(), 3);
+    QCOMPARE(rig.boxes.pauses, std::vector<int>{1000});
 }
 
 void UpgradeDlgTest::busyBlocksEveryWayOut() {
@@ -543,7 +551,7 @@ void UpgradeDlgTest::busyBlocksEveryWayOut() {
     Mouse(d, QEvent::MouseButtonRelease, kFace + QPoint(40, 40), Qt::LeftButton, Qt::NoButton);
     QCOMPARE(d.pos(), where);
 
-    rig.services.uploadWindow->PostUpgradeDone(0);
+    rig.services.uploadWindow->PostUpgradeVerdict(VerdictOfResult(0));
     Deliver(d);
     QVERIFY(!d.Busy());
     QVERIFY(d.close());
@@ -571,7 +579,7 @@ void UpgradeDlgTest::enterDoesNothingEscapeEnds() {
         if (page < 3) {
             Click(d, kNext);
         } else if (page == 3) {
-            rig.services.uploadWindow->PostUpgradeDone(1);
+            rig.services.uploadWindow->PostUpgradeVerdict(VerdictOfResult(1));
             Deliver(d);
         }
     }
@@ -593,8 +601,8 @@ void UpgradeDlgTest::progressMessagesAdvanceDisplay() {
     };
     int position = 0;
     for (const Step& step : {Step{1, "1%", 1}, Step{10, "10%", 10}, Step{12, "12%", 12},
-                             Step{101, "101%", 100}, Step{0, "0%", 0}}) {
-        worker.PostUpgradeProgress(step.stored);
+                             Step{100, "100%", 100}, Step{0, "0%", 0}}) {
+        worker.PostUpgradeProgress({step.stored});
         Deliver(d);
         ++position;
         QCOMPARE(d.Progress()->PercentText(), step.shown);
@@ -605,8 +613,8 @@ void UpgradeDlgTest::progressMessagesAdvanceDisplay() {
     }
 
     // The start over after the transfer changes the percent the bar paints from, and nothing else.
-    worker.PostUpgradeProgress(37);
-    worker.ResetPercent();
+    worker.PostUpgradeProgress({37});
+    worker.ResetPercent(0);
     Deliver(d);
     QCOMPARE(d.Percent(), 0);
     QCOMPARE(d.Progress()->BarPercent(), 0);
@@ -622,20 +630,11 @@ void UpgradeDlgTest::statusTextFromWorkerThread() {
     WalkToProgress(rig);
     UploadWindow* worker = rig.services.uploadWindow;
 
-    std::atomic<bool> returned{false};
-    QString seenOnReturn;
-    std::thread thread([&] {
-        worker->SetStatusText(IDS_WRITING_FLASH, 0);
-        seenOnReturn = d.Progress()->StatusText();
-        returned = true;
-    });
-    QTRY_VERIFY_WITH_TIMEOUT(returned.load(), 5000);
+    // The worker posts and goes on: it never waits for the window, which shows the text once it runs.
+    std::thread thread([&] { worker->PostStatusText(IDS_WRITING_FLASH); });
     thread.join();
-    QCOMPARE(seenOnReturn, QStringLiteral("Writing to the Flash... please wait a moment..."));
-
-    // On the window's own thread the text is set directly.
-    d.SetStatusText(IDS_CHECKING_ROUTER, 7);
-    QCOMPARE(d.Progress()->StatusText(), QStringLiteral("Check Router Information, Please Wait..."));
+    Deliver(d);
+    QCOMPARE(d.Progress()->StatusText(), QStringLiteral("Writing to the Flash... please wait a moment..."));
 }
 
 void UpgradeDlgTest::hoverAndHeldHighlight() {
@@ -777,7 +776,7 @@ void UpgradeDlgTest::rendersEveryPage() {
         Mouse(d, QEvent::MouseMove, kFace, Qt::NoButton, Qt::NoButton);  // no plate highlighted
         int strips = 0;
         if (page == 3) {
-            rig.services.uploadWindow->PostUpgradeProgress(10);
+            rig.services.uploadWindow->PostUpgradeProgress({10});
             Deliver(d);
             strips = 10;
         }
@@ -792,7 +791,7 @@ void UpgradeDlgTest::rendersEveryPage() {
         if (page < 3) {
             Click(d, kNext);
         } else if (page == 3) {
-            rig.services.uploadWindow->PostUpgradeDone(1);
+            rig.services.uploadWindow->PostUpgradeVerdict(VerdictOfResult(1));
             Deliver(d);
         }
     }

@@ -28,7 +28,7 @@ TEST(CauseLab, ResetMidTransferShowsItsCause) {
     const CUpgradeDlg& dialog = rig.Dialog();
     EXPECT_EQ(dialog.Page(), PAGE_PROGRESS);
     EXPECT_TRUE(rig.boxes.errors.empty());
-    const UploadVerdict& verdict = dialog.Sequence().LastVerdict();
+    const UploadVerdict& verdict = dialog.Run().LastVerdict();
     EXPECT_EQ(verdict.outcome, UploadOutcome::LostInTransfer);
     EXPECT_GT(verdict.percent, 10);
     EXPECT_LT(verdict.percent, 90);

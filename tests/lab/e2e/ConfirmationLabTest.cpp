@@ -61,7 +61,7 @@ WatchedRun UpgradeAndWatch(const QString& password, const QStringList& simOption
         run.page = rig.Dialog().Page();
         run.line = run.page == PAGE_DONE ? LabelText(rig.Dialog(), "confirmationLabel")
                                          : walk::ProgressStatus(rig.Dialog());
-        run.exitStatus = RunExitStatus(rig.Dialog().Sequence().LastUpgradeEnd());
+        run.exitStatus = RunExitStatus(rig.Dialog().Run().LastUpgradeEnd());
         if (watchMs == kConfirmationWatchMs) {  // back: the check's and the watch's status requests
             EXPECT_TRUE(sim.WaitForEvent("back", 1'000));
             // The check's status request, then the watch's, both with the password typed.

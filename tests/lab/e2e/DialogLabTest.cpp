@@ -159,7 +159,7 @@ TEST(RetryLab, RouterThatNeverRestartsThenRetryWithOneThatDoes) {
     ASSERT_TRUE(walk::WaitWhileBusy(rig.Dialog(), UploadTimeoutMs()));
     ExpectRetryOffered(rig.Dialog());
     EXPECT_TRUE(rig.boxes.errors.empty());
-    EXPECT_EQ(rig.Dialog().Sequence().LastVerdict().outcome, UploadOutcome::NoRestart);
+    EXPECT_EQ(rig.Dialog().Run().LastVerdict().outcome, UploadOutcome::NoRestart);
     EXPECT_EQ(rig.Dialog().Progress()->StatusText().toStdString(),
               std::string(LoadString(IDS_FAIL_NO_RESTART)));
     const auto taken = stubborn->WaitForEvent("upload", 1'000);

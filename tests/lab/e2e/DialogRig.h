@@ -6,7 +6,7 @@
 #include <QStringList>
 #include <memory>
 
-#include "app/SystemServices.h"
+#include "services/SystemServices.h"
 #include "app/UpgradeDlg.h"
 #include "tests/gui/app/support/RecordingDialogServices.h"
 #include "tools/labsupport/RouterSim.h"

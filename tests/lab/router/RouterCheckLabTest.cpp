@@ -5,11 +5,19 @@
 #include <QElapsedTimer>
 #include <QJsonArray>
 
+#include "router/Credential.h"
 #include "router/RouterCheck.h"
 #include "tools/labsupport/RouterSim.h"
 
 namespace fwu {
 namespace {
+
+// The Basic credential the run makes of a password.
+std::string CredentialOf(const std::string& password) {
+    std::string credential;
+    BuildBasicCredential(password, credential);
+    return credential;
+}
 
 constexpr const char* kUnchanged = "(earlier version)";
 
@@ -56,7 +64,7 @@ TEST_P(RouterCheckLab, ResultVersionAndRequest) {
 
     QElapsedTimer timer;
     timer.start();
-    const RouterCheckResult result = CheckRouter(RouterAddress::Split("192.168.1.1"), c.password);
+    const RouterCheckResult result = CheckRouter(RouterAddress::Split("192.168.1.1"), CredentialOf(c.password));
     const qint64 ms = timer.elapsed();
 
     EXPECT_EQ(result.passed, c.result);
@@ -88,7 +96,7 @@ TEST(RouterCheckLabTiming, UnansweredProbeEndsTheCheckAfterAboutOneSecond) {
     ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
     QElapsedTimer timer;
     timer.start();
-    EXPECT_FALSE(CheckRouter(RouterAddress::Split("192.168.1.1"), "rodel").passed);
+    EXPECT_FALSE(CheckRouter(RouterAddress::Split("192.168.1.1"), CredentialOf("rodel")).passed);
     EXPECT_GE(timer.elapsed(), 950);
     EXPECT_LT(timer.elapsed(), 1500);
     EXPECT_TRUE(sim.Events("connection").isEmpty());

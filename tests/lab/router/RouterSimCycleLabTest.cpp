@@ -33,7 +33,7 @@ QByteArray Send(const std::string& bytes, QAbstractSocket::SocketError* error = 
 }
 
 std::string RouterVersion() {
-    const RouterCheckResult result = CheckRouter(RouterAddress::Split("192.168.1.1"), "rodel");
+    const RouterCheckResult result = CheckRouter(RouterAddress::Split("192.168.1.1"), "OnJvZGVs");  // ":rodel"
     return result.passed ? result.version.value_or("") : "(check failed)";
 }
 

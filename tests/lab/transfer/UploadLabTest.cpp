@@ -26,7 +26,7 @@ using test::Timeline;
 
 constexpr int kLongWaitMs = 240'000;  // the carried image: ~13 s of pieces and up to 100 cycles
 const std::string kRouter = "192.168.1.1";
-const UploadRequest kRequest{kRouter, "rodel"};
+const UploadTarget kRequest{RouterAddress::Split(kRouter), "OnJvZGVs"};  // ":rodel"
 
 // An image with the router's header (version 2.00.23) and filler, packed after a stand-in program like
 // the packing tool does, and read back through the digest check.

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "app/RuntimeFolder.h"
+#include "services/RuntimeFolder.h"
 
 namespace fwu {
 namespace {

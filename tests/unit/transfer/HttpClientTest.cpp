@@ -25,7 +25,7 @@ constexpr int kWaitMs = 5'000;
 TEST(HttpClient, SendsRequestLineHeaderFieldsAndBodyExactly) {
     LoopbackListener listener;
     ASSERT_TRUE(listener.Ok());
-    const auto request = BuildUploadRequest("127.0.0.1", "admin", 5);
+    const auto request = BuildUploadHttpRequest("127.0.0.1", "OmFkbWlu", 5);
     ASSERT_TRUE(request);
 
     HttpClient client;

@@ -74,7 +74,7 @@ UploadStartServices LoggingUploadStartServices(StartLog& log, QByteArray image) 
     return devices;
 }
 
-const UploadRequest kRequest{"127.0.0.1", "admin"};
+const UploadTarget kRequest{RouterAddress::Split("127.0.0.1"), "OmFkbWlu"};  // ":admin"
 
 TEST(UploadJobRunner, ChecksInOrderThenRunsTheWorkerOnItsOwnThread) {
     Timeline window;
@@ -115,7 +115,6 @@ TEST(UploadJobRunner, RefusedStartSendsAndPostsNothing) {
         const char* name;
         std::function<void(UploadStartServices&)> breakIt;
         std::vector<std::string> stepsTaken;
-        std::string password = "admin";
     };
     const std::vector<Case> cases = {
         {"unresolvable address",
@@ -140,10 +139,6 @@ TEST(UploadJobRunner, RefusedStartSendsAndPostsNothing) {
         {"empty image",
          [](UploadStartServices& d) { d.readImage = [] { return GoodPayload(QByteArray()); }; },
          {"resolve", "flush"}},
-        {"password too long for the credential",
-         [](UploadStartServices&) {},
-         {"resolve", "flush", "image"},
-         std::string(189, 'p')},
         {"no socket",
          [](UploadStartServices& d) {
              d.createSocket = [](platform::SocketHandle* out, platform::SocketKind) {
@@ -171,7 +166,7 @@ TEST(UploadJobRunner, RefusedStartSendsAndPostsNothing) {
         UploadStartServices start = LoggingUploadStartServices(log, SyntheticImage(5'000));
         c.breakIt(start);
         UploadJobRunner runner(start, test::FakeUploadServices(window, session));
-        EXPECT_FALSE(runner.StartUploadJob({"127.0.0.1", c.password}, window));
+        EXPECT_FALSE(runner.StartUploadJob(kRequest, window));
         runner.Join();
         std::vector<std::string> steps = log.Steps();
         EXPECT_EQ(std::vector<std::string>(steps.begin(),
@@ -235,7 +230,7 @@ TEST(UploadJobRunner, UploadsThroughTheRealClientAndClosesTheProbeConnection) {
     }
     EXPECT_TRUE(received[0].empty());
     const std::string& upload = received[1];
-    const auto request = BuildUploadRequest("127.0.0.1", "admin", static_cast<std::uint64_t>(image.size()));
+    const auto request = BuildUploadHttpRequest("127.0.0.1", "OmFkbWlu", static_cast<std::uint64_t>(image.size()));
     ASSERT_TRUE(request);
     const auto headEnd = upload.find("\r\n\r\n");
     ASSERT_NE(headEnd, std::string::npos);

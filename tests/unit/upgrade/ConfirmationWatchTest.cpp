@@ -50,9 +50,9 @@ ConfirmationWatchServices ScriptedServices(ScriptedRouter& r, ConfirmationWatch*
         r.now += 5;
         return r.now >= r.backMs;
     };
-    services.readAnswer = [&r](const std::string&, const std::string& password,
+    services.readAnswer = [&r](const std::string&, const std::string& credential,
                                const std::function<bool()>& stopped) -> RouterVersionAnswer {
-        EXPECT_EQ(password, "rodel");
+        EXPECT_EQ(credential, "OnJvZGVs");  // ":rodel"
         r.sentAfterStop += stopped() ? 1 : 0;
         r.queries.push_back(r.now);
         r.now += 20;
@@ -159,7 +159,7 @@ TEST(ConfirmationWatch, RouterComingBack) {
             r.reportedVersion = version;
         });
         watchPtr = &watch;
-        ASSERT_TRUE(watch.Start("192.168.1.1", "rodel", "v2.00.22")) << c.name;
+        ASSERT_TRUE(watch.Start(RouterAddress::Split("192.168.1.1"), "OnJvZGVs", "v2.00.22")) << c.name;
         if (c.exitMs >= 0) {
             std::unique_lock<std::mutex> lock(r.mutex);
             r.exitDue.wait(lock, [&r] { return r.exitSignalled; });
@@ -199,8 +199,8 @@ TEST(ConfirmationWatch, StopsPromptlyAndStartsOnce) {
         return std::optional<std::string>();
     };
     ConfirmationWatch watch(services, [&reports](State, const std::string&) { ++reports; });
-    ASSERT_TRUE(watch.Start("192.168.1.1", "rodel", "v2.00.22"));
-    EXPECT_FALSE(watch.Start("192.168.1.1", "rodel", "v2.00.22"));
+    ASSERT_TRUE(watch.Start(RouterAddress::Split("192.168.1.1"), "OnJvZGVs", "v2.00.22"));
+    EXPECT_FALSE(watch.Start(RouterAddress::Split("192.168.1.1"), "OnJvZGVs", "v2.00.22"));
     while (probes.load() == 0) {
         std::this_thread::yield();
     }
@@ -213,7 +213,7 @@ TEST(ConfirmationWatch, StopsPromptlyAndStartsOnce) {
 
     services.startThread = [](std::thread&, std::function<void()>) { return false; };
     ConfirmationWatch noThread(services, [&reports](State, const std::string&) { ++reports; });
-    EXPECT_FALSE(noThread.Start("192.168.1.1", "rodel", "v2.00.22"));
+    EXPECT_FALSE(noThread.Start(RouterAddress::Split("192.168.1.1"), "OnJvZGVs", "v2.00.22"));
     EXPECT_EQ(reports.load(), 1);
 }
 

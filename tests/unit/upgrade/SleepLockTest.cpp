@@ -12,7 +12,7 @@
 
 #include "tests/unit/upgrade/FakeLogindBus.h"
 #include "upgrade/AttemptLog.h"
-#include "upgrade/UpgradeSequence.h"
+#include "upgrade/UpgradeRun.h"
 
 namespace fwu {
 namespace {
@@ -22,43 +22,42 @@ using testing::FakeLogind;
 struct Steps final : UpgradeStepServices {
     std::string bus;
     int starts = 0;
+    UploadWindow* mailbox = nullptr;
     RouterCheckResult CheckRouter(const RouterAddress&, const std::string&) override {
         return {true, "v2.00.22"};
     }
     bool CarriedImageIntact() override { return true; }
-    bool StartUploadJob(const UploadRequest&, UploadWindow&) override { return ++starts, true; }
+    bool StartUploadJob(const UploadTarget&, UploadWindow& window) override {
+        mailbox = &window;
+        return ++starts, true;
+    }
     bool UploadRunning() override { return false; }
     void JoinUpload() override {}
     bool UploadStoppable() override { return true; }
     void StopUpload() override {}
     platform::SleepLockTaken HoldOffSleep() override { return platform::TakeSleepLock(bus, 1500); }
-};
-
-struct FrontEnd final : UpgradeFrontEnd {
-    void BeginPageChange() override {}
-    void LeavePage(PageNumber) override {}
-    void EnterPage(PageNumber) override {}
-    void EndPageChange() override {}
-    std::optional<TypedLogin> ReadLogin() override { return TypedLogin{"rodel", {"192", "168", "1", "1"}}; }
-    void CheckStarted() override {}
-    std::optional<RouterCheckResult> RunCheck(const std::function<RouterCheckResult()>& check) override {
-        return check();
+    // A router that stays silent after its restart: the watch runs until it is ended.
+    ConfirmationWatchServices WatchServices() override {
+        ConfirmationWatchServices watch;
+        watch.probe = [](const std::string&) { return false; };
+        watch.readVersion = [](const std::string&, const std::string&, const std::function<bool()>&) {
+            return std::optional<std::string>();
+        };
+        return watch;
     }
-    void CheckEnded() override {}
-    int ShowProgress(int percent) override { return percent; }
-    void SetShownPercent(int) override {}
-    bool AskYesNo(int) override { return true; }
-    void ShowError(int) override {}
-    void Pause(int) override {}
-    void EndRun() override {}
 };
 
-struct NoWindow final : UploadWindow {
-    void PostUpgradeProgress(int) override {}
-    void ResetPercent() override {}
-    void SetStatusText(int, int) override {}
-    void PostUpgradeDone(unsigned) override {}
+struct View final : UpgradeRunView {
+    void OnUploadEnded(const UploadVerdict&) override {}
+    bool ConfirmDowngrade(const std::string&, const std::string&) override { return true; }
+    bool ConfirmStop() override { return true; }
 };
+
+// The check and the start, as a front end drives them.
+void StartRun(UpgradeRun& run) {
+    run.Check(RouterAddress::Split("192.168.1.1"), "rodel");
+    run.Start();
+}
 
 QCoreApplication& Application() {
     static int argc = 1;
@@ -89,38 +88,39 @@ TEST(SleepLock, HeldFromTheTransferUntilTheRunEnds) {
     stopped.outcome = UploadOutcome::Stopped;
     UploadVerdict done;
     done.result = 1;
-    const auto nothing = [](UpgradeSequence&) {};
+    const auto nothing = [](UpgradeRun&) {};
     struct Case {
         const char* name;
-        std::function<void(UpgradeSequence&)> upload;  // how the transfer ends
-        std::function<void(UpgradeSequence&)> watch;   // the success page's watch ends (the lock still held)
+        std::function<void(UpgradeRun&, UploadWindow&)> upload;  // how the transfer ends
+        std::function<void(UpgradeRun&)> watch;  // the watch after the restart ends (the lock still held)
+    };
+    const auto post = [](UploadWindow& mailbox, const UploadVerdict& verdict) {
+        mailbox.PostUpgradeVerdict(verdict);
+        QCoreApplication::sendPostedEvents();
     };
     const Case cases[] = {
-        {"the watch ends", [&](UpgradeSequence& s) { s.OnDone(done); },
-         [](UpgradeSequence& s) { s.ReleaseSleepLock(); }},
-        {"the upload fails", [](UpgradeSequence& s) { s.OnDone(UploadVerdict{}); }, nothing},
-        {"the user stops", [&](UpgradeSequence& s) { s.ConfirmStop(), s.OnDone(stopped); }, nothing},
+        {"the watch ends", [&](UpgradeRun&, UploadWindow& m) { post(m, done); },
+         [](UpgradeRun& r) { r.EndWatch(); }},
+        {"the upload fails", [&](UpgradeRun&, UploadWindow& m) { post(m, UploadVerdict{}); }, nothing},
+        {"the user stops", [&](UpgradeRun& r, UploadWindow& m) { r.Stop(), post(m, stopped); }, nothing},
     };
     int given = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Steps steps;
         steps.bus = logind.address;
-        FrontEnd front;
-        NoWindow window;
-        UpgradeSequence sequence(steps, front, window, "192.168.1.1", "v2.00.22");
-        for (int press = 0; press < 3; ++press) {
-            sequence.Forward();
-        }
+        View view;
+        UpgradeRun run(steps, view, "v2.00.22");
+        StartRun(run);
         ASSERT_EQ(steps.starts, 1);
         EXPECT_EQ(logind.NextLine(),
                   "inhibit sleep|Firmware Upgrade Utility|Firmware upgrade in progress|block");
         EXPECT_TRUE(logind.Quiet()) << "released while the transfer runs";
-        c.upload(sequence);
-        if (sequence.Page() == PAGE_DONE) {
+        c.upload(run, *steps.mailbox);
+        if (run.Watching()) {
             EXPECT_TRUE(logind.Quiet()) << "released before the watch ended";
         }
-        c.watch(sequence);
+        c.watch(run);
         EXPECT_EQ(logind.NextLine(), "released " + std::to_string(++given));
     }
 }
@@ -148,15 +148,12 @@ TEST(SleepLock, NoLoginManagerLogsOneLineAndTheUploadGoesOn) {
         AttemptLog log(path.toStdString());
         Steps steps;
         steps.bus = c.bus;
-        FrontEnd front;
-        NoWindow window;
-        UpgradeSequence sequence(steps, front, window, "192.168.1.1", "v2.00.22");
-        sequence.SetAttemptLog(&log);
-        for (int press = 0; press < 3; ++press) {
-            sequence.Forward();
-        }
+        View view;
+        UpgradeRun run(steps, view, "v2.00.22");
+        run.SetAttemptLog(&log);
+        StartRun(run);
         EXPECT_EQ(steps.starts, 1);
-        EXPECT_TRUE(sequence.Busy());
+        EXPECT_TRUE(run.Busy());
         const std::vector<std::string> lines = SleepLines(path);
         ASSERT_EQ(lines.size(), 1u);
         EXPECT_EQ(lines[0].rfind(c.line, 0), 0u) << lines[0];

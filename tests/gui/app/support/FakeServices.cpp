@@ -28,12 +28,12 @@ bool FakeServices::CarriedImageIntact() {
     return imageIntact;
 }
 
-RouterCheckResult FakeServices::CheckRouter(const RouterAddress& address, const std::string& password) {
+RouterCheckResult FakeServices::CheckRouter(const RouterAddress& address, const std::string& credential) {
     {
         std::unique_lock lock(holdMutex);
         holdChanged.wait_for(lock, std::chrono::seconds(5), [this] { return !held; });
     }
-    checks.push_back({address, password});
+    checks.push_back({address, credential});
     RouterCheckResult result;
     result.passed = checkResult;
     result.reason = checkReason;
@@ -44,7 +44,7 @@ RouterCheckResult FakeServices::CheckRouter(const RouterAddress& address, const 
     return result;
 }
 
-bool FakeServices::StartUploadJob(const UploadRequest& request, UploadWindow& window) {
+bool FakeServices::StartUploadJob(const UploadTarget& request, UploadWindow& window) {
     starts.push_back(request);
     if (!startResult) {
         return false;

@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/UpgradeServices.h"
+#include "services/UpgradeServices.h"
 
 namespace fwu::testing {
 
@@ -27,7 +27,7 @@ public:
     std::optional<std::string> routerVersion = "v2.00.22";  // nothing: the status page gave no version
     bool imageIntact = true;                                // the carried image reads back whole
     bool startResult = true;
-    std::function<void(const UploadRequest&, UploadWindow&)> onStart;  // runs when a start succeeds
+    std::function<void(const UploadTarget&, UploadWindow&)> onStart;  // runs when a start succeeds
     std::function<void(UploadWindow&)> worker;  // when set, a start runs it on a thread, as the real worker
     ConfirmationWatchServices watch;            // the success page's watch; none by default (no probe)
     bool stoppable = true;                      // the image is still being sent: a stop would be taken
@@ -37,10 +37,10 @@ public:
     int gatewayLookups = 0;
     struct Check {
         RouterAddress address;
-        std::string password;
+        std::string credential;
     };
     std::vector<Check> checks;             // as handed in
-    std::vector<UploadRequest> starts;     // every start, also the failed ones
+    std::vector<UploadTarget> starts;      // every start, also the failed ones
     UploadWindow* uploadWindow = nullptr;  // the window of the last start
     int imageChecks = 0;
     int stops = 0;  // StopUpload calls
@@ -51,8 +51,8 @@ public:
     void ReleaseChecks();
 
     std::string FindDefaultGateway(const std::function<void(const std::string&)>& showMessage) override;
-    RouterCheckResult CheckRouter(const RouterAddress& address, const std::string& password) override;
-    bool StartUploadJob(const UploadRequest& request, UploadWindow& window) override;
+    RouterCheckResult CheckRouter(const RouterAddress& address, const std::string& credential) override;
+    bool StartUploadJob(const UploadTarget& target, UploadWindow& window) override;
     bool CarriedImageIntact() override;
     bool UploadRunning() override { return workerRunning.load(); }
     void JoinUpload() override;

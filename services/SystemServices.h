@@ -1,26 +1,22 @@
 // The program's own router services: the real gateway discovery, router check and upload start.
 #pragma once
 
-#include "app/UpgradeServices.h"
+#include "services/UpgradeServices.h"
 #include "transfer/UploadJobRunner.h"
 #include "upgrade/AttemptLog.h"
 
 namespace fwu {
 
-// The system's upload services, telling `log` how each upload ended and `bodyBytesSent` (may be empty)
-// the body bytes taken after each write.
-UploadServices LoggedUploadServices(AttemptLog& log, std::function<void(std::uint64_t)> bodyBytesSent = {});
+// The system's upload services, telling `log` how each upload ended.
+UploadServices LoggedUploadServices(AttemptLog& log);
 
 class SystemUpgradeServices final : public UpgradeServices {
 public:
-    // `bodyBytesSent` is told on the worker's thread how many body bytes the router has taken so far.
-    explicit SystemUpgradeServices(std::function<void(std::uint64_t)> bodyBytesSent = {})
-        : uploadRunner{SystemUploadStartServices(),
-                       LoggedUploadServices(attemptLog, std::move(bodyBytesSent))} {}
+    SystemUpgradeServices() : uploadRunner{SystemUploadStartServices(), LoggedUploadServices(attemptLog)} {}
 
     std::string FindDefaultGateway(const std::function<void(const std::string&)>& showMessage) override;
-    RouterCheckResult CheckRouter(const RouterAddress& address, const std::string& password) override;
-    bool StartUploadJob(const UploadRequest& request, UploadWindow& window) override;
+    RouterCheckResult CheckRouter(const RouterAddress& address, const std::string& credential) override;
+    bool StartUploadJob(const UploadTarget& target, UploadWindow& window) override;
     bool UploadRunning() override { return uploadRunner.Running(); }
     void JoinUpload() override { uploadRunner.Join(); }
     bool CarriedImageIntact() override;

@@ -1,5 +1,5 @@
 // The wizard's pages and the commands of its two page buttons on each: plain decisions over the page
-// number, shared by the upgrade sequence and whatever front end drives it.
+// number, decided for the wizard (WizardFlow) and the window's buttons.
 #pragma once
 
 #include <optional>

@@ -1,22 +1,22 @@
-// The upgrade sequence without a window: page transitions, router check outcomes, the start with its
-// questions, and the worker's results, against a front end and router steps that record what they are
-// asked.
+// The wizard over the upgrade run, without a window: page transitions, router check outcomes, the start
+// with its questions, the worker's messages through the run's mailbox, the credential and the log, against
+// a view and router steps that record what they are asked.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QTemporaryDir>
 #include <deque>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
-#include <QTemporaryDir>
-#include <fstream>
-#include <sstream>
-
+#include "app/WizardFlow.h"
 #include "res/StringTable.h"
 #include "router/Credential.h"
 #include "transfer/UploadWorker.h"
+#include "ui/ImageButtons.h"
 #include "upgrade/AttemptLog.h"
-#include "upgrade/FailureText.h"
-#include "upgrade/UpgradeSequence.h"
 
 namespace fwu {
 namespace {
@@ -25,16 +25,18 @@ struct Steps final : UpgradeStepServices {
     std::optional<RouterCheckResult> check = RouterCheckResult{true, "v2.00.22"};
     bool imageIntact = true;
     bool startResult = true;
-    std::vector<std::string> checked;  // "address password"
-    std::vector<UploadRequest> starts;
+    std::vector<std::string> checked;  // "address credential"
+    std::vector<UploadTarget> starts;
+    UploadWindow* mailbox = nullptr;  // where the last started upload posts
 
-    RouterCheckResult CheckRouter(const RouterAddress& address, const std::string& password) override {
-        checked.push_back(address.Dotted() + " " + password);
+    RouterCheckResult CheckRouter(const RouterAddress& address, const std::string& credential) override {
+        checked.push_back(address.Dotted() + " " + credential);
         return check.value_or(RouterCheckResult{});
     }
     bool CarriedImageIntact() override { return imageIntact; }
-    bool StartUploadJob(const UploadRequest& request, UploadWindow&) override {
-        starts.push_back(request);
+    bool StartUploadJob(const UploadTarget& target, UploadWindow& window) override {
+        starts.push_back(target);
+        mailbox = &window;
         return startResult;
     }
     bool UploadRunning() override { return false; }
@@ -45,8 +47,7 @@ struct Steps final : UpgradeStepServices {
     void StopUpload() override { ++stops; }
 };
 
-struct FrontEnd final : UpgradeFrontEnd {
-    Steps* steps = nullptr;
+struct View final : WizardView {
     bool checkRuns = true;  // false: no thread for the check
     TypedLogin typed{"rodel", {"192", "168", "1", "1"}};
     std::deque<bool> answers;
@@ -65,13 +66,12 @@ struct FrontEnd final : UpgradeFrontEnd {
         return check();
     }
     void CheckEnded() override { log.push_back("check ended"); }
-    int ShowProgress(int percent) override {
-        log.push_back("progress " + std::to_string(percent));
-        return percent > 100 ? 100 : percent;
-    }
+    void ShowProgress(int percent) override { log.push_back("progress " + std::to_string(percent)); }
     void SetShownPercent(int percent) override { log.push_back("shown " + std::to_string(percent)); }
-    void ShowUploadFailure(const UploadVerdict&, const std::string& causeText) override {
-        log.push_back("failed " + causeText);
+    void ShowStatusText(int stringId) override { log.push_back("status " + std::to_string(stringId)); }
+    void ShowUploadFailure(const std::string& causeText) override { log.push_back("failed " + causeText); }
+    void ShowConfirmation(std::optional<ConfirmationState>, const std::string&) override {
+        log.push_back("confirmation");
     }
     void ShowUploadStarted() override { log.push_back("upload started"); }
     void ShowErrorWithReason(int stringId, const std::string& reason) override {
@@ -90,33 +90,37 @@ struct FrontEnd final : UpgradeFrontEnd {
     void EndRun() override { log.push_back("end run"); }
 };
 
-struct NoWindow final : UploadWindow {
-    void PostUpgradeProgress(int) override {}
-    void ResetPercent() override {}
-    std::vector<int> statusIds;
-    void SetStatusText(int stringId, int) override { statusIds.push_back(stringId); }
-    void PostUpgradeDone(unsigned) override {}
-};
+// The worker's posts reach the run through its mailbox, on this thread's event loop.
+void Deliver() {
+    static int argc = 1;
+    static char name[] = "wizard-flow-test";
+    static char* argv[] = {name, nullptr};
+    if (QCoreApplication::instance() == nullptr) {
+        new QCoreApplication(argc, argv);  // kept for the whole test program
+    }
+    QCoreApplication::sendPostedEvents();
+}
 
 struct Rig {
     Steps steps;
-    FrontEnd front;
-    NoWindow window;
-    UpgradeSequence sequence{steps, front, window, "10.0.0.138", "v2.00.22"};
+    View view;
+    WizardFlow flow{steps, view, "10.0.0.138", "v2.00.22"};
 
+    void Forward() { flow.Press(BTN_FORWARD); }
+    void Second() { flow.Press(BTN_SECOND); }
     // Welcome, login (check), verify, and Upgrade.
     void WalkToProgress() {
-        sequence.Forward();
-        sequence.Forward();
-        sequence.Forward();
+        Forward();
+        Forward();
+        Forward();
     }
 };
 
 using Log = std::vector<std::string>;
 
-TEST(UpgradeSequence, PagesFollowTheButtons) {
+TEST(WizardFlow, PagesFollowTheButtons) {
     Rig rig;
-    EXPECT_EQ(rig.sequence.Address().Dotted(), "10.0.0.138");
+    EXPECT_EQ(rig.flow.Address().Dotted(), "10.0.0.138");
     struct Press {
         bool forward;
         int pageAfter;
@@ -124,23 +128,25 @@ TEST(UpgradeSequence, PagesFollowTheButtons) {
     // Next, Back, Next, Next (checked), Back, Next (checked again), Upgrade.
     for (const Press& p : {Press{true, 1}, Press{false, 0}, Press{true, 1}, Press{true, 2}, Press{false, 1},
                            Press{true, 2}, Press{true, 3}}) {
-        p.forward ? rig.sequence.Forward() : rig.sequence.Second();
-        EXPECT_EQ(rig.sequence.Page(), p.pageAfter);
+        p.forward ? rig.Forward() : rig.Second();
+        EXPECT_EQ(rig.flow.Page(), p.pageAfter);
     }
-    EXPECT_EQ(rig.steps.checked, (std::vector<std::string>{"192.168.1.1 rodel", "192.168.1.1 rodel"}));
-    EXPECT_TRUE(rig.sequence.Busy());
+    // One credential per check, made from the password typed (":rodel").
+    EXPECT_EQ(rig.steps.checked, (std::vector<std::string>{"192.168.1.1 OnJvZGVs", "192.168.1.1 OnJvZGVs"}));
+    EXPECT_TRUE(rig.flow.Busy());
     ASSERT_EQ(rig.steps.starts.size(), 1u);
-    EXPECT_EQ(rig.steps.starts[0].routerAddress, "192.168.1.1");
+    EXPECT_EQ(rig.steps.starts[0].address.Dotted(), "192.168.1.1");
+    EXPECT_EQ(rig.steps.starts[0].credential, "OnJvZGVs");
     // Leaving a page always comes between the start and the end of a change; the upload starts inside.
-    const Log lastChange(rig.front.log.end() - 5, rig.front.log.end());
+    const Log lastChange(rig.view.log.end() - 5, rig.view.log.end());
     EXPECT_EQ(lastChange, (Log{"begin", "leave 2", "enter 3", "upload started", "end"}));
 
-    rig.sequence.Second();  // busy: no Retry
-    rig.sequence.Forward();
+    rig.Second();  // busy: no Retry
+    rig.Forward();
     EXPECT_EQ(rig.steps.starts.size(), 1u);
 }
 
-TEST(UpgradeSequence, CheckOutcomes) {
+TEST(WizardFlow, CheckOutcomes) {
     struct Case {
         const char* name;
         bool runs;
@@ -172,25 +178,41 @@ TEST(UpgradeSequence, CheckOutcomes) {
     for (const Case& c : cases) {
         Rig rig;
         rig.steps.check = c.result;
-        rig.front.checkRuns = c.runs;
-        rig.front.typed = {"secret", {"10", "", "0", "7"}};
-        rig.sequence.Forward();
-        rig.sequence.Forward();
-        EXPECT_EQ(rig.sequence.Page(), c.page) << c.name;
-        EXPECT_EQ(rig.sequence.RouterVersion(), c.version) << c.name;
-        EXPECT_FALSE(rig.sequence.CheckingRouter()) << c.name;
+        rig.view.checkRuns = c.runs;
+        rig.view.typed = {"secret", {"10", "", "0", "7"}};
+        rig.Forward();
+        rig.Forward();
+        EXPECT_EQ(rig.flow.Page(), c.page) << c.name;
+        EXPECT_EQ(rig.flow.Run().RouterVersion(), c.version) << c.name;
+        EXPECT_FALSE(rig.flow.CheckingRouter()) << c.name;
         // What was typed is kept whatever the outcome.
-        EXPECT_EQ(rig.sequence.Address().Dotted(), "10.0.0.7") << c.name;
-        EXPECT_EQ(rig.sequence.Password(), "secret") << c.name;
+        EXPECT_EQ(rig.flow.Address().Dotted(), "10.0.0.7") << c.name;
+        EXPECT_EQ(rig.flow.Password(), "secret") << c.name;
         const std::string error = "error " + std::to_string(IDS_ROUTER_NOT_FOUND);
         const std::string withReason = c.reason.empty() ? error : error + " " + c.reason;
-        const bool errorShown = std::count(rig.front.log.begin(), rig.front.log.end(), withReason) == 1;
+        const bool errorShown = std::count(rig.view.log.begin(), rig.view.log.end(), withReason) == 1;
         EXPECT_EQ(errorShown, c.error) << c.name;
-        EXPECT_EQ(rig.sequence.RouterVersionShown(), c.shown) << c.name;
+        EXPECT_EQ(rig.flow.Run().RouterVersionShown(), c.shown) << c.name;
     }
 }
 
-TEST(UpgradeSequence, StartQuestionsAndImage) {
+// A password too long for the credential is refused by the run itself: nothing reaches the router.
+TEST(WizardFlow, PasswordTooLongIsRefusedWithoutTraffic) {
+    Rig rig;
+    rig.view.typed = {std::string(kMaxPasswordBytes + 1, 'p'), {"192", "168", "1", "1"}};
+    rig.Forward();
+    rig.Forward();
+    EXPECT_EQ(rig.flow.Page(), PAGE_LOGIN);
+    EXPECT_TRUE(rig.steps.checked.empty());
+    EXPECT_EQ(rig.view.log.back(), "error 30001 The Router refused the password.");
+
+    rig.view.typed.password = std::string(kMaxPasswordBytes, 'p');
+    rig.Forward();
+    EXPECT_EQ(rig.flow.Page(), PAGE_VERIFY);
+    EXPECT_EQ(rig.steps.checked.size(), 1u);
+}
+
+TEST(WizardFlow, StartQuestionsAndImage) {
     struct Case {
         const char* name;
         const char* routerVersion;
@@ -212,20 +234,20 @@ TEST(UpgradeSequence, StartQuestionsAndImage) {
         Rig rig;
         rig.steps.check = RouterCheckResult{true, c.routerVersion};
         rig.steps.imageIntact = c.imageIntact;
-        rig.front.answers = c.answers;
+        rig.view.answers = c.answers;
         rig.WalkToProgress();
-        EXPECT_EQ(rig.sequence.Page(), c.page) << c.name;
+        EXPECT_EQ(rig.flow.Page(), c.page) << c.name;
         EXPECT_EQ(rig.steps.starts.size(), c.started ? 1u : 0u) << c.name;
-        EXPECT_EQ(rig.sequence.Busy(), c.started) << c.name;
-        EXPECT_EQ(rig.front.log.back(), c.lastCall) << c.name;
-        const bool asked = std::count(rig.front.log.begin(), rig.front.log.end(), ask) == 1;
+        EXPECT_EQ(rig.flow.Busy(), c.started) << c.name;
+        EXPECT_EQ(rig.view.log.back(), c.lastCall) << c.name;
+        const bool asked = std::count(rig.view.log.begin(), rig.view.log.end(), ask) == 1;
         EXPECT_EQ(asked, !c.answers.empty() && c.imageIntact) << c.name;
-        const bool endedRun = std::count(rig.front.log.begin(), rig.front.log.end(), "end run") == 1;
+        const bool endedRun = std::count(rig.view.log.begin(), rig.view.log.end(), "end run") == 1;
         EXPECT_EQ(endedRun, c.imageIntact && !c.started) << c.name;
     }
 }
 
-TEST(UpgradeSequence, WorkerResults) {
+TEST(WizardFlow, WorkerResults) {
     struct Case {
         const char* name;
         bool startResult;
@@ -235,51 +257,60 @@ TEST(UpgradeSequence, WorkerResults) {
         Log tail;  // the front end's last calls
     };
     const Case cases[] = {
-        {"success", true, {1, 50, 100}, 1u, 4, {"pause 1000", "begin", "leave 3", "enter 4", "end"}},
+        // The success page; no watch can run here (no probe), and the page is told so.
+        {"success",
+         true,
+         {1, 50, 100},
+         1u,
+         4,
+         {"pause 1000", "begin", "leave 3", "enter 4", "end", "confirmation"}},
         {"failure says so",
          true,
          {1, 37},
          0u,
          3,
-         {"pause 1000", "failed " + FailureText(VerdictOfResult(0)), "shown 0"}},
+         {"pause 1000", "failed The upgrade did not complete. Click Retry to try again.", "shown 0"}},
         {"start fails: Retry at once",
          false,
          {},
          std::nullopt,
          3,
-         {"enter 3", "upload started", "failed " + FailureText({0, UploadOutcome::NotConnected}), "shown 0",
-          "end"}},
-        {"over 100 shown as 100", true, {101}, std::nullopt, 3, {"progress 101"}},
+         {"enter 3", "upload started",
+          "failed The Router's web server did not accept the connection. Check it and click Retry.",
+          "shown 0", "end"}},
+        {"progress as posted", true, {42}, std::nullopt, 3, {"progress 42"}},
     };
     for (const Case& c : cases) {
         Rig rig;
         rig.steps.startResult = c.startResult;
         rig.WalkToProgress();
         for (const int p : c.percents) {
-            rig.sequence.OnProgress(p);
+            rig.steps.mailbox->PostUpgradeProgress({p, 1000u * static_cast<unsigned>(p)});
         }
         if (c.result) {
-            rig.sequence.OnDone(*c.result);
+            rig.steps.mailbox->PostUpgradeVerdict(VerdictOfResult(*c.result));
         }
-        EXPECT_EQ(rig.sequence.Page(), c.page) << c.name;
-        const Log tail(rig.front.log.end() - static_cast<std::ptrdiff_t>(c.tail.size()), rig.front.log.end());
+        Deliver();
+        EXPECT_EQ(rig.flow.Page(), c.page) << c.name;
+        const Log tail(rig.view.log.end() - static_cast<std::ptrdiff_t>(c.tail.size()), rig.view.log.end());
         EXPECT_EQ(tail, c.tail) << c.name;
         const bool running = c.startResult && !c.result;
-        EXPECT_EQ(rig.sequence.Busy(), running) << c.name;
-        EXPECT_EQ(rig.sequence.Percent(), running && !c.percents.empty() ? 100 : 0) << c.name;
+        EXPECT_EQ(rig.flow.Busy(), running) << c.name;
+        EXPECT_EQ(rig.flow.Run().Percent(), running && !c.percents.empty() ? c.percents.back() : 0) << c.name;
 
         // A done message with no upload running changes nothing.
-        const std::size_t calls = rig.front.log.size();
-        if (!running) {
-            rig.sequence.OnDone(1);
-            EXPECT_EQ(rig.front.log.size(), calls) << c.name;
+        const std::size_t calls = rig.view.log.size();
+        if (!running && rig.steps.mailbox != nullptr) {
+            rig.steps.mailbox->PostUpgradeVerdict(VerdictOfResult(1));
+            Deliver();
+            EXPECT_EQ(rig.view.log.size(), calls) << c.name;
         }
     }
 }
 
 // A whole run with a recognisable password, against a router that echoes it and its credential back in
 // every text it sends: the log has each step, and neither the password nor a Base64 form of it.
-TEST(UpgradeSequence, LogNeverHoldsThePassword) {
+TEST(WizardFlow, LogNeverHoldsThePassword) {
     const std::string password = "Zq9-Pass-Word-7Kx";
     std::string credential;
     ASSERT_TRUE(BuildBasicCredential(password, credential));
@@ -290,10 +321,10 @@ TEST(UpgradeSequence, LogNeverHoldsThePassword) {
     const std::string path = dir.path().toStdString() + "/upgrade.log";
     AttemptLog log(path);
     Rig rig;
-    rig.sequence.SetAttemptLog(&log);
-    rig.front.typed = {password, {"192", "168", "1", "1"}};
+    rig.flow.Run().SetAttemptLog(&log);
+    rig.view.typed = {password, {"192", "168", "1", "1"}};
     rig.steps.check = RouterCheckResult{true, "v2.00.23"};
-    rig.front.answers = {true};
+    rig.view.answers = {true};
     rig.WalkToProgress();
     ASSERT_EQ(rig.steps.starts.size(), 1u);
     UploadVerdict verdict;
@@ -320,7 +351,7 @@ TEST(UpgradeSequence, LogNeverHoldsThePassword) {
 
 // Closing while an upload runs: asked while the image is sent (Yes stops, No goes on), refused with a
 // status line during the flash wait, nothing to stop when no upload runs.
-TEST(UpgradeSequence, StopRequests) {
+TEST(WizardFlow, StopRequests) {
     struct Case {
         const char* name;
         bool walk;  // an upload runs
@@ -342,12 +373,18 @@ TEST(UpgradeSequence, StopRequests) {
             rig.WalkToProgress();
         }
         rig.steps.stoppable = c.stoppable;
-        rig.front.answers = c.answers;
-        EXPECT_EQ(rig.sequence.RequestStop(), c.request) << c.name;
+        rig.view.answers = c.answers;
+        EXPECT_EQ(rig.flow.Run().RequestStop(), c.request) << c.name;
         EXPECT_EQ(rig.steps.stops, c.stops) << c.name;
-        EXPECT_EQ(rig.window.statusIds, c.statusIds) << c.name;
-        const bool asked = std::count(rig.front.log.begin(), rig.front.log.end(),
-                                      "ask " + std::to_string(IDS_ASK_STOP)) == 1;
+        std::vector<int> statusIds;
+        for (const std::string& call : rig.view.log) {
+            if (call.rfind("status ", 0) == 0) {
+                statusIds.push_back(std::stoi(call.substr(7)));
+            }
+        }
+        EXPECT_EQ(statusIds, c.statusIds) << c.name;
+        const bool asked =
+            std::count(rig.view.log.begin(), rig.view.log.end(), "ask " + std::to_string(IDS_ASK_STOP)) == 1;
         EXPECT_EQ(asked, c.request == StopRequest::Asked) << c.name;
     }
 }

@@ -1,4 +1,4 @@
-#include "app/RuntimeFolder.h"
+#include "services/RuntimeFolder.h"
 
 #include <cstdio>
 #include <cstdlib>

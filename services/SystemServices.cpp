@@ -1,4 +1,4 @@
-#include "app/SystemServices.h"
+#include "services/SystemServices.h"
 
 #include "platform/EmbeddedPayload.h"
 #include "router/GatewayDiscovery.h"
@@ -6,9 +6,8 @@
 
 namespace fwu {
 
-UploadServices LoggedUploadServices(AttemptLog& log, std::function<void(std::uint64_t)> bodyBytesSent) {
+UploadServices LoggedUploadServices(AttemptLog& log) {
     UploadServices devices = SystemUploadServices();
-    devices.bodyBytesSent = std::move(bodyBytesSent);
     devices.transferEnded = [&log](const UploadVerdict& sofar) { LogTransferEnd(log, sofar); };
     devices.report = [&log](const UploadVerdict& verdict) { LogUploadVerdict(log, verdict); };
     devices.silenceReached = [&log](std::int64_t ms) { LogSilenceReached(log, ms); };
@@ -23,13 +22,13 @@ std::string SystemUpgradeServices::FindDefaultGateway(
 }
 
 RouterCheckResult SystemUpgradeServices::CheckRouter(const RouterAddress& address,
-                                                     const std::string& password) {
-    return fwu::CheckRouter(address, password);
+                                                     const std::string& credential) {
+    return fwu::CheckRouter(address, credential);
 }
 
-bool SystemUpgradeServices::StartUploadJob(const UploadRequest& request, UploadWindow& window) {
-    attemptLog.Write("transfer", "starting to " + request.routerAddress);
-    const bool started = uploadRunner.StartUploadJob(request, window);
+bool SystemUpgradeServices::StartUploadJob(const UploadTarget& target, UploadWindow& window) {
+    attemptLog.Write("transfer", "starting to " + target.address.Dotted());
+    const bool started = uploadRunner.StartUploadJob(target, window);
     if (!started) {
         attemptLog.Write("transfer", "not started: no image, no web server at the address, or no thread");
     }

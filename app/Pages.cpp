@@ -1,4 +1,4 @@
-#include "upgrade/Pages.h"
+#include "app/Pages.h"
 
 namespace fwu {
 

@@ -1,0 +1,108 @@
+// The wizard over the upgrade run: the page shown, what each press of the two page buttons does on it,
+// the login's values as typed, and the pages that follow from what the run tells (the success page after
+// an upload, the progress page again when the router disproves it). The window is its view.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "app/Pages.h"
+#include "router/RouterAddress.h"
+#include "upgrade/UpgradeRun.h"
+
+namespace fwu {
+
+// What the wizard asks of the window, on the window's thread.
+class WizardView {
+public:
+    virtual ~WizardView() = default;
+
+    // A page change: Begin, Leave the old page, Enter the new one, (the upgrade may start here), End.
+    virtual void BeginPageChange() = 0;
+    virtual void LeavePage(PageNumber page) = 0;
+    virtual void EnterPage(PageNumber page) = 0;
+    virtual void EndPageChange() = 0;
+
+    // What the login page holds as typed; nothing when no login page is shown.
+    struct TypedLogin {
+        std::string password;
+        RouterAddress::Octets octets;
+    };
+    virtual std::optional<TypedLogin> ReadLogin() = 0;
+
+    // Between CheckStarted and CheckEnded the user is told to wait; RunCheck runs the check and answers
+    // its result, nothing when it could not be run.
+    virtual void CheckStarted() = 0;
+    virtual std::optional<RouterCheckResult> RunCheck(const std::function<RouterCheckResult()>& check) = 0;
+    virtual void CheckEnded() = 0;
+
+    // The progress page: an upload starts (also a Retry); a progress message; the percent painted from
+    // now on without a message; the status line's text; a failed upload with the text of its cause.
+    virtual void ShowUploadStarted() = 0;
+    virtual void ShowProgress(int percent) = 0;
+    virtual void SetShownPercent(int percent) = 0;
+    virtual void ShowStatusText(int stringId) = 0;
+    virtual void ShowUploadFailure(const std::string& causeText) = 0;
+    // The success page's line about the router after its restart; nothing: no watch runs.
+    virtual void ShowConfirmation(std::optional<ConfirmationState> state, const std::string& version) = 0;
+
+    virtual bool AskYesNo(int stringId) = 0;
+    virtual void ShowError(int stringId) = 0;
+    // An error: the string-table text, a blank line, then `reason` (what was seen).
+    virtual void ShowErrorWithReason(int stringId, const std::string& reason) = 0;
+    virtual void Pause(int milliseconds) = 0;  // lets the last percent be seen
+    virtual void EndRun() = 0;                 // the user ended the run: the window closes
+};
+
+class WizardFlow final : private UpgradeRunView {
+public:
+    // `proposedAddress` is the gateway found at start-up; `steps` and `view` must outlive the wizard.
+    WizardFlow(UpgradeStepServices& steps, WizardView& view, const std::string& proposedAddress,
+               std::string utilityVersion);
+    ~WizardFlow() override;  // the password's copy overwritten
+
+    // A press of the button in `slot` (BTN_FORWARD, BTN_SECOND, BTN_CLOSE), as the mouse's release or the
+    // keyboard made it: decided here once (ReleaseAction) and carried out. Ignored while an upload runs.
+    void Press(int slot);
+
+    // One page forward or back, when the page machine allows it; entering the progress page starts the
+    // upload.
+    void ChangePage(bool back);
+
+    UpgradeRun& Run() { return run; }
+    const UpgradeRun& Run() const { return run; }
+    PageNumber Page() const { return page; }
+    bool Busy() const { return run.Busy(); }
+    bool CheckingRouter() const { return checkingRouter; }
+    // The login's values: proposed, then as typed (the address the router check takes).
+    const RouterAddress& Address() const { return address; }
+    const std::string& Password() const { return password; }
+
+private:
+    bool CheckRouter();
+    bool StartUpgrade();
+    bool CarriedImageReady();
+    void StoreTypedLogin();
+
+    // What the run tells the wizard.
+    void OnPhase(RunPhase phase) override;
+    void OnProgress(const UploadProgress& progress) override;
+    void OnPercentReset(std::uint64_t bodyBytes) override;
+    void OnStatusText(int stringId) override;
+    void OnUploadEnded(const UploadVerdict& verdict) override;
+    void OnConfirmation(std::optional<ConfirmationState> state, const std::string& version) override;
+    bool ConfirmDowngrade(const std::string& routerVersion, const std::string& carriedVersion) override;
+    bool ConfirmStop() override;
+    std::optional<RouterCheckResult> RunCheck(const std::function<RouterCheckResult()>& check) override;
+    void Pause(int milliseconds) override;
+
+    WizardView& view;
+    PageNumber page = PAGE_WELCOME;
+    bool checkingRouter = false;
+    RouterAddress address;
+    std::string password = "rodel";
+    UpgradeRun run;
+};
+
+}  // namespace fwu
