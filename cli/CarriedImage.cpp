@@ -3,6 +3,7 @@
 #include <QCryptographicHash>
 
 #include "cli/CommandLine.h"
+#include "res/PrintableText.h"
 #include "res/VersionBlock.h"
 
 namespace fwu::cli {
@@ -40,16 +41,6 @@ std::string_view DamageReason(platform::PayloadStatus status) {
     return "the image cannot be read";
 }
 
-std::string PrintableText(std::string_view text) {
-    std::string shown(text);
-    for (char& c : shown) {
-        if (c < 0x20 || c > 0x7E) {
-            c = '?';
-        }
-    }
-    return shown;
-}
-
 ImageInfoReport FormatImageInfo(const CarriedImage& image) {
     const bool intact = image.status == platform::PayloadStatus::Ok;
     const auto line = [](std::string_view label, std::string_view value) {
@@ -59,9 +50,12 @@ ImageInfoReport FormatImageInfo(const CarriedImage& image) {
     };
     const std::string none = "-";
     ImageInfoReport report;
-    report.text += line("file name:", PrintableText(image.info.fileName));
-    report.text += line("model:", PrintableText(image.info.model));
-    report.text += line("release date:", PrintableText(image.info.releaseDate));
+    const auto printable = [](std::string_view text) {
+        return MakePrintable(text, UnprintableStyle::AsciiQuestionMark);
+    };
+    report.text += line("file name:", printable(image.info.fileName));
+    report.text += line("model:", printable(image.info.model));
+    report.text += line("release date:", printable(image.info.releaseDate));
     report.text += line("firmware date:", intact ? image.info.firmwareDate : none);
     report.text += line("firmware version:", intact ? image.info.utilityVersion : none);
     report.text += line("size:", intact ? std::to_string(image.size) + " bytes" : none);

@@ -41,7 +41,4 @@ ImageInfoReport FormatImageInfo(const CarriedImage& image);
 // The two lines of --version: the program's version, then the carried image's.
 std::string FormatVersion(std::string_view appVersion, const CarriedImage& image);
 
-// `text` with every byte outside printable ASCII replaced by "?".
-std::string PrintableText(std::string_view text);
-
 }  // namespace fwu::cli

@@ -1,46 +1,10 @@
 #include "cli/TerminalWords.h"
 
-#include <cstdint>
-
 #include "package/FirmwarePackage.h"
 #include "res/StringTable.h"
 
 namespace fwu::cli {
 namespace {
-
-// The length of the well-formed UTF-8 sequence at the start of `text` and its code point; 0 when the
-// bytes there are no such sequence (a stray continuation byte, an overlong form, a surrogate, a cut end).
-std::size_t DecodeUtf8(std::string_view text, char32_t& point) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(0);
-    std::size_t length = 0;
-    char32_t minimum = 0;
-    if (lead < 0x80) {
-        point = lead;
-        return 1;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2, point = lead & 0x1F, minimum = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3, point = lead & 0x0F, minimum = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4, point = lead & 0x07, minimum = 0x10000;
-    } else {
-        return 0;
-    }
-    if (text.size() < length) {
-        return 0;
-    }
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((byte(i) & 0xC0) != 0x80) {
-            return 0;
-        }
-        point = (point << 6) | (byte(i) & 0x3F);
-    }
-    if (point < minimum || point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF)) {
-        return 0;
-    }
-    return length;
-}
 
 std::string OneLine(std::string_view text) {
     std::string line(text);
@@ -53,29 +17,6 @@ std::string OneLine(std::string_view text) {
 }
 
 }  // namespace
-
-std::string ShownText(std::string_view text) {
-    std::string shown;
-    shown.reserve(text.size());
-    while (!text.empty()) {
-        char32_t point = 0;
-        const std::size_t length = DecodeUtf8(text, point);
-        if (length == 0) {
-            shown.push_back('?');
-            text.remove_prefix(1);
-            continue;
-        }
-        if (point == '\n' || point == '\t' || point == '\r') {
-            shown.push_back(' ');
-        } else if (point < 0x20 || (point >= 0x7F && point < 0xA0)) {
-            shown.push_back('?');
-        } else {
-            shown.append(text.substr(0, length));
-        }
-        text.remove_prefix(length);
-    }
-    return shown;
-}
 
 std::string ErrorWords(int stringId, std::string_view reason) {
     while (!reason.empty() && (reason.back() == '.' || reason.back() == ' ')) {

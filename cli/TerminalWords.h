@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "res/PrintableText.h"
 #include "transfer/UploadVerdict.h"
 
 namespace fwu::cli {
@@ -14,7 +15,9 @@ namespace fwu::cli {
 // byte (0x80-0x9F) or in UTF-8 (C2 80 - C2 9F), and any byte that is not part of well-formed UTF-8. What
 // is left is printable text, so a router's text cannot start an escape sequence on a terminal. Line breaks
 // and tabs become blanks.
-std::string ShownText(std::string_view text);
+inline std::string ShownText(std::string_view text) {
+    return MakePrintable(text, UnprintableStyle::Utf8QuestionMark);
+}
 
 // The terminal's words for an error the sequence shows by its string-table id, with the reason the
 // sequence gave (may be empty); the table's own text, on one line, for an id worded the same everywhere.

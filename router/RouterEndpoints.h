@@ -1,6 +1,9 @@
 // What the utility sends to the router and relies on from it, in one place: the address proposed when no
-// gateway answers, the web server's port, the status page and its marked version field, and the upgrade
-// handler. The probe, the status query, the upload and the simulated router all take these from here.
+// gateway answers, the web server's port, the status page and its marked version field, the upgrade
+// handler and the probe's wait. The client's probe, gateway discovery, status query, router check, watch
+// after the restart and upload take these from here. The simulated router (tools/router-sim) takes
+// nothing from here: it holds its own copy of these facts (tools/router-sim/RouterFacts.h), so a wrong
+// value here makes a lab test fail instead of being served back by the router the client is tested with.
 #pragma once
 
 #include <cstdint>

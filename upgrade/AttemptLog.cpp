@@ -137,30 +137,6 @@ std::string AttemptLogPath() {
     return AttemptLogPathFor(std::getenv("XDG_STATE_HOME"), std::getenv("HOME"));
 }
 
-std::string PrintableText(std::string_view text, std::size_t maxChars) {
-    std::string shown;
-    std::vector<std::size_t> pieceStarts;  // so a cut never splits an escape
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        pieceStarts.push_back(shown.size());
-        if (byte < 0x20 || byte > 0x7E || c == '\\') {
-            char escaped[5];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-            shown += escaped;
-        } else {
-            shown += c;
-        }
-        if (shown.size() > maxChars) {
-            while (!pieceStarts.empty() && pieceStarts.back() + 3 > maxChars) {
-                pieceStarts.pop_back();
-            }
-            shown.erase(pieceStarts.empty() ? 0 : pieceStarts.back());
-            return shown + "...";
-        }
-    }
-    return shown;
-}
-
 std::string CutForLog(std::string_view text, std::size_t maxChars) {
     std::size_t width = 0;
     for (const char c : text) {

@@ -33,14 +33,12 @@ TEST(GatewayDiscoveryLab, PassesOverTheSilentGatewayAndProposesTheRouter) {
         return attempt;
     };
     std::vector<std::string> shown;
-    int osClass = 0;
     QElapsedTimer timer;
     timer.start();
     const std::string proposed =
-        FindDefaultGateway([&](const std::string& text) { shown.push_back(text); }, tools, &osClass);
+        FindDefaultGateway([&](const std::string& text) { shown.push_back(text); }, tools);
 
     EXPECT_EQ(proposed, "192.168.1.1");
-    EXPECT_EQ(osClass, kOsClassNotWindows);
     const std::vector<std::pair<std::string, bool>> expected{{"192.168.2.1", false}, {"192.168.1.1", true}};
     EXPECT_EQ(probes, expected);
     EXPECT_TRUE(shown.empty());

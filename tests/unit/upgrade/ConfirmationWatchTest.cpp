@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "res/StringTable.h"
 #include "upgrade/ConfirmationWatch.h"
 
 namespace fwu {
@@ -220,9 +219,14 @@ TEST(ConfirmationWatch, StopsPromptlyAndStartsOnce) {
 TEST(ConfirmationWatch, LineTexts) {
     EXPECT_EQ(ConfirmationText(State::Confirmed, "v2.00.22"), "The router now runs v2.00.22.");
     EXPECT_EQ(ConfirmationText(State::OtherVersion, "v2.00.20"),
-              std::string(LoadString(IDS_OTHER_VERSION_HEAD)) + "v2.00.20" +
-                  std::string(LoadString(IDS_OTHER_VERSION_TAIL)));
-    EXPECT_EQ(ConfirmationText(State::NotBack, ""), LoadString(IDS_ROUTER_NOT_BACK));
+              "The router restarted but still runs v2.00.20: it kept its old firmware. Switch it off and on, "
+              "then run the upgrade again.");
+    EXPECT_EQ(ConfirmationText(State::NotBack, ""),
+              "The router has not come back after 5 minutes. Check its lights and cables, then open its web "
+              "page to see its version.");
+    EXPECT_EQ(ConfirmationText(State::RefusesPassword, ""),
+              "The router came back after the restart but refuses the password. Open its web page to see its "
+              "version.");
     EXPECT_EQ(ConfirmationText(State::Watching, ""), "");
 }
 
