@@ -132,11 +132,9 @@ void CUpgradeDlg::EndPageChange() {
 }
 
 void CUpgradeDlg::EnterPage(PageNumber newPage) {
-    // The blank panel first wipes the old picture, then the new one is drawn; both at once.
-    contentsImage = LoadSkinImage(ContentImageId(PAGE_BLANK), kContentsType);
-    repaint(kContentPanel);
+    // One paint of the panel: the face below is painted first, so no old picture stays under the new one.
     contentsImage = LoadSkinImage(ContentImageId(newPage), kContentsType);
-    repaint(kContentPanel);
+    update(kContentPanel);
     buttonImageSet = ButtonSetsForPage(newPage, buttonImageSet);
     faceButtons.RedrawAll();
     ShowPage(newPage);
@@ -271,12 +269,14 @@ void CUpgradeDlg::reject() {
 
 // ---- Painting ----
 
-void CUpgradeDlg::paintEvent(QPaintEvent*) {
+void CUpgradeDlg::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     DrawSkinImage(frameImage, painter, 0, 0);
     DrawSkinImage(contentsImage, painter, kContentOrigin.x(), kContentOrigin.y());
     for (int slot = BTN_FORWARD; slot <= BTN_CLOSE; ++slot) {
-        DrawButton(painter, slot, buttonImageSet, slot == faceButtons.DrawnHot());
+        if (event->rect().intersects(ButtonRect(slot))) {
+            DrawButton(painter, slot, buttonImageSet, slot == faceButtons.DrawnHot());
+        }
     }
 }
 

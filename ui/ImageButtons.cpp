@@ -2,24 +2,42 @@
 #include "ui/ImageButtons.h"
 
 #include <QPainter>
+#include <map>
+#include <mutex>
+#include <optional>
 
 #include "ui/SkinImage.h"
 
 namespace fwu {
 namespace {
 
+// The "BUTTON" pictures: each button's normal and highlighted look, and the empty place.
+constexpr int kUpgradeHotPicture = 152;
+constexpr int kBackHotPicture = 153;
+constexpr int kCloseButtonPicture = 154;
+constexpr int kCloseHotPicture = 155;
+constexpr int kExitButtonPicture = 156;
+constexpr int kExitHotPicture = 157;
+constexpr int kNextButtonPicture = 158;
+constexpr int kNextHotPicture = 159;
+constexpr int kRetryButtonPicture = 160;
+constexpr int kRetryHotPicture = 161;
+constexpr int kUpgradeButtonPicture = 162;
+constexpr int kBackButtonPicture = 163;
+constexpr int kEmptyPlacePicture = 164;
+
 struct PictureSet {
     int normal;
     int highlighted;
 };
 constexpr std::array<PictureSet, kButtonSetCount> kPictureSets{{
-    {158, 159},  // Next
-    {163, 153},  // Back
-    {162, 152},  // Upgrade
-    {160, 161},  // Retry
-    {156, 157},  // Exit
-    {154, 155},  // close cross
-    {164, 164},  // empty place
+    {kNextButtonPicture, kNextHotPicture},
+    {kBackButtonPicture, kBackHotPicture},
+    {kUpgradeButtonPicture, kUpgradeHotPicture},
+    {kRetryButtonPicture, kRetryHotPicture},
+    {kExitButtonPicture, kExitHotPicture},
+    {kCloseButtonPicture, kCloseHotPicture},
+    {kEmptyPlacePicture, kEmptyPlacePicture},
 }};
 
 constexpr std::array<std::array<int, 3>, 5> kSetsByPage{{
@@ -29,6 +47,20 @@ constexpr std::array<std::array<int, 3>, 5> kSetsByPage{{
     {6, 3, 5},  // progress: empty, Retry, close
     {6, 4, 5},  // done: empty, Exit, close
 }};
+
+// The button picture of `id`, decoded on its first use and kept for the program's life: the window paints
+// the same few pictures on every paint. Null when the program has no such picture (also remembered).
+const QImage* ButtonPicture(int id) {
+    static std::mutex mutex;
+    static std::map<int, std::optional<QImage>> decoded;
+    const std::lock_guard lock(mutex);
+    auto found = decoded.find(id);
+    if (found == decoded.end()) {
+        found = decoded.emplace(id, LoadSkinImage(id, kButtonType)).first;
+    }
+    // Entries are never removed, so the pointer stays valid after the lock is let go.
+    return found->second ? &*found->second : nullptr;
+}
 
 }  // namespace
 
@@ -77,9 +109,8 @@ bool DrawButton(QPainter& painter, int slot, const std::array<int, 3>& sets, boo
     if (id == 0) {
         return false;
     }
-    // Button pictures are not kept: decoded for this draw and freed with it.
-    const std::optional<QImage> picture = LoadSkinImage(id, kButtonType);
-    if (!picture) {
+    const QImage* picture = ButtonPicture(id);
+    if (picture == nullptr) {
         return false;
     }
     const QRect rect = ButtonRect(slot);

@@ -30,8 +30,8 @@ int ButtonPictureId(int set, bool highlighted);
 // The sets of slots 1..3 for a page (0..4); any other page keeps `current`.
 std::array<int, 3> ButtonSetsForPage(int page, std::array<int, 3> current);
 
-// Decodes the slot's picture, draws it at the slot and frees it. Draws nothing for slot 0, a slot above
-// 3, a set outside 0..6 or a missing picture; answers whether a picture was drawn.
+// Draws the slot's picture at the slot, each picture decoded on its first draw and kept. Draws nothing for
+// slot 0, a slot above 3, a set outside 0..6 or a missing picture; answers whether a picture was drawn.
 bool DrawButton(QPainter& painter, int slot, const std::array<int, 3>& sets, bool highlighted);
 
 }  // namespace fwu

@@ -23,9 +23,6 @@ class CRangeEdit;
 class CSkinLabel;
 class OctetKeyFilter;
 
-inline constexpr int kPasswordFieldId = 4662;
-inline constexpr int kFirstOctetFieldId = 4663;  // 4663 to 4666
-inline constexpr int kLoginStatusLabelId = 4661;
 inline constexpr QRect kPasswordRect = FaceRect(185, 285, 355, 310);
 inline constexpr QRect kLoginStatusRect = FaceRect(35, 332, 355, 352);
 // Octet field i (0..3) lies at FaceRect(185 + 45 i, 238, 220 + 45 i, 263).

@@ -33,34 +33,25 @@ CSkinLabel* CreateLabel(QWidget* window, const QRect& rect, const QColor& colour
 
 }  // namespace
 
-int ClampBarPercent(int percent) {
-    return static_cast<unsigned>(percent) > static_cast<unsigned>(kMaxStrips) ? kMaxStrips : percent;
-}
-
-BarPlan PlanBarAdvance(int drawnCount, int percent, int stripHeight) {
-    const auto drawn = static_cast<unsigned>(drawnCount);
-    auto target = static_cast<unsigned>(percent);
+BarPlan PlanBarAdvance(int drawnCount, int shownPercent, int percent, int stripHeight) {
     BarPlan plan;
-    plan.drawnCount = drawnCount;
-    plan.percent = percent;
-    if (drawn > target) {
-        // A new phase or a retry: the face below the drawn strips is painted again, and the bar starts
-        // over at the current percent (one strip at least).
-        plan.wipe = FaceRect(kBarLeft, kBarTop, kStripPitch * drawnCount + 60, kBarTop + 3 + stripHeight);
-        plan.drawnCount = target == 0 ? 1 : percent;
-        plan.firstStrip = 1;
-        plan.lastStrip = plan.drawnCount;
+    const int reached = std::max(drawnCount, shownPercent);
+    if (reached > percent) {
+        // A new phase or a retry: the face below the drawn strips is painted again with the strips of the
+        // current percent over it, and the count starts over there (one strip at least).
+        plan.wipe = FaceRect(kBarLeft, kBarTop, kStripPitch * reached + 60, kBarTop + 3 + stripHeight);
+        plan.drawnCount = std::max(percent, 1);
         return plan;
     }
-    if (target == 0) {
-        return plan;
+    plan.drawnCount = percent;
+    // The strips shown already are left alone. The count starts at 1 before anything is drawn, and the
+    // percent painted from may have gone back to 0 without a message: the lower of the two is what the
+    // screen surely shows.
+    const int first = std::min(drawnCount, shownPercent) + 1;
+    if (first <= percent) {
+        plan.firstStrip = first;
+        plan.lastStrip = percent;
     }
-    target = static_cast<unsigned>(ClampBarPercent(percent));
-    // The last strip drawn is drawn again with the new ones.
-    plan.firstStrip = drawnCount;
-    plan.lastStrip = static_cast<int>(target);
-    plan.drawnCount = static_cast<int>(target);
-    plan.percent = static_cast<int>(target);
     return plan;
 }
 
@@ -106,7 +97,7 @@ void StripBar::SetDrawnCount(int count) {
 
 void StripBar::SetPercent(int value) {
     const int old = percent;
-    percent = ClampBarPercent(value);
+    percent = value;
     AnnounceValue(old);
 }
 
@@ -118,24 +109,29 @@ void StripBar::AnnounceValue(int old) {
 }
 
 int StripBar::Advance(int newPercent) {
-    const BarPlan plan = PlanBarAdvance(drawnCount, newPercent, StripHeight());
+    const BarPlan plan = PlanBarAdvance(drawnCount, percent, newPercent, StripHeight());
     const int old = percent;
-    percent = plan.percent;
+    percent = newPercent;
     AnnounceValue(old);
+    drawnCount = plan.drawnCount;
+    // Scheduled, not painted at once: the messages of one turn of the event loop share one paint.
     const QPoint origin = pos();
     if (!plan.wipe.isEmpty()) {
         update(plan.wipe.translated(-origin));
-    }
-    drawnCount = plan.drawnCount;
-    if (plan.firstStrip > 0) {
-        repaint(StripsRect(plan.firstStrip, plan.lastStrip, StripWidth(), StripHeight()).translated(-origin));
+    } else if (plan.firstStrip > 0) {
+        update(StripsRect(plan.firstStrip, plan.lastStrip, StripWidth(), StripHeight()).translated(-origin));
     }
     return percent;
 }
 
-void StripBar::paintEvent(QPaintEvent*) {
+void StripBar::paintEvent(QPaintEvent* event) {
+    // Only the strips that meet the area to paint; strip k covers x from 3k to 3k + width - 1. The loop
+    // ends at the 100th strip, whatever the percent.
+    const QRect area = event->rect();
+    const int first = std::max(1, (area.left() - StripWidth() + kStripPitch) / kStripPitch);
+    const int last = std::min({percent, kMaxStrips, area.right() / kStripPitch});
     QPainter painter(this);
-    for (int strip = 1; strip <= percent; ++strip) {
+    for (int strip = first; strip <= last; ++strip) {
         DrawSkinImage(image, painter, kStripPitch * strip, 0);
     }
 }
@@ -249,8 +245,6 @@ void ProgressDisplay::ShowFailure(const QString& cause) {
     ShowFigure(QString());
     if (bar) {
         bar->Advance(0);  // wipes the drawn strips
-        bar->SetPercent(0);
-        bar->update();
     }
     if (statusLabel) {
         statusLabel->SetTextColor(kWarningColour);
@@ -273,9 +267,11 @@ void ProgressDisplay::ShowStart(const QString& status, const QString& figure) {
 }
 
 void ProgressDisplay::ShowFigure(const QString& figure) {
-    if (PercentText() != figure) {
-        SetPercentText(figure);
+    // An unchanged figure is not painted again. A new one paints the label and the face below it.
+    if (PercentText() == figure) {
+        return;
     }
+    SetPercentText(figure);
     if (window) {
         window->update(kPercentRect);
     }

@@ -1,6 +1,7 @@
 // The progress page's display: the hidden progress control, the status line, the percent figure and the
 // bar of up to 100 strips of the "BAR" picture, drawn strip by strip as the percent advances. The bar is
-// a child widget that paints itself from the percent it was last given.
+// a child widget that paints itself from the percent it was last given. Percents handed in are 0..100:
+// the upload worker makes them so (ShownPercent), and nothing here clamps them again.
 #pragma once
 
 #include <QColor>
@@ -21,7 +22,6 @@ namespace fwu {
 
 class CSkinLabel;
 
-inline constexpr int kProgressControlId = 4671;
 inline constexpr int kProgressLabelId = 4667;
 inline constexpr QRect kProgressControlRect = FaceRect(80, 375, 120, 380);
 // The status line's colours: its own blue, and the warning colour of a failure (a dark red-orange,
@@ -40,28 +40,26 @@ inline constexpr int kMaxStrips = 100;
 // Used for the strip height when the bar picture is missing (that of the shipped picture).
 inline constexpr int kDefaultStripHeight = 28;
 
-// What one progress message does to the bar.
+// What one progress message does to the bar: the window area to paint again, either the wiped one or
+// that of the new strips, never both.
 struct BarPlan {
-    QRect wipe;          // invalidate this (the bar shrinks); empty: nothing to wipe
-    int firstStrip = 0;  // draw strips firstStrip..lastStrip at once; none when firstStrip is 0
+    QRect wipe;          // paint the face and the remaining strips here again (the bar shrinks); or empty
+    int firstStrip = 0;  // paint strips firstStrip..lastStrip (the bar grows); none when firstStrip is 0
     int lastStrip = 0;
     int drawnCount = 1;  // the new count of strips drawn
-    int percent = 0;     // the percent the bar shows from now on: the message's, a number over 100 as 100
 };
 
-// The percent a bar shows for a given one: 100 for anything over 100 (compared as unsigned, so a
-// negative percent counts as over 100). The only place a percent is clamped.
-int ClampBarPercent(int percent);
-
-// The plan for a progress message with `drawnCount` strips counted as drawn and the message's `percent`
-// (both compared as unsigned numbers, so a negative percent counts as over 100).
-BarPlan PlanBarAdvance(int drawnCount, int percent, int stripHeight);
+// The plan for a progress message carrying `percent` (0..100), with `drawnCount` strips counted as drawn
+// and `shownPercent` the percent the bar painted from until now. A message below either wipes the strips
+// up to the higher of the two; otherwise only the strips the bar did not show before are painted.
+BarPlan PlanBarAdvance(int drawnCount, int shownPercent, int percent, int stripHeight);
 
 // The window rectangle covered by strips first..last of the given size.
 QRect StripsRect(int first, int last, int stripWidth, int stripHeight);
 
 // The bar: a child of the window over the strips' area that takes no mouse input (a press there drags
-// the window) and paints strips 1..percent of the picture over the face the window paints below it.
+// the window) and paints strips 1..percent of the picture over the face the window paints below it,
+// never more than 100 of them. Every percent it is given must be 0..100 (its caller's guarantee).
 class StripBar : public QWidget {
     Q_OBJECT
 
@@ -74,7 +72,7 @@ public:
     int StripWidth() const;
     int StripHeight() const;
 
-    // The percent painted from (clamped); set without a repaint (the next paint shows it).
+    // The percent painted from, 0..100; set without a repaint (the next paint shows it).
     void SetPercent(int value);
     int Percent() const { return percent; }
     // Strips counted as drawn, 1 to 100: a retry or the router wait after the transfer starts from what
@@ -82,8 +80,8 @@ public:
     int DrawnCount() const { return drawnCount; }
     void SetDrawnCount(int count);
 
-    // A progress message: grows, shrinks or clamps the bar by PlanBarAdvance, invalidating the wiped
-    // rectangle and repainting at once only the strips concerned. Answers the percent now shown.
+    // A progress message carrying a percent 0..100: grows or shrinks the bar by PlanBarAdvance, scheduling
+    // a paint of the wiped rectangle or of the new strips only. Answers the percent now shown.
     int Advance(int newPercent);
 
 protected:
@@ -126,9 +124,9 @@ public:
     void FreeBarImage();
     bool HasBarImage() const;
 
-    // A progress message carrying `percent`, with the figure to show for it: the figure (and the window's
-    // area of it) repainted, the bar advanced, the hidden control stepped. Answers the percent the bar
-    // now shows.
+    // A progress message carrying `percent` (0..100), with the figure to show for it: the figure painted
+    // again when it changed, the bar advanced, the hidden control stepped. Answers the percent the bar now
+    // shows.
     int ShowMessage(int percent, const QString& figure);
     // A failed upload: the hidden control back to its start, the bar emptied, the figure cleared and the
     // status line saying `cause` in the warning colour.
@@ -137,8 +135,7 @@ public:
     // showing `figure`.
     void ShowStart(const QString& status, const QString& figure);
 
-    // A progress message carrying `percent`: see StripBar::Advance. Answers the percent now shown (at most
-    // 100).
+    // A progress message carrying `percent` (0..100): see StripBar::Advance. Answers the percent now shown.
     int AdvanceBar(int percent);
     // The percent the bar paints from, changed without a progress message or a repaint.
     void SetBarPercent(int percent);

@@ -16,7 +16,9 @@
 namespace fwu {
 
 int ContentImageId(int index) {
-    static constexpr std::array<int, 6> kIds{165, 169, 167, 168, 166, 170};
+    static constexpr std::array<int, 6> kIds{kWelcomeContentPicture, kLoginContentPicture,
+                                             kVerifyContentPicture,  kProgressContentPicture,
+                                             kDoneContentPicture,    kBlankContentPicture};
     if (index < 0 || index >= static_cast<int>(kIds.size())) {
         return 0;
     }

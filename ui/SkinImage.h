@@ -25,7 +25,16 @@ inline constexpr int kBarImageId = 171;
 inline constexpr int PAGE_BLANK = 5;
 inline constexpr QPoint kContentOrigin{20, 176};
 
-// The "CONTENTS" id of a content index 0..5 (165, 169, 167, 168, 166, 170); 0 for any other index.
+// The "CONTENTS" pictures, one per page and the blank panel.
+inline constexpr int kWelcomeContentPicture = 165;
+inline constexpr int kDoneContentPicture = 166;
+inline constexpr int kVerifyContentPicture = 167;
+inline constexpr int kProgressContentPicture = 168;
+inline constexpr int kLoginContentPicture = 169;
+inline constexpr int kBlankContentPicture = 170;
+
+// The "CONTENTS" id of a content index 0..5 (welcome, login, verify, progress, done, blank); 0 for any
+// other index.
 int ContentImageId(int index);
 
 // Decodes the picture of the given id and type; nothing when the program has no such picture or its

@@ -50,19 +50,19 @@ void CSkinLabel::SetText(const QString& newText) {
 
 void CSkinLabel::SetTextColor(const QColor& colour) {
     textColor = colour;
-    repaint();
+    update();
 }
 
 void CSkinLabel::SetBold(bool bold) {
     labelFont.setWeight(bold ? QFont::Bold : QFont::Normal);
-    repaint();
+    update();
 }
 
 void CSkinLabel::SetFontSize(int pixels) {
     if (pixels > 0) {
         labelFont.setPixelSize(pixels);
     }
-    repaint();
+    update();
 }
 
 void CSkinLabel::SetShrinkToFit(int smallestPixels) {
@@ -88,7 +88,7 @@ int CSkinLabel::DrawnFontPixels() const {
 
 void CSkinLabel::SetFontName(const QString& face) {
     labelFont.setFamily(face);
-    repaint();
+    update();
 }
 
 void CSkinLabel::SetBackgroundColor(const QColor& colour) {

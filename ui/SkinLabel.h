@@ -19,7 +19,7 @@ public:
     void SetText(const QString& text);
     QString Text() const { return text; }
 
-    // Colour and font setters repaint the label at once.
+    // Colour and font setters schedule a paint of the whole label (Qt joins it with others).
     void SetTextColor(const QColor& colour);
     void SetBold(bool bold);
     void SetFontSize(int pixels);  // character height in pixels

@@ -20,9 +20,6 @@ FaceWindow::FaceWindow(int facePage) : page(facePage) {
 }
 
 void FaceWindow::paintEvent(QPaintEvent* event) {
-    for (const QRect& rect : event->region()) {
-        painted.push_back(rect);
-    }
     QPainter painter(this);
     painter.fillRect(event->rect(), Qt::white);
     if (page >= 0) {

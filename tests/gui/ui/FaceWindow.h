@@ -1,14 +1,13 @@
-// A test window painted like the program's face (frame, one content picture, the buttons of a page), with
-// a record of every area it repaints, and the place where renderings are saved.
+// A test window painted like the program's face (frame, one content picture, the buttons of a page), and
+// the place where renderings are saved.
 #pragma once
 
-#include <QRegion>
+#include <QImage>
 #include <QString>
 #include <QWidget>
 #include <array>
 #include <functional>
 #include <optional>
-#include <vector>
 
 namespace fwu::test {
 
@@ -17,7 +16,6 @@ public:
     // `page` chooses the content picture and the button sets; -1 paints a plain white face.
     explicit FaceWindow(int page);
 
-    std::vector<QRect> painted;            // every paint of this window, in order
     std::function<void(QPainter&)> extra;  // drawn last (the bar)
 
 protected:

@@ -1,8 +1,9 @@
-// The progress display on a face window that records every area it repaints: the controls, the bar's
-// growth, wipe and clamp per progress message, the area each message repaints, and renderings.
-#include <QPaintEvent>
+// The progress display on a face window: the controls, and what the screen shows after each progress
+// message (the window's backing store, painted only where the messages asked) against the bar's colours,
+// the face's and a whole fresh rendering.
 #include <QPainter>
 #include <QProgressBar>
+#include <QScreen>
 #include <QTest>
 #include <memory>
 
@@ -15,35 +16,21 @@ using namespace fwu;
 
 namespace {
 
-// Records the paints of the window's child labels, in window coordinates.
-class ChildPaintRecorder : public QObject {
-public:
-    std::vector<QRect> painted;
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint) {
-            auto* widget = static_cast<QWidget*>(watched);
-            for (const QRect& rect : static_cast<QPaintEvent*>(event)->region()) {
-                painted.push_back(rect.translated(widget->pos()));
-            }
-        }
-        return false;
-    }
-};
+// The window area of the bar: 100 strips and the wipe's reach to the right and below.
+constexpr QRect kBarArea = FaceRect(57, 312, 360, 343);
 
-QRegion Union(const std::vector<QRect>& rects) {
-    QRegion region;
-    for (const QRect& rect : rects) {
-        region += rect;
-    }
-    return region;
+QRect StripRect(int strip) {
+    return QRect(kBarLeft + kStripPitch * strip, kBarTop, kStripPitch, kDefaultStripHeight);
 }
 
-qint64 Area(const QRegion& region) {
-    qint64 area = 0;
-    for (const QRect& rect : region) {
-        area += static_cast<qint64>(rect.width()) * rect.height();
+int DifferingPixels(const QImage& a, const QImage& b) {
+    int count = 0;
+    for (int y = 0; y < std::min(a.height(), b.height()); ++y) {
+        for (int x = 0; x < std::min(a.width(), b.width()); ++x) {
+            count += a.pixel(x, y) != b.pixel(x, y) ? 1 : 0;
+        }
     }
-    return area;
+    return count;
 }
 
 }  // namespace
@@ -56,9 +43,9 @@ private slots:
     void cleanup();
     void controlsOfThePage();
     void hiddenControlSteps();
-    void barMessage_data();
-    void barMessage();
-    void eachMessageRepaintsOnlyItsStripsAndPercent();
+    void barAfterMessages_data();
+    void barAfterMessages();
+    void wholeUpgradeOnScreen();
     void exposeRepaintsBarUpToPercent();
     void missingBarPictureStillCounts();
     void renderBar();
@@ -66,12 +53,16 @@ private slots:
 private:
     // What the window does with one progress message: the percent figure, then the bar, then the step.
     void Message(int newPercent);
-    void Settle();
+    // What the screen shows of the window: its backing store, where only the areas asked for were painted.
+    QImage Screen() const;
+    // Fails (naming `when`) unless the screen shows strips 1..`strips` of the bar picture over the face
+    // and the face right of them; with `asFresh`, also the bar area exactly as a fresh rendering of the
+    // window shows it, and the figure loosely so.
+    void CheckScreen(int strips, const QString& when, bool asFresh = true);
 
     std::unique_ptr<test::FaceWindow> window;
     std::unique_ptr<ProgressDisplay> display;
-    ChildPaintRecorder labelPaints;
-    ChildPaintRecorder barPaints;
+    QImage face;  // the screen before any strip was drawn
 };
 
 void ProgressDisplayTest::init() {
@@ -80,11 +71,10 @@ void ProgressDisplayTest::init() {
     QVERIFY(display->LoadBarImage());
     QCOMPARE(display->BarDrawnCount(), 1);
     QCOMPARE(display->BarPercent(), 0);
-    display->Bar()->installEventFilter(&barPaints);
-    display->StatusLabel()->installEventFilter(&labelPaints);
-    display->PercentLabel()->installEventFilter(&labelPaints);
     QVERIFY(test::ShowActive(*window));
-    Settle();
+    QCoreApplication::processEvents();
+    face = Screen();
+    QCOMPARE(face.size(), window->size());
 }
 
 void ProgressDisplayTest::cleanup() {
@@ -92,16 +82,36 @@ void ProgressDisplayTest::cleanup() {
     window.reset();
 }
 
-void ProgressDisplayTest::Settle() {
-    QCoreApplication::processEvents();
-    window->painted.clear();
-    labelPaints.painted.clear();
-    barPaints.painted.clear();
-}
-
 void ProgressDisplayTest::Message(int newPercent) {
     display->ShowMessage(newPercent, QStringLiteral("%1%").arg(newPercent));
     QCoreApplication::processEvents();
+}
+
+QImage ProgressDisplayTest::Screen() const {
+    return window->screen()->grabWindow(window->winId()).toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+void ProgressDisplayTest::CheckScreen(int strips, const QString& when, bool asFresh) {
+    const std::optional<QImage> picture = LoadSkinImage(kBarImageId, kBarType);
+    QVERIFY(picture.has_value());
+    QCOMPARE(picture->size(), StripRect(1).size());
+    const QImage shown = Screen();
+    for (int k = 1; k <= kMaxStrips; ++k) {
+        QImage expected = face.copy(StripRect(k));
+        if (k <= strips) {
+            QPainter painter(&expected);
+            painter.drawImage(0, 0, *picture);
+        }
+        QVERIFY2(shown.copy(StripRect(k)) == expected,
+                 qPrintable(QStringLiteral("%1: strip %2 of %3").arg(when).arg(k).arg(strips)));
+    }
+    if (!asFresh) {
+        return;
+    }
+    const QImage fresh = window->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QVERIFY2(shown.copy(kBarArea) == fresh.copy(kBarArea), qPrintable(when));
+    // Text: the same machine renders it both times, but allow for a few pixels of smoothing.
+    QVERIFY2(DifferingPixels(shown.copy(kPercentRect), fresh.copy(kPercentRect)) <= 20, qPrintable(when));
 }
 
 void ProgressDisplayTest::controlsOfThePage() {
@@ -129,74 +139,71 @@ void ProgressDisplayTest::hiddenControlSteps() {
     QCOMPARE(display->ProgressPosition(), 1);  // past the end it starts over
 }
 
-void ProgressDisplayTest::barMessage_data() {
-    QTest::addColumn<int>("drawnCount");
-    QTest::addColumn<int>("percentBefore");
-    QTest::addColumn<int>("newPercent");
-    QTest::addColumn<QRect>("expectPainted");  // the union of the window's paints
-    QTest::addColumn<int>("expectCount");
-    QTest::addColumn<int>("expectPercent");
-    QTest::newRow("first message draws strip 1 only") << 1 << 0 << 1 << QRect(60, 312, 3, 28) << 1 << 1;
-    QTest::newRow("10 to 12 draws 10, 11 and 12") << 10 << 10 << 12 << QRect(87, 312, 9, 28) << 12 << 12;
-    QTest::newRow("100 back to 1 wipes the bar") << 100 << 100 << 1 << FaceRect(57, 312, 360, 343) << 1 << 1;
-    QTest::newRow("a message at 0 wipes down to one strip")
-        << 37 << 37 << 0 << FaceRect(57, 312, 171, 343) << 1 << 0;
-    QTest::newRow("101 draws up to strip 100, percent 100")
-        << 99 << 99 << 101 << QRect(354, 312, 6, 28) << 100 << 100;
+void ProgressDisplayTest::barAfterMessages_data() {
+    QTest::addColumn<QList<int>>("messages");
+    QTest::addColumn<int>("strips");  // strips the screen shows after the last message
+    QTest::addColumn<int>("count");   // strips counted as drawn
+    QTest::newRow("first message draws strip 1") << QList<int>{1} << 1 << 1;
+    QTest::newRow("jumps draw the strips between") << QList<int>{1, 10, 12, 37} << 37 << 37;
+    QTest::newRow("the same percent again") << QList<int>{37, 37} << 37 << 37;
+    QTest::newRow("100 back to 1 wipes the bar") << QList<int>{100, 1} << 1 << 1;
+    QTest::newRow("0 wipes every strip") << QList<int>{37, 0} << 0 << 1;
+    QTest::newRow("a shrink to the middle") << QList<int>{80, 30} << 30 << 30;
+    QTest::newRow("growth after a shrink") << QList<int>{80, 30, 31, 45} << 45 << 45;
 }
 
-void ProgressDisplayTest::barMessage() {
-    QFETCH(int, drawnCount);
-    QFETCH(int, percentBefore);
-    QFETCH(int, newPercent);
-    QFETCH(QRect, expectPainted);
-    QFETCH(int, expectCount);
-    QFETCH(int, expectPercent);
-
-    display->SetBarPercent(percentBefore);
-    window->repaint();
-    display->SetBarDrawnCount(drawnCount);
-    Settle();
-    const int shown = display->AdvanceBar(newPercent);
-    QCoreApplication::processEvents();
-
-    QCOMPARE(Union(window->painted).boundingRect(), expectPainted);
-    QVERIFY((Union(barPaints.painted) - QRegion(expectPainted)).isEmpty());
-    QCOMPARE(display->BarDrawnCount(), expectCount);
-    QCOMPARE(shown, expectPercent);
-    QCOMPARE(display->BarPercent(), expectPercent);
-    QVERIFY(labelPaints.painted.empty());
-}
-
-void ProgressDisplayTest::eachMessageRepaintsOnlyItsStripsAndPercent() {
-    // A whole upgrade: the transfer 1..100, the flash phase's reset to 0, the wait 1..100 again.
-    std::vector<int> messages;
-    for (int p = 1; p <= 100; ++p) {
-        messages.push_back(p);
-    }
-    messages.push_back(0);
-    for (int p = 1; p <= 100; ++p) {
-        messages.push_back(p);
-    }
-    int previous = 1;
+void ProgressDisplayTest::barAfterMessages() {
+    QFETCH(QList<int>, messages);
+    QFETCH(int, strips);
+    QFETCH(int, count);
     for (const int p : messages) {
-        Settle();
         Message(p);
-        QRegion allowed(kPercentRect);
-        if (p < previous) {
-            allowed += FaceRect(57, 312, 3 * previous + 60, 343);
-        } else {
-            allowed += StripsRect(previous, p, 3, 28);
-        }
-        const QRegion painted =
-            Union(window->painted) + Union(labelPaints.painted) + Union(barPaints.painted);
-        QVERIFY2((painted - allowed).isEmpty(), qPrintable(QStringLiteral("message %1").arg(p)));
-        QVERIFY2(Area(painted) <= Area(allowed), qPrintable(QStringLiteral("message %1").arg(p)));
-        QVERIFY2(!window->painted.empty(), qPrintable(QStringLiteral("message %1").arg(p)));
-        previous = std::max(p, 1);
     }
-    QCOMPARE(display->PercentText(), QString("100%"));
-    QCOMPARE(display->ProgressPosition(), 1);  // 201 steps: 100, past the end to 1, 100, past the end to 1
+    CheckScreen(strips, QTest::currentDataTag());
+    if (QTest::currentTestFailed()) {
+        return;
+    }
+    QCOMPARE(display->BarDrawnCount(), count);
+    QCOMPARE(display->BarPercent(), messages.back());
+    QCOMPARE(display->PercentText(), QStringLiteral("%1%").arg(messages.back()));
+}
+
+void ProgressDisplayTest::wholeUpgradeOnScreen() {
+    // The transfer 1..100, the start over without a message and the wait 1..100 again, then a failure
+    // and a retry's first message.
+    for (int p = 1; p <= 100; ++p) {
+        Message(p);
+        CheckScreen(p, QStringLiteral("transfer at %1").arg(p));
+        if (QTest::currentTestFailed()) {
+            return;
+        }
+    }
+    display->SetBarPercent(0);  // the worker's start over: the strips stay until the next message
+    QCoreApplication::processEvents();
+    CheckScreen(100, QStringLiteral("start over"), false);
+    if (QTest::currentTestFailed()) {
+        return;
+    }
+    for (int p = 1; p <= 100; ++p) {
+        Message(p);
+        CheckScreen(p, QStringLiteral("wait at %1").arg(p));
+        if (QTest::currentTestFailed()) {
+            return;
+        }
+    }
+    QCOMPARE(display->ProgressPosition(), 100);
+    display->ShowFailure(QStringLiteral("Lost at 100%"));
+    QCoreApplication::processEvents();
+    CheckScreen(0, QStringLiteral("failure"));
+    if (QTest::currentTestFailed()) {
+        return;
+    }
+    display->ShowStart(QStringLiteral("Upgrading..."), QStringLiteral("1%"));
+    Message(1);
+    CheckScreen(1, QStringLiteral("retry"));
+    if (QTest::currentTestFailed()) {
+        return;
+    }
 }
 
 void ProgressDisplayTest::exposeRepaintsBarUpToPercent() {
