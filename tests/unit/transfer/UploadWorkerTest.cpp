@@ -628,4 +628,20 @@ TEST(UploadWorker, SilenceIsToldWhenReached) {
     }
 }
 
+// The bytes the progress posts carry are those the session wrote, as counted: each transfer post the
+// body head and the whole pieces out so far (rising), the start over and the flash wait's posts the whole
+// body; and the session's count agrees.
+TEST(UploadWorker, ProgressCarriesTheBodyBytesWritten) {
+    WorkerRun run(12'600);  // ten pieces of 1,260 bytes
+    const std::vector<std::uint64_t> bytes = run.timeline.Bytes();
+    const UploadJob job = JobFor(12'600, nullptr);
+    const std::uint64_t head = job.request.bodyHead.size();
+    ASSERT_FALSE(bytes.empty());
+    EXPECT_EQ(bytes.front(), head + 1'260);
+    EXPECT_TRUE(std::is_sorted(bytes.begin(), bytes.end()));
+    EXPECT_EQ(bytes.back(), job.request.bodyLength);
+    EXPECT_EQ(run.verdict.bytesSent, job.request.bodyLength);
+    EXPECT_EQ(run.session->body.size(), job.request.bodyLength);
+}
+
 }  // namespace fwu
