@@ -21,7 +21,7 @@ bool HoldsHighlight(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
 void FaceButtons::RedrawAll() {
     drawnHot = hot;
     for (int slot = BTN_FORWARD; slot <= BTN_CLOSE; ++slot) {
-        window.repaint(ButtonRect(slot));
+        window.update(ButtonRect(slot));
     }
 }
 
@@ -29,10 +29,10 @@ void FaceButtons::SetDrawnHot(int slot) {
     const int old = drawnHot;
     drawnHot = slot;
     if (old != 0) {
-        window.repaint(ButtonRect(old));
+        window.update(ButtonRect(old));
     }
     if (slot != 0) {
-        window.repaint(ButtonRect(slot));
+        window.update(ButtonRect(slot));
     }
 }
 

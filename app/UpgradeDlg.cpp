@@ -223,8 +223,8 @@ std::optional<WizardView::TypedLogin> CUpgradeDlg::ReadLogin() {
 
 void CUpgradeDlg::CheckStarted() {
     CSkinLabel* status = loginFields->StatusLabel();
+    // Painted by the event loop, which runs while the check waits on its own thread.
     status->SetText(Latin1(LoadString(IDS_CHECKING_ROUTER)));
-    status->repaint();
     QApplication::setOverrideCursor(Qt::WaitCursor);
 }
 
