@@ -1,9 +1,9 @@
 #include "app/ConfirmationLine.h"
 
 #include "res/Latin1.h"
+#include "res/PrintableText.h"
 #include "res/StringTable.h"
 #include "ui/SkinLabel.h"
-#include "upgrade/AttemptLog.h"
 
 namespace fwu {
 namespace {
@@ -44,7 +44,8 @@ void ConfirmationLine::Show(ConfirmationState state, const std::string& version)
                             : kConfirmationWarningColour);
     label->SetText(Latin1(state == ConfirmationState::Watching
                               ? std::string(LoadString(IDS_CONFIRMING))
-                              : ConfirmationText(state, PrintableText(version, kShownVersionChars))));
+                              : ConfirmationText(state, MakePrintable(version, UnprintableStyle::HexEscape,
+                                                                      kShownVersionChars))));
 }
 
 }  // namespace fwu

@@ -9,6 +9,7 @@
 #include "package/FirmwarePackage.h"
 #include "platform/PrivateFile.h"
 #include "platform/Secrets.h"
+#include "res/PrintableText.h"
 #include "transfer/UploadWorker.h"
 
 namespace fwu {
@@ -16,7 +17,6 @@ namespace {
 
 constexpr std::size_t kLineTextChars = 1000;
 constexpr std::size_t kShortestHiddenEverywhere = 4;
-constexpr std::size_t kUncut = static_cast<std::size_t>(-1);
 constexpr std::string_view kHidden = "[hidden]";
 constexpr std::string_view kLogFolderTail = "/firmware-upgrade-utility";
 constexpr std::string_view kLogFileName = "/upgrade.log";
@@ -256,7 +256,7 @@ std::string AttemptLog::Outside(std::string_view text, std::size_t maxChars) {
     Mask mask(text);
     for (const std::string& secret : secrets) {
         mask.Cover(secret);
-        mask.Cover(PrintableText(secret, kUncut));
+        mask.Cover(MakePrintable(secret, UnprintableStyle::HexEscape));
         mask.CoverCutEnd(secret, kShortestHiddenEverywhere);
     }
     return CutForLog(mask.Result(), maxChars);
@@ -276,11 +276,12 @@ void AttemptLog::Write(std::string_view step, std::string_view text) {
         for (const std::string& secret : secrets) {
             if (secret.size() >= kShortestHiddenEverywhere) {
                 mask.Cover(secret);
-                mask.Cover(PrintableText(secret, kUncut));
+                mask.Cover(MakePrintable(secret, UnprintableStyle::HexEscape));
             }
         }
-        const std::string line = (timestamp ? timestamp() : std::string()) + " " +
-                                 CutPrintable(PrintableText(mask.Result(), kUncut), kLineTextChars) + "\n";
+        const std::string line =
+            (timestamp ? timestamp() : std::string()) + " " +
+            CutPrintable(MakePrintable(mask.Result(), UnprintableStyle::HexEscape), kLineTextChars) + "\n";
         // Only regular files are written, so no write here waits on a reader.
         for (Sink& sink : sinks) {
             AppendTo(sink, line, notices);
@@ -311,7 +312,7 @@ void AttemptLog::AppendTo(Sink& sink, const std::string& line, std::vector<std::
     sink.refused = written.status == platform::OwnFileStatus::Refused;
     if (!sink.told) {
         sink.told = true;
-        notices.push_back("the log " + PrintableText(sink.path, kLineTextChars) +
+        notices.push_back("the log " + MakePrintable(sink.path, UnprintableStyle::HexEscape, kLineTextChars) +
                           " is not written: " + written.reason);
     }
 }

@@ -21,8 +21,6 @@
 #include <string_view>
 #include <vector>
 
-#include "res/PrintableText.h"
-
 namespace fwu {
 
 struct FirmwareInfo;
@@ -44,13 +42,6 @@ std::string AttemptLogPath();
 // The longest start of `text` whose printable form fits `maxChars` characters with "..." after it when
 // cut; the text itself when its printable form fits. Not made printable.
 std::string CutForLog(std::string_view text, std::size_t maxChars = kLoggedTextChars);
-
-// The log's printable form of a text: every byte outside printable ASCII, and the backslash, shown as
-// "\xNN" and cut to `maxChars` characters ("..." marks a cut), so a router's text cannot break a line or
-// send control sequences.
-inline std::string PrintableText(std::string_view text, std::size_t maxChars = kLoggedTextChars) {
-    return MakePrintable(text, UnprintableStyle::HexEscape, maxChars);
-}
 
 // The newest whole lines of `content` that fit in `limit` bytes: the content itself when it fits.
 std::string_view NewestWholeLines(std::string_view content, std::size_t limit);

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "res/PrintableText.h"
 #include "upgrade/AttemptLog.h"
 
 namespace fwu {
@@ -49,11 +50,14 @@ TEST(AttemptLog, PathFollowsTheStateFolderRule) {
 }
 
 TEST(AttemptLog, LinesArePrintableBoundedAndHideSecrets) {
-    EXPECT_EQ(PrintableText("HTTP/1.0 200 Ok"), "HTTP/1.0 200 Ok");
-    EXPECT_EQ(PrintableText("v2\r\nforged line\x1b[2J\\"), "v2\\x0D\\x0Aforged line\\x1B[2J\\x5C");
-    EXPECT_EQ(PrintableText(std::string(300, 'a')), std::string(157, 'a') + "...");
-    EXPECT_EQ(PrintableText("\xff\xff", 7), "\\xFF...");
-    EXPECT_EQ(PrintableText("\xff\xff", 6), "...");
+    EXPECT_EQ(MakePrintable("HTTP/1.0 200 Ok", UnprintableStyle::HexEscape, kLoggedTextChars),
+              "HTTP/1.0 200 Ok");
+    EXPECT_EQ(MakePrintable("v2\r\nforged line\x1b[2J\\", UnprintableStyle::HexEscape, kLoggedTextChars),
+              "v2\\x0D\\x0Aforged line\\x1B[2J\\x5C");
+    EXPECT_EQ(MakePrintable(std::string(300, 'a'), UnprintableStyle::HexEscape, kLoggedTextChars),
+              std::string(157, 'a') + "...");
+    EXPECT_EQ(MakePrintable("\xff\xff", UnprintableStyle::HexEscape, 7), "\\xFF...");
+    EXPECT_EQ(MakePrintable("\xff\xff", UnprintableStyle::HexEscape, 6), "...");
 
     QTemporaryDir dir;
     const std::string path = dir.path().toStdString() + "/state/firmware-upgrade-utility/upgrade.log";
