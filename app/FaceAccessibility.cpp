@@ -71,7 +71,8 @@ private:
             (qobject_cast<ButtonSlot*>(child) != nullptr ? buttons : controls).append(child);
         }
         std::sort(buttons.begin(), buttons.end(), [](QWidget* a, QWidget* b) {
-            return static_cast<ButtonSlot*>(a)->Slot() < static_cast<ButtonSlot*>(b)->Slot();
+            return SlotIndex(static_cast<ButtonSlot*>(a)->Slot()) <
+                   SlotIndex(static_cast<ButtonSlot*>(b)->Slot());
         });
         return controls + buttons;
     }

@@ -20,25 +20,25 @@ bool HoldsHighlight(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
 
 void FaceButtons::RedrawAll() {
     drawnHot = hot;
-    for (int slot = BTN_FORWARD; slot <= BTN_CLOSE; ++slot) {
+    for (const FaceSlot slot : kFaceSlots) {
         window.update(ButtonRect(slot));
     }
 }
 
-void FaceButtons::SetDrawnHot(int slot) {
-    const int old = drawnHot;
+void FaceButtons::SetDrawnHot(FaceSlot slot) {
+    const FaceSlot old = drawnHot;
     drawnHot = slot;
-    if (old != 0) {
+    if (old != FaceSlot::None) {
         window.update(ButtonRect(old));
     }
-    if (slot != 0) {
+    if (slot != FaceSlot::None) {
         window.update(ButtonRect(slot));
     }
 }
 
 void FaceButtons::OnMove(QMouseEvent& event, bool busy) {
     const QPoint at = event.position().toPoint();
-    hot = busy ? 0 : HitTestButton(at.x(), at.y());
+    hot = busy ? FaceSlot::None : HitTestButton(at.x(), at.y());
     if (drawnHot != hot && !HoldsHighlight(event.buttons(), event.modifiers())) {
         SetDrawnHot(hot);
     }
@@ -53,7 +53,7 @@ void FaceButtons::OnPress(QMouseEvent& event, bool busy) {
     }
     const QPoint at = event.position().toPoint();
     hot = HitTestButton(at.x(), at.y());
-    if (hot != 0) {
+    if (hot != FaceSlot::None) {
         return;  // a button acts on release
     }
     // A press on the bare face or a label drags the window.
@@ -64,13 +64,13 @@ void FaceButtons::OnPress(QMouseEvent& event, bool busy) {
     }
 }
 
-int FaceButtons::OnRelease(QMouseEvent& event, bool busy) {
+std::optional<FaceSlot> FaceButtons::OnRelease(QMouseEvent& event, bool busy) {
     if (event.button() != Qt::LeftButton) {
-        return -1;
+        return std::nullopt;
     }
     manualDrag = false;
     if (busy) {
-        return -1;
+        return std::nullopt;
     }
     const QPoint at = event.position().toPoint();
     hot = HitTestButton(at.x(), at.y());

@@ -4,6 +4,9 @@
 #pragma once
 
 #include <QPoint>
+#include <optional>
+
+#include "ui/FaceSlot.h"
 
 class QMouseEvent;
 class QWidget;
@@ -14,8 +17,8 @@ class FaceButtons {
 public:
     explicit FaceButtons(QWidget& window) : window(window) {}
 
-    int Hot() const { return hot; }            // the slot under the mouse, 0 for none
-    int DrawnHot() const { return drawnHot; }  // the slot drawn highlighted
+    FaceSlot Hot() const { return hot; }            // the slot under the mouse, None for none
+    FaceSlot DrawnHot() const { return drawnHot; }  // the slot drawn highlighted
 
     // Draws the three slots again, the one under the mouse highlighted from now on (a page change).
     void RedrawAll();
@@ -23,15 +26,16 @@ public:
     // The mouse handlers of the window. While `busy` no slot is hot and no press or release acts.
     void OnMove(QMouseEvent& event, bool busy);
     void OnPress(QMouseEvent& event, bool busy);
-    // The slot a left-button release acts on (0 for none); -1 when the release is not one that acts.
-    int OnRelease(QMouseEvent& event, bool busy);
+    // The slot a left-button release acts on (None: it acts on no slot); nothing when the release is not
+    // one that acts (another button, or busy).
+    std::optional<FaceSlot> OnRelease(QMouseEvent& event, bool busy);
 
 private:
-    void SetDrawnHot(int slot);
+    void SetDrawnHot(FaceSlot slot);
 
     QWidget& window;
-    int hot = 0;
-    int drawnHot = 0;
+    FaceSlot hot = FaceSlot::None;
+    FaceSlot drawnHot = FaceSlot::None;
     // Window drag by mouse deltas where the platform cannot move the window itself.
     bool manualDrag = false;
     QPoint dragOffset;

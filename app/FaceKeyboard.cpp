@@ -11,18 +11,18 @@
 
 namespace fwu {
 
-FaceKeyboard::FaceKeyboard(QWidget& window, std::function<void(int)> press)
+FaceKeyboard::FaceKeyboard(QWidget& window, std::function<void(FaceSlot)> press)
     : QObject(&window), window(window), press(std::move(press)) {
-    for (int slot = BTN_FORWARD; slot <= BTN_CLOSE; ++slot) {
+    for (const FaceSlot slot : kFaceSlots) {
         auto* plate = new ButtonSlot(&window, slot);
         connect(plate, &ButtonSlot::Pressed, this, &FaceKeyboard::Queue);
-        plates[static_cast<std::size_t>(slot - 1)] = plate;
+        plates[SlotIndex(slot)] = plate;
     }
     for (const char letter : {'N', 'U', 'B', 'R', 'X'}) {
         auto* shortcut = new QShortcut(QKeySequence(Qt::ALT | Qt::Key(Qt::Key_A + (letter - 'A'))), &window);
         shortcut->setAutoRepeat(false);
         connect(shortcut, &QShortcut::activated, this, [this, letter] {
-            if (const int slot = SlotForAccelerator(letter, sets); slot != 0) {
+            if (const FaceSlot slot = SlotForAccelerator(letter, sets); slot != FaceSlot::None) {
                 Queue(slot);
             }
         });
@@ -36,8 +36,8 @@ FaceKeyboard::~FaceKeyboard() {
     }
 }
 
-ButtonSlot* FaceKeyboard::Slot(int slot) const {
-    return slot >= BTN_FORWARD && slot <= BTN_CLOSE ? plates[static_cast<std::size_t>(slot - 1)] : nullptr;
+ButtonSlot* FaceKeyboard::Slot(FaceSlot slot) const {
+    return slot == FaceSlot::None ? nullptr : plates[SlotIndex(slot)];
 }
 
 void FaceKeyboard::PageShown(const std::array<int, 3>& newSets, const std::vector<QWidget*>& fields,
@@ -82,7 +82,7 @@ bool FaceKeyboard::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
-void FaceKeyboard::Queue(int slot) {
+void FaceKeyboard::Queue(FaceSlot slot) {
     // Run from the event loop: the press may change the page and so destroy the widget whose key event is
     // still being delivered. The window's own checks (busy, router check, page) apply when it runs.
     QMetaObject::invokeMethod(

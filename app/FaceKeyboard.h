@@ -11,6 +11,8 @@
 #include <functional>
 #include <vector>
 
+#include "ui/FaceSlot.h"
+
 class QLineEdit;
 class QWidget;
 
@@ -20,9 +22,9 @@ class ButtonSlot;
 
 class FaceKeyboard : public QObject {
 public:
-    // `press` works slot 1, 2 or 3 of `window` as a left-button release over it does. The window itself
-    // takes the focus at first, so no button is marked until the user moves the focus.
-    FaceKeyboard(QWidget& window, std::function<void(int slot)> press);
+    // `press` works a slot of `window` as a left-button release over it does. The window itself takes the
+    // focus at first, so no button is marked until the user moves the focus.
+    FaceKeyboard(QWidget& window, std::function<void(FaceSlot slot)> press);
     ~FaceKeyboard() override;
     FaceKeyboard(const FaceKeyboard&) = delete;
     FaceKeyboard& operator=(const FaceKeyboard&) = delete;
@@ -32,16 +34,16 @@ public:
     void PageShown(const std::array<int, 3>& sets, const std::vector<QWidget*>& fields,
                    QLineEdit* passwordField);
 
-    ButtonSlot* Slot(int slot) const;
+    ButtonSlot* Slot(FaceSlot slot) const;  // null for None
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void Queue(int slot);
+    void Queue(FaceSlot slot);
 
     QWidget& window;
-    std::function<void(int)> press;
+    std::function<void(FaceSlot)> press;
     std::array<ButtonSlot*, 3> plates{};
     std::array<int, 3> sets{};
     QPointer<QObject> passwordField;  // as a QObject: compared while the field may be going

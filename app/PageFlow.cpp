@@ -1,23 +1,22 @@
 #include "app/PageFlow.h"
 
-#include "ui/ImageButtons.h"
-
 namespace fwu {
 
-ButtonAction ReleaseAction(int hotButton, PageNumber page, bool busy) {
+ButtonAction ReleaseAction(FaceSlot hotButton, PageNumber page, bool busy) {
     if (busy) {
         return ButtonAction::None;
     }
     switch (hotButton) {
-        case BTN_FORWARD:
+        case FaceSlot::Forward:
             return page == PAGE_PROGRESS || page == PAGE_DONE ? ButtonAction::None : ForwardAction(page);
-        case BTN_SECOND:
+        case FaceSlot::Second:
             return SecondAction(page);
-        case BTN_CLOSE:
+        case FaceSlot::Close:
             return ButtonAction::EndDialog;
-        default:
-            return ButtonAction::None;
+        case FaceSlot::None:
+            break;
     }
+    return ButtonAction::None;
 }
 
 }  // namespace fwu

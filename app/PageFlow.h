@@ -3,11 +3,12 @@
 #pragma once
 
 #include "app/Pages.h"
+#include "ui/FaceSlot.h"
 
 namespace fwu {
 
-// The command for a left-button release with `hotButton` (0 none, 1 to 3) under the mouse. Every release
-// is ignored while an upload runs; slot 1 is the blank plate on the progress and success pages.
-ButtonAction ReleaseAction(int hotButton, PageNumber page, bool busy);
+// The command for a left-button release with `hotButton` under the mouse (None: no slot). Every release
+// is ignored while an upload runs; BTN_FORWARD is the blank plate on the progress and success pages.
+ButtonAction ReleaseAction(FaceSlot hotButton, PageNumber page, bool busy);
 
 }  // namespace fwu

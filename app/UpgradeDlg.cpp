@@ -92,7 +92,7 @@ void CUpgradeDlg::OnInitDialog() {
     SetUpFaceTitle(versionTitle, "versionTitle", FaceRect(210, 138, 460, 178),
                    "Firmware Ver.: " + info.utilityVersion);
     ShowPage(PAGE_WELCOME);  // the first page is shown, not changed to
-    faceKeyboard = std::make_unique<FaceKeyboard>(*this, [this](int slot) { PressButton(slot); });
+    faceKeyboard = std::make_unique<FaceKeyboard>(*this, [this](FaceSlot slot) { PressButton(slot); });
     PageShownToKeyboard();
 }
 
@@ -273,7 +273,7 @@ void CUpgradeDlg::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     DrawSkinImage(frameImage, painter, 0, 0);
     DrawSkinImage(contentsImage, painter, kContentOrigin.x(), kContentOrigin.y());
-    for (int slot = BTN_FORWARD; slot <= BTN_CLOSE; ++slot) {
+    for (const FaceSlot slot : kFaceSlots) {
         if (event->rect().intersects(ButtonRect(slot))) {
             DrawButton(painter, slot, buttonImageSet, slot == faceButtons.DrawnHot());
         }
@@ -302,7 +302,7 @@ void CUpgradeDlg::mousePressEvent(QMouseEvent* event) {
 
 void CUpgradeDlg::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
-    const int slot = faceButtons.OnRelease(*event, Busy());
+    const std::optional<FaceSlot> slot = faceButtons.OnRelease(*event, Busy());
     if (Busy() && event->button() == Qt::LeftButton) {
         // While an upload runs only the close button acts: it asks whether to stop.
         const QPoint at = event->position().toPoint();
@@ -311,13 +311,13 @@ void CUpgradeDlg::mouseReleaseEvent(QMouseEvent* event) {
         }
         return;
     }
-    if (slot < 0) {
+    if (!slot) {
         return;
     }
-    PressButton(slot);
+    PressButton(*slot);
 }
 
-void CUpgradeDlg::PressButton(int slot) {
+void CUpgradeDlg::PressButton(FaceSlot slot) {
     if (!CheckingRouter()) {
         flow->Press(slot);
     }

@@ -78,9 +78,9 @@ public:
     // worker's verdict before the window goes.
     void WaitForUploadEnd();
 
-    // Works the button in `slot` (1..3) as a left-button release over it does; the keyboard's presses
-    // come here too. Ignored while busy or while the router is checked, and on a blank plate.
-    void PressButton(int slot);
+    // Works the button in `slot` as a left-button release over it does; the keyboard's presses come here
+    // too. Ignored while busy or while the router is checked, and on a blank plate.
+    void PressButton(FaceSlot slot);
 
     // The face's context menu: Minimise, Close, a separator and the About entry.
     std::unique_ptr<QMenu> CreateFaceMenu();
@@ -94,8 +94,8 @@ public:
     bool PageChanging() const { return pageChanging; }
     bool CheckingRouter() const { return flow->CheckingRouter(); }
     bool ProgressBarShown() const { return progressBarShown; }
-    int HotButton() const { return faceButtons.Hot(); }
-    int DrawnHotButton() const { return faceButtons.DrawnHot(); }
+    FaceSlot HotButton() const { return faceButtons.Hot(); }
+    FaceSlot DrawnHotButton() const { return faceButtons.DrawnHot(); }
     const std::array<int, 3>& ButtonImageSet() const { return buttonImageSet; }
     const fwu::RouterAddress& Address() const { return flow->Address(); }
     const std::string& Password() const { return flow->Password(); }

@@ -18,7 +18,7 @@ WizardFlow::~WizardFlow() {
     platform::WipeSecret(password);
 }
 
-void WizardFlow::Press(int slot) {
+void WizardFlow::Press(FaceSlot slot) {
     switch (ReleaseAction(slot, page, run.Busy())) {
         case ButtonAction::PageForward:
             // Nothing is asked and nothing is sent when the image to send is not there whole.

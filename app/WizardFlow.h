@@ -9,6 +9,7 @@
 
 #include "app/Pages.h"
 #include "router/RouterAddress.h"
+#include "ui/FaceSlot.h"
 #include "upgrade/UpgradeRun.h"
 
 namespace fwu {
@@ -64,7 +65,7 @@ public:
 
     // A press of the button in `slot` (BTN_FORWARD, BTN_SECOND, BTN_CLOSE), as the mouse's release or the
     // keyboard made it: decided here once (ReleaseAction) and carried out. Ignored while an upload runs.
-    void Press(int slot);
+    void Press(FaceSlot slot);
 
     // One page forward or back, when the page machine allows it; entering the progress page starts the
     // upload.

@@ -46,13 +46,14 @@ char ButtonAccelerator(int set) {
     return kSetKeys[static_cast<std::size_t>(set)].accelerator;
 }
 
-int SlotForAccelerator(char letter, const std::array<int, 3>& sets) {
+FaceSlot SlotForAccelerator(char letter, const std::array<int, 3>& sets) {
     if (letter >= 'a' && letter <= 'z') {
         letter = static_cast<char>(letter - 'a' + 'A');
     }
-    // The close button answers X only where no Exit button is shown, so slots 1 and 2 are looked at first.
-    for (int slot = BTN_FORWARD; slot <= BTN_CLOSE; ++slot) {
-        const int set = sets[static_cast<std::size_t>(slot - 1)];
+    // The close button answers X only where no Exit button is shown, so the other two slots are looked at
+    // first.
+    for (const FaceSlot slot : kFaceSlots) {
+        const int set = sets[SlotIndex(slot)];
         if (set < 0 || set >= static_cast<int>(kSetKeys.size()) || set == kCloseSet) {
             continue;
         }
@@ -60,11 +61,12 @@ int SlotForAccelerator(char letter, const std::array<int, 3>& sets) {
             return slot;
         }
     }
-    return letter == 'X' && sets[BTN_CLOSE - 1] == kCloseSet ? BTN_CLOSE : 0;
+    return letter == 'X' && sets[SlotIndex(BTN_CLOSE)] == kCloseSet ? BTN_CLOSE : FaceSlot::None;
 }
 
-ButtonSlot::ButtonSlot(QWidget* window, int slot) : QWidget(window), slot(slot) {
-    setObjectName(QStringLiteral("buttonSlot%1").arg(slot));
+ButtonSlot::ButtonSlot(QWidget* window, FaceSlot slot) : QWidget(window), slot(slot) {
+    // "buttonSlot1" to "buttonSlot3", numbered from 1 as the slots stand on the face
+    setObjectName(QStringLiteral("buttonSlot%1").arg(SlotIndex(slot) + 1));
     setAttribute(Qt::WA_TransparentForMouseEvents);  // the window hit-tests the slots itself
     setFocusPolicy(Qt::TabFocus);
     setGeometry(ButtonRect(slot));

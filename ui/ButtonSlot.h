@@ -8,15 +8,17 @@
 #include <QWidget>
 #include <array>
 
+#include "ui/FaceSlot.h"
+
 namespace fwu {
 
 // What the button of a picture set does, as a user reads it: "Next", "Back", "Upgrade", "Retry", "Exit",
 // "Close"; empty for the blank plate and any set outside 0..5.
 QString ButtonCaption(int set);
 
-// The slot (1..3) that Alt+`letter` presses with the sets shown, or 0: N Next, U Upgrade, B Back, R Retry,
+// The slot that Alt+`letter` presses with the sets shown, or None: N Next, U Upgrade, B Back, R Retry,
 // X Exit, and where no Exit button is shown X presses the close button, its twin. Case-insensitive.
-int SlotForAccelerator(char letter, const std::array<int, 3>& sets);
+FaceSlot SlotForAccelerator(char letter, const std::array<int, 3>& sets);
 
 // The letter pressed with Alt for a set's button ('N', 'B', 'U', 'R', 'X'), 0 for none.
 char ButtonAccelerator(int set);
@@ -25,10 +27,11 @@ class ButtonSlot : public QWidget {
     Q_OBJECT
 
 public:
-    // A plate over `slot` (1..3) of `window`, shown; it joins the window's tab order where it is created.
-    ButtonSlot(QWidget* window, int slot);
+    // A plate over `slot` (not None) of `window`, shown; it joins the window's tab order where it is
+    // created.
+    ButtonSlot(QWidget* window, FaceSlot slot);
 
-    int Slot() const { return slot; }
+    FaceSlot Slot() const { return slot; }
     int Set() const { return set; }
     // The picture set the slot shows now; the blank plate hides the plate (the focus moves on when it had
     // it).
@@ -38,14 +41,14 @@ public:
 
 signals:
     // Space or Enter on the plate with the focus.
-    void Pressed(int slot);
+    void Pressed(fwu::FaceSlot slot);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    int slot;
+    FaceSlot slot;
     int set = -1;
 };
 

@@ -64,26 +64,27 @@ const QImage* ButtonPicture(int id) {
 
 }  // namespace
 
-QRect ButtonRect(int slot) {
+QRect ButtonRect(FaceSlot slot) {
     switch (slot) {
-        case BTN_FORWARD:
+        case FaceSlot::Forward:
             return QRect(440, 280, 105, 48);
-        case BTN_SECOND:
+        case FaceSlot::Second:
             return QRect(440, 330, 105, 48);
-        case BTN_CLOSE:
+        case FaceSlot::Close:
             return QRect(500, 15, 45, 45);
-        default:
-            return {};
+        case FaceSlot::None:
+            break;
     }
+    return {};
 }
 
-int HitTestButton(int x, int y) {
-    for (int slot = BTN_FORWARD; slot <= BTN_CLOSE; ++slot) {
+FaceSlot HitTestButton(int x, int y) {
+    for (const FaceSlot slot : kFaceSlots) {
         if (ButtonRect(slot).contains(x, y)) {
             return slot;
         }
     }
-    return 0;
+    return FaceSlot::None;
 }
 
 int ButtonPictureId(int set, bool highlighted) {
@@ -101,11 +102,13 @@ std::array<int, 3> ButtonSetsForPage(int page, std::array<int, 3> current) {
     return kSetsByPage[static_cast<std::size_t>(page)];
 }
 
-bool DrawButton(QPainter& painter, int slot, const std::array<int, 3>& sets, bool highlighted) {
-    if (slot < BTN_FORWARD || slot > BTN_CLOSE) {
+bool DrawButton(QPainter& painter, FaceSlot slot, const std::array<int, 3>& sets, bool highlighted) {
+    // Only the three slots have a rectangle; None and any value outside the enumeration draw nothing.
+    const QRect rect = ButtonRect(slot);
+    if (rect.isEmpty()) {
         return false;
     }
-    const int id = ButtonPictureId(sets[static_cast<std::size_t>(slot - 1)], highlighted);
+    const int id = ButtonPictureId(sets[SlotIndex(slot)], highlighted);
     if (id == 0) {
         return false;
     }
@@ -113,7 +116,6 @@ bool DrawButton(QPainter& painter, int slot, const std::array<int, 3>& sets, boo
     if (picture == nullptr) {
         return false;
     }
-    const QRect rect = ButtonRect(slot);
     DrawSkinImage(picture, painter, rect.x(), rect.y());
     return true;
 }

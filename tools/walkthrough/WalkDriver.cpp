@@ -12,7 +12,7 @@
 
 namespace fwu::walk {
 
-void PressButton(CUpgradeDlg& dialog, int slot) {
+void PressButton(CUpgradeDlg& dialog, FaceSlot slot) {
     const QPoint centre = ButtonRect(slot).center();
     QTest::mouseMove(&dialog, centre);
     QTest::mousePress(&dialog, Qt::LeftButton, Qt::NoModifier, centre);

@@ -5,6 +5,8 @@
 #include <QString>
 #include <functional>
 
+#include "ui/FaceSlot.h"
+
 class QWidget;
 
 namespace fwu {
@@ -15,7 +17,7 @@ namespace fwu::walk {
 
 // Moves the mouse to the centre of the button slot, presses and releases the left button there. A press
 // that starts a blocking step (the router check) returns when the step is over.
-void PressButton(CUpgradeDlg& dialog, int slot);
+void PressButton(CUpgradeDlg& dialog, FaceSlot slot);
 
 // Processes the window's events until `done` holds or `timeoutMs` has passed; true when it holds.
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs);

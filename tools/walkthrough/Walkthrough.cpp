@@ -47,7 +47,7 @@ private:
         result.failure = why;
         return false;
     }
-    bool Press(int slot, int page, int timeoutMs, const QString& failure) {
+    bool Press(FaceSlot slot, int page, int timeoutMs, const QString& failure) {
         PressButton(dialog, slot);
         return WaitForPage(dialog, page, timeoutMs) ||
                Fail(dialog.isVisible() ? failure : QStringLiteral("the window ended"));

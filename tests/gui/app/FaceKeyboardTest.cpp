@@ -90,8 +90,8 @@ void FaceKeyboardTest::wholeRoadByKeys() {
     QCOMPARE(rig.TabWalk(4), QStringList({"buttonSlot1", "buttonSlot2", "buttonSlot3", "buttonSlot1"}));
     // The focus mark is painted on the focused plate only.
     const QImage marked = d.grab().toImage();
-    QVERIFY(marked.copy(ButtonRect(1)) != unmarked.copy(ButtonRect(1)));
-    QCOMPARE(marked.copy(ButtonRect(2)), unmarked.copy(ButtonRect(2)));
+    QVERIFY(marked.copy(ButtonRect(BTN_FORWARD)) != unmarked.copy(ButtonRect(BTN_FORWARD)));
+    QCOMPARE(marked.copy(ButtonRect(BTN_SECOND)), unmarked.copy(ButtonRect(BTN_SECOND)));
     rig.Key(Qt::Key_Space);
     QCOMPARE(d.Page(), 1);
 
@@ -115,13 +115,13 @@ void FaceKeyboardTest::wholeRoadByKeys() {
     rig.Alt(Qt::Key_U);
     QCOMPARE(d.Page(), 3);
     QVERIFY(d.Busy());
-    QVERIFY(d.Keyboard()->Slot(1)->isHidden());
+    QVERIFY(d.Keyboard()->Slot(BTN_FORWARD)->isHidden());
     const QStringList walk = rig.TabWalk(3);
     QVERIFY2(!walk.contains("buttonSlot1"), qPrintable(walk.join(',')));
     for (const int key : {Qt::Key_R, Qt::Key_X, Qt::Key_N, Qt::Key_B}) {
         rig.Alt(key);
     }
-    d.Keyboard()->Slot(2)->setFocus();
+    d.Keyboard()->Slot(BTN_SECOND)->setFocus();
     rig.Key(Qt::Key_Space);
     rig.Key(Qt::Key_Escape);
     QVERIFY(d.isVisible());
@@ -161,7 +161,7 @@ void FaceKeyboardTest::acceleratorsPerPage() {
     }
     QCOMPARE(rig.d().Page(), page);
     if (key == Qt::Key_Enter) {
-        rig.d().Keyboard()->Slot(1)->setFocus();
+        rig.d().Keyboard()->Slot(BTN_FORWARD)->setFocus();
         rig.Key(key);
     } else {
         rig.Alt(key);
@@ -184,7 +184,7 @@ void FaceKeyboardTest::keysIgnoredWhileRouterChecked() {
         rig.Alt(Qt::Key_B);
         rig.Alt(Qt::Key_X);
         rig.Alt(Qt::Key_N);
-        d.Keyboard()->Slot(2)->Press();
+        d.Keyboard()->Slot(BTN_SECOND)->Press();
         QCoreApplication::sendPostedEvents();
         rig.services.ReleaseChecks();
     });

@@ -540,7 +540,7 @@ void UpgradeDlgTest::busyBlocksEveryWayOut() {
 
     Click(d, kSecond);
     QCOMPARE(rig.services.starts.size(), std::size_t{1});
-    QCOMPARE(d.HotButton(), 0);
+    QCOMPARE(d.HotButton(), FaceSlot::None);
     Click(d, kClose);
     QTest::keyClick(&d, Qt::Key_Escape);
     QVERIFY(!d.close());
@@ -644,10 +644,11 @@ void UpgradeDlgTest::hoverAndHeldHighlight() {
 
     struct Hit {
         QPoint at;
-        int slot;
+        FaceSlot slot;
     };
-    for (const Hit& hit : {Hit{{440, 280}, 1}, Hit{{545, 300}, 0}, Hit{{544, 377}, 2}, Hit{{500, 15}, 3},
-                           Hit{{300, 200}, 0}}) {
+    for (const Hit& hit :
+         {Hit{{440, 280}, BTN_FORWARD}, Hit{{545, 300}, FaceSlot::None}, Hit{{544, 377}, BTN_SECOND},
+          Hit{{500, 15}, BTN_CLOSE}, Hit{{300, 200}, FaceSlot::None}}) {
         Mouse(d, QEvent::MouseMove, hit.at, Qt::NoButton, Qt::NoButton);
         QCOMPARE(d.HotButton(), hit.slot);
         QCOMPARE(d.DrawnHotButton(), hit.slot);
@@ -657,8 +658,8 @@ void UpgradeDlgTest::hoverAndHeldHighlight() {
     Mouse(d, QEvent::MouseMove, kSecond, Qt::NoButton, Qt::NoButton);
     Mouse(d, QEvent::MouseButtonPress, kSecond, Qt::LeftButton, Qt::LeftButton);
     Mouse(d, QEvent::MouseMove, kNext, Qt::NoButton, Qt::LeftButton);
-    QCOMPARE(d.HotButton(), 1);
-    QCOMPARE(d.DrawnHotButton(), 2);
+    QCOMPARE(d.HotButton(), BTN_FORWARD);
+    QCOMPARE(d.DrawnHotButton(), BTN_SECOND);
     const QImage shot = d.grab().toImage();
     const QImage exitLit = *LoadSkinImage(157, kButtonType);
     const QImage nextPlain = *LoadSkinImage(158, kButtonType);
@@ -672,7 +673,7 @@ void UpgradeDlgTest::hoverAndHeldHighlight() {
     // With a modifier held along with the left button the highlight follows the mouse.
     Mouse(d, QEvent::MouseMove, kSecond, Qt::NoButton, Qt::NoButton);
     Mouse(d, QEvent::MouseMove, kNext, Qt::NoButton, Qt::LeftButton, Qt::ShiftModifier);
-    QCOMPARE(d.DrawnHotButton(), 1);
+    QCOMPARE(d.DrawnHotButton(), BTN_FORWARD);
 
     // A right-button release over a slot does nothing.
     Mouse(d, QEvent::MouseButtonRelease, kClose, Qt::RightButton, Qt::NoButton);

@@ -25,7 +25,7 @@ void FaceWindow::paintEvent(QPaintEvent* event) {
     if (page >= 0) {
         DrawSkinImage(frame, painter, 0, 0);
         DrawSkinImage(contents, painter, kContentOrigin.x(), kContentOrigin.y());
-        for (int slot = BTN_FORWARD; slot <= BTN_CLOSE; ++slot) {
+        for (const FaceSlot slot : kFaceSlots) {
             DrawButton(painter, slot, sets, false);
         }
     }

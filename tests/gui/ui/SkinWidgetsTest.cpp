@@ -118,8 +118,8 @@ void SkinWidgetsTest::buttonsDrawTheirSetAtTheSlot() {
 
     QImage untouched = Canvas(571, 431, Qt::red);
     QPainter painter(&untouched);
-    QVERIFY(!DrawButton(painter, 0, kInitialButtonSets, true));
-    QVERIFY(!DrawButton(painter, 4, kInitialButtonSets, true));
+    QVERIFY(!DrawButton(painter, FaceSlot::None, kInitialButtonSets, true));
+    QVERIFY(!DrawButton(painter, static_cast<FaceSlot>(4), kInitialButtonSets, true));
     QVERIFY(!DrawButton(painter, BTN_SECOND, {0, 9, 5}, false));
     painter.end();
     QCOMPARE(untouched, Canvas(571, 431, Qt::red));

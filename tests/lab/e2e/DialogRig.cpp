@@ -40,7 +40,7 @@ bool DialogRig::WalkToVerify() {
     return walk::WaitForPage(*dialog, PAGE_VERIFY, kCheckMs);
 }
 
-bool DialogRig::UpgradeAndWait(int slot) {
+bool DialogRig::UpgradeAndWait(FaceSlot slot) {
     walk::PressButton(*dialog, slot);
     return walk::WaitWhileBusy(*dialog, UploadTimeoutMs());
 }

@@ -6,10 +6,11 @@
 #include <QStringList>
 #include <memory>
 
-#include "services/SystemServices.h"
 #include "app/UpgradeDlg.h"
+#include "services/SystemServices.h"
 #include "tests/gui/app/support/RecordingDialogServices.h"
 #include "tools/labsupport/RouterSim.h"
+#include "ui/FaceSlot.h"
 
 namespace fwu::e2e {
 
@@ -28,7 +29,7 @@ public:
     // shows.
     bool WalkToVerify();
     // Upgrade (or Retry) and wait for the upload to end; true when it ended in time.
-    bool UpgradeAndWait(int slot = 1);
+    bool UpgradeAndWait(FaceSlot slot = BTN_FORWARD);
 
     SystemUpgradeServices services;
     fwu::testing::RecordingDialogServices boxes;

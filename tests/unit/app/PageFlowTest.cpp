@@ -27,24 +27,25 @@ TEST(PageFlow, PageChangesGoOnlyAlongTheWizard) {
 
 TEST(PageFlow, ReleaseRunsTheSlotsCommandOfThePage) {
     using A = ButtonAction;
-    // Slots 1, 2 and 3 by page.
+    // BTN_FORWARD, BTN_SECOND and BTN_CLOSE by page.
     const A expected[5][3] = {
         {A::PageForward, A::EndDialog, A::EndDialog},
         {A::VerifyThenForward, A::PageBack, A::EndDialog},
         {A::PageForward, A::PageBack, A::EndDialog},
-        {A::None, A::Retry, A::EndDialog},  // slot 1 is the blank plate
+        {A::None, A::Retry, A::EndDialog},  // BTN_FORWARD is the blank plate
         {A::None, A::EndDialog, A::EndDialog},
     };
     for (int number = PAGE_WELCOME; number <= PAGE_DONE; ++number) {
         const auto page = static_cast<PageNumber>(number);
-        EXPECT_EQ(ReleaseAction(0, page, false), A::None) << page;
-        for (int slot = 1; slot <= 3; ++slot) {
-            EXPECT_EQ(ReleaseAction(slot, page, false), expected[page][slot - 1]) << page << " slot " << slot;
-            EXPECT_EQ(ReleaseAction(slot, page, true), A::None) << "busy, page " << page << " slot " << slot;
+        EXPECT_EQ(ReleaseAction(FaceSlot::None, page, false), A::None) << page;
+        for (const FaceSlot slot : kFaceSlots) {
+            const std::size_t index = SlotIndex(slot);
+            EXPECT_EQ(ReleaseAction(slot, page, false), expected[page][index]) << page << " slot " << index;
+            EXPECT_EQ(ReleaseAction(slot, page, true), A::None) << "busy, page " << page << " slot " << index;
         }
     }
-    EXPECT_EQ(ReleaseAction(4, PAGE_WELCOME, false), A::None);
-    EXPECT_EQ(ReleaseAction(2, PageNumber(9), false), A::None);
+    EXPECT_EQ(ReleaseAction(static_cast<FaceSlot>(4), PAGE_WELCOME, false), A::None);
+    EXPECT_EQ(ReleaseAction(BTN_SECOND, PageNumber(9), false), A::None);
 }
 
 }  // namespace
