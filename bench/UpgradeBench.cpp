@@ -8,24 +8,27 @@
 // what painting costs.
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <functional>
 #include <numeric>
 #include <string>
 #include <vector>
 
 #include "app/DialogServices.h"
-#include "services/SystemServices.h"
 #include "app/UpgradeDlg.h"
-#include "upgrade/RunMailbox.h"
 #include "platform/ProcessStats.h"
 #include "res/StringTable.h"
 #include "router/Probe.h"
+#include "services/SystemServices.h"
 #include "tools/labsupport/LabEnvironment.h"
 #include "tools/labsupport/RouterSim.h"
 #include "tools/walkthrough/WalkDriver.h"
 #include "ui/ImageButtons.h"
+#include "upgrade/RunMailbox.h"
 
 namespace {
 
@@ -34,25 +37,73 @@ constexpr double kTransferPausesMs = 2'582 * 5.0;  // one 5 ms pause before each
 constexpr double kSettleMs = 1'000;
 constexpr double kCpuGoalPercent = 1.0;  // of one core, during the transfer
 
-// Times how long the window thread spends on each progress message.
+// Times how long the window thread spends on each progress message, and ends a wait (WaitFor) as soon as
+// an event has made its condition true.
 class TimingApplication : public QApplication {
 public:
     using QApplication::QApplication;
     bool notify(QObject* receiver, QEvent* event) override {
         if (event->type() != fwu::WM_UPGRADE_PROGRESS) {
-            return QApplication::notify(receiver, event);
+            const bool handled = QApplication::notify(receiver, event);
+            EndWaitWhenMet();
+            return handled;
         }
         QElapsedTimer timer;
         timer.start();
         const bool handled = QApplication::notify(receiver, event);
         progressNs.push_back(timer.nsecsElapsed());
+        EndWaitWhenMet();
         return handled;
     }
+
+    // Runs the event loop until `done` holds (true) or `timeoutMs` has passed (false). The thread sleeps
+    // between events as the program's own loop does: a wait that polled would put its own wake-ups into
+    // the CPU figures.
+    bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
+        if (done()) {
+            return true;
+        }
+        QEventLoop loop;
+        QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+        until = done;
+        waiting = &loop;
+        loop.exec();
+        waiting = nullptr;
+        until = nullptr;
+        return done();
+    }
+
     std::vector<qint64> progressNs;
+
+private:
+    void EndWaitWhenMet() {
+        if (waiting != nullptr && until && until()) {
+            waiting->quit();
+        }
+    }
+
+    std::function<bool()> until;
+    QEventLoop* waiting = nullptr;
 };
 
+TimingApplication* timing = nullptr;
+
+bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
+    return timing->WaitFor(done, timeoutMs);
+}
+
+bool WaitForPage(const fwu::CUpgradeDlg& dialog, int page, int timeoutMs) {
+    return WaitFor([&] { return !dialog.isVisible() || dialog.Page() == page; }, timeoutMs) &&
+           dialog.isVisible();
+}
+
 double CpuMs() {
-    return 1000.0 * static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
+    const fwu::platform::CpuTimes times = fwu::platform::ProcessCpuTimes();
+    return times.userMs + times.systemMs;
+}
+
+double UserCpuMs() {
+    return fwu::platform::ProcessCpuTimes().userMs;
 }
 
 int Fail(const char* what) {
@@ -65,6 +116,7 @@ struct UpgradeRun {
     const char* failure = nullptr;  // what went wrong; null when the success page was reached
     double transferMs = 0;
     double cpuTransferMs = 0;
+    double userTransferMs = 0;  // of which in the program's own code
     double settleMs = 0;
     double totalMs = 0;
     double cpuTotalMs = 0;
@@ -80,7 +132,7 @@ UpgradeRun RunUpgrade(fwu::UpgradeServices& services, const fwu::DialogServices&
     fwu::CUpgradeDlg dialog(services, hooks);
     dialog.setUpdatesEnabled(painted);
     dialog.show();
-    fwu::walk::WaitUntil([&] { return dialog.isVisible(); }, 10'000);
+    WaitFor([&] { return dialog.isVisible(); }, 10'000);
     QApplication::processEvents();
     if (startMs != nullptr) {
         *startMs = startTimer.nsecsElapsed() / 1e6;
@@ -88,12 +140,13 @@ UpgradeRun RunUpgrade(fwu::UpgradeServices& services, const fwu::DialogServices&
 
     fwu::walk::PressButton(dialog, fwu::BTN_FORWARD);
     fwu::walk::PressButton(dialog, fwu::BTN_FORWARD);
-    if (!fwu::walk::WaitForPage(dialog, 2, 30'000)) {
+    if (!WaitForPage(dialog, 2, 30'000)) {
         run.failure = "the router check did not pass";
         return run;
     }
     run.rssBeforeKiB = fwu::platform::ResidentKiB();
     const double cpuStart = CpuMs();
+    const double userStart = UserCpuMs();
     QElapsedTimer upgrade;
     upgrade.start();
     fwu::walk::PressButton(dialog, fwu::BTN_FORWARD);
@@ -104,7 +157,7 @@ UpgradeRun RunUpgrade(fwu::UpgradeServices& services, const fwu::DialogServices&
     // Transfer ends when the worker puts the percent back to 0 after 100; settle ends with the flash text.
     const QString flashText = QString::fromLatin1(fwu::LoadString(fwu::IDS_WRITING_FLASH).data());
     bool reachedFull = false;
-    fwu::walk::WaitUntil(
+    WaitFor(
         [&] {
             reachedFull = reachedFull || dialog.Percent() >= 100;
             return reachedFull && dialog.Percent() == 0;
@@ -112,9 +165,10 @@ UpgradeRun RunUpgrade(fwu::UpgradeServices& services, const fwu::DialogServices&
         120'000);
     run.transferMs = upgrade.nsecsElapsed() / 1e6;
     run.cpuTransferMs = CpuMs() - cpuStart;
-    fwu::walk::WaitUntil([&] { return fwu::walk::ProgressStatus(dialog) == flashText; }, 10'000);
+    run.userTransferMs = UserCpuMs() - userStart;
+    WaitFor([&] { return fwu::walk::ProgressStatus(dialog) == flashText; }, 10'000);
     run.settleMs = upgrade.nsecsElapsed() / 1e6 - run.transferMs;
-    if (!fwu::walk::WaitForPage(dialog, 4, 300'000)) {
+    if (!WaitForPage(dialog, 4, 300'000)) {
         run.failure = "the upgrade did not reach the success page";
         return run;
     }
@@ -128,6 +182,7 @@ UpgradeRun RunUpgrade(fwu::UpgradeServices& services, const fwu::DialogServices&
 int main(int argc, char** argv) {
     fwu::lab::RequireLabNamespace();
     TimingApplication app(argc, argv);
+    timing = &app;
     fwu::lab::RouterSim sim({"--flash-ms", "1500", "--restart-ms", "20000"});
     if (!sim.Started()) {
         return Fail(sim.Error().toLocal8Bit().constData());
@@ -189,6 +244,11 @@ int main(int argc, char** argv) {
                 "  the same without painting", cpuShareUnpainted, kCpuGoalPercent,
                 cpuShareUnpainted / kCpuGoalPercent, unpainted.transferMs);
     std::printf("%-36s %8.1f %%\n", "  painting's part", cpuShare - cpuShareUnpainted);
+    std::printf(
+        "%-36s %8.1f %% %10.1f %% %8.2f  (the rest is the kernel's: sends, pauses, and in the lab the\n"
+        "%-36s %8s   %10s   %8s   router's side of the virtual link)\n",
+        "  in the program's own code", 100.0 * shown.userTransferMs / shown.transferMs, kCpuGoalPercent,
+        100.0 * shown.userTransferMs / shown.transferMs / kCpuGoalPercent, "", "", "", "");
     std::printf("%-36s %8.0f ms %9.0f ms %8.3f\n", "settle (vs its 1,000 ms pause)", shown.settleMs,
                 kSettleMs, shown.settleMs / kSettleMs);
     std::printf("%-36s %8.0f ms %12s %8s\n", "flash wait (100 cycles)", waitMs, "", "");

@@ -1,5 +1,7 @@
 #include "platform/ProcessStats.h"
 
+#include <sys/resource.h>
+
 #include <fstream>
 #include <string>
 #include <string_view>
@@ -31,6 +33,15 @@ long ResidentKiB() {
 
 long PeakResidentKiB() {
     return StatusKiB("VmHWM");
+}
+
+CpuTimes ProcessCpuTimes() {
+    rusage usage{};
+    if (getrusage(RUSAGE_SELF, &usage) != 0) {
+        return {};
+    }
+    const auto ms = [](const timeval& t) { return t.tv_sec * 1000.0 + t.tv_usec / 1000.0; };
+    return {ms(usage.ru_utime), ms(usage.ru_stime)};
 }
 
 }  // namespace fwu::platform

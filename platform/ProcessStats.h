@@ -1,4 +1,5 @@
-// Figures of the running process that the benchmarks print: resident memory, now and at its peak.
+// Figures of the running process that the benchmarks print: resident memory, now and at its peak, and the
+// CPU time spent so far in its own code and in the kernel on its behalf.
 #pragma once
 
 namespace fwu::platform {
@@ -8,5 +9,11 @@ long ResidentKiB();
 
 // The largest resident set size so far, in KiB; -1 when the system does not tell.
 long PeakResidentKiB();
+
+struct CpuTimes {
+    double userMs = 0;    // the process's own code, all threads
+    double systemMs = 0;  // the kernel on its behalf: system calls, and the network work done in them
+};
+CpuTimes ProcessCpuTimes();
 
 }  // namespace fwu::platform

@@ -65,6 +65,7 @@ QImage DensePicture(const QString& key, QSize plainSize) {
     if (dense.size() != plainSize * kDenseScale) {
         dense = QImage();
     } else {
+        dense = dense.convertToFormat(QImage::Format_ARGB32_Premultiplied);
         dense.setDevicePixelRatio(kDenseScale);
     }
     decoded.emplace(key, dense);
@@ -87,7 +88,10 @@ qreal TargetPixelRatio(const QPainter& painter) {
 }  // namespace
 
 std::optional<QImage> LoadSkinImage(int id, std::string_view type) {
-    QImage image = DecodeGif(platform::LoadResourcePicture(type, id));
+    // Held in the painter's own format: a palette picture would be converted whole on every draw, even
+    // when only a few pixels of it are painted (the percent figure, a strip of the bar).
+    QImage image = DecodeGif(platform::LoadResourcePicture(type, id))
+                       .convertToFormat(QImage::Format_ARGB32_Premultiplied);
     if (image.isNull()) {
         return std::nullopt;
     }
