@@ -116,7 +116,8 @@ struct UpgradeRun {
     const char* failure = nullptr;  // what went wrong; null when the success page was reached
     double transferMs = 0;
     double cpuTransferMs = 0;
-    double userTransferMs = 0;  // of which in the program's own code
+    double userTransferMs = 0;                   // of which in the program's own code
+    fwu::platform::ThreadSplit threadsTransfer;  // the window thread's and the others' (the worker's) part
     double settleMs = 0;
     double totalMs = 0;
     double cpuTotalMs = 0;
@@ -145,6 +146,7 @@ UpgradeRun RunUpgrade(fwu::UpgradeServices& services, const fwu::DialogServices&
         return run;
     }
     run.rssBeforeKiB = fwu::platform::ResidentKiB();
+    const fwu::platform::ThreadSplit threadsStart = fwu::platform::ThreadCpuSplit();
     const double cpuStart = CpuMs();
     const double userStart = UserCpuMs();
     QElapsedTimer upgrade;
@@ -166,6 +168,9 @@ UpgradeRun RunUpgrade(fwu::UpgradeServices& services, const fwu::DialogServices&
     run.transferMs = upgrade.nsecsElapsed() / 1e6;
     run.cpuTransferMs = CpuMs() - cpuStart;
     run.userTransferMs = UserCpuMs() - userStart;
+    const fwu::platform::ThreadSplit threadsEnd = fwu::platform::ThreadCpuSplit();
+    run.threadsTransfer = {threadsEnd.mainMs - threadsStart.mainMs,
+                           threadsEnd.othersMs - threadsStart.othersMs};
     WaitFor([&] { return fwu::walk::ProgressStatus(dialog) == flashText; }, 10'000);
     run.settleMs = upgrade.nsecsElapsed() / 1e6 - run.transferMs;
     if (!WaitForPage(dialog, 4, 300'000)) {
@@ -249,6 +254,13 @@ int main(int argc, char** argv) {
         "%-36s %8s   %10s   %8s   router's side of the virtual link)\n",
         "  in the program's own code", 100.0 * shown.userTransferMs / shown.transferMs, kCpuGoalPercent,
         100.0 * shown.userTransferMs / shown.transferMs / kCpuGoalPercent, "", "", "", "");
+    for (const auto& [label, run] : {std::pair{"painted", &shown}, std::pair{"unpainted", &unpainted}}) {
+        std::printf(
+            "%-36s %8.1f %% %10.1f %%           window thread %.0f ms, other threads %.0f ms (10 ms ticks)\n",
+            (std::string("  by thread, ") + label).c_str(),
+            100.0 * (run->threadsTransfer.mainMs + run->threadsTransfer.othersMs) / run->transferMs,
+            kCpuGoalPercent, run->threadsTransfer.mainMs, run->threadsTransfer.othersMs);
+    }
     std::printf("%-36s %8.0f ms %9.0f ms %8.3f\n", "settle (vs its 1,000 ms pause)", shown.settleMs,
                 kSettleMs, shown.settleMs / kSettleMs);
     std::printf("%-36s %8.0f ms %12s %8s\n", "flash wait (100 cycles)", waitMs, "", "");

@@ -16,4 +16,12 @@ struct CpuTimes {
 };
 CpuTimes ProcessCpuTimes();
 
+// The CPU time of the process's first thread (the one that runs main and the window) and of all its other
+// threads together, at the system's tick (10 ms here); zeros when the system does not tell.
+struct ThreadSplit {
+    double mainMs = 0;
+    double othersMs = 0;
+};
+ThreadSplit ThreadCpuSplit();
+
 }  // namespace fwu::platform
