@@ -180,8 +180,9 @@ int RunHeadlessUpgrade(const CliOptions& options, std::ostream& out, std::ostrea
         if (options.checkOnly) {
             result.action = ActionName(UpgradeAction::Unknown);
         }
-        return fail(
-            {ExitCode::RouterCheckFailed, IDS_ROUTER_NOT_FOUND, 0, 0, false, RouterCheckFailureText(check)});
+        return fail({.code = ExitCode::RouterCheckFailed,
+                     .errorStringId = IDS_ROUTER_NOT_FOUND,
+                     .causeText = RouterCheckFailureText(check)});
     }
     const UpgradeAction action = ActionFor(run.RouterVersion(), info.utilityVersion);
     result.routerVersionBefore = KnownOrNull(run.RouterVersion());
@@ -199,10 +200,10 @@ int RunHeadlessUpgrade(const CliOptions& options, std::ostream& out, std::ostrea
     }
     // Nothing is asked and nothing is sent when the image to send is not there whole.
     if (!run.CarriedImageIntact()) {
-        return fail({ExitCode::ImageDamaged, IDS_IMAGE_DAMAGED, 0, 0, false, {}});
+        return fail({.code = ExitCode::ImageDamaged, .errorStringId = IDS_IMAGE_DAMAGED, .causeText = {}});
     }
     if (run.Start() == StartOutcome::Declined) {
-        return fail({ExitCode::DowngradeDeclined, 0, 0, 0, false, {}});
+        return fail({.code = ExitCode::DowngradeDeclined, .causeText = {}});
     }
 
     // Ctrl-C or SIGTERM stops a transfer as the window's stop question does after Yes; once the last byte
@@ -213,12 +214,13 @@ int RunHeadlessUpgrade(const CliOptions& options, std::ostream& out, std::ostrea
     const UploadVerdict uploaded = frontEnd.UploadEnd().value_or(UploadVerdict{});
     if (uploaded.result == 0) {
         if (stopTaken && uploaded.outcome == UploadOutcome::Stopped) {
-            result.cause = PrintedCause(
-                {ExitCode::UpgradeFailed, 0, 0, uploaded.percent, true, UploadFailureWords(uploaded)});
+            result.cause = UploadFailureWords(uploaded);
             return finish(StoppedBy(interrupt.LastTaken()), {});
         }
-        return fail({ExitCode::UpgradeFailed, 0, 0, uploaded.percent,
-                     uploaded.outcome != UploadOutcome::NotConnected, UploadFailureWords(uploaded)});
+        return fail({.code = ExitCode::UpgradeFailed,
+                     .lastPercent = uploaded.percent,
+                     .uploadStarted = uploaded.outcome != UploadOutcome::NotConnected,
+                     .causeText = UploadFailureWords(uploaded)});
     }
 
     // After the restart the run watches the router come back, as the success page does; Ctrl-C ends the
