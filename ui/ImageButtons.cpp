@@ -2,9 +2,6 @@
 #include "ui/ImageButtons.h"
 
 #include <QPainter>
-#include <map>
-#include <mutex>
-#include <optional>
 
 #include "ui/SkinImage.h"
 
@@ -47,20 +44,6 @@ constexpr std::array<std::array<int, 3>, 5> kSetsByPage{{
     {6, 3, 5},  // progress: empty, Retry, close
     {6, 4, 5},  // done: empty, Exit, close
 }};
-
-// The button picture of `id`, decoded on its first use and kept for the program's life: the window paints
-// the same few pictures on every paint. Null when the program has no such picture (also remembered).
-const QImage* ButtonPicture(int id) {
-    static std::mutex mutex;
-    static std::map<int, std::optional<QImage>> decoded;
-    const std::lock_guard lock(mutex);
-    auto found = decoded.find(id);
-    if (found == decoded.end()) {
-        found = decoded.emplace(id, LoadSkinImage(id, kButtonType)).first;
-    }
-    // Entries are never removed, so the pointer stays valid after the lock is let go.
-    return found->second ? &*found->second : nullptr;
-}
 
 }  // namespace
 
@@ -112,7 +95,7 @@ bool DrawButton(QPainter& painter, FaceSlot slot, const std::array<int, 3>& sets
     if (id == 0) {
         return false;
     }
-    const QImage* picture = ButtonPicture(id);
+    const QImage* picture = KeptSkinImage(id, kButtonType);
     if (picture == nullptr) {
         return false;
     }

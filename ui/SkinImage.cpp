@@ -8,6 +8,7 @@
 #include <QString>
 #include <algorithm>
 #include <array>
+#include <functional>
 #include <map>
 #include <mutex>
 
@@ -42,34 +43,46 @@ QImage DecodeGif(QByteArray bytes) {
     return reader.read();
 }
 
-// The double-size drawing of the picture `key`, decoded on its first use and kept: a high-density face
-// paints the same few pictures over and over. A null image when the program has none, or when it is not
-// exactly twice the size of the plain picture (it would not cover the same logical area).
-QImage DensePicture(const QString& key, QSize plainSize) {
+// A picture decoded on its first use and kept for the program's life under `key`: the face paints the
+// same few pictures over and over. Null (and remembered so) when `decode` gives none. Entries are never
+// removed, so the pointer stays valid after the lock is let go.
+const QImage* Kept(const QString& key, const std::function<QImage()>& decode) {
     static std::mutex mutex;
     static std::map<QString, QImage> decoded;
     const std::lock_guard lock(mutex);
-    const auto found = decoded.find(key);
-    if (found != decoded.end()) {
-        return found->second;
+    auto found = decoded.find(key);
+    if (found == decoded.end()) {
+        found = decoded.emplace(key, decode()).first;
     }
-    QImage dense;
-    const qsizetype slash = key.indexOf(QLatin1Char('/'));
-    bool isNumber = false;
-    const int id = key.mid(slash + 1).toInt(&isNumber);
-    if (slash > 0 && isNumber) {
+    return found->second.isNull() ? nullptr : &found->second;
+}
+
+QString PictureKey(std::string_view type, int id) {
+    return QStringLiteral("%1/%2")
+        .arg(QString::fromLatin1(type.data(), static_cast<qsizetype>(type.size())))
+        .arg(id);
+}
+
+// The double-size drawing of the picture `key`; null when the program has none, or when it is not exactly
+// twice the size of the plain picture (it would not cover the same logical area).
+const QImage* DensePicture(const QString& key, QSize plainSize) {
+    return Kept(QStringLiteral("dense:") + key, [&key, plainSize] {
+        const qsizetype slash = key.indexOf(QLatin1Char('/'));
+        bool isNumber = false;
+        const int id = key.mid(slash + 1).toInt(&isNumber);
+        if (slash <= 0 || !isNumber) {
+            return QImage();
+        }
         const QByteArray type = key.left(slash).toLatin1();
-        dense = DecodeGif(platform::LoadResourcePicture(
+        QImage dense = DecodeGif(platform::LoadResourcePicture(
             std::string_view(type.constData(), static_cast<std::size_t>(type.size())), id, kDenseScale));
-    }
-    if (dense.size() != plainSize * kDenseScale) {
-        dense = QImage();
-    } else {
+        if (dense.size() != plainSize * kDenseScale) {
+            return QImage();
+        }
         dense = dense.convertToFormat(QImage::Format_ARGB32_Premultiplied);
         dense.setDevicePixelRatio(kDenseScale);
-    }
-    decoded.emplace(key, dense);
-    return dense;
+        return dense;
+    });
 }
 
 // The device pixel ratio the painter paints at. A widget painted through its backing store, or rendered
@@ -95,10 +108,12 @@ std::optional<QImage> LoadSkinImage(int id, std::string_view type) {
     if (image.isNull()) {
         return std::nullopt;
     }
-    image.setText(kPictureKey, QStringLiteral("%1/%2")
-                                   .arg(QString::fromLatin1(type.data(), static_cast<qsizetype>(type.size())))
-                                   .arg(id));
+    image.setText(kPictureKey, PictureKey(type, id));
     return image;
+}
+
+const QImage* KeptSkinImage(int id, std::string_view type) {
+    return Kept(PictureKey(type, id), [id, type] { return LoadSkinImage(id, type).value_or(QImage()); });
 }
 
 void DrawSkinImage(const QImage* image, QPainter& painter, int x, int y) {
@@ -108,12 +123,11 @@ void DrawSkinImage(const QImage* image, QPainter& painter, int x, int y) {
     const qreal ratio = TargetPixelRatio(painter);
     const QString key = image->text(kPictureKey);
     if (ratio > 1 && !key.isEmpty()) {
-        const QImage dense = DensePicture(key, image->size());
-        if (!dense.isNull()) {
+        if (const QImage* dense = DensePicture(key, image->size())) {
             const bool resampled = ratio != kDenseScale;
             painter.save();
             painter.setRenderHint(QPainter::SmoothPixmapTransform, resampled);
-            painter.drawImage(QRect(QPoint(x, y), image->size()), dense);
+            painter.drawImage(QRect(QPoint(x, y), image->size()), *dense);
             painter.restore();
             return;
         }

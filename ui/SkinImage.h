@@ -42,6 +42,10 @@ int ContentImageId(int index);
 // the plain drawing, so its size is the picture's logical size at every screen density.
 std::optional<QImage> LoadSkinImage(int id, std::string_view type);
 
+// LoadSkinImage's picture, decoded on its first use and kept for the program's life (pictures painted on
+// every paint, such as the buttons'); null when there is none.
+const QImage* KeptSkinImage(int id, std::string_view type);
+
 // Draws the image with its top-left corner at (x, y) at its own size, leaving its transparent colour
 // out. When the painter's device has a device pixel ratio above 1 and the image came from LoadSkinImage,
 // the double-size drawing of the same picture is painted instead, over the same logical rectangle
