@@ -45,10 +45,10 @@ TEST(CliFrontEnd, DowngradeQuestion) {
         bool assumeYes, terminal;
         const char* typed;  // what the terminal gives the question
         bool starts;
-        const char* said;  // in what the question stream shows
+        const char* said;  // in what the question stream shows; null: nothing is shown
     };
     const Case cases[] = {
-        {"older router", "v2.00.20", false, false, "", true, ""},
+        {"older router", "v2.00.20", false, false, "", true, nullptr},
         {"newer, --yes", "v2.00.30", true, false, "", true, "Answered yes (--yes)."},
         {"newer, no terminal", "v2.00.30", false, false, "y\n", false, "No terminal to answer on: refused"},
         {"newer, typed yes", "v2.00.30", false, true, " Yes\n", true, "[y/N]"},
@@ -71,7 +71,11 @@ TEST(CliFrontEnd, DowngradeQuestion) {
         const std::string shown = questions.str();
         const bool asked = std::string_view(c.routerVersion) == "v2.00.30";
         EXPECT_EQ(shown.find("runs v2.00.30, newer than v2.00.22") != std::string::npos, asked) << shown;
-        EXPECT_NE(shown.find(c.said), std::string::npos) << shown;
+        if (c.said == nullptr) {
+            EXPECT_TRUE(shown.empty()) << shown;
+        } else {
+            EXPECT_NE(shown.find(c.said), std::string::npos) << shown;
+        }
     }
 }
 
