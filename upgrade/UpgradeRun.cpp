@@ -18,7 +18,6 @@ UpgradeRun::~UpgradeRun() {
     // The worker posts to the mailbox until its end; it never waits for this thread, so the join ends.
     steps.JoinUpload();
     platform::WipeSecret(credential);
-    platform::WipeSecret(target.credential);
 }
 
 RouterCheckResult UpgradeRun::Check(const RouterAddress& checked, const std::string& password) {
@@ -78,10 +77,12 @@ StartOutcome UpgradeRun::Start() {
     watchEnd.reset();
     percent = 0;
     view.OnPhase(RunPhase::Sending);
-    platform::WipeSecret(target.credential);
-    target = UploadTarget{address, credential};
     TakeSleepLock();
-    if (!steps.StartUploadJob(target, mailbox)) {
+    // The start builds its request from the target at once; the copy of the credential goes with it.
+    UploadTarget target{address, credential};
+    const bool started = steps.StartUploadJob(target, mailbox);
+    platform::WipeSecret(target.credential);
+    if (!started) {
         // No worker runs: the router's web server did not take the connection, or nothing could be
         // started at all. The failure is told at once.
         UploadVerdict notStarted;

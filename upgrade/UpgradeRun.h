@@ -147,12 +147,10 @@ public:
     const std::string& UtilityVersion() const { return utilityVersion; }
     // The router's version as the verify page shows it: the version read, or "unknown (reason)".
     std::string RouterVersionShown() const { return routerVersion.empty() ? versionUnknown : routerVersion; }
-    const UploadTarget& PreparedTarget() const { return target; }
     const UploadVerdict& LastVerdict() const { return lastVerdict; }
     // How the watch after the last success ended; nothing while it runs, when it was stopped or never ran.
     std::optional<ConfirmationState> WatchEnd() const { return watchEnd; }
     LastUpgrade LastUpgradeEnd() const;
-    bool HoldsSleepLock() const { return sleepLock.Held(); }
 
 private:
     void OnProgress(const UploadProgress& progress) override;
@@ -178,7 +176,6 @@ private:
     std::string routerVersion;
     std::string versionUnknown;  // why the last passed check read no version, as the verify page says it
     std::string utilityVersion;
-    UploadTarget target;
     bool busy = false;  // an upload runs
     int percent = 0;
     UploadVerdict lastVerdict;
