@@ -3,6 +3,7 @@
 #include <optional>
 #include <utility>
 
+#include "platform/Secrets.h"
 #include "router/Probe.h"
 #include "transfer/UploadRequest.h"
 #include "transfer/UploadSchedule.h"
@@ -35,6 +36,8 @@ void UploadJobRunner::Join() {
     if (workerThread.joinable()) {
         workerThread.join();
     }
+    // The header block carries the credential; it is not left behind in the job once the worker is done.
+    platform::WipeSecret(uploadJob.request.headerBlock);
     // Normally closed by the worker at its end; this covers a worker that never got that far.
     platform::CloseSocket(probeSocket);
 }
