@@ -36,13 +36,34 @@ bool SystemUpgradeServices::StartUploadJob(const UploadTarget& target, UploadWin
 }
 
 bool SystemUpgradeServices::CarriedImageIntact() {
-    const platform::Payload image = platform::ReadOwnPayload();
-    return image.status == platform::PayloadStatus::Ok && !image.data.isEmpty();
+    if (verifiedImage.isEmpty()) {
+        const platform::Payload image = platform::ReadOwnPayload();
+        if (image.status == platform::PayloadStatus::Ok) {
+            verifiedImage = image.data;
+        }
+    }
+    return !verifiedImage.isEmpty();
+}
+
+UploadStartServices SystemUpgradeServices::StartServices() {
+    UploadStartServices devices = SystemUploadStartServices();
+    devices.readImage = [this] {
+        platform::Payload image;
+        if (CarriedImageIntact()) {
+            image.status = platform::PayloadStatus::Ok;
+            image.data = verifiedImage;  // shared, not copied: nothing writes to it
+        }
+        return image;
+    };
+    return devices;
 }
 
 FirmwareInfo SystemUpgradeServices::LoadFirmwareInfo() {
     const FirmwareInfo info = fwu::LoadFirmwareInfo();
     const platform::Payload image = platform::ReadOwnPayload();
+    if (image.status == platform::PayloadStatus::Ok) {
+        verifiedImage = image.data;
+    }
     attemptLog.Write("image",
                      DescribeImage(info, std::string_view(image.data.constData(),
                                                           static_cast<std::size_t>(image.data.size()))));

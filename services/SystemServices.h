@@ -12,7 +12,7 @@ UploadServices LoggedUploadServices(AttemptLog& log);
 
 class SystemUpgradeServices final : public UpgradeServices {
 public:
-    SystemUpgradeServices() : uploadRunner{SystemUploadStartServices(), LoggedUploadServices(attemptLog)} {}
+    SystemUpgradeServices() : uploadRunner{StartServices(), LoggedUploadServices(attemptLog)} {}
 
     std::string FindDefaultGateway(const std::function<void(const std::string&)>& showMessage) override;
     RouterCheckResult CheckRouter(const RouterAddress& address, const std::string& credential) override;
@@ -30,8 +30,15 @@ public:
     platform::SleepLockTaken HoldOffSleep() override { return platform::TakeSleepLock({}); }
 
 private:
+    UploadStartServices StartServices();
+
     std::int64_t watchMs = kConfirmationWatchMs;
-    AttemptLog attemptLog{AttemptLogPath()};  // declared first: the worker writes to it until joined
+    // The carried image as read and verified at start-up (or by the first check after a failed read). The
+    // upload sends these bytes: they match the version the pages show, and the press that starts an
+    // upload does not read and hash 3 MB again on the window thread.
+    QByteArray verifiedImage;
+    AttemptLog attemptLog{
+        AttemptLogPath()};  // declared before the runner: the worker writes to it until joined
     // Joins a running worker when the services end; the worker tells the log how the upload ended.
     UploadJobRunner uploadRunner;
 };
