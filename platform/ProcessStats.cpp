@@ -2,10 +2,9 @@
 
 #include <dirent.h>
 #include <sys/resource.h>
-#include <unistd.h>
 
+#include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -13,9 +12,9 @@
 namespace fwu::platform {
 namespace {
 
-// A "Key:   123 kB" line of /proc/self/status.
-long StatusKiB(std::string_view key) {
-    std::ifstream status("/proc/self/status");
+// The number on a "Key:   123 kB" or "Key:\t123" line of a /proc status file; -1 when there is none.
+long StatusNumber(std::string_view key, const std::string& path = "/proc/self/status") {
+    std::ifstream status(path);
     std::string line;
     while (std::getline(status, line)) {
         if (line.size() > key.size() && line.compare(0, key.size(), key) == 0 && line[key.size()] == ':') {
@@ -29,38 +28,22 @@ long StatusKiB(std::string_view key) {
     return -1;
 }
 
-// utime + stime of one thread, in ticks, from its stat line (fields 14 and 15, counted after the name,
-// which may itself hold blanks and parentheses); -1 when it cannot be read.
-long ThreadTicks(const std::string& path) {
+// The first line of a small /proc file, or empty when it cannot be read.
+std::string FirstLine(const std::string& path) {
     std::ifstream file(path);
-    const std::string line((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    const std::size_t nameEnd = line.rfind(')');
-    if (nameEnd == std::string::npos || nameEnd + 2 > line.size()) {
-        return -1;
-    }
-    std::istringstream fields(line.substr(nameEnd + 2));
-    std::string field;
-    long ticks = 0;
-    for (int index = 3; index <= 15 && fields >> field; ++index) {
-        if (index >= 14) {
-            try {
-                ticks += std::stol(field);
-            } catch (...) {
-                return -1;
-            }
-        }
-    }
-    return ticks;
+    std::string line;
+    std::getline(file, line);
+    return line;
 }
 
 }  // namespace
 
 long ResidentKiB() {
-    return StatusKiB("VmRSS");
+    return StatusNumber("VmRSS");
 }
 
 long PeakResidentKiB() {
-    return StatusKiB("VmHWM");
+    return StatusNumber("VmHWM");
 }
 
 CpuTimes ProcessCpuTimes() {
@@ -72,30 +55,29 @@ CpuTimes ProcessCpuTimes() {
     return {ms(usage.ru_utime), ms(usage.ru_stime)};
 }
 
-ThreadSplit ThreadCpuSplit() {
-    const long tick = sysconf(_SC_CLK_TCK);
+std::vector<ThreadCpu> ThreadCpuTimes() {
+    std::vector<ThreadCpu> threads;
     DIR* tasks = opendir("/proc/self/task");
-    if (tasks == nullptr || tick <= 0) {
-        if (tasks != nullptr) {
-            closedir(tasks);
-        }
-        return {};
+    if (tasks == nullptr) {
+        return threads;
     }
-    const std::string self = std::to_string(getpid());
-    ThreadSplit split;
     while (const dirent* entry = readdir(tasks)) {
         const std::string id = entry->d_name;
         if (id.empty() || id[0] == '.') {
             continue;
         }
-        const long ticks = ThreadTicks("/proc/self/task/" + id + "/stat");
-        if (ticks < 0) {
-            continue;
+        // schedstat begins with the time the thread has run, in nanoseconds.
+        const std::string task = "/proc/self/task/" + id;
+        std::istringstream fields(FirstLine(task + "/schedstat"));
+        double runNs = 0;
+        if (fields >> runNs) {
+            const long switches = StatusNumber("voluntary_ctxt_switches", task + "/status") +
+                                  StatusNumber("nonvoluntary_ctxt_switches", task + "/status");
+            threads.push_back({std::strtol(id.c_str(), nullptr, 10), runNs / 1e6, switches});
         }
-        (id == self ? split.mainMs : split.othersMs) += 1000.0 * static_cast<double>(ticks) / tick;
     }
     closedir(tasks);
-    return split;
+    return threads;
 }
 
 }  // namespace fwu::platform

@@ -2,6 +2,8 @@
 // CPU time spent so far in its own code and in the kernel on its behalf.
 #pragma once
 
+#include <vector>
+
 namespace fwu::platform {
 
 // Resident set size in KiB; -1 when the system does not tell.
@@ -16,12 +18,14 @@ struct CpuTimes {
 };
 CpuTimes ProcessCpuTimes();
 
-// The CPU time of the process's first thread (the one that runs main and the window) and of all its other
-// threads together, at the system's tick (10 ms here); zeros when the system does not tell.
-struct ThreadSplit {
-    double mainMs = 0;
-    double othersMs = 0;
+// The time each live thread of the process has run so far, to the nanosecond the scheduler counts (the
+// per-thread figures of the tick-sampled user/system split are only good to the tick). Empty when the
+// system does not tell.
+struct ThreadCpu {
+    long id = 0;  // the thread's id; the process's id for its first thread
+    double ms = 0;
+    long switches = 0;  // times it gave up or was taken off a CPU: about its wake-ups
 };
-ThreadSplit ThreadCpuSplit();
+std::vector<ThreadCpu> ThreadCpuTimes();
 
 }  // namespace fwu::platform
