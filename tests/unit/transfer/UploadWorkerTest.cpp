@@ -18,8 +18,10 @@
 namespace fwu {
 namespace {
 
+using State = ConfirmationState;
 using test::Event;
 using test::Kind;
+using test::kNever;
 using Router = test::RouterRestart;
 using test::SessionFault;
 using test::SessionLog;
@@ -43,6 +45,7 @@ struct WorkerRun {
     QByteArray image;
     unsigned result = 99;
     std::vector<Event> events;
+    std::int64_t endMs = 0;  // the worker's clock once it gave its verdict
 
     UploadVerdict verdict;
     std::vector<std::uint64_t> transferReports;  // bytesSent as each transfer report gave it
@@ -67,6 +70,7 @@ struct WorkerRun {
         };
         verdict = RunUploadJob(job, copy, devices);
         result = verdict.result;
+        endMs = devices.nowMs();
         EXPECT_TRUE(copy.isNull()) << "the image copy is released";
         events = timeline.Events();
     }
@@ -181,42 +185,63 @@ TEST(UploadWorker, CarriedImageTransfersSettlesWaitsAndReportsOnce) {
     EXPECT_EQ(std::count(session.calls.begin(), session.calls.end(), "Close"), 1);
 }
 
-TEST(UploadWorker, RouterBehavioursAfterTheUploadGiveTheirVerdicts) {
+// Each router's story after the upload, on one clock: what it answered to the upload, when its pings went
+// unanswered and came back, what its web page then said. The flash wait gives its verdict and, after a
+// restart, the watch that the run starts a second later follows the same router to a verdict of its own.
+TEST(UploadWorker, RouterStoriesGiveTheWaitsAndThenTheWatchsVerdicts) {
     // 126,000 bytes: 100 wait cycles, like the carried image, at a fraction of the transfer. The wait's
     // first probe goes out at 1,500 ms, each answered one 1,001 ms after the one before.
     constexpr int kImage = 126'000;
     using enum UploadOutcome;
+    using enum ConfirmationState;
     struct Case {
         const char* name;
         Router router;
         UploadOutcome outcome;
         int probes;               // probes made in all (cycles, then overtime)
         bool fullDelays;          // every cycle paused the full 1,000 ms
+        State watch = Watching;   // how the watch after a restart ends
+        std::size_t queries = 0;  // the watch's status queries
         std::string answer = {};  // what the router said to the upload
     };
     const std::vector<Case> cases = {
-        {"answers every probe", Router{}, NoRestart, 100, true, "HTTP/1.0 200 Ok\r\n"},
+        {"answers every probe", Router{}, NoRestart, 100, true, Watching, 0, "HTTP/1.0 200 Ok\r\n"},
         // One lost reply (probe 40, at 40,539 ms) is no restart; the pauses stay full as the router answers
         // again at once.
         {"one lost reply", Router{.silentMs = 40'000, .backMs = 41'000}, NoRestart, 100, true},
         {"a blip of three lost replies", Router{.silentMs = 40'000, .backMs = 45'000}, NoRestart, 100, false},
         {"silent 9 s: probes 40 to 44 lost over 8.8 s", Router{.silentMs = 40'000, .backMs = 49'000},
          NoRestart, 100, false},
-        // From probe 40 on, the sixth silent probe ends 10.7 s after the first was sent.
-        {"silent for good from probe 40", Router{.silentMs = 40'000}, Restarted, 45, false},
-        // The last cycle reached one probe into a silence: probing goes on past the cycles.
-        {"silent from the last cycle", Router{.silentMs = 100'000}, Restarted, 105, false},
+        // From probe 40 on, the sixth silent probe ends 10.7 s after the first was sent (at 50,239 ms), the
+        // wait at 66,589 ms. Back at 50,500 ms, the router counts as restarted all the same, and the watch
+        // finds it back at its first probe.
+        {"silent for good from probe 40", Router{.silentMs = 40'000}, Restarted, 45, false, NotBack},
+        {"silent 10.5 s", Router{.silentMs = 40'000, .backMs = 50'500}, Restarted, 45, false, Confirmed, 1},
+        // The last cycle reached one probe into a silence: probing goes on past the cycles, to 111,299 ms.
+        {"silent from the last cycle", Router{.silentMs = 100'000, .backMs = 120'000}, Restarted, 105, false,
+         Confirmed, 1},
         {"answers in the overtime", Router{.silentMs = 99'000, .backMs = 105'000}, NoRestart, 102, false},
         {"probe cannot be sent", Router{.unpingableMs = 10'000}, ProbeUnavailable, 10, true},
         {"probe cannot be sent while silent", Router{.silentMs = 6'000, .unpingableMs = 14'000},
          ProbeUnavailable, 10, false},
-        // What the router said to the upload, each time followed by a router that restarts at once.
-        {"upload answered 400", Router{.silentMs = 0}, RefusedByRouter, 0, true,
+        // Silent from the first probe: the wait ends at 31,450 ms, the watch probes each second from
+        // 32,450 ms to 331,450 ms, and the router answers from 40,450 ms on.
+        {"upload answered 400", Router{.silentMs = 0}, RefusedByRouter, 0, true, Watching, 0,
          "HTTP/1.0 400 Bad Request\r\nServer: httpd\r\n\r\n"},
-        {"upload answered 200", Router{.silentMs = 0}, Restarted, 6, false, "HTTP/1.0 200 Ok\r\n\r\n"},
-        {"upload not answered", Router{.silentMs = 0}, Restarted, 6, false},
-        {"upload answered with garbage", Router{.silentMs = 0}, Restarted, 6, false,
+        {"upload answered 200, back with the old version",
+         Router{.silentMs = 0, .backMs = 40'000, .version = "v2.00.20"}, Restarted, 6, false, OtherVersion, 1,
+         "HTTP/1.0 200 Ok\r\n\r\n"},
+        {"upload not answered, back with the new version", Router{.silentMs = 0, .backMs = 40'000}, Restarted,
+         6, false, Confirmed, 1},
+        {"upload answered with garbage, web page 5 s after the pings",
+         Router{.silentMs = 0, .backMs = 40'000, .webMs = 45'000}, Restarted, 6, false, Confirmed, 6,
          "\x01\x02<html>400</html>"},
+        {"web page never answers", Router{.silentMs = 0, .backMs = 40'000, .webMs = kNever}, Restarted, 6,
+         false, NotBack, 292},
+        {"refuses the password", Router{.silentMs = 0, .backMs = 40'000, .refuseUntilMs = kNever}, Restarted,
+         6, false, RefusesPassword, 3},
+        {"refuses once while starting", Router{.silentMs = 0, .backMs = 40'000, .refuseUntilMs = 41'000},
+         Restarted, 6, false, Confirmed, 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -258,9 +283,15 @@ TEST(UploadWorker, RouterBehavioursAfterTheUploadGiveTheirVerdicts) {
         const std::vector<int> delays = Values(wait, Kind::Sleep);
         EXPECT_EQ(std::count(delays.begin(), delays.end(), 1'000) == static_cast<long>(delays.size()),
                   c.fullDelays);
-        if (success) {
-            EXPECT_EQ(Values(wait, Kind::Probe).back(), 0);
+        if (!success) {
+            continue;
         }
+        EXPECT_EQ(Values(wait, Kind::Probe).back(), 0);
+        // The run shows the result for a second, then watches the same router on the same clock.
+        const test::WatchRecord watched = test::WatchRouter(c.router, run.endMs + 1'000);
+        EXPECT_EQ(watched.states, (std::vector<State>{Watching, c.watch}));
+        EXPECT_EQ(watched.version, c.watch == Confirmed || c.watch == OtherVersion ? c.router.version : "");
+        EXPECT_EQ(watched.queries.size(), c.queries);
     }
 }
 
