@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "res/StringTable.h"
+#include "tests/unit/support/RouterRestart.h"
 #include "tools/labsupport/UploadRecorder.h"
 #include "transfer/UploadRequest.h"
 #include "transfer/UploadSchedule.h"
@@ -17,8 +18,11 @@
 namespace fwu {
 namespace {
 
+using State = ConfirmationState;
 using test::Event;
 using test::Kind;
+using test::kNever;
+using Router = test::RouterRestart;
 using test::SessionFault;
 using test::SessionLog;
 using test::SyntheticImage;
@@ -41,19 +45,19 @@ struct WorkerRun {
     QByteArray image;
     unsigned result = 99;
     std::vector<Event> events;
+    std::int64_t endMs = 0;  // the worker's clock once it gave its verdict
 
     UploadVerdict verdict;
     std::vector<std::uint64_t> transferReports;  // bytesSent as each transfer report gave it
     int verdictReports = 0;
 
-    WorkerRun(int imageSize, SessionFault fault = {}, test::ScriptedRouter router = test::AlwaysAnswers,
-              std::string answer = {}) {
+    WorkerRun(int imageSize, SessionFault fault = {}, const Router& router = {}, std::string answer = {}) {
         image = SyntheticImage(imageSize);
         QByteArray copy = image;
         copy.detach();
         session->answer = std::move(answer);
         const UploadJob job = JobFor(imageSize, &timeline);
-        UploadServices devices = test::FakeUploadServices(timeline, session, fault, std::move(router));
+        UploadServices devices = test::FakeUploadServices(timeline, session, fault, router.Probes());
         // The log's two reports: the transfer's end before the flash-writing text, the verdict before
         // the result is posted.
         devices.transferEnded = [this](const UploadVerdict& sofar) {
@@ -66,6 +70,7 @@ struct WorkerRun {
         };
         verdict = RunUploadJob(job, copy, devices);
         result = verdict.result;
+        endMs = devices.nowMs();
         EXPECT_TRUE(copy.isNull()) << "the image copy is released";
         events = timeline.Events();
     }
@@ -180,66 +185,63 @@ TEST(UploadWorker, CarriedImageTransfersSettlesWaitsAndReportsOnce) {
     EXPECT_EQ(std::count(session.calls.begin(), session.calls.end(), "Close"), 1);
 }
 
-// A router that leaves the probes numbered `from` to `to` (inclusive; 0: for good) unanswered.
-test::ScriptedRouter SilentProbes(int from, int to = 0) {
-    return [from, to](int probe, std::int64_t) {
-        return probe >= from && (to == 0 || probe <= to) ? ProbeOutcome::Silent : ProbeOutcome::Answered;
-    };
-}
-
-// A router that falls silent at probe `from` and answers again once its silence has lasted `silentMs`.
-test::ScriptedRouter SilentFor(int from, std::int64_t silentMs) {
-    auto since = std::make_shared<std::int64_t>(-1);
-    return [from, silentMs, since](int probe, std::int64_t atMs) {
-        if (probe == from) {
-            *since = atMs;
-        }
-        return *since >= 0 && atMs - *since < silentMs ? ProbeOutcome::Silent : ProbeOutcome::Answered;
-    };
-}
-
-TEST(UploadWorker, RouterBehavioursAfterTheUploadGiveTheirVerdicts) {
-    // 126,000 bytes: 100 wait cycles, like the carried image, at a fraction of the transfer.
+// Each router's story after the upload, on one clock: what it answered to the upload, when its pings went
+// unanswered and came back, what its web page then said. The flash wait gives its verdict and, after a
+// restart, the watch that the run starts a second later follows the same router to a verdict of its own.
+TEST(UploadWorker, RouterStoriesGiveTheWaitsAndThenTheWatchsVerdicts) {
+    // 126,000 bytes: 100 wait cycles, like the carried image, at a fraction of the transfer. The wait's
+    // first probe goes out at 1,500 ms, each answered one 1,001 ms after the one before.
     constexpr int kImage = 126'000;
+    using enum UploadOutcome;
+    using enum ConfirmationState;
     struct Case {
         const char* name;
-        test::ScriptedRouter router;
-        std::string answer;  // what the router said to the upload
+        Router router;
         UploadOutcome outcome;
-        int probes;       // probes made in all (cycles, then overtime)
-        bool fullDelays;  // every cycle paused the full 1,000 ms
+        int probes;               // probes made in all (cycles, then overtime)
+        bool fullDelays;          // every cycle paused the full 1,000 ms
+        State watch = Watching;   // how the watch after a restart ends
+        std::size_t queries = 0;  // the watch's status queries
+        std::string answer = {};  // what the router said to the upload
     };
     const std::vector<Case> cases = {
-        {"answers every probe", test::AlwaysAnswers, "HTTP/1.0 200 Ok\r\n", UploadOutcome::NoRestart, 100,
-         true},
-        // One lost reply is no restart; the pauses stay full as the router answers again at once.
-        {"one lost reply", SilentProbes(40, 40), "", UploadOutcome::NoRestart, 100, true},
-        {"a blip of three lost replies", SilentProbes(40, 42), "", UploadOutcome::NoRestart, 100, false},
-        // Silent from cycle 40: the sixth silent probe ends 10.7 s after the first was sent.
-        {"silent for good from cycle 40", SilentProbes(40), "", UploadOutcome::Restarted, 45, false},
-        {"answers again after 8 s of silence", SilentFor(40, 8'000), "", UploadOutcome::NoRestart, 100,
-         false},
-        // The last cycle reached one probe into a silence: probing goes on past the cycles.
-        {"silent from the last cycle", SilentProbes(100), "", UploadOutcome::Restarted, 105, false},
-        {"answers in the overtime", SilentProbes(99, 101), "", UploadOutcome::NoRestart, 102, false},
-        {"probe cannot be sent",
-         [](int probe, std::int64_t) { return probe < 10 ? ProbeOutcome::Answered : ProbeOutcome::NotSent; },
-         "", UploadOutcome::ProbeUnavailable, 10, true},
-        {"probe cannot be sent while silent",
-         [](int probe, std::int64_t) {
-             return probe < 6    ? ProbeOutcome::Answered
-                    : probe < 10 ? ProbeOutcome::Silent
-                                 : ProbeOutcome::NotSent;
-         },
-         "", UploadOutcome::ProbeUnavailable, 10, false},
-        // What the router said to the upload, each time followed by a router that restarts at once.
-        {"upload answered 400", SilentProbes(1), "HTTP/1.0 400 Bad Request\r\nServer: httpd\r\n\r\n",
-         UploadOutcome::RefusedByRouter, 0, true},
-        {"upload answered 200", SilentProbes(1), "HTTP/1.0 200 Ok\r\n\r\n", UploadOutcome::Restarted, 6,
-         false},
-        {"upload not answered", SilentProbes(1), "", UploadOutcome::Restarted, 6, false},
-        {"upload answered with garbage", SilentProbes(1), "\x01\x02<html>400</html>",
-         UploadOutcome::Restarted, 6, false},
+        {"answers every probe", Router{}, NoRestart, 100, true, Watching, 0, "HTTP/1.0 200 Ok\r\n"},
+        // One lost reply (probe 40, at 40,539 ms) is no restart; the pauses stay full as the router answers
+        // again at once.
+        {"one lost reply", Router{.silentMs = 40'000, .backMs = 41'000}, NoRestart, 100, true},
+        {"a blip of three lost replies", Router{.silentMs = 40'000, .backMs = 45'000}, NoRestart, 100, false},
+        {"silent 9 s: probes 40 to 44 lost over 8.8 s", Router{.silentMs = 40'000, .backMs = 49'000},
+         NoRestart, 100, false},
+        // From probe 40 on, the sixth silent probe ends 10.7 s after the first was sent (at 50,239 ms), the
+        // wait at 66,589 ms. Back at 50,500 ms, the router counts as restarted all the same, and the watch
+        // finds it back at its first probe.
+        {"silent for good from probe 40", Router{.silentMs = 40'000}, Restarted, 45, false, NotBack},
+        {"silent 10.5 s", Router{.silentMs = 40'000, .backMs = 50'500}, Restarted, 45, false, Confirmed, 1},
+        // The last cycle reached one probe into a silence: probing goes on past the cycles, to 111,299 ms.
+        {"silent from the last cycle", Router{.silentMs = 100'000, .backMs = 120'000}, Restarted, 105, false,
+         Confirmed, 1},
+        {"answers in the overtime", Router{.silentMs = 99'000, .backMs = 105'000}, NoRestart, 102, false},
+        {"probe cannot be sent", Router{.unpingableMs = 10'000}, ProbeUnavailable, 10, true},
+        {"probe cannot be sent while silent", Router{.silentMs = 6'000, .unpingableMs = 14'000},
+         ProbeUnavailable, 10, false},
+        // Silent from the first probe: the wait ends at 31,450 ms, the watch probes each second from
+        // 32,450 ms to 331,450 ms, and the router answers from 40,450 ms on.
+        {"upload answered 400", Router{.silentMs = 0}, RefusedByRouter, 0, true, Watching, 0,
+         "HTTP/1.0 400 Bad Request\r\nServer: httpd\r\n\r\n"},
+        {"upload answered 200, back with the old version",
+         Router{.silentMs = 0, .backMs = 40'000, .version = "v2.00.20"}, Restarted, 6, false, OtherVersion, 1,
+         "HTTP/1.0 200 Ok\r\n\r\n"},
+        {"upload not answered, back with the new version", Router{.silentMs = 0, .backMs = 40'000}, Restarted,
+         6, false, Confirmed, 1},
+        {"upload answered with garbage, web page 5 s after the pings",
+         Router{.silentMs = 0, .backMs = 40'000, .webMs = 45'000}, Restarted, 6, false, Confirmed, 6,
+         "\x01\x02<html>400</html>"},
+        {"web page never answers", Router{.silentMs = 0, .backMs = 40'000, .webMs = kNever}, Restarted, 6,
+         false, NotBack, 292},
+        {"refuses the password", Router{.silentMs = 0, .backMs = 40'000, .refuseUntilMs = kNever}, Restarted,
+         6, false, RefusesPassword, 3},
+        {"refuses once while starting", Router{.silentMs = 0, .backMs = 40'000, .refuseUntilMs = 41'000},
+         Restarted, 6, false, Confirmed, 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -281,9 +283,15 @@ TEST(UploadWorker, RouterBehavioursAfterTheUploadGiveTheirVerdicts) {
         const std::vector<int> delays = Values(wait, Kind::Sleep);
         EXPECT_EQ(std::count(delays.begin(), delays.end(), 1'000) == static_cast<long>(delays.size()),
                   c.fullDelays);
-        if (success) {
-            EXPECT_EQ(Values(wait, Kind::Probe).back(), 0);
+        if (!success) {
+            continue;
         }
+        EXPECT_EQ(Values(wait, Kind::Probe).back(), 0);
+        // The run shows the result for a second, then watches the same router on the same clock.
+        const test::WatchRecord watched = test::WatchRouter(c.router, run.endMs + 1'000);
+        EXPECT_EQ(watched.states, (std::vector<State>{Watching, c.watch}));
+        EXPECT_EQ(watched.version, c.watch == Confirmed || c.watch == OtherVersion ? c.router.version : "");
+        EXPECT_EQ(watched.queries.size(), c.queries);
     }
 }
 
@@ -292,7 +300,7 @@ TEST(UploadWorker, WaitShortensItsCyclesFromTheSilenceOnAndStopsProbingOnceItIsL
     const auto expectedDelay = [](int cycle, int silentAt) {
         return cycle <= silentAt ? 1'000 : std::max(1'000 - 30 * (cycle - silentAt), 100);
     };
-    WorkerRun run(126'000, {}, SilentProbes(40));
+    WorkerRun run(126'000, {}, {.silentMs = 40'000});
     std::vector<int> expected;
     for (int cycle = 1; cycle <= 100; ++cycle) {
         expected.push_back(expectedDelay(cycle, 40));
@@ -310,7 +318,7 @@ TEST(UploadWorker, WaitShortensItsCyclesFromTheSilenceOnAndStopsProbingOnceItIsL
     EXPECT_EQ(std::count(wait.rbegin(), lastProbe, Event{Kind::Progress}), 100 - 44);
 
     // A silence still short when the cycles end goes on at most 30 s, pausing as the cycles would have.
-    WorkerRun late(126'000, {}, SilentProbes(100));
+    WorkerRun late(126'000, {}, {.silentMs = 100'000});
     const std::vector<Event> lateWait = late.Wait();
     const auto lastPost = std::find(lateWait.rbegin(), lateWait.rend(), Event{Kind::Progress});
     std::vector<Event> overtime(lastPost.base(), lateWait.end());
@@ -424,8 +432,7 @@ TEST(UploadWorker, HttpFailureReportsZeroAtOnceWithoutFlashWait) {
             Timeline timeline;
             auto session = std::make_shared<SessionLog>();
             session->earlyAnswer = e.early;
-            UploadServices devices =
-                test::FakeUploadServices(timeline, session, {"Write", write}, test::AlwaysAnswers);
+            UploadServices devices = test::FakeUploadServices(timeline, session, {"Write", write});
             QByteArray image = SyntheticImage(kCarriedImageSize);
             const UploadVerdict verdict = RunUploadJob(JobFor(kCarriedImageSize, &timeline), image, devices);
             EXPECT_EQ(verdict.outcome, e.outcome);
@@ -481,46 +488,28 @@ TEST(UploadWorker, CausesReachTheWindowWithTheirTexts) {
     struct Case {
         const char* name;
         SessionFault fault;
-        test::ScriptedRouter router;
+        Router router;
         std::string answer;
         int stopAtPause;  // the stop is asked for during this pause (1-based); 0: never
         UploadOutcome outcome;
         std::string textHas;  // a piece of the text the user reads; empty: no text
     };
     const std::vector<Case> cases = {
-        {"restarted", {}, SilentProbes(1), "", 0, UploadOutcome::Restarted, ""},
-        {"no connection",
-         {"Connect"},
-         test::AlwaysAnswers,
-         "",
-         0,
-         UploadOutcome::NotConnected,
+        {"restarted", SessionFault{}, Router{.silentMs = 0}, "", 0, UploadOutcome::Restarted, ""},
+        {"no connection", SessionFault{"Connect"}, Router{}, "", 0, UploadOutcome::NotConnected,
          "did not accept the connection"},
-        {"lost mid-body",
-         {"Write", 40},
-         test::AlwaysAnswers,
-         "",
-         0,
-         UploadOutcome::LostInTransfer,
+        {"lost mid-body", SessionFault{"Write", 40}, Router{}, "", 0, UploadOutcome::LostInTransfer,
          "lost at 38%"},
-        {"refused, control bytes in its line",
-         {},
-         SilentProbes(1),
-         "HTTP/1.0 403 No\x1b[2J way\r\n",
-         0,
-         UploadOutcome::RefusedByRouter,
+        {"refused, control bytes in its line", SessionFault{}, Router{.silentMs = 0},
+         "HTTP/1.0 403 No\x1b[2J way\r\n", 0, UploadOutcome::RefusedByRouter,
          "refused the image (HTTP/1.0 403 No?[2J way)"},
-        {"no restart", {}, test::AlwaysAnswers, "", 0, UploadOutcome::NoRestart, "did not restart"},
-        {"no ping",
-         {},
-         [](int, std::int64_t) { return ProbeOutcome::NotSent; },
-         "",
-         0,
-         UploadOutcome::ProbeUnavailable,
+        {"no restart", SessionFault{}, Router{}, "", 0, UploadOutcome::NoRestart, "did not restart"},
+        {"no ping", SessionFault{}, Router{.unpingableMs = 0}, "", 0, UploadOutcome::ProbeUnavailable,
          "does not let the program send pings"},
-        {"stopped mid-body", {}, test::AlwaysAnswers, "", 20, UploadOutcome::Stopped, "was stopped"},
+        {"stopped mid-body", SessionFault{}, Router{}, "", 20, UploadOutcome::Stopped, "was stopped"},
         // The settle pause comes after the last byte: a stop asked for then is not taken.
-        {"stop after the last byte", {}, SilentProbes(1), "", 102, UploadOutcome::Restarted, ""},
+        {"stop after the last byte", SessionFault{}, Router{.silentMs = 0}, "", 102, UploadOutcome::Restarted,
+         ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -528,7 +517,7 @@ TEST(UploadWorker, CausesReachTheWindowWithTheirTexts) {
         auto session = std::make_shared<SessionLog>();
         session->answer = c.answer;
         UploadControl control;
-        UploadServices devices = test::FakeUploadServices(timeline, session, c.fault, c.router);
+        UploadServices devices = test::FakeUploadServices(timeline, session, c.fault, c.router.Probes());
         int pauses = 0;
         devices.sleep = [&, sleep = devices.sleep](int ms) {
             if (++pauses == c.stopAtPause) {
@@ -585,7 +574,8 @@ TEST(UploadWorker, SlowRouterEndsAtTheTransferDeadline) {
         SCOPED_TRACE(c.slowMs);
         Timeline timeline;
         auto session = std::make_shared<SessionLog>();
-        UploadServices devices = test::FakeUploadServices(timeline, session, {}, SilentProbes(1));
+        UploadServices devices =
+            test::FakeUploadServices(timeline, session, {}, Router{.silentMs = 0}.Probes());
         auto extra = std::make_shared<std::int64_t>(0);
         devices.nowMs = [extra, now = devices.nowMs] { return now() + *extra; };
         devices.sleep = [extra, &c, sleep = devices.sleep](int ms) {
@@ -601,16 +591,18 @@ TEST(UploadWorker, SlowRouterEndsAtTheTransferDeadline) {
     }
 }
 
-// The silence is told when it reaches the restart's length, once, with the flash wait still under way.
+// The silence is told when it reaches the restart's length, once, with the flash wait still under way; a
+// router silent for one probe only (probe 40, at 52,954 ms) or never is not told.
 TEST(UploadWorker, SilenceIsToldWhenReached) {
     const struct {
-        test::ScriptedRouter router;
+        Router router;
         int told;
-    } cases[] = {{SilentProbes(1), 1}, {SilentProbes(40, 40), 0}, {test::AlwaysAnswers, 0}};
+    } cases[] = {
+        {Router{.silentMs = 0}, 1}, {Router{.silentMs = 52'000, .backMs = 54'000}, 0}, {Router{}, 0}};
     for (const auto& c : cases) {
         Timeline timeline;
         auto session = std::make_shared<SessionLog>();
-        UploadServices devices = test::FakeUploadServices(timeline, session, {}, c.router);
+        UploadServices devices = test::FakeUploadServices(timeline, session, {}, c.router.Probes());
         std::vector<std::int64_t> told;
         std::size_t eventsWhenTold = 0;
         devices.silenceReached = [&](std::int64_t ms) {
