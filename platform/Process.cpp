@@ -80,8 +80,8 @@ public:
     FileActions(const FileActions&) = delete;
     FileActions& operator=(const FileActions&) = delete;
     posix_spawn_file_actions_t* get() { return &actions_; }
-    void Open(int fd, const char* path, int flags, mode_t mode = 0) {
-        ::posix_spawn_file_actions_addopen(&actions_, fd, path, flags, mode);
+    void Open(int fd, const char* path, int flags) {
+        ::posix_spawn_file_actions_addopen(&actions_, fd, path, flags, 0);
     }
     void Dup(int from, int to) { ::posix_spawn_file_actions_adddup2(&actions_, from, to); }
 
@@ -197,16 +197,14 @@ int StartDetached(const std::vector<std::string>& argv, const ThreadStarter& sta
 
 RunResult RunAndWait(const std::vector<std::string>& argv, const RunOptions& options) {
     RunResult result;
-    const bool capture = options.captureOutput && options.stdoutPath.empty();
+    const bool capture = options.captureOutput;
     int pipeFds[2] = {-1, -1};
     if (capture && ::pipe2(pipeFds, O_CLOEXEC) != 0) {
         return result;
     }
     FileActions actions;
     actions.Open(STDIN_FILENO, "/dev/null", O_RDONLY);
-    if (!options.stdoutPath.empty()) {
-        actions.Open(STDOUT_FILENO, options.stdoutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    } else if (capture) {
+    if (capture) {
         actions.Dup(pipeFds[1], STDOUT_FILENO);
     } else {
         actions.Open(STDOUT_FILENO, "/dev/null", O_WRONLY);

@@ -33,9 +33,8 @@ using ThreadStarter = std::function<bool(std::thread& thread, std::function<void
 int StartDetached(const std::vector<std::string>& argv, const ThreadStarter& startThread = StartThread);
 
 struct RunOptions {
-    int timeoutMs = 30000;       // the longest the caller waits; the program is killed after it
-    std::string stdoutPath;      // when set, standard output goes to this file (created, mode 0600)
-    bool captureOutput = false;  // when set (and no stdoutPath), standard output is collected
+    int timeoutMs = 30000;                   // the longest the caller waits; the program is killed after it
+    bool captureOutput = false;              // when set, standard output is collected
     std::size_t maxOutputBytes = 64 * 1024;  // collected output beyond this is read and dropped
 };
 

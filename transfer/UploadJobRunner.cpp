@@ -105,7 +105,7 @@ bool UploadJobRunner::StartUploadJob(const UploadTarget& target, UploadWindow& w
     control.bodySent.store(false);
     jobFinished.store(false, std::memory_order_relaxed);
     // A thread the system cannot give ends the start like a failed check: nothing sent, nothing posted.
-    const auto work = [this] { UploadThreadProc(uploadJob, imageData, workerDevices); };
+    const auto work = [this] { RunUploadJob(uploadJob, imageData, workerDevices); };
     if (!startDevices.startThread || !startDevices.startThread(workerThread, work) ||
         !workerThread.joinable()) {
         jobFinished.store(true, std::memory_order_relaxed);

@@ -354,8 +354,4 @@ UploadVerdict RunUploadJob(const UploadJob& job, QByteArray& imageData, const Up
     return verdict;
 }
 
-unsigned UploadThreadProc(const UploadJob& job, QByteArray& imageData, const UploadServices& devices) {
-    return RunUploadJob(job, imageData, devices).result;
-}
-
 }  // namespace fwu

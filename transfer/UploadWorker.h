@@ -67,7 +67,4 @@ UploadServices SystemUploadServices();
 // verdict.
 UploadVerdict RunUploadJob(const UploadJob& job, QByteArray& imageData, const UploadServices& devices);
 
-// RunUploadJob, giving the result only.
-unsigned UploadThreadProc(const UploadJob& job, QByteArray& imageData, const UploadServices& devices);
-
 }  // namespace fwu

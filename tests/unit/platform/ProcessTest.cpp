@@ -84,21 +84,6 @@ TEST(RunAndWait, OutputIsBounded) {
     EXPECT_TRUE(r.outputTruncated);
 }
 
-TEST(RunAndWait, StandardOutputIntoAFile) {
-    const std::filesystem::path path =
-        std::filesystem::temp_directory_path() / ("fwu-run-" + std::to_string(CurrentProcessId()));
-    RunOptions options;
-    options.stdoutPath = path.string();
-    EXPECT_TRUE(RunAndWait({"echo", "report"}, options).exited);
-    std::ifstream file(path);
-    std::string line;
-    std::getline(file, line);
-    EXPECT_EQ(line, "report");
-    EXPECT_EQ(std::filesystem::status(path).permissions() & std::filesystem::perms::others_read,
-              std::filesystem::perms::none);
-    std::filesystem::remove(path);
-}
-
 TEST(RunAndWait, OverrunningProgramAndItsChildrenAreKilled) {
     RunOptions options;
     options.timeoutMs = 300;

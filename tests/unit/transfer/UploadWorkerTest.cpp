@@ -473,7 +473,7 @@ TEST(UploadWorker, NoSessionOrARequestForAnotherImageFailsBeforeAnythingIsSent) 
             devices.openSession = [] { return std::unique_ptr<platform::HttpSession>(); };
         }
         const UploadJob job = JobFor(noSession ? 5'000 : 4'999, &timeline);
-        EXPECT_EQ(UploadThreadProc(job, image, devices), 0u);
+        EXPECT_EQ(RunUploadJob(job, image, devices).result, 0u);
         EXPECT_TRUE(image.isNull());
         EXPECT_EQ(timeline.Events(), std::vector<Event>{(Event{Kind::Done, 0})});
         EXPECT_EQ(std::count(session->calls.begin(), session->calls.end(), "Connect"), 0);
