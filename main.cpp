@@ -12,11 +12,11 @@
 #include "router/Probe.h"
 #endif
 
-#include "services/SystemServices.h"
 #include "app/UpgradeApp.h"
 #include "cli/CommandLine.h"
 #include "cli/RunWithoutWindow.h"
 #include "platform/Secrets.h"
+#include "services/SystemServices.h"
 
 int main(int argc, char** argv) {
     fwu::platform::ForbidCoreDumps();
@@ -30,6 +30,7 @@ int main(int argc, char** argv) {
     if (command.action != fwu::cli::Action::RunWindow) {
         return fwu::cli::RunWithoutWindow(command, std::cout, std::cerr);
     }
+    fwu::CUpgradeApp::PrepareWindowSystem();
     QApplication application(argc, argv);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/ICON/150.png")));
     fwu::SystemUpgradeServices services;  // outlives the window, so a running upload is joined after it

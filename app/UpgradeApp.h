@@ -21,6 +21,9 @@ class CUpgradeApp : public QObject {
 
 public:
     explicit CUpgradeApp(QString serverName = SingleInstanceServerName(), QObject* parent = nullptr);
+
+    // Settings of the window system that must be made before the QApplication exists.
+    static void PrepareWindowSystem();
     ~CUpgradeApp() override;
 
     // True when this is the only copy; false when another copy answered (and was asked to show itself).

@@ -21,6 +21,7 @@
 
 #include "PacingFloor.h"
 #include "app/DialogServices.h"
+#include "app/UpgradeApp.h"
 #include "app/UpgradeDlg.h"
 #include "platform/ProcessStats.h"
 #include "res/StringTable.h"
@@ -229,6 +230,7 @@ UpgradeRun RunUpgrade(fwu::UpgradeServices& services, const fwu::DialogServices&
 
 int main(int argc, char** argv) {
     fwu::lab::RequireLabNamespace();
+    fwu::CUpgradeApp::PrepareWindowSystem();  // as the program does before its application object
     TimingApplication app(argc, argv);
     timing = &app;
     fwu::lab::RouterSim sim({"--flash-ms", "1500", "--restart-ms", "20000"});
