@@ -71,6 +71,7 @@ Payload SplitPackedBytes(QByteArrayView fileBytes) {
         return result;
     }
     result.status = PayloadStatus::Ok;
+    result.sha256 = trailer.digest;
     result.data = payload.toByteArray();
     return result;
 }
@@ -105,6 +106,7 @@ Payload ReadAppendedPayload(const QString& path) {
         return result;
     }
     result.status = PayloadStatus::Ok;
+    result.sha256 = trailer.digest;
     result.data = std::move(payload);
     return result;
 }

@@ -26,6 +26,7 @@ struct Payload {
     PayloadStatus status = PayloadStatus::Unreadable;
     QByteArray data;         // the payload when status is Ok, else empty
     qint64 programSize = 0;  // bytes of the file before the payload (the whole file when there is none)
+    QByteArray sha256;       // the payload's SHA-256, as checked against the trailer, when status is Ok
 };
 
 // The trailer that follows `payload` in a packed file.

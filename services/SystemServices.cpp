@@ -64,9 +64,9 @@ FirmwareInfo SystemUpgradeServices::LoadFirmwareInfo() {
     if (image.status == platform::PayloadStatus::Ok) {
         verifiedImage = image.data;
     }
-    attemptLog.Write("image",
-                     DescribeImage(info, std::string_view(image.data.constData(),
-                                                          static_cast<std::size_t>(image.data.size()))));
+    // The digest the read checked the image against: hashing 3 MB again for the log would cost the
+    // window's start as much again.
+    attemptLog.Write("image", DescribeImage(info, static_cast<std::size_t>(image.data.size()), image.sha256));
     return info;
 }
 

@@ -37,8 +37,8 @@ private:
     // upload sends these bytes: they match the version the pages show, and the press that starts an
     // upload does not read and hash 3 MB again on the window thread.
     QByteArray verifiedImage;
-    AttemptLog attemptLog{
-        AttemptLogPath()};  // declared before the runner: the worker writes to it until joined
+    // Declared before the runner: the worker writes to it until joined.
+    AttemptLog attemptLog{AttemptLogPath()};
     // Joins a running worker when the services end; the worker tells the log how the upload ended.
     UploadJobRunner uploadRunner;
 };

@@ -1,6 +1,5 @@
 #include "upgrade/AttemptLog.h"
 
-#include <QCryptographicHash>
 #include <QDateTime>
 #include <algorithm>
 #include <cstdio>
@@ -176,17 +175,15 @@ std::string LocalTimestamp() {
     return now.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss")).toStdString() + zone;
 }
 
-std::string DescribeImage(const FirmwareInfo& info, std::string_view image) {
+std::string DescribeImage(const FirmwareInfo& info, std::size_t imageBytes, const QByteArray& sha256) {
     std::string text = "model \"" + CutForLog(info.model) + "\", version \"" +
                        CutForLog(info.utilityVersion) + "\", firmware date \"" +
                        CutForLog(info.firmwareDate) + "\", release date \"" + CutForLog(info.releaseDate) +
                        "\", file \"" + CutForLog(info.fileName) + "\"";
-    if (image.empty()) {
+    if (imageBytes == 0) {
         return text + ", no image";
     }
-    const QByteArray digest = QCryptographicHash::hash(
-        QByteArrayView(image.data(), static_cast<qsizetype>(image.size())), QCryptographicHash::Sha256);
-    return text + ", " + std::to_string(image.size()) + " bytes, sha256 " + digest.toHex().toStdString();
+    return text + ", " + std::to_string(imageBytes) + " bytes, sha256 " + sha256.toHex().toStdString();
 }
 
 void LogTransferEnd(AttemptLog& log, const UploadVerdict& verdict) {

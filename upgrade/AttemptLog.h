@@ -13,6 +13,7 @@
 // bytes of a secret (a router's field cut short) has that end hidden too.
 #pragma once
 
+#include <QByteArray>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -50,7 +51,7 @@ std::string_view NewestWholeLines(std::string_view content, std::size_t limit);
 std::string LocalTimestamp();
 
 // One line describing the carried image: its texts, size and SHA-256 (no image: "no image").
-std::string DescribeImage(const FirmwareInfo& info, std::string_view image);
+std::string DescribeImage(const FirmwareInfo& info, std::size_t imageBytes, const QByteArray& sha256);
 
 class AttemptLog {
 public:
