@@ -1,10 +1,10 @@
 #include "PacingFloor.h"
 
 #include <chrono>
-#include <ctime>
 #include <thread>
 #include <vector>
 
+#include "platform/ProcessStats.h"
 #include "platform/Sleep.h"
 #include "platform/Socket.h"
 
@@ -13,12 +13,6 @@ namespace {
 
 constexpr platform::Ipv4Address kLoopback{127, 0, 0, 1};
 constexpr int kWaitMs = 10'000;
-
-double ThreadCpuMs() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
-}
 
 }  // namespace
 
@@ -46,14 +40,14 @@ PacingFloor MeasurePacingFloor(int pieces, std::uint32_t pieceSize, int pauseMs)
     std::thread paced([&] {
         const std::vector<char> piece(pieceSize, 'x');
         const auto start = std::chrono::steady_clock::now();
-        const double cpuStart = ThreadCpuMs();
+        const double cpuStart = platform::CurrentThreadCpuMs();
         for (int i = 0; i < pieces && floor.failure == nullptr; ++i) {
             platform::SleepPrecisely(pauseMs);
             if (!platform::SendAll(sender, piece.data(), piece.size(), kWaitMs)) {
                 floor.failure = "a loopback send failed";
             }
         }
-        floor.cpuMs = ThreadCpuMs() - cpuStart;
+        floor.cpuMs = platform::CurrentThreadCpuMs() - cpuStart;
         floor.wallMs =
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     });

@@ -36,8 +36,8 @@
 
 namespace {
 
-constexpr double kImageBytes = 3'253'248;
-constexpr int kPieces = (3'253'248 + fwu::kUploadPieceSize - 1) / fwu::kUploadPieceSize;
+constexpr int kImageBytes = 3'253'248;
+constexpr int kPieces = (kImageBytes + fwu::kUploadPieceSize - 1) / fwu::kUploadPieceSize;
 constexpr double kTransferPausesMs = kPieces * double{fwu::kPiecePauseMs};  // one pause before each piece
 constexpr double kSettleMs = 1'000;
 constexpr double kCpuGoalPercent = 1.0;  // of one core, during the transfer
@@ -318,8 +318,8 @@ int main(int argc, char** argv) {
     std::printf("%-36s %8.1f %% %12s %8s\n", "CPU share of one core, whole",
                 100.0 * shown.cpuTotalMs / shown.totalMs, "", "");
     std::printf("%-36s %7ld KiB %8.0f KiB %8.2f\n", "peak RSS growth (vs image size)",
-                peakKiB - shown.rssBeforeKiB, kImageBytes / 1024,
-                (peakKiB - shown.rssBeforeKiB) / (kImageBytes / 1024));
+                peakKiB - shown.rssBeforeKiB, kImageBytes / 1024.0,
+                (peakKiB - shown.rssBeforeKiB) / (kImageBytes / 1024.0));
     std::printf("%-36s %7ld KiB\n", "peak RSS", peakKiB);
     std::printf("%-36s %8.0f us %9.0f us %8.3f  (%zu messages, p95 %.0f us)\n",
                 "window thread per progress message", meanUs, 5'000.0, meanUs / 5'000.0, perMessage.size(),

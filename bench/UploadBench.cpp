@@ -107,7 +107,8 @@ int main(int argc, char** argv) {
     fwu::UploadJobRunner runner(fwu::SystemUploadStartServices(), devices);
     fwu::test::Timeline window;
 
-    if (!runner.StartUploadJob({fwu::RouterAddress::Split(sim.Address().toStdString()), "OnJvZGVs"}, window)) {
+    if (!runner.StartUploadJob({fwu::RouterAddress::Split(sim.Address().toStdString()), "OnJvZGVs"},
+                               window)) {
         std::fprintf(stderr, "upload-bench: the upload did not start\n");
         return 1;
     }

@@ -4,6 +4,7 @@
 #include <sys/resource.h>
 
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -53,6 +54,12 @@ CpuTimes ProcessCpuTimes() {
     }
     const auto ms = [](const timeval& t) { return t.tv_sec * 1000.0 + t.tv_usec / 1000.0; };
     return {ms(usage.ru_utime), ms(usage.ru_stime)};
+}
+
+double CurrentThreadCpuMs() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
 }
 
 std::vector<ThreadCpu> ThreadCpuTimes() {

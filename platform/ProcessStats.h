@@ -28,4 +28,7 @@ struct ThreadCpu {
 };
 std::vector<ThreadCpu> ThreadCpuTimes();
 
+// The time the calling thread has run so far, from its own CPU clock.
+double CurrentThreadCpuMs();
+
 }  // namespace fwu::platform
