@@ -35,12 +35,16 @@ bool CutRuns(std::string_view line, bool bold, const MeasureText& measure, std::
     for (;;) {
         const std::size_t plus = line.find('+', start);
         const std::string_view run = line.substr(start, plus == std::string_view::npos ? plus : plus - start);
+        if (plus == std::string_view::npos) {
+            // The last run's width moves nothing after it, so it is not measured.
+            if (!run.empty()) {
+                runs.push_back({std::string(run), bold, x});
+            }
+            return bold;
+        }
         if (!run.empty()) {
             runs.push_back({std::string(run), bold, x});
             x += measure(run, bold);
-        }
-        if (plus == std::string_view::npos) {
-            return bold;
         }
         ++plusCount;
         bold = plusCount % 2 == 1;
@@ -62,12 +66,15 @@ LabelLayout LayoutLabelText(std::string_view text, int width, int lineHeight, bo
             const Piece piece = NextPiece(text, pos);
             // A piece that does not fit waits for the next line, unless the line is still empty: a word
             // wider than the label then stands on a line of its own instead of never being placed.
-            if (measure(piece.text, bold) + lineWidth > width && !line.empty()) {
+            const int pieceWidth = measure(piece.text, bold);
+            if (pieceWidth + lineWidth > width && !line.empty()) {
                 break;
             }
+            const bool firstPiece = line.empty();
             line += piece.text;
             pos += piece.consumed;
-            lineWidth = measure(line, bold);
+            // A line of several pieces is measured whole: kerning across them can change the sum.
+            lineWidth = firstPiece ? pieceWidth : measure(line, bold);
             if (lineWidth > width || piece.endsLine) {
                 break;
             }
