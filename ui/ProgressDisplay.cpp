@@ -267,13 +267,10 @@ void ProgressDisplay::ShowStart(const QString& status, const QString& figure) {
 }
 
 void ProgressDisplay::ShowFigure(const QString& figure) {
-    // An unchanged figure is not painted again. A new one paints the label and the face below it.
-    if (PercentText() == figure) {
-        return;
-    }
-    SetPercentText(figure);
-    if (window) {
-        window->update(kPercentRect);
+    // An unchanged figure is not painted again. A new one paints the label, and below it the face when
+    // the label paints no background of its own (Qt paints what lies under a label that is not opaque).
+    if (PercentText() != figure) {
+        SetPercentText(figure);
     }
 }
 

@@ -15,6 +15,8 @@ namespace {
 
 // Labels start with the system's small dialog font: its face at 11 pixels, normal weight.
 constexpr int kDefaultLabelPixels = 11;
+// Widths kept across paints before they are dropped; the percent figure alone shows about 200 pieces.
+constexpr std::size_t kMeasuredWidthsKept = 512;
 
 QFont WithWeight(QFont font, bool bold) {
     font.setWeight(bold ? QFont::Bold : QFont::Normal);
@@ -35,6 +37,7 @@ CSkinLabel::CSkinLabel(QWidget* parent)
     labelFont.setFamily(kDialogFace);
     labelFont.setPixelSize(kDefaultLabelPixels);
     labelFont.setWeight(QFont::Normal);
+    UpdateOpacity();
 }
 
 void CSkinLabel::SetText(const QString& newText) {
@@ -93,14 +96,23 @@ void CSkinLabel::SetFontName(const QString& face) {
 
 void CSkinLabel::SetBackgroundColor(const QColor& colour) {
     backgroundColor = colour;
+    UpdateOpacity();
 }
 
 void CSkinLabel::SetTransparent() {
     backgroundColor.reset();
+    UpdateOpacity();
 }
 
 void CSkinLabel::SetSuppressBackground(bool suppress) {
     suppressBackground = suppress;
+    UpdateOpacity();
+}
+
+void CSkinLabel::UpdateOpacity() {
+    // A label that fills its background covers what lies below, so a new text repaints the label alone
+    // rather than the window's pictures under it first.
+    setAttribute(Qt::WA_OpaquePaintEvent, backgroundColor.has_value() && !suppressBackground);
 }
 
 void CSkinLabel::paintEvent(QPaintEvent* event) {
@@ -115,9 +127,17 @@ void CSkinLabel::paintEvent(QPaintEvent* event) {
     const QFont boldFont = WithWeight(drawnFont, true);
     const QFontMetrics normalMetrics(normalFont);
     const QFontMetrics boldMetrics(boldFont);
+    if (measuredFont != drawnFont || measuredWidths.size() > kMeasuredWidthsKept) {
+        measuredWidths.clear();
+        measuredFont = drawnFont;
+    }
     const MeasureText measure = [&](std::string_view piece, bool bold) {
-        const QString qpiece = QString::fromLocal8Bit(piece.data(), static_cast<qsizetype>(piece.size()));
-        return (bold ? boldMetrics : normalMetrics).horizontalAdvance(qpiece);
+        const auto [kept, isNew] = measuredWidths.try_emplace({std::string(piece), bold}, 0);
+        if (isNew) {
+            const QString qpiece = QString::fromLocal8Bit(piece.data(), static_cast<qsizetype>(piece.size()));
+            kept->second = (bold ? boldMetrics : normalMetrics).horizontalAdvance(qpiece);
+        }
+        return kept->second;
     };
     const int lineHeight = drawnFont.pixelSize();
 

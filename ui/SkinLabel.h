@@ -6,7 +6,10 @@
 #include <QFont>
 #include <QString>
 #include <QWidget>
+#include <map>
 #include <optional>
+#include <string>
+#include <utility>
 
 namespace fwu {
 
@@ -44,12 +47,18 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void UpdateOpacity();
+
     QString text;
     QColor textColor;
     std::optional<QColor> backgroundColor;  // none: transparent
     bool suppressBackground = false;
     QFont labelFont;
     int shrinkToPixels = 0;
+    // Widths of text pieces in measuredFont, kept across paints: shaping a text is most of a paint's
+    // work, and a label shows few distinct pieces (the percent figure counts through the same hundred).
+    QFont measuredFont;
+    std::map<std::pair<std::string, bool>, int> measuredWidths;
 };
 
 }  // namespace fwu

@@ -1,5 +1,6 @@
 // The face's pictures, the image buttons' drawing, the skin label and the edit field on real painters.
 #include <QPainter>
+#include <QScreen>
 #include <QTest>
 
 #include "FaceWindow.h"
@@ -40,6 +41,7 @@ private slots:
     void drawWithoutImageDrawsNothing();
     void buttonsDrawTheirSetAtTheSlot();
     void labelBackgroundTransparentAndSuppressed();
+    void labelNewTextLeavesNoTraceOnScreen();
     void labelWrapsAndKeepsPlusWeight();
     void editFieldColours();
 };
@@ -146,6 +148,37 @@ void SkinWidgetsTest::labelBackgroundTransparentAndSuppressed() {
     label.SetTransparent();
     QCOMPARE(parent.grab().toImage().pixelColor(blank), QColor(Qt::red));
     QVERIFY(label.testAttribute(Qt::WA_TransparentForMouseEvents));
+}
+
+// On screen, a label repaints only itself when it paints its own background, and the face below it too
+// when it does not: either way the screen shows the face with the label's new text over it, and nothing
+// of the old text or of a stale picture.
+void SkinWidgetsTest::labelNewTextLeavesNoTraceOnScreen() {
+    const std::function<void(CSkinLabel&)> states[] = {
+        [](CSkinLabel& label) { label.SetBackgroundColor(Qt::white); },
+        [](CSkinLabel& label) { label.SetSuppressBackground(true); },
+        [](CSkinLabel& label) { label.SetTransparent(); },
+    };
+    for (std::size_t state = 0; state < std::size(states); ++state) {
+        test::FaceWindow window(3);
+        CSkinLabel label(&window);
+        label.setGeometry(200, 347, 60, 25);
+        label.SetFontSize(16);
+        label.SetTextColor(Qt::blue);
+        states[state](label);
+        label.SetText("88 %");
+        QVERIFY(test::ShowActive(window));
+        label.SetText("1 %");
+
+        QImage expected = test::FaceWindow(3).grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QPainter painter(&expected);
+        label.render(&painter, label.pos(), QRegion(), QWidget::DrawChildren);  // no window background
+        painter.end();
+        QTRY_VERIFY2(
+            window.screen()->grabWindow(window.winId()).toImage().convertToFormat(QImage::Format_RGB32) ==
+                expected,
+            qPrintable(QStringLiteral("state %1").arg(state)));
+    }
 }
 
 void SkinWidgetsTest::labelWrapsAndKeepsPlusWeight() {
