@@ -4,15 +4,17 @@
 // settle and flash wait, each against its mandated time; the process's CPU share during the transfer
 // against its goal of 1 % of one core and beside the pacing alone (the same pauses and sends with nothing
 // else, measured just before), split by thread; peak memory against the image size; and the window
-// thread's time per progress message against the 5 ms between pieces. A second upgrade with the window's
-// painting switched off (updates disabled) gives the transfer's CPU share without painting, so the
-// difference is what painting costs.
+// thread's time per progress message against the 5 ms between pieces. Upgrades with the window's
+// painting switched off (updates disabled) give the transfer's CPU share without painting, so the
+// difference is what painting costs. Painted and unpainted upgrades alternate for a number of rounds
+// (the first argument, 3 by default) and each kind's median round is reported with every round's share.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <functional>
 #include <numeric>
@@ -41,6 +43,7 @@ constexpr int kPieces = (kImageBytes + fwu::kUploadPieceSize - 1) / fwu::kUpload
 constexpr double kTransferPausesMs = kPieces * double{fwu::kPiecePauseMs};  // one pause before each piece
 constexpr double kSettleMs = 1'000;
 constexpr double kCpuGoalPercent = 1.0;  // of one core, during the transfer
+constexpr int kDefaultRounds = 3;        // painted and unpainted upgrades, alternating
 
 // Times how long the window thread spends on each progress message and on each repaint of the window
 // (the update request that paints and sends the picture to the display), and ends a wait (WaitFor) as
@@ -226,6 +229,21 @@ UpgradeRun RunUpgrade(fwu::UpgradeServices& services, const fwu::DialogServices&
     return run;
 }
 
+double TransferShare(const UpgradeRun& run) {
+    return 100.0 * run.cpuTransferMs / run.transferMs;
+}
+
+// The round whose transfer share is the median (the lower middle one of an even count).
+const UpgradeRun& MedianRun(const std::vector<UpgradeRun>& runs) {
+    std::vector<const UpgradeRun*> sorted;
+    for (const UpgradeRun& run : runs) {
+        sorted.push_back(&run);
+    }
+    std::sort(sorted.begin(), sorted.end(),
+              [](const UpgradeRun* a, const UpgradeRun* b) { return TransferShare(*a) < TransferShare(*b); });
+    return *sorted[(sorted.size() - 1) / 2];
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -253,33 +271,51 @@ int main(int argc, char** argv) {
     hooks.showError = [](QWidget*, int id) { std::fprintf(stderr, "error box %d\n", id); };
     hooks.showMessage = [](QWidget*, const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); };
 
+    // Alternate painted and unpainted upgrades: this machine's CPU readings drift and jump (a virtual
+    // machine shares its cores), so each kind is read several times and its median round reported.
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : kDefaultRounds;
     double startMs = 0;
-    const UpgradeRun shown = RunUpgrade(services, hooks, true, &startMs);
-    if (shown.failure != nullptr) {
-        return Fail(shown.failure);
+    std::vector<UpgradeRun> shownRuns;
+    std::vector<UpgradeRun> unpaintedRuns;
+    std::vector<qint64> perMessage;
+    std::vector<qint64> repaints;
+    long peakKiB = 0;
+    for (int round = 0; round < rounds; ++round) {
+        for (const bool painted : {true, false}) {
+            if (round > 0 || !painted) {
+                // The router restarts after each upgrade: the next one starts once it answers again.
+                if (!fwu::walk::WaitUntil([&] { return fwu::PingHost(sim.Address().toStdString()); },
+                                          60'000)) {
+                    return Fail("the router did not come back for the next upgrade");
+                }
+            }
+            const std::size_t repaintsBefore = app.repaintNs.size();
+            UpgradeRun run = RunUpgrade(services, hooks, painted, round == 0 && painted ? &startMs : nullptr);
+            if (run.failure != nullptr) {
+                return Fail(run.failure);
+            }
+            if (round == 0 && painted) {
+                peakKiB = fwu::platform::PeakResidentKiB();
+            }
+            if (painted) {
+                repaints.insert(repaints.end(), app.repaintNs.begin() + repaintsBefore, app.repaintNs.end());
+            }
+            (painted ? shownRuns : unpaintedRuns).push_back(run);
+        }
     }
-    const long peakKiB = fwu::platform::PeakResidentKiB();
+    perMessage = app.progressNs;
+    const UpgradeRun& shown = MedianRun(shownRuns);
+    const UpgradeRun& unpainted = MedianRun(unpaintedRuns);
     const double waitMs =
         shown.totalMs - shown.transferMs - shown.settleMs - 1'000;  // the window's 1 s pause
-    std::vector<qint64> perMessage = app.progressNs;
-    const std::vector<qint64> repaints = app.repaintNs;
-
-    // The router restarts after the upgrade: the second one starts once it answers again.
-    if (!fwu::walk::WaitUntil([&] { return fwu::PingHost(sim.Address().toStdString()); }, 60'000)) {
-        return Fail("the router did not come back for the unpainted run");
-    }
-    const UpgradeRun unpainted = RunUpgrade(services, hooks, false, nullptr);
-    if (unpainted.failure != nullptr) {
-        return Fail(unpainted.failure);
-    }
 
     std::sort(perMessage.begin(), perMessage.end());
     const double meanUs = perMessage.empty() ? 0
                                              : std::accumulate(perMessage.begin(), perMessage.end(), 0.0) /
                                                    perMessage.size() / 1e3;
     const double p95Us = perMessage.empty() ? 0 : perMessage[perMessage.size() * 95 / 100] / 1e3;
-    const double cpuShare = 100.0 * shown.cpuTransferMs / shown.transferMs;
-    const double cpuShareUnpainted = 100.0 * unpainted.cpuTransferMs / unpainted.transferMs;
+    const double cpuShare = TransferShare(shown);
+    const double cpuShareUnpainted = TransferShare(unpainted);
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
     std::printf("note: built with a sanitizer; time, CPU and memory figures are inflated\n");
@@ -289,17 +325,25 @@ int main(int argc, char** argv) {
                 "start-up to window shown", startMs, probeMs, "");
     std::printf("%-36s %8.0f ms %9.0f ms %8.3f\n", "transfer (vs its pauses)", shown.transferMs,
                 kTransferPausesMs, shown.transferMs / kTransferPausesMs);
-    // Each upgrade's share beside the pacing alone, measured just before it on the same machine.
-    for (const auto& [label, run] : {std::pair{"painted", &shown}, std::pair{"unpainted", &unpainted}}) {
-        const double share = 100.0 * run->cpuTransferMs / run->transferMs;
-        const double floorShare = 100.0 * run->floor.cpuMs / run->floor.wallMs;
-        const ThreadSplit& split = run->threadsTransfer;
-        std::printf("%-36s %8.1f %% %10.1f %% %8.2f  (transfer %.0f ms)\n",
+    // Each kind's median round beside the pacing alone, measured just before it on the same machine.
+    for (const auto& [label, runs] :
+         {std::pair{"painted", &shownRuns}, std::pair{"unpainted", &unpaintedRuns}}) {
+        const UpgradeRun& run = MedianRun(*runs);
+        const double share = TransferShare(run);
+        const double floorShare = 100.0 * run.floor.cpuMs / run.floor.wallMs;
+        const ThreadSplit& split = run.threadsTransfer;
+        std::string each;
+        for (const UpgradeRun& r : *runs) {
+            char figure[32];
+            std::snprintf(figure, sizeof figure, "%s%.2f", each.empty() ? "" : ", ", TransferShare(r));
+            each += figure;
+        }
+        std::printf("%-36s %8.2f %% %10.1f %% %8.2f  (median of %zu transfers: %s %%)\n",
                     (std::string("CPU share of one core, ") + label).c_str(), share, kCpuGoalPercent,
-                    share / kCpuGoalPercent, run->transferMs);
-        std::printf("%-36s %8.1f %% %12s %8s  (%d pauses and sends on loopback, nothing else)\n",
-                    "  the pacing alone, just before", floorShare, "", "", kPieces);
-        std::printf("%-36s %8.1f %%\n", "  the program beyond the pacing", share - floorShare);
+                    share / kCpuGoalPercent, runs->size(), each.c_str());
+        std::printf("%-36s %8.2f %% %12s %8s  (%d pauses and sends on loopback, nothing else)\n",
+                    "  the pacing alone, just before it", floorShare, "", "", kPieces);
+        std::printf("%-36s %8.2f %%\n", "  the program beyond the pacing", share - floorShare);
         std::printf(
             "%-36s %8s   %12s %8s  window thread %.1f ms (%ld wake-ups), worker %.1f ms (%ld), "
             "others %.1f ms\n",
@@ -318,14 +362,14 @@ int main(int argc, char** argv) {
     std::printf("%-36s %8.1f %% %12s %8s\n", "CPU share of one core, whole",
                 100.0 * shown.cpuTotalMs / shown.totalMs, "", "");
     std::printf("%-36s %7ld KiB %8.0f KiB %8.2f\n", "peak RSS growth (vs image size)",
-                peakKiB - shown.rssBeforeKiB, kImageBytes / 1024.0,
-                (peakKiB - shown.rssBeforeKiB) / (kImageBytes / 1024.0));
+                peakKiB - shownRuns.front().rssBeforeKiB, kImageBytes / 1024.0,
+                (peakKiB - shownRuns.front().rssBeforeKiB) / (kImageBytes / 1024.0));
     std::printf("%-36s %7ld KiB\n", "peak RSS", peakKiB);
     std::printf("%-36s %8.0f us %9.0f us %8.3f  (%zu messages, p95 %.0f us)\n",
                 "window thread per progress message", meanUs, 5'000.0, meanUs / 5'000.0, perMessage.size(),
                 p95Us);
     const double repaintMs = std::accumulate(repaints.begin(), repaints.end(), 0.0) / 1e6;
-    std::printf("%-36s %8.0f us %12s %8s  (%zu repaints in the painted upgrade, %.0f ms in all)\n",
+    std::printf("%-36s %8.0f us %12s %8s  (%zu repaints in the painted upgrades, %.0f ms in all)\n",
                 "window thread per repaint", repaints.empty() ? 0.0 : 1e3 * repaintMs / repaints.size(), "",
                 "", repaints.size(), repaintMs);
     return 0;
