@@ -194,6 +194,11 @@ void SkinWidgetsTest::labelWrapsAndKeepsPlusWeight() {
     QVERIFY(CountPixels(wrapped, QRect(0, 0, 60, 16), blueish) > 0);
     QVERIFY(CountPixels(wrapped, QRect(0, 16, 60, 16), blueish) > 0);
     QCOMPARE(CountPixels(wrapped, QRect(0, 34, 60, 26), blueish), 0);
+    // A smaller font lays the same text out anew, on one line: no width measured at 14 pixels is used.
+    label.SetFontSize(5);
+    QCOMPARE(CountPixels(label.grab().toImage(), QRect(0, 7, 60, 53), blueish), 0);
+    label.SetFontSize(14);
+    QVERIFY(CountPixels(label.grab().toImage(), QRect(0, 16, 60, 16), blueish) > 0);
 
     QVERIFY(!label.LabelFont().bold());
     label.SetText("ab+cd");
