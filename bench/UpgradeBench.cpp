@@ -277,12 +277,11 @@ int main(int argc, char** argv) {
     double startMs = 0;
     std::vector<UpgradeRun> shownRuns;
     std::vector<UpgradeRun> unpaintedRuns;
-    std::vector<qint64> perMessage;
     std::vector<qint64> repaints;
     long peakKiB = 0;
     for (int round = 0; round < rounds; ++round) {
         for (const bool painted : {true, false}) {
-            if (round > 0 || !painted) {
+            if (!shownRuns.empty()) {
                 // The router restarts after each upgrade: the next one starts once it answers again.
                 if (!fwu::walk::WaitUntil([&] { return fwu::PingHost(sim.Address().toStdString()); },
                                           60'000)) {
@@ -303,7 +302,7 @@ int main(int argc, char** argv) {
             (painted ? shownRuns : unpaintedRuns).push_back(run);
         }
     }
-    perMessage = app.progressNs;
+    std::vector<qint64> perMessage = app.progressNs;
     const UpgradeRun& shown = MedianRun(shownRuns);
     const UpgradeRun& unpainted = MedianRun(unpaintedRuns);
     const double waitMs =
