@@ -13,9 +13,9 @@
 namespace fwu::platform {
 namespace {
 
-// The number on a "Key:   123 kB" or "Key:\t123" line of a /proc status file; -1 when there is none.
-long StatusNumber(std::string_view key, const std::string& path = "/proc/self/status") {
-    std::ifstream status(path);
+// The number on a "Key:   123 kB" line of /proc/self/status; -1 when there is none.
+long StatusKiB(std::string_view key) {
+    std::ifstream status("/proc/self/status");
     std::string line;
     while (std::getline(status, line)) {
         if (line.size() > key.size() && line.compare(0, key.size(), key) == 0 && line[key.size()] == ':') {
@@ -40,11 +40,11 @@ std::string FirstLine(const std::string& path) {
 }  // namespace
 
 long ResidentKiB() {
-    return StatusNumber("VmRSS");
+    return StatusKiB("VmRSS");
 }
 
 long PeakResidentKiB() {
-    return StatusNumber("VmHWM");
+    return StatusKiB("VmHWM");
 }
 
 CpuTimes ProcessCpuTimes() {
@@ -73,14 +73,14 @@ std::vector<ThreadCpu> ThreadCpuTimes() {
         if (id.empty() || id[0] == '.') {
             continue;
         }
-        // schedstat begins with the time the thread has run, in nanoseconds.
-        const std::string task = "/proc/self/task/" + id;
-        std::istringstream fields(FirstLine(task + "/schedstat"));
+        // schedstat: the time the thread has run and has waited to run, in nanoseconds, and the number of
+        // times it was put on a CPU.
+        std::istringstream fields(FirstLine("/proc/self/task/" + id + "/schedstat"));
         double runNs = 0;
-        if (fields >> runNs) {
-            const long switches = StatusNumber("voluntary_ctxt_switches", task + "/status") +
-                                  StatusNumber("nonvoluntary_ctxt_switches", task + "/status");
-            threads.push_back({std::strtol(id.c_str(), nullptr, 10), runNs / 1e6, switches});
+        double waitNs = 0;
+        long runs = 0;
+        if (fields >> runNs >> waitNs >> runs) {
+            threads.push_back({std::strtol(id.c_str(), nullptr, 10), runNs / 1e6, runs});
         }
     }
     closedir(tasks);

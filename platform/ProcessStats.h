@@ -24,7 +24,7 @@ CpuTimes ProcessCpuTimes();
 struct ThreadCpu {
     long id = 0;  // the thread's id; the process's id for its first thread
     double ms = 0;
-    long switches = 0;  // times it gave up or was taken off a CPU: about its wake-ups
+    long switches = 0;  // times it was put on a CPU: about its wake-ups
 };
 std::vector<ThreadCpu> ThreadCpuTimes();
 
