@@ -1,7 +1,6 @@
 #include "cli/HeadlessUpgrade.h"
 
 #include <QCoreApplication>
-#include <QTimer>
 #include <chrono>
 #include <functional>
 #include <iostream>
@@ -60,14 +59,12 @@ void ShowCheckReport(std::ostream& out, const std::string& address, const Firmwa
         << std::flush;
 }
 
-// The run's events until `waiting` is false: the worker's and the watch's messages reach the run through
+// The run's messages until `waiting` is false: the worker's and the watch's posts reach the run through
 // its mailbox here. Ctrl-C or SIGTERM calls `onSignal`; the loop looks at the signals at least every 100 ms.
-void RunEventsWhile(const std::function<bool()>& waiting, platform::InterruptCatcher& interrupt,
-                    const std::function<void()>& onSignal) {
-    QTimer wake;
-    wake.start(100);
+void RunEventsWhile(const std::function<bool()>& waiting, QueuedRunMailbox& mailbox, UpgradeRun& run,
+                    platform::InterruptCatcher& interrupt, const std::function<void()>& onSignal) {
     while (waiting()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+        mailbox.DeliverFor(run.Receiver(), std::chrono::milliseconds(100));
         if (interrupt.TakeRequest()) {
             onSignal();
         }
@@ -165,7 +162,8 @@ int RunHeadlessUpgrade(const CliOptions& options, std::ostream& out, std::ostrea
     settings.inputIsTerminal = platform::IsTerminal(platform::StandardStream::Input);
     CliFrontEnd frontEnd(reporter, err, std::cin, settings, clock,
                          [&](std::string_view text) { Diagnose(&reporter, err, text); });
-    UpgradeRun run(services, frontEnd, info.utilityVersion);
+    QueuedRunMailbox mailbox;  // before the run: its worker and watch post to it until the run ends
+    UpgradeRun run(services, frontEnd, info.utilityVersion, mailbox);
     run.SetAttemptLog(&log);
 
     // The router check: the address as given or proposed, the password read or the router's default.
@@ -210,7 +208,8 @@ int RunHeadlessUpgrade(const CliOptions& options, std::ostream& out, std::ostrea
     // is out the router writes its flash, and a stop is refused with a line that says so.
     platform::InterruptCatcher interrupt;
     bool stopTaken = false;
-    RunEventsWhile([&] { return run.Busy(); }, interrupt, [&] { stopTaken = run.Stop() || stopTaken; });
+    RunEventsWhile([&] { return run.Busy(); }, mailbox, run, interrupt,
+                   [&] { stopTaken = run.Stop() || stopTaken; });
     const UploadVerdict uploaded = frontEnd.UploadEnd().value_or(UploadVerdict{});
     if (uploaded.result == 0) {
         if (stopTaken && uploaded.outcome == UploadOutcome::Stopped) {
@@ -226,7 +225,7 @@ int RunHeadlessUpgrade(const CliOptions& options, std::ostream& out, std::ostrea
     // After the restart the run watches the router come back, as the success page does; Ctrl-C ends the
     // watch as Exit ends the window's: at once, with nothing more sent.
     bool watchStopped = false;
-    RunEventsWhile([&] { return run.Watching(); }, interrupt,
+    RunEventsWhile([&] { return run.Watching(); }, mailbox, run, interrupt,
                    [&] {
                        watchStopped = true;
                        run.EndWatch();
