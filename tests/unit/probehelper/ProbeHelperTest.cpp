@@ -5,9 +5,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -27,10 +29,14 @@ const echo::Address kOther{192, 168, 1, 9};
 const echo::Request kRequest{0x08, 0x00, 0xC2, 0xED, 0x34, 0x12, 0x01, 0x00};
 
 // A 20-byte IP header (ICMP, source `from`) and an 8-byte ICMP message.
-Bytes WithIpHeader(const echo::Address& from, Bytes message, unsigned char protocol = 1) {
-    Bytes datagram{0x45, 0, 0,       28,      0,       0,       0,   0,   64, protocol,
-                   0,    0, from[0], from[1], from[2], from[3], 192, 168, 1,  2};
-    datagram.insert(datagram.end(), message.begin(), message.end());
+// Built at its whole size and copied into, not grown by insert: GCC 12 at -O2 takes vector::insert here for
+// an out-of-bounds access (-Warray-bounds) where there is none.
+Bytes WithIpHeader(const echo::Address& from, const Bytes& message, unsigned char protocol = 1) {
+    const unsigned char header[] = {0x45, 0, 0,       28,      0,       0,       0,   0,   64, protocol,
+                                    0,    0, from[0], from[1], from[2], from[3], 192, 168, 1,  2};
+    Bytes datagram(sizeof header + message.size());
+    std::copy(std::begin(header), std::end(header), datagram.begin());
+    std::copy(message.begin(), message.end(), datagram.begin() + sizeof header);
     return datagram;
 }
 
