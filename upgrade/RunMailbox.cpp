@@ -16,6 +16,7 @@ public:
     int round = 0;
     ConfirmationState state = ConfirmationState::Watching;
     std::string version;
+    platform::SleepLockTaken sleep;
 };
 
 }  // namespace
@@ -52,8 +53,14 @@ void RunMailbox::PostConfirmation(int round, ConfirmationState state, const std:
     QCoreApplication::postEvent(this, event);
 }
 
+void RunMailbox::PostSleepLock(platform::SleepLockTaken taken) {
+    auto* event = new RunEvent(WM_SLEEP_LOCK);
+    event->sleep = std::move(taken);
+    QCoreApplication::postEvent(this, event);
+}
+
 void RunMailbox::customEvent(QEvent* event) {
-    const auto* message = static_cast<const RunEvent*>(event);
+    auto* message = static_cast<RunEvent*>(event);
     const QEvent::Type type = event->type();
     if (type == WM_UPGRADE_PROGRESS) {
         receiver.OnProgress(message->progress);
@@ -65,6 +72,8 @@ void RunMailbox::customEvent(QEvent* event) {
         receiver.OnDone(message->verdict);
     } else if (type == WM_UPGRADE_CONFIRMATION) {
         receiver.OnConfirmation(message->round, message->state, message->version);
+    } else if (type == WM_SLEEP_LOCK) {
+        receiver.OnSleepLock(message->sleep);
     } else {
         QObject::customEvent(event);
     }

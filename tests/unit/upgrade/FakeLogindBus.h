@@ -12,7 +12,8 @@ namespace fwu::testing {
 // One private bus with the stand-in login manager on it.
 class FakeLogind {
 public:
-    FakeLogind() {
+    // `mode`: as the stand-in's second argument (refuse-lid, silent), or empty.
+    explicit FakeLogind(const QString& mode = {}) {
         QFile config(dir.filePath("bus.conf"));
         if (!config.open(QIODevice::WriteOnly)) {
             return;
@@ -29,7 +30,11 @@ public:
             return;
         }
         address = daemon.readLine().trimmed().toStdString();
-        logind.start(FWU_FAKE_LOGIND, {QString::fromStdString(address)});
+        QStringList arguments{QString::fromStdString(address)};
+        if (!mode.isEmpty()) {
+            arguments << mode;
+        }
+        logind.start(FWU_FAKE_LOGIND, arguments);
         ready = NextLine() == "ready";
     }
     ~FakeLogind() {
