@@ -173,6 +173,14 @@ TEST(WizardFlow, CheckOutcomes) {
          RouterCheckResult{false, std::nullopt, RouterCheckReason::PingNotAllowed}, 1, "", true, "",
          "This user may not send pings. An administrator can allow them with sysctl -w "
          "net.ipv4.ping_group_range=\"0 2147483647\", or with setcap cap_net_raw+ep on this program."},
+        {"broadcast address", true,
+         RouterCheckResult{false, std::nullopt, RouterCheckReason::BroadcastAddress}, 1, "", true, "",
+         "This is the broadcast address of a network, not a router's address. Enter the address of the "
+         "Router."},
+        {"no route", true, RouterCheckResult{false, std::nullopt, RouterCheckReason::NoRoute}, 1, "", true,
+         "",
+         "This computer has no route to this address. Check its network connection and the Router's "
+         "address."},
         {"no thread for the check", false, RouterCheckResult{true, "v1.50.00"}, 1, "", true, "", ""},
     };
     for (const Case& c : cases) {

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -94,6 +95,16 @@ TEST(EchoRules, IdentifierText) {
     }
 }
 
+TEST(EchoRules, SendFailuresTheProgramIsTold) {
+    const struct {
+        int error;
+        char answer;
+    } cases[] = {{EACCES, 'B'}, {ENETUNREACH, 'U'}, {EHOSTUNREACH, 'U'}, {EPERM, 0}, {ENOBUFS, 0}, {0, 0}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(echo::SendFailureAnswer(c.error), c.answer) << c.error;
+    }
+}
+
 // The real helper with its input closed at once: refused arguments end it before it opens anything;
 // an accepted address (as root) opens the socket, sends nothing, and ends with the input.
 TEST(ProbeHelperProgram, RefusalsAndTheEndOfInput) {
@@ -166,6 +177,9 @@ TEST(ProbeThroughHelper, AnswersAndEveryWayItCanFail) {
         {"answered", s.Write("a", record + "head -c 1 >/dev/null; printf A"), platform::HelperProbe::Answered,
          1000},
         {"silent", s.Write("s", "head -c 1 >/dev/null; printf S"), platform::HelperProbe::Silent, 1000},
+        {"broadcast refused", s.Write("b", "head -c 1 >/dev/null; printf B"),
+         platform::HelperProbe::Broadcast, 1000},
+        {"no route", s.Write("u", "head -c 1 >/dev/null; printf U"), platform::HelperProbe::NoRoute, 1000},
         {"another byte", s.Write("x", "head -c 1 >/dev/null; printf Z"), platform::HelperProbe::Unavailable,
          1000},
         {"ends without a word", s.Write("q", "exit 2"), platform::HelperProbe::Unavailable, 1000},
