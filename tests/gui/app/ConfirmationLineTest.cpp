@@ -227,7 +227,7 @@ void ConfirmationLineTest::suspendHeldUntilTheWatchEnds() {
     } else {
         QTRY_COMPARE(d.ConfirmationLabel()->Text(), QStringLiteral("The router now runs v2.00.22."));
     }
-    QCOMPARE(logind.NextLine(), std::string("released 1"));
+    QCOMPARE(logind.NextLineHandlingEvents(), std::string("released 1"));
 }
 
 QTEST_MAIN(ConfirmationLineTest)
