@@ -154,7 +154,8 @@ include(CPack)
 # The package test: builds the package through scripts/package and checks what a Debian user gets.
 if(FWU_BUILD_TESTS)
   add_test(NAME package_deb COMMAND ${PROJECT_SOURCE_DIR}/tests/package/check-deb ${PROJECT_VERSION})
-  set_tests_properties(package_deb PROPERTIES LABELS package TIMEOUT 2400)
+  # It also builds the package the lab's installed-package test installs (tests/lab/cli).
+  set_tests_properties(package_deb PROPERTIES LABELS package TIMEOUT 2400 FIXTURES_SETUP fwu_deb)
   # The icons it installs, like the window's pictures, show what the art generator draws.
   if(TARGET fwu-skin-art)
     add_test(NAME skin_art_reproducible COMMAND ${PROJECT_SOURCE_DIR}/tools/skin-art/check-art
