@@ -9,12 +9,13 @@ namespace {
 class RunEvent final : public QEvent {
 public:
     explicit RunEvent(RunMessage message) : QEvent(RunEventType(message.kind)), message(std::move(message)) {}
-    const RunMessage message;
+    RunMessage message;
 };
 
 bool IsRunEvent(QEvent::Type type) {
-    for (const RunMessageKind kind : {RunMessageKind::Done, RunMessageKind::Progress, RunMessageKind::Percent,
-                                      RunMessageKind::Status, RunMessageKind::Confirmation}) {
+    for (const RunMessageKind kind :
+         {RunMessageKind::Done, RunMessageKind::Progress, RunMessageKind::Percent, RunMessageKind::Status,
+          RunMessageKind::Confirmation, RunMessageKind::SleepLock}) {
         if (type == RunEventType(kind)) {
             return true;
         }
@@ -34,7 +35,7 @@ void QtRunMailbox::customEvent(QEvent* event) {
         return;
     }
     if (receiver != nullptr) {
-        DeliverRunMessage(static_cast<const RunEvent*>(event)->message, *receiver);
+        DeliverRunMessage(static_cast<RunEvent*>(event)->message, *receiver);
     }
 }
 

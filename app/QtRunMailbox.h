@@ -19,6 +19,7 @@ inline const QEvent::Type WM_UPGRADE_PROGRESS = RunEventType(RunMessageKind::Pro
 inline const QEvent::Type WM_UPGRADE_PERCENT = RunEventType(RunMessageKind::Percent);
 inline const QEvent::Type WM_UPGRADE_STATUS = RunEventType(RunMessageKind::Status);
 inline const QEvent::Type WM_UPGRADE_CONFIRMATION = RunEventType(RunMessageKind::Confirmation);
+inline const QEvent::Type WM_SLEEP_LOCK = RunEventType(RunMessageKind::SleepLock);
 
 class QtRunMailbox final : public QObject, public RunMessageMailbox {
 public:

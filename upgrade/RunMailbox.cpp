@@ -4,7 +4,7 @@
 
 namespace fwu {
 
-void DeliverRunMessage(const RunMessage& message, RunMailboxReceiver& receiver) {
+void DeliverRunMessage(RunMessage& message, RunMailboxReceiver& receiver) {
     switch (message.kind) {
         case RunMessageKind::Progress:
             receiver.OnProgress(message.progress);
@@ -20,6 +20,9 @@ void DeliverRunMessage(const RunMessage& message, RunMailboxReceiver& receiver) 
             break;
         case RunMessageKind::Confirmation:
             receiver.OnConfirmation(message.round, message.state, message.version);
+            break;
+        case RunMessageKind::SleepLock:
+            receiver.OnSleepLock(message.sleep);
             break;
     }
 }
@@ -61,6 +64,13 @@ void RunMessageMailbox::PostConfirmation(int round, ConfirmationState state, con
     Post(std::move(message));
 }
 
+void RunMessageMailbox::PostSleepLock(platform::SleepLockTaken taken) {
+    RunMessage message;
+    message.kind = RunMessageKind::SleepLock;
+    message.sleep = std::move(taken);
+    Post(std::move(message));
+}
+
 void QueuedRunMailbox::Post(RunMessage message) {
     {
         const std::lock_guard lock(mutex);
@@ -90,7 +100,7 @@ std::size_t QueuedRunMailbox::DeliverFor(RunMailboxReceiver& receiver, std::chro
         woken = false;
         taken.swap(queue);
     }
-    for (const RunMessage& message : taken) {
+    for (RunMessage& message : taken) {
         DeliverRunMessage(message, receiver);
     }
     return taken.size();

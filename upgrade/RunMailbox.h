@@ -1,4 +1,5 @@
-// The one way from the run's other threads (the upload worker, the watch after the restart) to the run:
+// The one way from the run's other threads (the upload worker, the watch after the restart, the request
+// for the sleep lock) to the run:
 // every post carries its values and is handed to the receiver later, on the run's own thread, in the order
 // posted. No sender ever waits for the receiving thread.
 //
@@ -27,6 +28,7 @@
 #include <mutex>
 #include <string>
 
+#include "platform/SleepLock.h"
 #include "transfer/UploadWindow.h"
 #include "upgrade/ConfirmationWatch.h"
 
@@ -42,12 +44,15 @@ public:
     virtual void OnDone(const UploadVerdict& verdict) = 0;
     // A report of the watch numbered `round` (a late report of an earlier watch can be told apart).
     virtual void OnConfirmation(int round, ConfirmationState state, const std::string& version) = 0;
+    // What the request for the sleep lock gave; a lock the receiver does not take closes with the message.
+    virtual void OnSleepLock(platform::SleepLockTaken& taken) = 0;
 };
 
 // The posting side: the worker's posts (UploadWindow) and the watch's. Every call returns at once.
 class RunMailbox : public UploadWindow {
 public:
     virtual void PostConfirmation(int round, ConfirmationState state, const std::string& version) = 0;
+    virtual void PostSleepLock(platform::SleepLockTaken taken) = 0;
 };
 
 // The kinds of message, numbered as offsets from a window system's first user message number.
@@ -57,6 +62,7 @@ enum class RunMessageKind {
     Percent = 4,
     Status = 5,
     Confirmation = 6,
+    SleepLock = 7,
 };
 
 // One post with its values; only the fields of its kind are read.
@@ -68,10 +74,11 @@ struct RunMessage {
     int round = 0;            // Confirmation
     ConfirmationState state = ConfirmationState::Watching;
     std::string version;
+    platform::SleepLockTaken sleep;  // SleepLock
 };
 
-// Hands one message to the receiver: the call its kind names.
-void DeliverRunMessage(const RunMessage& message, RunMailboxReceiver& receiver);
+// Hands one message to the receiver: the call its kind names (a sleep lock is moved out of it).
+void DeliverRunMessage(RunMessage& message, RunMailboxReceiver& receiver);
 
 // A mailbox that turns every post into a RunMessage and gives it to Post, which queues it for the run's
 // thread; the adapters of each event loop implement Post.
@@ -82,6 +89,7 @@ public:
     void PostStatusText(int stringId) final;
     void PostUpgradeVerdict(const UploadVerdict& verdict) final;
     void PostConfirmation(int round, ConfirmationState state, const std::string& version) final;
+    void PostSleepLock(platform::SleepLockTaken taken) final;
 
 protected:
     // From any thread; must not wait for the run's thread.

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 
 #include "platform/SleepLock.h"
 #include "router/RouterAddress.h"
@@ -49,7 +50,8 @@ public:
     virtual bool UploadStoppable() { return false; }
     virtual void StopUpload() {}
 
-    // Holds off suspend while an upload and the watch after it run: the lock, or why there is none.
+    // Holds off suspend while an upload and the watch after it run: the lock, or why there is none. Called
+    // on a thread of its own (never the run's), so it may wait within its bound.
     virtual platform::SleepLockTaken HoldOffSleep() { return {}; }
 
     // What the watch of the router after its restart uses; the default has no probe, so no watch runs.
@@ -163,6 +165,7 @@ private:
     void OnStatusText(int stringId) override;
     void OnDone(const UploadVerdict& verdict) override;
     void OnConfirmation(int round, ConfirmationState state, const std::string& version) override;
+    void OnSleepLock(platform::SleepLockTaken& taken) override;
 
     void Finish(const UploadVerdict& verdict);
     void StartWatch();
@@ -191,6 +194,9 @@ private:
     int watchRound = 0;  // counts the watches, so a late report of an earlier one is dropped
     std::optional<ConfirmationState> watchEnd;
     platform::SleepLock sleepLock;  // held from the transfer's start until the watch ends or it fails
+    bool sleepWanted = false;       // from the transfer's start until the lock is released
+    bool sleepAsking = false;       // a request for the lock runs, its answer not yet handed over
+    std::thread sleepRequest;       // asks for it off the run's thread; joined at the next request or the end
     std::unique_ptr<ConfirmationWatch> watch;
 };
 

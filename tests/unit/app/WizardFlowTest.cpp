@@ -174,6 +174,14 @@ TEST(WizardFlow, CheckOutcomes) {
          RouterCheckResult{false, std::nullopt, RouterCheckReason::PingNotAllowed}, 1, "", true, "",
          "This user may not send pings. An administrator can allow them with sysctl -w "
          "net.ipv4.ping_group_range=\"0 2147483647\", or with setcap cap_net_raw+ep on this program."},
+        {"broadcast address", true,
+         RouterCheckResult{false, std::nullopt, RouterCheckReason::BroadcastAddress}, 1, "", true, "",
+         "This is the broadcast address of a network, not a router's address. Enter the address of the "
+         "Router."},
+        {"no route", true, RouterCheckResult{false, std::nullopt, RouterCheckReason::NoRoute}, 1, "", true,
+         "",
+         "This computer has no route to this address. Check its network connection and the Router's "
+         "address."},
         {"no thread for the check", false, RouterCheckResult{true, "v1.50.00"}, 1, "", true, "", ""},
     };
     for (const Case& c : cases) {
@@ -406,6 +414,9 @@ TEST(QtRunMailbox, EventNumbersAndDelivery) {
         void OnConfirmation(int round, ConfirmationState, const std::string& version) override {
             calls.push_back("confirmation " + std::to_string(round) + " " + version);
         }
+        void OnSleepLock(platform::SleepLockTaken& taken) override {
+            calls.push_back("sleep " + taken.failure);
+        }
     } receiver;
     Deliver();  // the application object
     QtRunMailbox mailbox;
@@ -417,12 +428,13 @@ TEST(QtRunMailbox, EventNumbersAndDelivery) {
         verdict.result = 1;
         mailbox.PostUpgradeVerdict(verdict);
         mailbox.PostConfirmation(4, ConfirmationState::Confirmed, "v2.00.22");
+        mailbox.PostSleepLock({platform::SleepLock(), "no bus"});
     });
     worker.join();
     EXPECT_TRUE(receiver.calls.empty()) << "nothing is handed on before the loop runs";
     Deliver();
-    EXPECT_EQ(receiver.calls,
-              (std::vector<std::string>{"progress 7", "status 3", "done 1", "confirmation 4 v2.00.22"}));
+    EXPECT_EQ(receiver.calls, (std::vector<std::string>{"progress 7", "status 3", "done 1",
+                                                        "confirmation 4 v2.00.22", "sleep no bus"}));
 }
 
 }  // namespace

@@ -41,6 +41,7 @@ struct Recorder final : RunMailboxReceiver {
         Seen("confirmation " + std::to_string(round) + " " + std::to_string(static_cast<int>(state)) + " " +
              version);
     }
+    void OnSleepLock(platform::SleepLockTaken& taken) override { Seen("sleep " + taken.failure); }
 };
 
 TEST(QueuedRunMailbox, PostsFromAnotherThreadArriveInOrderOnTheOwnersThread) {
