@@ -14,9 +14,9 @@
 #include "cli/ExitCode.h"
 #include "upgrade/UpgradeRun.h"
 
-class QJsonObject;
-
 namespace fwu::cli {
+
+class JsonLine;
 
 // The run's phases, as the lines name them.
 using Phase = RunPhase;
@@ -95,7 +95,7 @@ public:
 private:
     void Redraw(const std::string& line);
     void EndOpenLine();
-    void WriteJson(const char* event, QJsonObject& object, Milliseconds now);
+    void WriteJson(const char* event, JsonLine& line, Milliseconds now);
     std::string ProgressText(bool bar) const;
     double Rate() const;
 
