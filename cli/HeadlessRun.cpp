@@ -65,7 +65,7 @@ HeadlessRun::HeadlessRun(const CliOptions& options, HeadlessParts& parts)
                                 .answerReady = [this] { return this->parts.inputReady(100); },
                                 .stopRequested = [this] { return StopRequested(); }},
           [this] { return Elapsed(); }, [this](std::string_view text) { Diagnose(text); }),
-      run(parts.services, frontEnd, info.utilityVersion) {
+      run(parts.services, frontEnd, info.utilityVersion, mailbox) {
     result.carriedVersion = info.utilityVersion;
     result.address = options.address.value_or("");
     if (options.checkOnly) {
@@ -213,7 +213,7 @@ std::optional<int> HeadlessRun::Upload() {
     }
     bool stopTaken = false;
     while (run.Busy()) {
-        parts.deliverMessages();
+        Look();
         if (StopRequested() && run.Busy()) {
             stopTaken = run.Stop() || stopTaken;
             stopPending = false;  // taken, or refused with its line
@@ -236,7 +236,7 @@ std::optional<int> HeadlessRun::Upload() {
 // watch as Exit ends the window's: at once, with nothing more sent.
 int HeadlessRun::Watch() {
     while (run.Watching()) {
-        parts.deliverMessages();
+        Look();
         if (StopRequested()) {
             run.EndWatch();
             return Stopped(kStoppedDuringWatch);
@@ -304,6 +304,13 @@ void HeadlessRun::WriteStart() {
     startWritten = true;
     reporter.OnStart(RunStart{std::string(AppVersion()), info.model, info.utilityVersion, result.address},
                      Elapsed());
+}
+
+void HeadlessRun::Look() {
+    mailbox.DeliverFor(run.Receiver(), std::chrono::milliseconds(100));
+    if (parts.afterLook) {
+        parts.afterLook();
+    }
 }
 
 // One diagnostic line on standard error, after the progress line being redrawn is ended.

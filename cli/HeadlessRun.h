@@ -17,6 +17,7 @@
 #include "cli/PasswordInput.h"
 #include "platform/Interrupt.h"
 #include "services/UpgradeServices.h"
+#include "upgrade/RunMailbox.h"
 
 namespace fwu::cli {
 
@@ -40,8 +41,9 @@ struct HeadlessParts {
     std::function<bool(int ms)> inputReady;
     // The stop request (a signal) taken since the last call; StopSignal::None for none.
     std::function<platform::StopSignal()> takeStop;
-    // Hands the run's queued messages (the worker's, the watch's) to it, waiting up to about 100 ms.
-    std::function<void()> deliverMessages;
+    // Called after each look at the run's messages (about every 100 ms while the upload and the watch run),
+    // for the program's other events (a later copy asking this one to show itself); may be empty.
+    std::function<void()> afterLook = {};
 };
 
 // The exit status for a signal: 130 for Ctrl-C as the shells count it, 143 for SIGTERM and SIGHUP.
@@ -88,6 +90,8 @@ private:
     bool StopRequested();
     void WriteStart();
     void Diagnose(std::string_view text);
+    // Hands the worker's and the watch's messages to the run, waiting up to 100 ms for one.
+    void Look();
     CliReporter::Milliseconds Elapsed() const { return parts.now() - begun; }
 
     const CliOptions& options;
@@ -96,6 +100,7 @@ private:
     FirmwareInfo info;
     CliReporter reporter;
     CliFrontEnd frontEnd;
+    QueuedRunMailbox mailbox;  // before the run: its worker and watch post to it until the run ends
     UpgradeRun run;
     AttemptLog* log = nullptr;  // once the log is begun
     std::optional<std::string> password;

@@ -1,7 +1,6 @@
 #include "cli/HeadlessUpgrade.h"
 
 #include <QCoreApplication>
-#include <QTimer>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -23,14 +22,12 @@ int RunHeadlessUpgrade(const CliOptions& options, std::ostream& out, std::ostrea
     // From the first moment a signal is a request the run answers with its result line.
     platform::InterruptCatcher interrupt;
 
-    // The worker's and the watch's messages are queued events: this path alone has an application object,
-    // made here, after the options were read.
+    // The one-copy rule's local server answers a later copy through Qt's events: this path alone has an
+    // application object, made here, after the options were read.
     static int argc = 1;
     static char name[] = "firmware-upgrade-utility";
     static char* argv[] = {name, nullptr};
     QCoreApplication application(argc, argv);
-    QTimer wake;  // the loop looks at the signals at least every 100 ms
-    wake.start(100);
 
     SystemUpgradeServices services;
     SingleInstance instance;
@@ -54,8 +51,7 @@ int RunHeadlessUpgrade(const CliOptions& options, std::ostream& out, std::ostrea
             [&interrupt] {
                 return interrupt.TakeRequest() ? interrupt.LastTaken() : platform::StopSignal::None;
             },
-        .deliverMessages =
-            [] { QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents); },
+        .afterLook = [] { QCoreApplication::processEvents(); },
     };
     HeadlessRun run(options, parts);
     const int status = run.Run();

@@ -10,8 +10,9 @@
 
 namespace fwu {
 
-UpgradeRun::UpgradeRun(UpgradeStepServices& steps, UpgradeRunView& view, std::string utilityVersion)
-    : steps(steps), view(view), utilityVersion(std::move(utilityVersion)) {}
+UpgradeRun::UpgradeRun(UpgradeStepServices& steps, UpgradeRunView& view, std::string utilityVersion,
+                       RunMailbox& mailbox)
+    : steps(steps), view(view), mailbox(mailbox), utilityVersion(std::move(utilityVersion)) {}
 
 UpgradeRun::~UpgradeRun() {
     watch.reset();  // stopped and joined: it posts to the mailbox

@@ -109,11 +109,16 @@ enum class StopRequest {
 
 class UpgradeRun final : private RunMailboxReceiver {
 public:
-    // `steps` and `view` must outlive the run; `utilityVersion` is that of the carried image.
-    UpgradeRun(UpgradeStepServices& steps, UpgradeRunView& view, std::string utilityVersion);
+    // `steps`, `view` and `mailbox` must outlive the run; `utilityVersion` is that of the carried image. The
+    // worker and the watch post to `mailbox`; its owner hands the messages to Receiver() on this thread.
+    UpgradeRun(UpgradeStepServices& steps, UpgradeRunView& view, std::string utilityVersion,
+               RunMailbox& mailbox);
     ~UpgradeRun() override;  // the watch stopped and joined, a running worker joined, the credential wiped
     UpgradeRun(const UpgradeRun&) = delete;
     UpgradeRun& operator=(const UpgradeRun&) = delete;
+
+    // Where the owner of the mailbox delivers the run's messages, on the run's thread.
+    RunMailboxReceiver& Receiver() { return *this; }
 
     // The log the run's steps go to (none: not logged); it must outlive the run. The password and the
     // credential are never written to it.
@@ -168,7 +173,7 @@ private:
 
     UpgradeStepServices& steps;
     UpgradeRunView& view;
-    RunMailbox mailbox{*this};
+    RunMailbox& mailbox;
     AttemptLog* attemptLog = nullptr;
 
     RouterAddress address;   // the router checked last

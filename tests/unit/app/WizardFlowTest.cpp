@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/WizardFlow.h"
@@ -387,6 +388,41 @@ TEST(WizardFlow, StopRequests) {
             std::count(rig.view.log.begin(), rig.view.log.end(), "ask " + std::to_string(IDS_ASK_STOP)) == 1;
         EXPECT_EQ(asked, c.request == StopRequest::Asked) << c.name;
     }
+}
+
+// The window's mailbox keeps the event numbers the run's messages have always had, and hands a post made
+// on another thread to the receiver when this thread's loop gets to it.
+TEST(QtRunMailbox, EventNumbersAndDelivery) {
+    EXPECT_EQ(WM_UPGRADE_DONE, QEvent::User + 1);
+    EXPECT_EQ(WM_UPGRADE_PROGRESS, QEvent::User + 3);
+    struct Receiver final : RunMailboxReceiver {
+        std::vector<std::string> calls;
+        void OnProgress(const UploadProgress& p) override {
+            calls.push_back("progress " + std::to_string(p.percent));
+        }
+        void OnPercentReset(std::uint64_t) override { calls.push_back("reset"); }
+        void OnStatusText(int id) override { calls.push_back("status " + std::to_string(id)); }
+        void OnDone(const UploadVerdict& v) override { calls.push_back("done " + std::to_string(v.result)); }
+        void OnConfirmation(int round, ConfirmationState, const std::string& version) override {
+            calls.push_back("confirmation " + std::to_string(round) + " " + version);
+        }
+    } receiver;
+    Deliver();  // the application object
+    QtRunMailbox mailbox;
+    mailbox.SetReceiver(receiver);
+    std::thread worker([&mailbox] {
+        mailbox.PostUpgradeProgress({7, 70});
+        mailbox.PostStatusText(3);
+        UploadVerdict verdict;
+        verdict.result = 1;
+        mailbox.PostUpgradeVerdict(verdict);
+        mailbox.PostConfirmation(4, ConfirmationState::Confirmed, "v2.00.22");
+    });
+    worker.join();
+    EXPECT_TRUE(receiver.calls.empty()) << "nothing is handed on before the loop runs";
+    Deliver();
+    EXPECT_EQ(receiver.calls,
+              (std::vector<std::string>{"progress 7", "status 3", "done 1", "confirmation 4 v2.00.22"}));
 }
 
 }  // namespace

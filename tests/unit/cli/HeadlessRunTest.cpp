@@ -4,7 +4,6 @@
 // verdict, image_sent and cause say what happened; the router got the image only where it should.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <atomic>
@@ -22,15 +21,6 @@ namespace fwu::cli {
 namespace {
 
 using platform::StopSignal;
-
-void EnsureApplication() {
-    if (QCoreApplication::instance() == nullptr) {
-        static int argc = 1;
-        static char name[] = "unit_cli";
-        static char* argv[] = {name, nullptr};
-        static QCoreApplication application(argc, argv);
-    }
-}
 
 // Where the fake router stands; the test's signal is sent once the run has reached its case's stage.
 enum class Stage { PasswordWait, Check, Question, Sending, Flashing, Watching, Never };
@@ -144,7 +134,6 @@ void ExpectStartAndResult(const Lines& lines) {
 }
 
 TEST(HeadlessRun, EveryEndingStartsAndEndsItsLines) {
-    EnsureApplication();
     struct Case {
         const char* name;
         Stage stopAt;
@@ -230,12 +219,7 @@ TEST(HeadlessRun, EveryEndingStartsAndEndsItsLines) {
                     signalSent = true;
                     return c.signal;
                 },
-            .deliverMessages =
-                [&] {
-                    QCoreApplication::sendPostedEvents();
-                    router.Step();
-                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-                },
+            .afterLook = [&] { router.Step(); },
         };
         int exit = -1;
         {

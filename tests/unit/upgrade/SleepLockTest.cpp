@@ -94,9 +94,11 @@ TEST(SleepLock, HeldFromTheTransferUntilTheRunEnds) {
         std::function<void(UpgradeRun&, UploadWindow&)> upload;  // how the transfer ends
         std::function<void(UpgradeRun&)> watch;  // the watch after the restart ends (the lock still held)
     };
-    const auto post = [](UploadWindow& mailbox, const UploadVerdict& verdict) {
+    QueuedRunMailbox* queue = nullptr;  // the present case's mailbox and run
+    UpgradeRun* current = nullptr;
+    const auto post = [&](UploadWindow& mailbox, const UploadVerdict& verdict) {
         mailbox.PostUpgradeVerdict(verdict);
-        QCoreApplication::sendPostedEvents();
+        queue->DeliverFor(current->Receiver(), std::chrono::milliseconds(0));
     };
     const Case cases[] = {
         {"the watch ends", [&](UpgradeRun&, UploadWindow& m) { post(m, done); },
@@ -110,7 +112,10 @@ TEST(SleepLock, HeldFromTheTransferUntilTheRunEnds) {
         Steps steps;
         steps.bus = logind.address;
         View view;
-        UpgradeRun run(steps, view, "v2.00.22");
+        QueuedRunMailbox mailbox;
+        UpgradeRun run(steps, view, "v2.00.22", mailbox);
+        queue = &mailbox;
+        current = &run;
         StartRun(run);
         ASSERT_EQ(steps.starts, 1);
         EXPECT_EQ(logind.NextLine(),
@@ -149,7 +154,8 @@ TEST(SleepLock, NoLoginManagerLogsOneLineAndTheUploadGoesOn) {
         Steps steps;
         steps.bus = c.bus;
         View view;
-        UpgradeRun run(steps, view, "v2.00.22");
+        QueuedRunMailbox mailbox;
+        UpgradeRun run(steps, view, "v2.00.22", mailbox);
         run.SetAttemptLog(&log);
         StartRun(run);
         EXPECT_EQ(steps.starts, 1);
