@@ -1,6 +1,5 @@
 #include "cli/HeadlessUpgrade.h"
 
-#include <QCoreApplication>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -10,7 +9,7 @@
 #include "cli/HeadlessRun.h"
 #include "platform/Interrupt.h"
 #include "platform/Terminal.h"
-#include "services/SingleInstance.h"
+#include "services/OneCopyClaim.h"
 #include "services/SystemServices.h"
 
 namespace fwu::cli {
@@ -22,15 +21,8 @@ int RunHeadlessUpgrade(const CliOptions& options, std::ostream& out, std::ostrea
     // From the first moment a signal is a request the run answers with its result line.
     platform::InterruptCatcher interrupt;
 
-    // The one-copy rule's local server answers a later copy through Qt's events: this path alone has an
-    // application object, made here, after the options were read.
-    static int argc = 1;
-    static char name[] = "firmware-upgrade-utility";
-    static char* argv[] = {name, nullptr};
-    QCoreApplication application(argc, argv);
-
     SystemUpgradeServices services;
-    SingleInstance instance;
+    OneCopyClaim oneCopy;
     HeadlessParts parts{
         .services = services,
         .answers = std::cin,
@@ -43,15 +35,15 @@ int RunHeadlessUpgrade(const CliOptions& options, std::ostream& out, std::ostrea
                 return std::chrono::duration_cast<CliReporter::Milliseconds>(
                     std::chrono::steady_clock::now().time_since_epoch());
             },
-        .claimOneCopy = [&instance] { return instance.Claim(); },
-        .noteSetUp = [](AttemptLog& log) { LogRuntimeFolderNote(&log); },
+        .claimOneCopy = [&oneCopy] { return oneCopy.Claim(); },
+        .noteSetUp = [](AttemptLog& log) { OneCopyClaim::NoteWhere(log); },
         .readPassword = [] { return ReadPasswordFromStandardInput(); },
         .inputReady = [](int ms) { return platform::WaitForStandardInput(ms); },
         .takeStop =
             [&interrupt] {
                 return interrupt.TakeRequest() ? interrupt.LastTaken() : platform::StopSignal::None;
             },
-        .afterLook = [] { QCoreApplication::processEvents(); },
+        .afterLook = [&oneCopy] { oneCopy.Serve(); },
     };
     HeadlessRun run(options, parts);
     const int status = run.Run();
