@@ -164,7 +164,10 @@ playbook() {  # playbook RUN [ARGS...]: ansible-playbook from the bench, output 
     ANSIBLE_LOCAL_TEMP="$work/ansible-local" ANSIBLE_REMOTE_TMP="$work/ansible-remote" \
     ANSIBLE_ASYNC_DIR="$work/ansible-async" \
     ansible-playbook -i "$work/inventory.ini" "$repo/ansible/upgrade-routers.yml" "$@" </dev/null \
-    >"$work/$run.out" 2>&1
+    >"$work/$run.out" 2>&1 &
+  # Waited for in the background, so that SIGTERM or Ctrl-C ends the test (and its namespaces) at once
+  # instead of after the run, which may be minutes.
+  wait $!
   local status=$?
   set -e
   [ "$status" -ne 0 ] || fail "$run: ansible-playbook succeeded although some PCs must fail"
