@@ -139,7 +139,7 @@ PHASES_AFTER_SENDING = ("writing-flash", "confirming")
 
 def read_events(stdout):
     """The program's final result object ("event": "result", or None when it wrote none) and whether its
-    events show that the router took the whole image."""
+    events (or the result's image_sent) show that the router took the whole image."""
     result = None
     sent = False
     sending_percent = None
@@ -161,6 +161,9 @@ def read_events(stdout):
         elif kind == "progress" and event.get("phase") == "sending":
             sending_percent = event.get("percent")
     if isinstance(sending_percent, int) and sending_percent >= 100:
+        sent = True
+    # A program that says so in its result line is believed as well.
+    if result is not None and result.get("image_sent") is True:
         sent = True
     return result, sent
 
