@@ -216,6 +216,7 @@ void CliReporter::OnResult(const RunResult& result, Milliseconds now) {
         object.insert(QStringLiteral("carried_version"), Utf8(ShownText(result.carriedVersion)));
         object.insert(QStringLiteral("router_version_after"), TextOrNull(result.routerVersionAfter));
         object.insert(QStringLiteral("cause"), Utf8(ShownText(result.cause)));
+        object.insert(QStringLiteral("image_sent"), result.imageSent);
         if (result.action) {
             object.insert(QStringLiteral("action"), Utf8(*result.action));
         }

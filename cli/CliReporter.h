@@ -64,6 +64,7 @@ struct RunResult {
     std::string carriedVersion;
     std::optional<std::string> routerVersionAfter;  // null when not confirmed
     std::optional<std::string_view> action;         // --check: what an upgrade would do
+    bool imageSent = false;  // the last byte of the image went out: the router took it, whatever came after
 };
 
 class CliReporter {

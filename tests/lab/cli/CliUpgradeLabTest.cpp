@@ -329,7 +329,7 @@ TEST(CliUpgradeLab, SkipCurrentMakesASecondRunANoOp) {
     EXPECT_EQ(sim.Events("upload").size(), 1);
 }
 
-// Ctrl-C or SIGTERM while the image is sent stops the transfer as the window's stop does: the connection
+// Ctrl-C, SIGTERM or SIGHUP (a dropped SSH connection) while the image is sent stops the transfer as the window's stop does: the connection
 // is cut in the middle of the body, so router-sim never has a whole image, and the run ends "stopped" with
 // the shells' status for the signal. With --json a reader that has gone away does not end the run: the
 // program carrying the full image is used, whose transfer lasts long enough to be interrupted.
@@ -337,7 +337,7 @@ TEST(CliUpgradeLab, SignalsStopTheTransfer) {
     const struct {
         int signal;
         int exitCode;
-    } cases[] = {{SIGINT, 130}, {SIGTERM, 143}};
+    } cases[] = {{SIGINT, 130}, {SIGTERM, 143}, {SIGHUP, 143}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.signal);
         fwu::lab::RouterSim sim(QStringList{});

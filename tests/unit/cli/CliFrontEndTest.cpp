@@ -34,7 +34,9 @@ void Deliver() {
     static int argc = 1;
     static char name[] = "unit_cli";
     static char* argv[] = {name, nullptr};
-    static QCoreApplication application(argc, argv);
+    if (QCoreApplication::instance() == nullptr) {
+        static QCoreApplication application(argc, argv);
+    }
     QCoreApplication::sendPostedEvents();
 }
 
