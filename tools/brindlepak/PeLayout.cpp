@@ -15,7 +15,10 @@ constexpr std::uint16_t kPe32PlusMagic = 0x20B;
 constexpr std::uint16_t kPe32Magic = 0x10B;
 // The optional header's fixed fields of a PE32+ file, through NumberOfRvaAndSizes.
 constexpr std::uint64_t kMinOptionalHeaderSize = 112;
-constexpr std::uint64_t kSizeOfHeadersAt = 60;  // in the optional header, the same in PE32 and PE32+
+constexpr std::uint64_t kSizeOfHeadersAt = 60;    // in the optional header, the same in PE32 and PE32+
+constexpr std::uint64_t kDirectoryCountAt = 108;  // NumberOfRvaAndSizes, in a PE32+ optional header
+constexpr std::uint64_t kDirectoriesAt = 112;
+constexpr std::uint64_t kCertificateDirectory = 4;  // its "address" is a file offset, in the overlay
 
 std::uint64_t Little(std::span<const std::uint8_t> bytes, std::uint64_t at, int width) {
     std::uint64_t value = 0;
@@ -81,6 +84,14 @@ PeSize MeasurePe(std::span<const std::uint8_t> file) {
         return Verdict(PeVerdict::Malformed,
                        magic == kPe32Magic ? "the program is a 32-bit Windows program (PE32), not PE32+"
                                            : "the Windows program's optional header has an unknown kind");
+    }
+    const std::uint64_t directories = Little(file, optionalAt + kDirectoryCountAt, 4);
+    const std::uint64_t certificateAt = kDirectoriesAt + kCertificateDirectory * 8;
+    if (directories > kCertificateDirectory && certificateAt + 8 <= optionalSize &&
+        Little(file, optionalAt + certificateAt + 4, 4) != 0) {
+        return Verdict(PeVerdict::Signed,
+                       "the Windows program is signed, and packing would break the "
+                       "signature: pack an unsigned build");
     }
     const std::uint64_t tableAt = optionalAt + optionalSize;
     const std::uint64_t tableEnd = tableAt + sections * kSectionHeaderSize;

@@ -14,12 +14,13 @@ enum class PeVerdict {
     Ok,         // a whole 64-bit Windows program; `bytes` is where it ends
     CutShort,   // a header, the section table or a section's raw data runs past the end of the file
     Malformed,  // an "MZ" file that is no 64-bit Windows program (no PE signature, a 32-bit one, ...)
+    Signed,     // a signed program: packing would break its signature (and drop it with the overlay)
 };
 
 struct PeSize {
     PeVerdict verdict = PeVerdict::NotPe;
     std::uint64_t bytes = 0;  // the program's extent, when Ok
-    std::string problem;      // one line, for CutShort and Malformed
+    std::string problem;      // one line, for every verdict but Ok
 };
 
 // Measures the PE32+ file at the start of `file`: the end of its headers, of its section table, of the

@@ -5,6 +5,8 @@
 
 #include <QFile>
 #include <cstring>
+#include <string_view>
+#include <vector>
 
 #include "platform/EmbeddedPayload.h"
 #include "tools/brindlepak/Packer.h"
@@ -100,6 +102,17 @@ TEST(PeLayout, MeasuresGoodFilesAndNamesWhatIsBroken) {
          "no PE signature at byte 128"},
         {"32-bit", spoilt([](Bytes& pe) { Put(pe, kOptionalAt, 0x10B, 2); }), PeVerdict::Malformed, 0,
          "PE32"},
+        {"signed (a certificate table)", spoilt([](Bytes& pe) {
+             Put(pe, kOptionalAt + 108, 16, 4);
+             Put(pe, kOptionalAt + 112 + 4 * 8, 0x600, 4);
+             Put(pe, kOptionalAt + 112 + 4 * 8 + 4, 0x100, 4);
+         }),
+         PeVerdict::Signed, 0, "is signed"},
+        {"a certificate entry the directory count leaves out", spoilt([](Bytes& pe) {
+             Put(pe, kOptionalAt + 108, 4, 4);
+             Put(pe, kOptionalAt + 112 + 4 * 8 + 4, 0x100, 4);
+         }),
+         PeVerdict::Ok, 0x600, ""},
         {"unknown optional header", spoilt([](Bytes& pe) { Put(pe, kOptionalAt, 0x107, 2); }),
          PeVerdict::Malformed, 0, "unknown kind"},
         {"optional header too short", spoilt([](Bytes& pe) { Put(pe, kCoffAt + 16, 16, 2); }),
