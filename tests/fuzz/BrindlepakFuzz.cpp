@@ -46,9 +46,14 @@ void CheckPacked(const fwu::pack::PackInput& in, const fwu::pack::PackResult& re
     const fwu::platform::Payload payload = fwu::platform::SplitPackedBytes(result.output);
     FUZZ_CHECK(payload.status == fwu::platform::PayloadStatus::Ok && payload.data == in.image);
 
-    // ...and the old program with only the three texts of its one block rewritten.
+    // ...and the old program with only the three texts of its one block rewritten: all of it before a
+    // whole carried image, else its ELF or PE file alone (what follows it is dropped).
+    const fwu::platform::Payload old = fwu::platform::SplitPackedBytes(in.program);
     const QByteArrayView oldProgram =
-        QByteArrayView(in.program).first(fwu::platform::SplitPackedBytes(in.program).programSize);
+        QByteArrayView(in.program)
+            .first(old.status == fwu::platform::PayloadStatus::Ok
+                       ? old.programSize
+                       : static_cast<qsizetype>(fwu::pack::MeasureProgram(in.program).bytes));
     const QByteArrayView program = QByteArrayView(result.output).first(payload.programSize);
     const qsizetype block = CheckFindVersionBlock(program);
     FUZZ_CHECK(block >= 0 && program.size() == oldProgram.size());
