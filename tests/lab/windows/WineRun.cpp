@@ -30,8 +30,9 @@ Wine::Wine(const QString& prefixPath) : prefix(QFileInfo(prefixPath).absoluteFil
     }
     // One that finds another server on the prefix says so and ends at once.
     if (server.waitForFinished(kServerStartMs)) {
-        error = "another wine server already serves " + prefix + " (" + server.readAll().trimmed() +
-                "); it may not run in this namespace. End it with WINEPREFIX=" + prefix + " wineserver -k";
+        const QString said = QString::fromLocal8Bit(server.readAll().trimmed());
+        error = "another wine server already serves " + prefix + (said.isEmpty() ? "" : " (" + said + ")") +
+                "; it may not run in this namespace. End it with WINEPREFIX=" + prefix + " wineserver -k";
         return;
     }
     if (!QFileInfo::exists(prefix + "/system.reg")) {
