@@ -49,10 +49,14 @@ void CheckPacked(const fwu::pack::PackInput& in, const fwu::pack::PackResult& re
     FUZZ_CHECK(payload.status == fwu::platform::PayloadStatus::Ok &&
                payload.data == fwu::test::ToBytes(in.image));
 
-    // ...and the old program with only the three texts of its one block rewritten.
+    // ...and the old program with only the three texts of its one block rewritten: all of it before a
+    // whole carried image, else its ELF or PE file alone (what follows it is dropped).
+    const fwu::platform::Payload old = fwu::platform::SplitPackedBytes(fwu::test::AsByteView(in.program));
     const QByteArrayView oldProgram =
         QByteArrayView(in.program)
-            .first(fwu::platform::SplitPackedBytes(fwu::test::AsByteView(in.program)).programSize);
+            .first(old.status == fwu::platform::PayloadStatus::Ok
+                       ? old.programSize
+                       : static_cast<qsizetype>(fwu::pack::MeasureProgram(in.program).bytes));
     const QByteArrayView program = QByteArrayView(result.output).first(payload.programSize);
     const qsizetype block = CheckFindVersionBlock(program);
     FUZZ_CHECK(block >= 0 && program.size() == oldProgram.size());

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/EmbeddedPayload.h"
+#include "tools/brindlepak/PeLayout.h"
 
 namespace fwu::pack {
 namespace {
@@ -86,6 +87,34 @@ ElfSize MeasureElf(QByteArrayView program) {
     size.isElf = true;
     size.bytes = end;
     return size;
+}
+
+ProgramExtent MeasureProgram(QByteArrayView program) {
+    ProgramExtent extent;
+    const PeSize pe = MeasurePe(std::span(reinterpret_cast<const std::uint8_t*>(program.data()),
+                                          static_cast<std::size_t>(program.size())));
+    if (pe.verdict == PeVerdict::Ok) {
+        extent.kind = ProgramKind::Windows;
+        extent.bytes = pe.bytes;
+        return extent;
+    }
+    if (pe.verdict != PeVerdict::NotPe) {
+        extent.error = pe.problem;
+        return extent;
+    }
+    const ElfSize elf = MeasureElf(program);
+    if (!elf.isElf) {
+        extent.error = "the program is neither a 64-bit little-endian ELF file nor a 64-bit Windows program";
+        return extent;
+    }
+    if (elf.bytes > static_cast<std::uint64_t>(program.size())) {
+        extent.error = "the program is cut short: its ELF file needs " + std::to_string(elf.bytes) +
+                       " bytes, it has " + std::to_string(program.size());
+        return extent;
+    }
+    extent.kind = ProgramKind::Linux;
+    extent.bytes = elf.bytes;
+    return extent;
 }
 
 bool IsRealDate(int year, int month, int day) {
@@ -186,19 +215,15 @@ PackResult Pack(const PackInput& input) {
         old.status == platform::PayloadStatus::DigestMismatch) {
         return Refuse("the program's carried image is damaged");
     }
-    // The program is the ELF file it begins with. Shorter: it was cut, and a copy of it would not run.
-    // Longer without a whole carried image: what follows is the rest of a cut-off image, dead bytes the
-    // copy would carry for nothing, so they are dropped (the old image is replaced anyway).
-    const ElfSize elf = MeasureElf(QByteArrayView(input.program).first(old.programSize));
-    if (!elf.isElf) {
-        return Refuse("the program is not a 64-bit little-endian ELF file");
-    }
-    if (elf.bytes > static_cast<std::uint64_t>(old.programSize)) {
-        return Refuse("the program is cut short: its ELF file needs " + std::to_string(elf.bytes) +
-                      " bytes, it has " + std::to_string(old.programSize));
+    // The program is the ELF or PE file it begins with. Shorter: it was cut, and a copy of it would not
+    // run. Longer without a whole carried image: what follows is the rest of a cut-off image, dead bytes
+    // the copy would carry for nothing, so they are dropped (the old image is replaced anyway).
+    const ProgramExtent extent = MeasureProgram(QByteArrayView(input.program).first(old.programSize));
+    if (!extent.error.empty()) {
+        return Refuse(extent.error);
     }
     const qsizetype keep =
-        old.status == platform::PayloadStatus::Ok ? old.programSize : static_cast<qsizetype>(elf.bytes);
+        old.status == platform::PayloadStatus::Ok ? old.programSize : static_cast<qsizetype>(extent.bytes);
     QByteArray program = input.program.first(keep);
     std::string error;
     const qsizetype block = FindVersionBlock(program, error);
@@ -218,6 +243,7 @@ PackResult Pack(const PackInput& input) {
     const Bytes trailer = platform::MakePayloadTrailer(View(input.image));
     result.output.append(reinterpret_cast<const char*>(trailer.data()),
                          static_cast<qsizetype>(trailer.size()));
+    result.windows = extent.kind == ProgramKind::Windows;
     result.ok = true;
     return result;
 }

@@ -24,6 +24,7 @@ struct PackResult {
     std::string error;     // one line, when !ok
     QByteArray output;     // the packed program, when ok
     FirmwareInfo written;  // what the packed program will show, when ok
+    bool windows = false;  // the program is a Windows one (PE32+), else a Linux one (ELF)
 };
 
 // Offset of the program's one version block, or -1 with `error` set when there is none or more than one.
@@ -36,6 +37,17 @@ struct ElfSize {
     std::uint64_t bytes = 0;
 };
 ElfSize MeasureElf(QByteArrayView program);
+
+// What a program file is, and where it ends (the rest is the carried image and its trailer, or dead
+// bytes): a Linux program (ELF) or a Windows program (PE32+). `error` is the one-line refusal of a file
+// that is neither, or is cut short.
+enum class ProgramKind { Unknown, Linux, Windows };
+struct ProgramExtent {
+    ProgramKind kind = ProgramKind::Unknown;
+    std::uint64_t bytes = 0;
+    std::string error;
+};
+ProgramExtent MeasureProgram(QByteArrayView program);
 
 // True for a day that exists: FEB 29 only in a leap year, never FEB 31.
 bool IsRealDate(int year, int month, int day);

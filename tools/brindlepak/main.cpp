@@ -120,6 +120,7 @@ int main(int argc, char** argv) {
         << "  file name:     " << QString::fromStdString(result.written.fileName) << "\n"
         << "  firmware date: " << QString::fromStdString(result.written.firmwareDate) << "\n"
         << "  version:       " << QString::fromStdString(result.written.utilityVersion) << "\n"
-        << "  image size:    " << input.image.size() << " bytes\n";
+        << "  image size:    " << input.image.size() << " bytes\n"
+        << "  program:       " << (result.windows ? "Windows (PE32+)" : "Linux (ELF)") << "\n";
     return 0;
 }

@@ -3,12 +3,15 @@
 // version of the image it received.
 #pragma once
 
+#include <QJsonObject>
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <initializer_list>
 #include <list>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "tools/router-sim/EventLog.h"
 #include "tools/router-sim/RequestHead.h"
@@ -44,6 +47,8 @@ private:
         std::string rawHead;
         RequestHead head;
         std::uint64_t announced = 0;
+        Clock::time_point bodyStart;  // when the upload's head had come
+        Clock::time_point bodyEnd;    // when its body's last byte came
         std::string body;
         std::string extra;
         Answer answer;
@@ -60,6 +65,9 @@ private:
     void OnHead(Connection& c);
     void OnBodyBytes(Connection& c, std::string_view bytes);
     void FinishUpload(Connection& c);
+    static double BodyMs(const Connection& c);
+    void Save(QJsonObject& event, const char* field, const std::string& prefix,
+              std::initializer_list<std::string_view> parts);
     void StartAnswer(Connection& c, Answer answer);
     void SendDue(Connection& c, Clock::time_point now);
     void Close(Connection& c);

@@ -187,6 +187,7 @@ void Server::OnHead(Connection& c) {
         c.announced = *announced;
         c.body.reserve(static_cast<std::size_t>(c.announced));
         c.stage = Stage::Body;
+        c.bodyStart = Clock::now();
         log_.Write("upload-start",
                    {{"peer", Bytes(c.peer)}, {"announced", static_cast<qint64>(c.announced)}});
         OnBodyBytes(c, rest);
@@ -215,7 +216,35 @@ void Server::OnBodyBytes(Connection& c, std::string_view bytes) {
     }
     if (complete && c.stage == Stage::Body) {
         c.stage = Stage::Drain;
-        c.deadline = Clock::now() + std::chrono::milliseconds(kDrainMs);
+        c.bodyEnd = Clock::now();
+        c.deadline = c.bodyEnd + std::chrono::milliseconds(kDrainMs);
+        log_.Write("upload-received", {{"peer", Bytes(c.peer)},
+                                       {"received", static_cast<qint64>(c.body.size())},
+                                       {"body_ms", BodyMs(c)}});
+    }
+}
+
+// From the upload's head to its body's last byte, in milliseconds: how long the client took to send it.
+double Server::BodyMs(const Connection& c) {
+    return std::chrono::duration<double, std::milli>(c.bodyEnd - c.bodyStart).count();
+}
+
+// Writes `parts` one after the other to <save dir><prefix><upload number>.bin and names the file in
+// `event` under `field`; a file that cannot be written is logged as an error instead.
+void Server::Save(QJsonObject& event, const char* field, const std::string& prefix,
+                  std::initializer_list<std::string_view> parts) {
+    std::error_code ec;
+    std::filesystem::create_directories(options_.saveDir, ec);
+    const std::string path = options_.saveDir + prefix + std::to_string(uploads_) + ".bin";
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    for (const std::string_view part : parts) {
+        file.write(part.data(), static_cast<std::streamsize>(part.size()));
+    }
+    file.close();
+    if (file) {
+        event.insert(field, Bytes(path));
+    } else {
+        log_.Write("error", {{"detail", Bytes("cannot save " + path)}});
     }
 }
 
@@ -234,6 +263,7 @@ void Server::FinishUpload(Connection& c) {
                       {"headers", headers},
                       {"announced", static_cast<qint64>(c.announced)},
                       {"received", static_cast<qint64>(c.body.size())},
+                      {"body_ms", c.body.size() == c.announced ? BodyMs(c) : -1.0},
                       {"extra", static_cast<qint64>(c.extra.size())},
                       {"credential", Bytes(CredentialVerdictName(check.credential))},
                       {"differences", ToJson(check.differences)},
@@ -251,18 +281,11 @@ void Server::FinishUpload(Connection& c) {
             event.insert("image_version", Bytes(*imageVersion));
         }
         if (!options_.saveDir.empty()) {
-            std::error_code ec;
-            std::filesystem::create_directories(options_.saveDir, ec);
-            const std::string path = options_.saveDir + "/upload-" + std::to_string(uploads_) + ".bin";
-            std::ofstream file(path, std::ios::binary | std::ios::trunc);
-            file.write(image.data(), static_cast<std::streamsize>(image.size()));
-            file.close();
-            if (file) {
-                event.insert("saved", Bytes(path));
-            } else {
-                log_.Write("error", {{"detail", Bytes("cannot save the image to " + path)}});
-            }
+            Save(event, "saved", "/upload-", {image});
         }
+    }
+    if (!options_.saveDir.empty()) {
+        Save(event, "saved_request", "/request-", {c.rawHead, c.body});
     }
     log_.Write("upload", event);
 

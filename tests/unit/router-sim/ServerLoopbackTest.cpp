@@ -127,6 +127,14 @@ TEST(RouterSimServer, ExactUploadIsAcceptedSavedAndFlashed) {
     QFile saved(upload.value("saved").toString());
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     EXPECT_EQ(saved.readAll().toStdString(), image);
+    // The whole request is kept as it came, and the time its body took is told when it is complete.
+    QFile savedRequest(upload.value("saved_request").toString());
+    ASSERT_TRUE(savedRequest.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(savedRequest.readAll().toStdString() == request.Wire());
+    const QJsonObject received = router.WaitFor("upload-received");
+    EXPECT_EQ(received.value("received").toInteger(), upload.value("announced").toInteger());
+    EXPECT_GE(received.value("body_ms").toDouble(-1), 0);
+    EXPECT_EQ(upload.value("body_ms").toDouble(-2), received.value("body_ms").toDouble(-3));
     EXPECT_FALSE(router.WaitFor("flash-start").isEmpty());
     EXPECT_FALSE(router.WaitFor("flash-done").isEmpty());  // no-restart: never falls silent
     EXPECT_TRUE(router.Events("restart").empty());
