@@ -36,7 +36,7 @@ if(FWU_BUILD_TESTS)
 endif()
 
 # The libraries that build without Qt, lowest layer first.
-set(FWU_WINDOWS_LIBRARIES probehelper platform res)
+set(FWU_WINDOWS_LIBRARIES probehelper platform res cli)
 foreach(folder IN LISTS FWU_WINDOWS_LIBRARIES)
   add_subdirectory(${folder})
 endforeach()
@@ -72,5 +72,5 @@ add_link_options($<$<CONFIG:Release,MinSizeRel>:-s>)
 
 # The program: a console program, so cmd.exe and PowerShell wait for it and see its exit status.
 add_executable(firmware-upgrade-utility windows/main.cpp)
-target_link_libraries(firmware-upgrade-utility PRIVATE fwu_res fwu_platform)
+target_link_libraries(firmware-upgrade-utility PRIVATE fwu_cli fwu_res fwu_platform)
 fwu_embed_firmware(firmware-upgrade-utility ${FWU_FIRMWARE_IMAGE})

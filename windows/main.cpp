@@ -1,12 +1,29 @@
 // The Windows program. A console program, so that cmd.exe and PowerShell wait for it and its exit status
-// is %ERRORLEVEL%. This build has no window yet: without --cli it says so and ends.
+// is %ERRORLEVEL%. The command line is read first, as on Linux; this build has no window yet, so without
+// an option that ends by itself it says so and ends with the usage status.
 #include <iostream>
 
-#include "res/AppVersion.h"
+#include "cli/CommandLine.h"
+#include "cli/ExitCode.h"
 
 int main(int argc, char** argv) {
-    (void)argc;
-    (void)argv;
-    std::cerr << "firmware-upgrade-utility: this Windows build has no window yet; use --cli\n";
-    return 2;
+    using namespace fwu::cli;
+    const CommandLine command = ParseCommandLine(argc, argv);
+    switch (command.action) {
+        case Action::ShowHelp:
+            std::cout << UsageText() << std::flush;
+            return ToInt(ExitCode::Success);
+        case Action::UsageError:
+            std::cerr << UsageErrorText(command.error);
+            return ToInt(ExitCode::Usage);
+        case Action::RunWindow:
+            std::cerr << kProgramName << ": this Windows build has no window yet; use --cli (see --help)\n";
+            return ToInt(ExitCode::Usage);
+        case Action::ShowVersion:
+        case Action::ImageInfo:
+        case Action::RunCli:
+            break;
+    }
+    std::cerr << kProgramName << ": this Windows build cannot do that yet\n";
+    return ToInt(ExitCode::Usage);
 }
