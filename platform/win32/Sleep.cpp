@@ -30,6 +30,21 @@ struct FinerTick {
     TimePeriodCall end = nullptr;
 };
 
+// One timer per pausing thread, closed when the thread ends; null where the system has no such timer.
+struct PreciseTimer {
+    PreciseTimer()
+        : handle(::CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION,
+                                          TIMER_ALL_ACCESS)) {}
+    ~PreciseTimer() {
+        if (handle != nullptr) {
+            ::CloseHandle(handle);
+        }
+    }
+    PreciseTimer(const PreciseTimer&) = delete;
+    PreciseTimer& operator=(const PreciseTimer&) = delete;
+    HANDLE handle;
+};
+
 void WaitOnTimer(HANDLE timer, std::chrono::steady_clock::duration left) {
     LARGE_INTEGER due{};
     // Negative: relative, in 100 ns units.
@@ -48,8 +63,8 @@ void SleepPrecisely(int milliseconds) {
         return;
     }
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    thread_local const HANDLE precise =
-        ::CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, TIMER_ALL_ACCESS);
+    thread_local const PreciseTimer timer;
+    const HANDLE precise = timer.handle;
     static const FinerTick tick;
     const bool coarse = precise == nullptr;
     if (coarse && tick.begin != nullptr) {
