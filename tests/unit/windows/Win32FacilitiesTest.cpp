@@ -15,6 +15,7 @@
 #include "platform/Process.h"
 #include "platform/Sleep.h"
 #include "platform/SleepLock.h"
+#include "platform/UserFolders.h"
 #include "platform/win32/WideText.h"
 
 namespace {
@@ -69,6 +70,14 @@ TEST(OwnFile, RewriteKeepsTheChosenTailWhole) {
         ++left;
     }
     EXPECT_EQ(left, 1) << "no temporary file stays behind";
+}
+
+TEST(LocalAppDataFolder, IsTheTablesAbsoluteFolderWhateverTheEnvironmentSays) {
+    const std::string folder = LocalAppDataFolder();
+    ASSERT_GE(folder.size(), 3u);
+    EXPECT_EQ(folder.substr(1, 2), ":\\") << folder;
+    ::SetEnvironmentVariableW(L"LOCALAPPDATA", L"D:\\elsewhere");
+    EXPECT_EQ(LocalAppDataFolder(), folder);
 }
 
 TEST(SleepLockOnWindows, HeldUntilReleasedOnceAndMovable) {
