@@ -6,8 +6,8 @@
 #include <QPushButton>
 
 #include "res/AppVersion.h"
-#include "res/Latin1.h"
 #include "res/StringTable.h"
+#include "ui/Latin1.h"
 #include "upgrade/AttemptLog.h"
 
 namespace fwu {

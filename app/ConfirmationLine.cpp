@@ -1,8 +1,8 @@
 #include "app/ConfirmationLine.h"
 
-#include "res/Latin1.h"
 #include "res/PrintableText.h"
 #include "res/StringTable.h"
+#include "ui/Latin1.h"
 #include "ui/SkinLabel.h"
 
 namespace fwu {

@@ -3,8 +3,8 @@
 #include <chrono>
 #include <thread>
 
-#include "res/Latin1.h"
 #include "res/StringTable.h"
+#include "ui/Latin1.h"
 
 namespace fwu {
 namespace {

@@ -4,8 +4,8 @@
 #include <QWidget>
 
 #include "app/AboutDlg.h"
-#include "res/Latin1.h"
 #include "res/StringTable.h"
+#include "ui/Latin1.h"
 
 namespace fwu {
 

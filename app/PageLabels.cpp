@@ -3,8 +3,8 @@
 
 #include <QString>
 
-#include "res/Latin1.h"
 #include "ui/FaceRect.h"
+#include "ui/Latin1.h"
 #include "ui/SkinLabel.h"
 
 namespace fwu {

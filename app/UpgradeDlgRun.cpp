@@ -3,8 +3,8 @@
 #include "app/ConfirmationLine.h"
 #include "app/StatusText.h"
 #include "app/UpgradeDlg.h"
-#include "res/Latin1.h"
 #include "res/StringTable.h"
+#include "ui/Latin1.h"
 #include "ui/ProgressDisplay.h"
 #include "ui/SkinLabel.h"
 

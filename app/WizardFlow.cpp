@@ -12,7 +12,9 @@ WizardFlow::WizardFlow(UpgradeStepServices& steps, WizardView& view, const std::
                        std::string utilityVersion)
     : view(view),
       address(RouterAddress::Split(proposedAddress)),
-      run(steps, *this, std::move(utilityVersion)) {}
+      run(steps, *this, std::move(utilityVersion), mailbox) {
+    mailbox.SetReceiver(run.Receiver());
+}
 
 WizardFlow::~WizardFlow() {
     platform::WipeSecret(password);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/Pages.h"
+#include "app/QtRunMailbox.h"
 #include "router/RouterAddress.h"
 #include "ui/FaceSlot.h"
 #include "upgrade/UpgradeRun.h"
@@ -103,6 +104,7 @@ private:
     bool checkingRouter = false;
     RouterAddress address;
     std::string password = "rodel";
+    QtRunMailbox mailbox;  // before the run: the run's worker and watch post to it until the run ends
     UpgradeRun run;
 };
 

@@ -23,6 +23,7 @@
 
 #include "PacingFloor.h"
 #include "app/DialogServices.h"
+#include "app/QtRunMailbox.h"
 #include "app/UpgradeApp.h"
 #include "app/UpgradeDlg.h"
 #include "platform/ProcessStats.h"
@@ -34,7 +35,6 @@
 #include "tools/walkthrough/WalkDriver.h"
 #include "transfer/UploadSchedule.h"
 #include "ui/ImageButtons.h"
-#include "upgrade/RunMailbox.h"
 
 namespace {
 

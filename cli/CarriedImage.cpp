@@ -1,8 +1,7 @@
 #include "cli/CarriedImage.h"
 
-#include <QCryptographicHash>
-
 #include "cli/CommandLine.h"
+#include "platform/Sha256.h"
 #include "res/PrintableText.h"
 #include "res/VersionBlock.h"
 
@@ -12,11 +11,10 @@ CarriedImage InspectImage(const platform::Payload& payload, const VersionBlockBy
     CarriedImage image;
     image.status = payload.status;
     const bool intact = payload.status == platform::PayloadStatus::Ok;
-    image.info = DeriveFirmwareInfo(intact ? QByteArrayView(payload.data) : QByteArrayView(), block);
+    image.info = DeriveFirmwareInfo(intact ? ByteView(payload.data) : ByteView(), block);
     if (intact) {
-        image.size = payload.data.size();
-        image.sha256 =
-            QCryptographicHash::hash(payload.data, QCryptographicHash::Sha256).toHex().toStdString();
+        image.size = static_cast<std::int64_t>(payload.data.size());
+        image.sha256 = platform::HexDigest(platform::Sha256Of(payload.data));
     }
     return image;
 }

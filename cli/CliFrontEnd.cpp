@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <condition_variable>
 #include <istream>
+#include <memory>
+#include <mutex>
 #include <ostream>
+#include <system_error>
 
 #include "cli/CommandLine.h"
 #include "cli/TerminalWords.h"
@@ -54,6 +58,58 @@ CliFrontEnd::CliFrontEnd(CliReporter& reporter, std::ostream& questions, std::is
       clock(std::move(clock)),
       diagnose(std::move(diagnose)) {}
 
+CliFrontEnd::~CliFrontEnd() {
+    JoinCheck();
+}
+
+void CliFrontEnd::JoinCheck() {
+    if (checkThread.joinable()) {
+        checkThread.join();
+    }
+}
+
+std::optional<RouterCheckResult> CliFrontEnd::RunCheck(const std::function<RouterCheckResult()>& check) {
+    if (!settings.stopRequested) {
+        return check();
+    }
+    // The check may wait on the router for many seconds; the signals are looked at every 100 ms meanwhile.
+    struct Outcome {
+        std::mutex mutex;
+        std::condition_variable ended;
+        std::optional<RouterCheckResult> result;
+    };
+    const auto outcome = std::make_shared<Outcome>();
+    JoinCheck();
+    try {
+        checkThread = std::thread([outcome, check] {
+            RouterCheckResult result = check();
+            const std::lock_guard lock(outcome->mutex);
+            outcome->result = std::move(result);
+            outcome->ended.notify_one();
+        });
+    } catch (const std::system_error&) {
+        return std::nullopt;  // no thread: the check is not run
+    }
+    std::unique_lock lock(outcome->mutex);
+    const auto ended = [&outcome] { return outcome->result.has_value(); };
+    while (!outcome->ended.wait_for(lock, std::chrono::milliseconds(100), ended)) {
+        lock.unlock();
+        const bool stop = settings.stopRequested();
+        lock.lock();
+        if (stop && !ended()) {
+            return std::nullopt;  // left running: CheckLeftRunning
+        }
+    }
+    lock.unlock();
+    JoinCheck();
+    return outcome->result;
+}
+
+void CliFrontEnd::OnUploadEnded(const UploadVerdict& verdict) {
+    uploadEnd = verdict;
+    imageSent = imageSent || verdict.result != 0;
+}
+
 void CliFrontEnd::OnPhase(RunPhase phase) {
     reporter.OnPhase(phase, clock());
 }
@@ -64,6 +120,7 @@ void CliFrontEnd::OnProgress(const UploadProgress& progress) {
 
 void CliFrontEnd::OnPercentReset(std::uint64_t bodyBytes) {
     // What went out before the router was left to write its flash.
+    imageSent = true;
     reporter.OnProgress(0, bodyBytes, clock());
 }
 
@@ -88,6 +145,12 @@ bool CliFrontEnd::ConfirmDowngrade(const std::string& routerVersion, const std::
         return false;
     }
     questions << question << " [y/N] " << std::flush;
+    while (settings.answerReady && !settings.answerReady()) {
+        if (settings.stopRequested && settings.stopRequested()) {
+            questions << "\n" << std::flush;  // stopped: no answer is no, and nothing is sent
+            return false;
+        }
+    }
     const std::optional<std::string> line = ReadAnswerLine(answers);
     if (!line) {
         questions << "\n" << std::flush;  // the input ended: no answer is no

@@ -1,13 +1,10 @@
 #include "cli/CliReporter.h"
 
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QJsonValue>
-#include <QString>
 #include <algorithm>
 #include <cstdio>
 #include <ostream>
 
+#include "cli/JsonLine.h"
 #include "cli/TerminalWords.h"
 
 namespace fwu::cli {
@@ -31,12 +28,12 @@ std::string_view PhaseName(Phase phase) {
     return "checking";
 }
 
-QString Utf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-QJsonValue TextOrNull(const std::optional<std::string>& text) {
-    return text ? QJsonValue(Utf8(ShownText(*text))) : QJsonValue(QJsonValue::Null);
+void TextOrNull(JsonLine& line, std::string_view key, const std::optional<std::string>& text) {
+    if (text) {
+        line.Text(key, ShownText(*text));
+    } else {
+        line.Null(key);
+    }
 }
 
 }  // namespace
@@ -123,25 +120,27 @@ void CliReporter::OnStart(const RunStart& start, Milliseconds now) {
     if (style != ReportStyle::Json) {
         return;
     }
-    QJsonObject object;
-    object.insert(QStringLiteral("schema"), 1);
-    object.insert(QStringLiteral("program_version"), Utf8(ShownText(start.programVersion)));
-    object.insert(QStringLiteral("model"), Utf8(ShownText(start.model)));
-    object.insert(QStringLiteral("carried_version"), Utf8(ShownText(start.carriedVersion)));
-    object.insert(QStringLiteral("address"), Utf8(start.address));
-    WriteJson("start", object, now);
+    JsonLine line;
+    line.Number("schema", 1);
+    line.Text("program_version", ShownText(start.programVersion));
+    line.Text("model", ShownText(start.model));
+    line.Text("carried_version", ShownText(start.carriedVersion));
+    line.Text("address", start.address);
+    WriteJson("start", line, now);
 }
 
 void CliReporter::OnCheck(std::string_view routerVersion, std::string_view action, Milliseconds now) {
     if (style != ReportStyle::Json || onlyStartAndResult) {
         return;
     }
-    QJsonObject object;
-    object.insert(QStringLiteral("router_version"), routerVersion.empty()
-                                                        ? QJsonValue(QJsonValue::Null)
-                                                        : QJsonValue(Utf8(ShownText(routerVersion))));
-    object.insert(QStringLiteral("action"), Utf8(action));
-    WriteJson("check", object, now);
+    JsonLine line;
+    if (routerVersion.empty()) {
+        line.Null("router_version");
+    } else {
+        line.Text("router_version", ShownText(routerVersion));
+    }
+    line.Text("action", action);
+    WriteJson("check", line, now);
 }
 
 void CliReporter::OnPhase(Phase next, Milliseconds now) {
@@ -163,9 +162,9 @@ void CliReporter::OnPhase(Phase next, Milliseconds now) {
             out << PhaseLabel(phase) << "\n" << std::flush;
             break;
         case ReportStyle::Json: {
-            QJsonObject object;
-            object.insert(QStringLiteral("phase"), QString::fromLatin1(PhaseName(phase)));
-            WriteJson("phase", object, now);
+            JsonLine line;
+            line.Text("phase", PhaseName(phase));
+            WriteJson("phase", line, now);
             break;
         }
     }
@@ -193,14 +192,14 @@ void CliReporter::OnProgress(int newPercent, std::uint64_t newBytes, Millisecond
             break;
         case ReportStyle::Json:
             if (HasPercent(phase)) {
-                QJsonObject object;
-                object.insert(QStringLiteral("phase"), QString::fromLatin1(PhaseName(phase)));
-                object.insert(QStringLiteral("percent"), percent);
-                object.insert(QStringLiteral("bytes"), static_cast<qint64>(bytes));
+                JsonLine line;
+                line.Text("phase", PhaseName(phase));
+                line.Number("percent", percent);
+                line.Number("bytes", static_cast<std::int64_t>(bytes));
                 if (phase == Phase::Sending && lastEvent > phaseStart) {
-                    object.insert(QStringLiteral("rate"), static_cast<qint64>(Rate()));
+                    line.Number("rate", static_cast<std::int64_t>(Rate()));
                 }
-                WriteJson("progress", object, now);
+                WriteJson("progress", line, now);
             }
             break;
     }
@@ -208,18 +207,19 @@ void CliReporter::OnProgress(int newPercent, std::uint64_t newBytes, Millisecond
 
 void CliReporter::OnResult(const RunResult& result, Milliseconds now) {
     if (style == ReportStyle::Json) {
-        QJsonObject object;
-        object.insert(QStringLiteral("exit"), ToInt(result.code));
-        object.insert(QStringLiteral("verdict"), Utf8(result.verdict));
-        object.insert(QStringLiteral("address"), Utf8(result.address));
-        object.insert(QStringLiteral("router_version_before"), TextOrNull(result.routerVersionBefore));
-        object.insert(QStringLiteral("carried_version"), Utf8(ShownText(result.carriedVersion)));
-        object.insert(QStringLiteral("router_version_after"), TextOrNull(result.routerVersionAfter));
-        object.insert(QStringLiteral("cause"), Utf8(ShownText(result.cause)));
+        JsonLine line;
+        line.Number("exit", ToInt(result.code));
+        line.Text("verdict", result.verdict);
+        line.Text("address", result.address);
+        TextOrNull(line, "router_version_before", result.routerVersionBefore);
+        line.Text("carried_version", ShownText(result.carriedVersion));
+        TextOrNull(line, "router_version_after", result.routerVersionAfter);
+        line.Text("cause", ShownText(result.cause));
+        line.Bool("image_sent", result.imageSent);
         if (result.action) {
-            object.insert(QStringLiteral("action"), Utf8(*result.action));
+            line.Text("action", *result.action);
         }
-        WriteJson("result", object, now);
+        WriteJson("result", line, now);
         return;
     }
     EndOpenLine();
@@ -281,10 +281,10 @@ double CliReporter::Rate() const {
     return static_cast<double>(bytes - phaseStartBytes) * 1000.0 / static_cast<double>(elapsed);
 }
 
-void CliReporter::WriteJson(const char* event, QJsonObject& object, Milliseconds now) {
-    object.insert(QStringLiteral("event"), QString::fromLatin1(event));
-    object.insert(QStringLiteral("t"), static_cast<double>(now.count()) / 1000.0);
-    out << QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString() << "\n" << std::flush;
+void CliReporter::WriteJson(const char* event, JsonLine& line, Milliseconds now) {
+    line.Text("event", event);
+    line.Seconds("t", now);
+    out << line.Compact() << "\n" << std::flush;
 }
 
 }  // namespace fwu::cli

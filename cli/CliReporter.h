@@ -14,9 +14,9 @@
 #include "cli/ExitCode.h"
 #include "upgrade/UpgradeRun.h"
 
-class QJsonObject;
-
 namespace fwu::cli {
+
+class JsonLine;
 
 // The run's phases, as the lines name them.
 using Phase = RunPhase;
@@ -64,6 +64,7 @@ struct RunResult {
     std::string carriedVersion;
     std::optional<std::string> routerVersionAfter;  // null when not confirmed
     std::optional<std::string_view> action;         // --check: what an upgrade would do
+    bool imageSent = false;  // the last byte of the image went out: the router took it, whatever came after
 };
 
 class CliReporter {
@@ -94,7 +95,7 @@ public:
 private:
     void Redraw(const std::string& line);
     void EndOpenLine();
-    void WriteJson(const char* event, QJsonObject& object, Milliseconds now);
+    void WriteJson(const char* event, JsonLine& line, Milliseconds now);
     std::string ProgressText(bool bar) const;
     double Rate() const;
 

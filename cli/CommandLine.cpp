@@ -107,10 +107,17 @@ std::string ShownName(std::string_view name) {
 CommandLine ParseCommandLine(std::span<const std::string_view> arguments) {
     bool seen[static_cast<int>(Option::Log) + 1] = {};
     CliOptions cli;
+    // A refusal after --cli and --json is also told as JSON lines, with the address if it was read.
+    const auto refuse = [&](std::string error) {
+        CommandLine result = Refuse(std::move(error));
+        result.cli.json = seen[static_cast<int>(Option::Cli)] && seen[static_cast<int>(Option::Json)];
+        result.cli.address = cli.address;
+        return result;
+    };
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string_view argument = arguments[i];
         if (argument.size() < 2 || argument[0] != '-') {
-            return Refuse("unexpected argument number " + std::to_string(i + 1) +
+            return refuse("unexpected argument number " + std::to_string(i + 1) +
                           " (the program takes only options)");
         }
         const std::size_t equals = argument.find('=');
@@ -118,23 +125,23 @@ CommandLine ParseCommandLine(std::span<const std::string_view> arguments) {
         const bool inlineValue = equals != std::string_view::npos;
         const OptionSpec* known = FindOption(name);
         if (known == nullptr && IsPasswordOption(name)) {
-            return Refuse(std::string(PasswordOptionShown(name)) +
+            return refuse(std::string(PasswordOptionShown(name)) +
                           ": a password is never taken from the command line, where other users can read it; "
                           "use --password-stdin");
         }
         if (known == nullptr) {
-            return Refuse("unknown option " + ShownName(name));
+            return refuse("unknown option " + ShownName(name));
         }
         const int index = static_cast<int>(known->option);
         if (!known->takesValue) {
             if (inlineValue) {
-                return Refuse(std::string(known->name) + " takes no value");
+                return refuse(std::string(known->name) + " takes no value");
             }
             seen[index] = true;
             continue;
         }
         if (seen[index]) {
-            return Refuse(std::string(known->name) + " is given twice");
+            return refuse(std::string(known->name) + " is given twice");
         }
         seen[index] = true;
         std::string_view value;
@@ -145,18 +152,18 @@ CommandLine ParseCommandLine(std::span<const std::string_view> arguments) {
             // really starts with "-" is written --log=-x.
             value = arguments[++i];
         } else {
-            return Refuse(std::string(known->name) + " needs a value");
+            return refuse(std::string(known->name) + " needs a value");
         }
         if (known->option == Option::Address) {
             platform::Ipv4Address parsed{};
             if (!platform::ParseDottedIpv4(value, parsed)) {
-                return Refuse("--address needs a dotted IPv4 address: four numbers 0 to 255, digits only");
+                return refuse("--address needs a dotted IPv4 address: four numbers 0 to 255, digits only");
             }
             cli.address = platform::FormatIpv4(parsed);
         } else {
             if (value.empty() || value.size() > kMaxLogPathBytes ||
                 value.find('\0') != std::string_view::npos) {
-                return Refuse("--log needs a file name of 1 to " + std::to_string(kMaxLogPathBytes) +
+                return refuse("--log needs a file name of 1 to " + std::to_string(kMaxLogPathBytes) +
                               " bytes");
             }
             cli.logPath = std::string(value);
@@ -171,7 +178,7 @@ CommandLine ParseCommandLine(std::span<const std::string_view> arguments) {
     }
     const int actions = int{has(Option::Version)} + int{has(Option::ImageInfo)} + int{has(Option::Cli)};
     if (actions > 1) {
-        return Refuse("--version, --image-info and --cli exclude each other");
+        return refuse("--version, --image-info and --cli exclude each other");
     }
     if (!has(Option::Cli)) {
         for (const OptionSpec& known : kOptions) {
@@ -180,12 +187,12 @@ CommandLine ParseCommandLine(std::span<const std::string_view> arguments) {
                                  known.option == Option::Log || known.option == Option::Check ||
                                  known.option == Option::SkipCurrent;
             if (cliOnly && has(known.option)) {
-                return Refuse(std::string(known.name) + " needs --cli");
+                return refuse(std::string(known.name) + " needs --cli");
             }
         }
     }
     if (has(Option::Check) && has(Option::SkipCurrent)) {
-        return Refuse("--check and --skip-current exclude each other");
+        return refuse("--check and --skip-current exclude each other");
     }
     CommandLine result;
     if (has(Option::Version)) {
@@ -239,7 +246,7 @@ std::string UsageText() {
         "Exit status:\n"
         "  0 upgraded (or the information asked for was shown)   1 upgrade failed   2 wrong usage\n"
         "  3 router check failed   4 downgrade declined   5 carried image damaged   6 another copy runs\n"
-        "  130 stopped by Ctrl-C (SIGINT)   143 stopped by SIGTERM\n";
+        "  130 stopped by Ctrl-C (SIGINT)   143 stopped by SIGTERM or SIGHUP\n";
     return text;
 }
 

@@ -38,7 +38,7 @@ struct CliOptions {
 
 struct CommandLine {
     Action action = Action::RunWindow;
-    CliOptions cli;     // filled when action is RunCli
+    CliOptions cli;     // filled when action is RunCli; for UsageError `json` and `address` as read before it
     std::string error;  // one line without the program's name, when action is UsageError
 };
 

@@ -12,7 +12,7 @@ enum class ExitCode : int {
     ImageDamaged = 5,          // the carried image is missing or does not match its digest
     AlreadyRunning = 6,        // another copy of the program runs for this user
     StoppedByInterrupt = 130,  // the command line was stopped by Ctrl-C (SIGINT), as shells count it
-    StoppedByTerminate = 143,  // the command line was stopped by SIGTERM
+    StoppedByTerminate = 143,  // the command line was stopped by SIGTERM or SIGHUP (a dropped connection)
 };
 
 constexpr int ToInt(ExitCode code) {

@@ -1,6 +1,6 @@
-// --cli: the whole upgrade without a window. The window's upgrade sequence runs with the program's own
-// router services, driven as the window's Next button drives it, with CliFrontEnd as its front end and an
-// event loop for the upload worker's messages.
+// --cli: the whole upgrade without a window. HeadlessRun drives the window's upgrade sequence with the
+// program's own router services, the one-copy rule, the process's signals and an event loop for the upload
+// worker's messages.
 #pragma once
 
 #include <iosfwd>

@@ -33,6 +33,11 @@ function(fwu_library name)
   fwu_include_root(${root} ${folder})
   target_include_directories(fwu_${name} PUBLIC ${root})
   target_link_libraries(fwu_${name} PUBLIC ${ARG_DEPS})
+  # A library that names no Qt target is plain C++: no moc pass over it (and none on a build without Qt).
+  list(FILTER ARG_DEPS INCLUDE REGEX "^Qt6::")
+  if(NOT ARG_DEPS)
+    set_target_properties(fwu_${name} PROPERTIES AUTOMOC OFF)
+  endif()
 endfunction()
 
 # Test programs and their helper libraries include test headers as "tests/unit/router/ScriptedTransport.h";

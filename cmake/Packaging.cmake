@@ -14,7 +14,8 @@ set(FWU_PACKAGE_MAINTAINER "Torvane Firmware Upgrade Utility maintainers <firmwa
 set_target_properties(firmware-upgrade-utility PROPERTIES SKIP_BUILD_RPATH ON)
 install(TARGETS firmware-upgrade-utility RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The probe helper, the one file that gets cap_net_raw at install (packaging/postinst); the program looks
-# for it at exactly this path (router/Probe.h kProbeHelperPath), and itself carries no capability.
+# for it at exactly this path under the configured prefix (router/CMakeLists.txt), and itself carries no
+# capability.
 install(TARGETS fwu-probe-helper RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/${fwu_package})
 # Unlike the program, the helper carries nothing past its ELF image: its installed copy is stripped.
 install(CODE "execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-unneeded --remove-section=.comment
@@ -139,7 +140,11 @@ if(fwu_plugin_depends)
   string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", ${fwu_plugin_depends}")
 endif()
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "iproute2, fonts-dejavu-extra")
-set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/packaging/postinst)
+# The package holds the files where the program was built to find them (scripts/package: prefix /usr).
+set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
+set(FWU_PROBE_HELPER_PATH ${CMAKE_INSTALL_FULL_LIBEXECDIR}/${fwu_package}/probe-helper)
+configure_file(packaging/postinst ${CMAKE_BINARY_DIR}/package-files/postinst @ONLY)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/package-files/postinst)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
@@ -149,7 +154,8 @@ include(CPack)
 # The package test: builds the package through scripts/package and checks what a Debian user gets.
 if(FWU_BUILD_TESTS)
   add_test(NAME package_deb COMMAND ${PROJECT_SOURCE_DIR}/tests/package/check-deb ${PROJECT_VERSION})
-  set_tests_properties(package_deb PROPERTIES LABELS package TIMEOUT 2400)
+  # It also builds the package the lab's installed-package test installs (tests/lab/cli).
+  set_tests_properties(package_deb PROPERTIES LABELS package TIMEOUT 2400 FIXTURES_SETUP fwu_deb)
   # The icons it installs, like the window's pictures, show what the art generator draws.
   if(TARGET fwu-skin-art)
     add_test(NAME skin_art_reproducible COMMAND ${PROJECT_SOURCE_DIR}/tools/skin-art/check-art

@@ -21,11 +21,11 @@ std::string Field(const VersionBlockBytes& block, std::size_t offset) {
 
 }  // namespace
 
-std::optional<FirmwareHeader> ParseFirmwareHeader(QByteArrayView image) {
+std::optional<FirmwareHeader> ParseFirmwareHeader(ByteView image) {
     if (image.size() < kFirmwareHeaderEnd) {
         return std::nullopt;
     }
-    const auto byte = [&](qsizetype i) { return static_cast<std::uint8_t>(image[i]); };
+    const auto byte = [&](std::size_t i) { return image[i]; };
     return FirmwareHeader{byte(8), byte(9), byte(10), byte(11), byte(12), byte(13)};
 }
 
@@ -54,7 +54,7 @@ VersionTexts ReadVersionTexts(const VersionBlockBytes& block) {
     return {Field(block, kFileNameOffset), Field(block, kModelOffset), Field(block, kReleaseDateOffset)};
 }
 
-FirmwareInfo DeriveFirmwareInfo(QByteArrayView image, const VersionBlockBytes& block) {
+FirmwareInfo DeriveFirmwareInfo(ByteView image, const VersionBlockBytes& block) {
     FirmwareInfo info;
     if (const auto header = ParseFirmwareHeader(image)) {
         info.firmwareDate = FormatFirmwareDate(*header);
@@ -70,8 +70,8 @@ FirmwareInfo DeriveFirmwareInfo(QByteArrayView image, const VersionBlockBytes& b
 FirmwareInfo LoadFirmwareInfo() {
     // A damaged or missing image leaves the date and version empty; the block's texts still show.
     const platform::Payload payload = platform::ReadOwnPayload();
-    const QByteArrayView image =
-        payload.status == platform::PayloadStatus::Ok ? QByteArrayView(payload.data) : QByteArrayView();
+    const ByteView image =
+        payload.status == platform::PayloadStatus::Ok ? ByteView(payload.data) : ByteView();
     return DeriveFirmwareInfo(image, ReadOwnVersionBlock());
 }
 

@@ -2,13 +2,13 @@
 // data. Reads both and derives the texts the window shows (model, dates, version); compares versions.
 #pragma once
 
-#include <QByteArray>
-#include <QByteArrayView>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "platform/Bytes.h"
 #include "res/VersionBlock.h"
 
 namespace fwu {
@@ -22,7 +22,7 @@ struct FirmwareHeader {
     std::uint8_t minor = 0;
     std::uint8_t build = 0;  // 0: the version has two parts
 };
-inline constexpr qsizetype kFirmwareHeaderEnd = 14;
+inline constexpr std::size_t kFirmwareHeaderEnd = 14;
 
 // The three texts of a version block.
 struct VersionTexts {
@@ -41,7 +41,7 @@ struct FirmwareInfo {
 };
 
 // The header of an image, or nothing when the image is shorter than 14 bytes.
-std::optional<FirmwareHeader> ParseFirmwareHeader(QByteArrayView image);
+std::optional<FirmwareHeader> ParseFirmwareHeader(ByteView image);
 
 // Three-letter month name for 1 to 12 (9 is "SET"); empty for anything else.
 std::string_view MonthName(int month);
@@ -53,7 +53,7 @@ std::string FormatUtilityVersion(const FirmwareHeader& header);
 VersionTexts ReadVersionTexts(const VersionBlockBytes& block);
 
 // The texts derived from an image (possibly empty or short) and a version block.
-FirmwareInfo DeriveFirmwareInfo(QByteArrayView image, const VersionBlockBytes& block);
+FirmwareInfo DeriveFirmwareInfo(ByteView image, const VersionBlockBytes& block);
 
 // The texts of the program's own carried image and version block.
 FirmwareInfo LoadFirmwareInfo();

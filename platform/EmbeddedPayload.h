@@ -2,17 +2,21 @@
 // trailer that gives its size and SHA-256 digest. This file reads and writes that layout.
 #pragma once
 
-#include <QByteArray>
-#include <QByteArrayView>
-#include <QString>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string_view>
+
+#include "platform/Bytes.h"
+#include "platform/Sha256.h"
 
 namespace fwu::platform {
 
 // Trailer: 8-byte little-endian payload size, 32-byte SHA-256 of the payload, 8-byte magic.
-inline constexpr qsizetype kPayloadTrailerSize = 48;
-inline constexpr QByteArrayView kPayloadMagic{"FWUIMG01", 8};
+inline constexpr std::int64_t kPayloadTrailerSize = 48;
+inline constexpr std::string_view kPayloadMagic{"FWUIMG01", 8};
 // Upper bound on a payload we are willing to load: far above any image of this router, far below memory.
-inline constexpr qint64 kMaxPayloadSize = 64LL * 1024 * 1024;
+inline constexpr std::int64_t kMaxPayloadSize = 64LL * 1024 * 1024;
 
 enum class PayloadStatus {
     Ok,
@@ -24,28 +28,28 @@ enum class PayloadStatus {
 
 struct Payload {
     PayloadStatus status = PayloadStatus::Unreadable;
-    QByteArray data;         // the payload when status is Ok, else empty
-    qint64 programSize = 0;  // bytes of the file before the payload (the whole file when there is none)
-    QByteArray sha256;       // the payload's SHA-256, as checked against the trailer, when status is Ok
+    Bytes data;                    // the payload when status is Ok, else empty
+    std::int64_t programSize = 0;  // bytes of the file before the payload (the whole file when there is none)
+    Sha256Digest sha256{};         // the payload's SHA-256, as checked against the trailer, when status is Ok
 };
 
 // The trailer that follows `payload` in a packed file.
-QByteArray MakePayloadTrailer(QByteArrayView payload);
+Bytes MakePayloadTrailer(ByteView payload);
 
 // Reads and checks the payload appended to the given file.
-Payload ReadAppendedPayload(const QString& path);
+Payload ReadAppendedPayload(const std::filesystem::path& path);
 
 // Splits a whole file's bytes into program and payload, checking the digest; used by the packing tools.
-Payload SplitPackedBytes(QByteArrayView fileBytes);
+Payload SplitPackedBytes(ByteView fileBytes);
 
-// The path of the running program's own executable file.
-QString OwnExecutablePath();
+// The path of the running program's own executable file; empty when the system does not tell it.
+std::filesystem::path OwnExecutablePath();
 
 // Reads and checks the payload appended to the running program.
 Payload ReadOwnPayload();
 
 // Writes `bytes` to `path` through a temporary file in the same folder that is renamed into place, so a
 // reader never sees a half-written file. `executable` sets the owner's, group's and others' run bits.
-bool WriteFileAtomically(const QString& path, QByteArrayView bytes, bool executable);
+bool WriteFileAtomically(const std::filesystem::path& path, ByteView bytes, bool executable);
 
 }  // namespace fwu::platform

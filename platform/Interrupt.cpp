@@ -12,6 +12,7 @@ std::atomic<int> pending{0};
 static_assert(std::atomic<int>::is_always_lock_free);
 struct sigaction previousInterrupt {};
 struct sigaction previousTerminate {};
+struct sigaction previousHangup {};
 
 void OnSignal(int number) {
     pending.store(number, std::memory_order_relaxed);
@@ -27,11 +28,13 @@ InterruptCatcher::InterruptCatcher() {
     action.sa_flags = SA_RESTART;
     ::sigaction(SIGINT, &action, &previousInterrupt);
     ::sigaction(SIGTERM, &action, &previousTerminate);
+    ::sigaction(SIGHUP, &action, &previousHangup);
 }
 
 InterruptCatcher::~InterruptCatcher() {
     ::sigaction(SIGINT, &previousInterrupt, nullptr);
     ::sigaction(SIGTERM, &previousTerminate, nullptr);
+    ::sigaction(SIGHUP, &previousHangup, nullptr);
 }
 
 bool InterruptCatcher::TakeRequest() {
@@ -39,7 +42,9 @@ bool InterruptCatcher::TakeRequest() {
     if (number == 0) {
         return false;
     }
-    lastTaken = number == SIGTERM ? StopSignal::Terminate : StopSignal::Interrupt;
+    lastTaken = number == SIGTERM  ? StopSignal::Terminate
+                : number == SIGHUP ? StopSignal::Hangup
+                                   : StopSignal::Interrupt;
     return true;
 }
 

@@ -1,16 +1,17 @@
-// Ctrl-C (SIGINT) and SIGTERM as a request the program answers, rather than the end of the process: while
-// an InterruptCatcher lives, either signal only sets a flag that the program's loop takes and acts on (a
-// transfer stops, the flash wait refuses), and the last one taken is remembered for the exit status.
+// Ctrl-C (SIGINT), SIGTERM and SIGHUP (a closed terminal or a dropped SSH connection) as a request the
+// program answers, rather than the end of the process: while an InterruptCatcher lives, each of them only
+// sets a flag that the program's loop takes and acts on (a transfer stops, the flash wait refuses), and the
+// last one taken is remembered for the exit status.
 #pragma once
 
 namespace fwu::platform {
 
-enum class StopSignal { None, Interrupt, Terminate };
+enum class StopSignal { None, Interrupt, Terminate, Hangup };
 
 class InterruptCatcher {
 public:
-    InterruptCatcher();   // SIGINT and SIGTERM from now on set the flag
-    ~InterruptCatcher();  // both end the process again, as before
+    InterruptCatcher();   // SIGINT, SIGTERM and SIGHUP from now on set the flag
+    ~InterruptCatcher();  // they end the process again, as before
     InterruptCatcher(const InterruptCatcher&) = delete;
     InterruptCatcher& operator=(const InterruptCatcher&) = delete;
 

@@ -138,10 +138,18 @@ HelperProbe ProbeThroughHelper(const std::string& helperPath, const std::string&
     const char answer = ReadAnswer(output.read, waitMs + kStartAllowanceMs);
     output.Close();
     Reap(child, answer == 0 ? 0 : kEndAllowanceMs);
-    if (answer == 'A') {
-        return HelperProbe::Answered;
+    switch (answer) {
+        case 'A':
+            return HelperProbe::Answered;
+        case 'S':
+            return HelperProbe::Silent;
+        case 'B':
+            return HelperProbe::Broadcast;
+        case 'U':
+            return HelperProbe::NoRoute;
+        default:
+            return HelperProbe::Unavailable;
     }
-    return answer == 'S' ? HelperProbe::Silent : HelperProbe::Unavailable;
 }
 
 }  // namespace fwu::platform

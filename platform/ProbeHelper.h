@@ -11,6 +11,8 @@ namespace fwu::platform {
 enum class HelperProbe {
     Answered,     // the helper saw the echo reply within its wait
     Silent,       // the helper sent the request and saw no reply
+    Broadcast,    // the system refused the request: the address is a broadcast address of its networks
+    NoRoute,      // the system has no route to the address: nothing was sent
     Unavailable,  // no helper at the path, it refused the address or could not open its socket, or it
                   // said nothing within the wait: nothing is known of the router
 };

@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QFile>
 #include <algorithm>
 #include <cerrno>
 #include <utility>
@@ -34,10 +33,9 @@ private:
 
 }  // namespace
 
-RegularFile ReadRegularFile(const QString& path, qint64 maxBytes) {
+RegularFile ReadRegularFile(const std::filesystem::path& path, std::int64_t maxBytes) {
     RegularFile file;
-    const QByteArray name = QFile::encodeName(path);
-    const Descriptor fd(::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    const Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     struct stat info {};
     if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0) {
         return file;
@@ -52,18 +50,18 @@ RegularFile ReadRegularFile(const QString& path, qint64 maxBytes) {
         return file;
     }
     // Read until the end, one byte past the limit at most, in case the file grows while it is read.
-    QByteArray data(static_cast<qsizetype>(info.st_size) + 1, '\0');
-    qsizetype filled = 0;
+    const auto limit = static_cast<std::size_t>(maxBytes);
+    Bytes data(static_cast<std::size_t>(info.st_size) + 1);
+    std::size_t filled = 0;
     for (;;) {
         if (filled == data.size()) {
-            if (filled > maxBytes) {
+            if (filled > limit) {
                 file.status = RegularFileStatus::TooLarge;
                 return file;
             }
-            data.resize(std::min<qsizetype>(data.size() * 2, static_cast<qsizetype>(maxBytes) + 1));
+            data.resize(std::min(data.size() * 2, limit + 1));
         }
-        const ssize_t got =
-            ::read(fd.get(), data.data() + filled, static_cast<std::size_t>(data.size() - filled));
+        const ssize_t got = ::read(fd.get(), data.data() + filled, data.size() - filled);
         if (got < 0 && errno == EINTR) {
             continue;
         }
@@ -73,7 +71,7 @@ RegularFile ReadRegularFile(const QString& path, qint64 maxBytes) {
         if (got == 0) {
             break;
         }
-        filled += got;
+        filled += static_cast<std::size_t>(got);
     }
     data.resize(filled);
     file.data = std::move(data);
@@ -81,9 +79,9 @@ RegularFile ReadRegularFile(const QString& path, qint64 maxBytes) {
     return file;
 }
 
-std::optional<FileId> IdentifyFile(const QString& path) {
+std::optional<FileId> IdentifyFile(const std::filesystem::path& path) {
     struct stat info {};
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0) {
+    if (::stat(path.c_str(), &info) != 0) {
         return std::nullopt;
     }
     return IdOf(info);

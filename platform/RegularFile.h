@@ -3,10 +3,11 @@
 // their path, so a link or a second name for the same file is recognised.
 #pragma once
 
-#include <QByteArray>
-#include <QString>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
+
+#include "platform/Bytes.h"
 
 namespace fwu::platform {
 
@@ -26,15 +27,15 @@ enum class RegularFileStatus {
 
 struct RegularFile {
     RegularFileStatus status = RegularFileStatus::Unreadable;
-    QByteArray data;  // the whole file when Ok
-    FileId id;        // when the file could be opened
+    Bytes data;  // the whole file when Ok
+    FileId id;   // when the file could be opened
 };
 
 // Opens the file without waiting (a FIFO does not hold the open up), checks on the open file that it is
 // a regular file of at most `maxBytes`, and reads all of it.
-RegularFile ReadRegularFile(const QString& path, qint64 maxBytes);
+RegularFile ReadRegularFile(const std::filesystem::path& path, std::int64_t maxBytes);
 
 // The identity of the file a path names, links followed; nothing when there is no such file.
-std::optional<FileId> IdentifyFile(const QString& path);
+std::optional<FileId> IdentifyFile(const std::filesystem::path& path);
 
 }  // namespace fwu::platform

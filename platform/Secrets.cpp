@@ -21,22 +21,4 @@ void WipeSecret(std::string& text) {
     text.clear();
 }
 
-void WipeSecret(QByteArray& bytes) {
-    if (!bytes.isEmpty() && !bytes.isDetached()) {
-        bytes.clear();  // shared with another copy: that copy keeps the bytes, and this one lets go
-        return;
-    }
-    if (!bytes.isEmpty()) {
-        ::explicit_bzero(bytes.data(), static_cast<std::size_t>(bytes.size()));
-    }
-    bytes.clear();
-}
-
-void WipeSecret(QString& text) {
-    if (!text.isEmpty() && text.isDetached()) {
-        ::explicit_bzero(text.data(), static_cast<std::size_t>(text.size()) * sizeof(QChar));
-    }
-    text.clear();
-}
-
 }  // namespace fwu::platform

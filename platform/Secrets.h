@@ -2,8 +2,6 @@
 // buffers that held it overwritten before they are released.
 #pragma once
 
-#include <QByteArray>
-#include <QString>
 #include <string>
 
 namespace fwu::platform {
@@ -14,8 +12,6 @@ bool ForbidCoreDumps();
 
 // Overwrites the text's bytes with zeros (in a way the compiler keeps) and empties it.
 void WipeSecret(std::string& text);
-void WipeSecret(QByteArray& bytes);
-void WipeSecret(QString& text);
 
 // Wipes the text when the scope it guards ends, however it ends.
 class WipeOnExit {

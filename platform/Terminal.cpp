@@ -1,5 +1,6 @@
 #include "platform/Terminal.h"
 
+#include <poll.h>
 #include <signal.h>
 #include <termios.h>
 #include <unistd.h>
@@ -37,6 +38,12 @@ int Descriptor(StandardStream stream) {
 
 bool IsTerminal(StandardStream stream) {
     return ::isatty(Descriptor(stream)) == 1;
+}
+
+bool WaitForStandardInput(int timeoutMs) {
+    pollfd input{STDIN_FILENO, POLLIN, 0};
+    // A closed or invalid descriptor counts as readable: the read that follows finds its end at once.
+    return ::poll(&input, 1, timeoutMs) == 1;
 }
 
 EchoOffOnStandardInput::EchoOffOnStandardInput() {

@@ -9,6 +9,11 @@ enum class StandardStream { Input, Output, Error };
 // True when the stream is connected to a terminal.
 bool IsTerminal(StandardStream stream);
 
+// Waits up to `timeoutMs` for standard input to have something to read (on a terminal: a whole line) or to
+// be at its end; true then. False when the time ran out or a signal came first, so a caller that waits for
+// a line can look at its stop requests between two calls.
+bool WaitForStandardInput(int timeoutMs);
+
 // While it lives, what is typed on the terminal of standard input is not shown; the previous setting is
 // put back at its end, and also when a signal (Ctrl-C among them) ends the process before that. Does
 // nothing when standard input is no terminal.

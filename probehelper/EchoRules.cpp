@@ -1,6 +1,7 @@
 #include "probehelper/EchoRules.h"
 
 #include <algorithm>
+#include <cerrno>
 
 namespace fwu::echo {
 namespace {
@@ -90,6 +91,18 @@ bool ParseIdentifier(const char* text, std::uint16_t& identifier) {
     }
     identifier = static_cast<std::uint16_t>(value);
     return true;
+}
+
+char SendFailureAnswer(int error) {
+    switch (error) {
+        case EACCES:
+            return kBroadcastRefused;
+        case ENETUNREACH:
+        case EHOSTUNREACH:
+            return kNoRoute;
+        default:
+            return 0;
+    }
 }
 
 }  // namespace fwu::echo

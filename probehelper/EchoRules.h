@@ -31,6 +31,17 @@ std::uint16_t RequestIdentifier(const Request& request);
 bool IsReply(const unsigned char* datagram, std::size_t length, bool withIpHeader, const Address& sender,
              const Address& probed, const Request& request);
 
+// The helper's answers on its output, one byte a probe.
+inline constexpr char kAnswered = 'A';          // the echo reply came within the wait
+inline constexpr char kSilent = 'S';            // the request went out, no reply came
+inline constexpr char kBroadcastRefused = 'B';  // the system refused the request: a broadcast address
+inline constexpr char kNoRoute = 'U';           // the system has no route to the address
+
+// The answer for a request the system would not send (the errno of connect or send): kBroadcastRefused
+// for EACCES, kNoRoute for ENETUNREACH and EHOSTUNREACH, 0 for any other error, after which the probe
+// still waits for a reply.
+char SendFailureAnswer(int error);
+
 // Strict decimal 0..65535 without sign, blanks or leading zeros; false otherwise.
 bool ParseIdentifier(const char* text, std::uint16_t& identifier);
 

@@ -11,7 +11,7 @@ namespace {
 // boundary announced in the Content-Type field.
 #define FWU_DELIMITER "-----------------------------7d6334282094a"
 
-constexpr std::array<std::pair<int, std::string_view>, 49> kStrings{{
+constexpr std::array<std::pair<int, std::string_view>, 51> kStrings{{
     {IDS_ABOUTBOX, "&About kvel..."},
     {IDS_APP_TITLE, "Firmware Upgrade Utility"},
     {IDS_DIALOG_CLASS, "#32770"},
@@ -88,6 +88,12 @@ constexpr std::array<std::pair<int, std::string_view>, 49> kStrings{{
     {IDS_ROUTER_REFUSES_PASSWORD,
      "The router came back after the restart but refuses the password. Open its web page to see its "
      "version."},
+    {IDS_CHECK_BROADCAST,
+     "This is the broadcast address of a network, not a router's address. Enter the address of the "
+     "Router."},
+    {IDS_CHECK_NO_ROUTE,
+     "This computer has no route to this address. Check its network connection and the Router's "
+     "address."},
 }};
 
 #undef FWU_DELIMITER

@@ -63,6 +63,8 @@ enum StringId : int {
     IDS_FAIL_TOO_SLOW = 33031,       // upload failed: the transfer passed its overall deadline at %d percent
     IDS_FAIL_PASSWORD = 33032,       // upload failed: the router refused the password before the image
     IDS_ROUTER_REFUSES_PASSWORD = 33033,  // success page: the router came back but refuses the password
+    IDS_CHECK_BROADCAST = 33034,          // router check failed: the address is a broadcast address here
+    IDS_CHECK_NO_ROUTE = 33035,           // router check failed: this computer has no route to the address
 };
 
 // The text of the given id, or an empty view when the table has no such id.

@@ -22,6 +22,8 @@ const std::vector<std::string> kAdminFolders = {"/usr/sbin", "/sbin"};
 
 }  // namespace
 
+const char* const kProbeHelperPath = FWU_PROBE_HELPER_PATH;
+
 std::uint16_t IcmpChecksum(const unsigned char* data, int length) {
     return echo::Checksum(data, length);
 }
@@ -142,6 +144,12 @@ ProbeAttempt ProbeHostAttempt(const std::string& address, int waitMs) {
                 break;
             case platform::HelperProbe::Silent:
                 attempt = {ProbeOutcome::Silent, ProbeMeans::Helper};
+                break;
+            case platform::HelperProbe::Broadcast:
+                attempt = {ProbeOutcome::Silent, ProbeMeans::Helper, ProbeRefusal::Broadcast};
+                break;
+            case platform::HelperProbe::NoRoute:
+                attempt = {ProbeOutcome::Silent, ProbeMeans::Helper, ProbeRefusal::NoRoute};
                 break;
             case platform::HelperProbe::Unavailable:
                 break;

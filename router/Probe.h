@@ -29,17 +29,26 @@ enum class ProbeMeans { None, RawSocket, DatagramSocket, Helper };
 // "raw socket", "datagram socket", "probe helper", "no means of pinging".
 std::string_view ProbeMeansName(ProbeMeans means);
 
-// Where the package installs the probe helper.
-inline constexpr const char* kProbeHelperPath = "/usr/libexec/firmware-upgrade-utility/probe-helper";
+// Where the installation puts the probe helper: the libexec folder of the prefix the program was built for
+// (/usr/libexec/firmware-upgrade-utility/probe-helper in the package).
+extern const char* const kProbeHelperPath;
 
 // The helper every probe of this process uses: kProbeHelperPath unless a test build of the program set
 // another; empty for none.
 void SetProbeHelperPath(std::string path);
 std::string ProbeHelperPath();
 
+// Why the system would not send a request that counts as Silent (the probe helper tells it).
+enum class ProbeRefusal {
+    None,
+    Broadcast,  // the address is a broadcast address of one of this computer's networks
+    NoRoute,    // this computer has no route to the address
+};
+
 struct ProbeAttempt {
     ProbeOutcome outcome = ProbeOutcome::NotSent;
     ProbeMeans means = ProbeMeans::None;
+    ProbeRefusal refusal = ProbeRefusal::None;
 };
 
 // The one way every probe goes (router check, gateway discovery, flash wait, confirmation watch): the

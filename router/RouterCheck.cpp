@@ -29,15 +29,20 @@ RouterCheckResult CheckRouter(const RouterAddress& address, const std::string& c
         result.reason = RouterCheckReason::NotRouterAddress;
         return result;
     }
-    ProbeOutcome probe = ProbeOutcome::Silent;
-    if (tools.probeHost) {
-        probe = tools.probeHost(dotted);
+    ProbeAttempt probe{ProbeOutcome::Silent};
+    if (tools.probeAttempt) {
+        probe = tools.probeAttempt(dotted);
+    } else if (tools.probeHost) {
+        probe.outcome = tools.probeHost(dotted);
     } else if (tools.pingHost && tools.pingHost(dotted)) {
-        probe = ProbeOutcome::Answered;
+        probe.outcome = ProbeOutcome::Answered;
     }
-    if (probe != ProbeOutcome::Answered) {
-        result.reason =
-            probe == ProbeOutcome::NotSent ? RouterCheckReason::PingNotAllowed : RouterCheckReason::NoAnswer;
+    result.probeMeans = probe.means;
+    if (probe.outcome != ProbeOutcome::Answered) {
+        result.reason = probe.outcome == ProbeOutcome::NotSent     ? RouterCheckReason::PingNotAllowed
+                        : probe.refusal == ProbeRefusal::Broadcast ? RouterCheckReason::BroadcastAddress
+                        : probe.refusal == ProbeRefusal::NoRoute   ? RouterCheckReason::NoRoute
+                                                                   : RouterCheckReason::NoAnswer;
         return result;
     }
     result.passed = true;
@@ -85,15 +90,8 @@ RouterCheckResult CheckRouter(const RouterAddress& address, const std::string& c
 RouterCheckResult CheckRouter(const RouterAddress& address, const std::string& credential) {
     TcpStatusTransport transport;
     RouterCheckServices tools{FlushArpEntry, {}, &transport};
-    ProbeMeans means = ProbeMeans::None;
-    tools.probeHost = [&means](const std::string& address) {
-        const ProbeAttempt attempt = ProbeHostAttempt(address, kProbeWaitMs);
-        means = attempt.means;
-        return attempt.outcome;
-    };
-    RouterCheckResult result = CheckRouter(address, credential, tools);
-    result.probeMeans = means;
-    return result;
+    tools.probeAttempt = [](const std::string& address) { return ProbeHostAttempt(address, kProbeWaitMs); };
+    return CheckRouter(address, credential, tools);
 }
 
 }  // namespace fwu

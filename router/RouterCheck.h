@@ -19,6 +19,8 @@ struct RouterCheckServices {
     StatusTransport* transport = nullptr;
     // Tells a probe that could not be sent from an unanswered one; used instead of pingHost when set.
     std::function<ProbeOutcome(const std::string& address)> probeHost = {};
+    // Also tells why a request was not sent, and by which means; used before the two above when set.
+    std::function<ProbeAttempt(const std::string& address)> probeAttempt = {};
 };
 
 // What the check saw, beyond passed or not.
@@ -27,6 +29,8 @@ enum class RouterCheckReason {
     NoAnswer,          // failed: the probe went unanswered
     PingNotAllowed,    // failed: no probe could be sent (this user may not open an ICMP socket)
     NotRouterAddress,  // failed: the address is one no router can hold (this host, loopback, multicast...)
+    BroadcastAddress,  // failed: the system refused the probe, the address is a broadcast address of its own
+    NoRoute,           // failed: the system has no route to the address, no probe went out
     PasswordRefused,   // failed: the router answered 401 (`statusLine`), or the password is too long to send
     NotStatusPage,     // failed: another status line than the accepted one came back (`statusLine`)
     NoVersionField,    // passed without a version: the status page has no version field

@@ -36,37 +36,31 @@ bool SystemUpgradeServices::StartUploadJob(const UploadTarget& target, UploadWin
 }
 
 bool SystemUpgradeServices::CarriedImageIntact() {
-    if (verifiedImage.isEmpty()) {
-        const platform::Payload image = platform::ReadOwnPayload();
-        if (image.status == platform::PayloadStatus::Ok) {
-            verifiedImage = image.data;
-        }
+    if (!verifiedImage) {
+        verifiedImage = VerifiedImage(platform::ReadOwnPayload());
     }
-    return !verifiedImage.isEmpty();
+    return verifiedImage != nullptr;
 }
 
 UploadStartServices SystemUpgradeServices::StartServices() {
     UploadStartServices devices = SystemUploadStartServices();
-    devices.readImage = [this] {
-        platform::Payload image;
-        if (CarriedImageIntact()) {
-            image.status = platform::PayloadStatus::Ok;
-            image.data = verifiedImage;  // shared, not copied: nothing writes to it
-        }
-        return image;
+    devices.readImage = [this]() -> std::shared_ptr<const Bytes> {
+        return CarriedImageIntact() ? verifiedImage : nullptr;  // shared, not copied: nothing writes to it
     };
     return devices;
 }
 
 FirmwareInfo SystemUpgradeServices::LoadFirmwareInfo() {
     const FirmwareInfo info = fwu::LoadFirmwareInfo();
-    const platform::Payload image = platform::ReadOwnPayload();
-    if (image.status == platform::PayloadStatus::Ok) {
-        verifiedImage = image.data;
-    }
+    platform::Payload image = platform::ReadOwnPayload();
     // The digest the read checked the image against: hashing 3 MB again for the log would cost the
     // window's start as much again.
-    attemptLog.Write("image", DescribeImage(info, static_cast<std::size_t>(image.data.size()), image.sha256));
+    const platform::Sha256Digest digest = image.sha256;
+    const std::size_t imageBytes = image.data.size();  // 0 unless the image was read whole and checked
+    if (std::shared_ptr<const Bytes> verified = VerifiedImage(std::move(image))) {
+        verifiedImage = std::move(verified);
+    }
+    attemptLog.Write("image", DescribeImage(info, imageBytes, digest));
     return info;
 }
 

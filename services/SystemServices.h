@@ -36,7 +36,7 @@ private:
     // The carried image as read and verified at start-up (or by the first check after a failed read). The
     // upload sends these bytes: they match the version the pages show, and the press that starts an
     // upload does not read and hash 3 MB again on the window thread.
-    QByteArray verifiedImage;
+    std::shared_ptr<const Bytes> verifiedImage;
     // Declared before the runner: the worker writes to it until joined.
     AttemptLog attemptLog{AttemptLogPath()};
     // Joins a running worker when the services end; the worker tells the log how the upload ended.

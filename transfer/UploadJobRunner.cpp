@@ -14,13 +14,20 @@ UploadStartServices SystemUploadStartServices() {
     UploadStartServices devices;
     devices.resolveHost = [](const std::string& address) { return ResolveHost(address); };
     devices.flushArpEntry = [](const std::string& address) { FlushArpEntry(address); };
-    devices.readImage = [] { return platform::ReadOwnPayload(); };
+    devices.readImage = [] { return VerifiedImage(platform::ReadOwnPayload()); };
     devices.createSocket = [](platform::SocketHandle* out, platform::SocketKind kind) {
         return CreateSocket(out, kind);
     };
     devices.connectSocket = [](platform::SocketHandle socket, const std::string& address,
                                std::uint16_t port) { return ConnectSocket(socket, address, port); };
     return devices;
+}
+
+std::shared_ptr<const Bytes> VerifiedImage(platform::Payload payload) {
+    if (payload.status != platform::PayloadStatus::Ok || payload.data.empty()) {
+        return nullptr;
+    }
+    return std::make_shared<const Bytes>(std::move(payload.data));
 }
 
 UploadJobRunner::UploadJobRunner() : UploadJobRunner(SystemUploadStartServices(), SystemUploadServices()) {}
@@ -70,22 +77,22 @@ bool UploadJobRunner::StartUploadJob(const UploadTarget& target, UploadWindow& w
     }
     startDevices.flushArpEntry(address);
 
-    platform::Payload image = startDevices.readImage();
-    if (image.status != platform::PayloadStatus::Ok || image.data.isEmpty()) {
+    std::shared_ptr<const Bytes> image = startDevices.readImage ? startDevices.readImage() : nullptr;
+    if (!image || image->empty()) {
         return false;
     }
     // The request is built here, once, for this image; the worker sends it as it is.
     std::optional<UploadHttpRequest> built =
-        BuildUploadHttpRequest(address, target.credential, static_cast<std::uint64_t>(image.data.size()));
+        BuildUploadHttpRequest(address, target.credential, static_cast<std::uint64_t>(image->size()));
     if (!built) {
         return false;
     }
-    imageData = std::move(image.data);
-    const std::uint32_t percentStep = PercentStep(static_cast<std::uint32_t>(imageData.size()));
+    imageData = std::move(image);
+    const std::uint32_t percentStep = PercentStep(static_cast<std::uint32_t>(imageData->size()));
 
     auto giveUp = [this] {
         platform::CloseSocket(probeSocket);
-        imageData = QByteArray();
+        imageData.reset();
         return false;
     };
     // Nothing is sent on this connection: it only proves that the router's web server takes connections.

@@ -3,13 +3,14 @@
 // thread. The dialog's upgrade services forward StartUploadJob here.
 #pragma once
 
-#include <QByteArray>
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 
+#include "platform/Bytes.h"
 #include "platform/EmbeddedPayload.h"
 #include "platform/Process.h"
 #include "platform/Socket.h"
@@ -25,7 +26,9 @@ namespace fwu {
 struct UploadStartServices {
     std::function<HostLookup(const std::string& address)> resolveHost;
     std::function<void(const std::string& address)> flushArpEntry;
-    std::function<platform::Payload()> readImage;  // the carried image, checked against its digest
+    // The carried image, checked against its digest; null when it is missing, damaged or empty. The bytes
+    // are shared with whoever read them, never copied for the upload.
+    std::function<std::shared_ptr<const Bytes>()> readImage;
     std::function<int(platform::SocketHandle* out, platform::SocketKind kind)> createSocket;
     std::function<int(platform::SocketHandle socket, const std::string& address, std::uint16_t port)>
         connectSocket;
@@ -35,6 +38,9 @@ struct UploadStartServices {
 
 // The router helpers, the program's own carried image and port 80.
 UploadStartServices SystemUploadStartServices();
+
+// The payload's bytes as the upload takes them: null unless the payload was read whole and checked.
+std::shared_ptr<const Bytes> VerifiedImage(platform::Payload payload);
 
 class UploadJobRunner {
 public:
@@ -85,7 +91,7 @@ private:
     UploadServices workerDevices;
     JobWindow jobWindow{*this};
     UploadJob uploadJob;
-    QByteArray imageData;  // the image copy; released by the worker when the transfer ends
+    std::shared_ptr<const Bytes> imageData;  // the image; the worker lets go of it when the transfer ends
     platform::SocketHandle probeSocket = platform::kInvalidSocket;
     std::atomic<bool> jobFinished{true};
     UploadControl control;

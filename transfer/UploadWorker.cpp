@@ -43,7 +43,7 @@ struct Transfer {
 
 // Sends the request with the image in paced pieces, then reads the start of the router's answer.
 // `offset` ends as the number of image bytes sent in full pieces (the final, shorter piece not counted).
-Transfer TransferImage(const UploadJob& job, const QByteArray& imageData, const UploadServices& devices) {
+Transfer TransferImage(const UploadJob& job, const Bytes& imageData, const UploadServices& devices) {
     Transfer transfer;
     std::unique_ptr<platform::HttpSession> session = devices.openSession ? devices.openSession() : nullptr;
     if (!session) {
@@ -66,7 +66,7 @@ Transfer TransferImage(const UploadJob& job, const QByteArray& imageData, const 
         return transfer;
     }
     const auto imageSize = static_cast<std::uint32_t>(imageData.size());  // within the 32-bit body length
-    const char* image = imageData.constData();
+    const char* image = reinterpret_cast<const char*>(imageData.data());
     // The causes name the percent the router had taken, not the one the bar already shows.
     std::uint32_t& offset = transfer.offset;
     std::uint32_t taken = 0;  // image bytes written, the final shorter piece included
@@ -295,7 +295,8 @@ UploadServices SystemUploadServices() {
     return devices;
 }
 
-UploadVerdict RunUploadJob(const UploadJob& job, QByteArray& imageData, const UploadServices& devices) {
+UploadVerdict RunUploadJob(const UploadJob& job, std::shared_ptr<const Bytes>& imageData,
+                           const UploadServices& devices) {
     // What the log is told beside the outcome: bytes, time, the router's answer and the silence, seen
     // through the session and the probe without changing what they do.
     UploadVerdict seen;
@@ -329,9 +330,10 @@ UploadVerdict RunUploadJob(const UploadJob& job, QByteArray& imageData, const Up
     };
 
     const std::int64_t transferStart = NowMs(devices);
-    Transfer transfer = TransferImage(job, imageData, watched);
+    static const Bytes kNoImage;
+    Transfer transfer = TransferImage(job, imageData ? *imageData : kNoImage, watched);
     seen.transferMs = NowMs(devices) - transferStart;
-    imageData = QByteArray();
+    imageData.reset();
     if (devices.transferEnded) {
         devices.transferEnded(seen);
     }

@@ -5,13 +5,13 @@
 // UploadServices so that tests run it in microseconds.
 #pragma once
 
-#include <QByteArray>
 #include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "platform/Bytes.h"
 #include "platform/HttpSession.h"
 #include "router/Probe.h"
 #include "router/RouterEndpoints.h"
@@ -61,10 +61,11 @@ struct UploadServices {
 UploadServices SystemUploadServices();
 
 // Runs the whole job. The result is 1 only when the router, after taking the whole body without refusing
-// it, stayed silent to every probe for kSilenceForRestartMs in a row; 0 otherwise. Releases `imageData`
-// once the transfer is over, whatever its outcome. A stop taken before the last byte went out ends the job
-// with UploadOutcome::Stopped. Its last act is exactly one PostUpgradeVerdict with the
-// verdict.
-UploadVerdict RunUploadJob(const UploadJob& job, QByteArray& imageData, const UploadServices& devices);
+// it, stayed silent to every probe for kSilenceForRestartMs in a row; 0 otherwise. Lets go of
+// `imageData` (resets its reference to the image) once the transfer is over, whatever its outcome. A stop
+// taken before the last byte went out ends the job with UploadOutcome::Stopped. Its last act is exactly one
+// PostUpgradeVerdict with the verdict.
+UploadVerdict RunUploadJob(const UploadJob& job, std::shared_ptr<const Bytes>& imageData,
+                           const UploadServices& devices);
 
 }  // namespace fwu

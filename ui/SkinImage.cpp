@@ -12,7 +12,7 @@
 #include <map>
 #include <mutex>
 
-#include "platform/Resources.h"
+#include "ui/ResourcePicture.h"
 
 namespace fwu {
 
@@ -74,7 +74,7 @@ const QImage* DensePicture(const QString& key, QSize plainSize) {
             return QImage();
         }
         const QByteArray type = key.left(slash).toLatin1();
-        QImage dense = DecodeGif(platform::LoadResourcePicture(
+        QImage dense = DecodeGif(LoadResourcePicture(
             std::string_view(type.constData(), static_cast<std::size_t>(type.size())), id, kDenseScale));
         if (dense.size() != plainSize * kDenseScale) {
             return QImage();
@@ -103,8 +103,8 @@ qreal TargetPixelRatio(const QPainter& painter) {
 std::optional<QImage> LoadSkinImage(int id, std::string_view type) {
     // Held in the painter's own format: a palette picture would be converted whole on every draw, even
     // when only a few pixels of it are painted (the percent figure, a strip of the bar).
-    QImage image = DecodeGif(platform::LoadResourcePicture(type, id))
-                       .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QImage image =
+        DecodeGif(LoadResourcePicture(type, id)).convertToFormat(QImage::Format_ARGB32_Premultiplied);
     if (image.isNull()) {
         return std::nullopt;
     }

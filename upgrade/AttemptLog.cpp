@@ -1,9 +1,9 @@
 #include "upgrade/AttemptLog.h"
 
-#include <QDateTime>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 
 #include "package/FirmwarePackage.h"
 #include "platform/PrivateFile.h"
@@ -19,6 +19,19 @@ constexpr std::size_t kShortestHiddenEverywhere = 4;
 constexpr std::string_view kHidden = "[hidden]";
 constexpr std::string_view kLogFolderTail = "/firmware-upgrade-utility";
 constexpr std::string_view kLogFileName = "/upgrade.log";
+
+// The seconds from 1970-01-01T00:00:00 to the broken-down time, read as a time of UTC (days counted in the
+// proleptic Gregorian calendar, so any two readings of one moment subtract to their offset).
+long long SecondsSinceEpoch(const std::tm& time) {
+    const long long month = time.tm_mon + 1;
+    const long long year = time.tm_year + 1900LL - (month <= 2 ? 1 : 0);
+    const long long era = (year >= 0 ? year : year - 399) / 400;
+    const long long yearOfEra = year - era * 400;
+    const long long dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + time.tm_mday - 1;
+    const long long dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    const long long days = era * 146097 + dayOfEra - 719468;
+    return ((days * 24 + time.tm_hour) * 60 + time.tm_min) * 60 + time.tm_sec;
+}
 
 bool IsAbsolute(const char* path) {
     return path != nullptr && path[0] == '/';
@@ -166,16 +179,29 @@ std::string_view NewestWholeLines(std::string_view content, std::size_t limit) {
 }
 
 std::string LocalTimestamp() {
-    const QDateTime now = QDateTime::currentDateTime();
-    const int offset = now.offsetFromUtc();
-    const int minutes = (offset < 0 ? -offset : offset) / 60;
-    char zone[8];
-    std::snprintf(zone, sizeof zone, "%c%02d:%02d", offset < 0 ? '-' : '+', (minutes / 60) % 100,
-                  minutes % 60);
-    return now.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss")).toStdString() + zone;
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    std::tm utc{};
+#ifdef _WIN32
+    const bool known = localtime_s(&local, &now) == 0 && gmtime_s(&utc, &now) == 0;
+#else
+    const bool known = localtime_r(&now, &local) != nullptr && gmtime_r(&now, &utc) != nullptr;
+#endif
+    if (!known) {
+        local = utc = std::tm{};
+    }
+    // The offset from UTC is what the local clock reads ahead of UTC's at the same moment.
+    const long long offset = SecondsSinceEpoch(local) - SecondsSinceEpoch(utc);
+    const long long minutes = (offset < 0 ? -offset : offset) / 60;
+    char text[128];  // room for any value of the fields, however unlikely
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d%c%02lld:%02lld", local.tm_year + 1900,
+                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
+                  offset < 0 ? '-' : '+', (minutes / 60) % 100, minutes % 60);
+    return text;
 }
 
-std::string DescribeImage(const FirmwareInfo& info, std::size_t imageBytes, const QByteArray& sha256) {
+std::string DescribeImage(const FirmwareInfo& info, std::size_t imageBytes,
+                          const platform::Sha256Digest& sha256) {
     std::string text = "model \"" + CutForLog(info.model) + "\", version \"" +
                        CutForLog(info.utilityVersion) + "\", firmware date \"" +
                        CutForLog(info.firmwareDate) + "\", release date \"" + CutForLog(info.releaseDate) +
@@ -183,7 +209,7 @@ std::string DescribeImage(const FirmwareInfo& info, std::size_t imageBytes, cons
     if (imageBytes == 0) {
         return text + ", no image";
     }
-    return text + ", " + std::to_string(imageBytes) + " bytes, sha256 " + sha256.toHex().toStdString();
+    return text + ", " + std::to_string(imageBytes) + " bytes, sha256 " + platform::HexDigest(sha256);
 }
 
 void LogTransferEnd(AttemptLog& log, const UploadVerdict& verdict) {

@@ -13,7 +13,6 @@
 // bytes of a secret (a router's field cut short) has that end hidden too.
 #pragma once
 
-#include <QByteArray>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -21,6 +20,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/Sha256.h"
 
 namespace fwu {
 
@@ -51,7 +52,8 @@ std::string_view NewestWholeLines(std::string_view content, std::size_t limit);
 std::string LocalTimestamp();
 
 // One line describing the carried image: its texts, size and SHA-256 (no image: "no image").
-std::string DescribeImage(const FirmwareInfo& info, std::size_t imageBytes, const QByteArray& sha256);
+std::string DescribeImage(const FirmwareInfo& info, std::size_t imageBytes,
+                          const platform::Sha256Digest& sha256);
 
 class AttemptLog {
 public:

@@ -81,6 +81,10 @@ std::string RouterCheckFailureText(const RouterCheckResult& result) {
             return FillIn(IDS_CHECK_NO_PING);
         case RouterCheckReason::NotRouterAddress:
             return FillIn(IDS_CHECK_NOT_ROUTER);
+        case RouterCheckReason::BroadcastAddress:
+            return FillIn(IDS_CHECK_BROADCAST);
+        case RouterCheckReason::NoRoute:
+            return FillIn(IDS_CHECK_NO_ROUTE);
         case RouterCheckReason::PasswordRefused:
             return result.statusLine.empty()
                        ? FillIn(IDS_CHECK_REFUSED_BARE)

@@ -1,73 +1,109 @@
 #include "upgrade/RunMailbox.h"
 
-#include <QCoreApplication>
 #include <utility>
 
 namespace fwu {
-namespace {
 
-// One queued message with its values; only the fields of its type are read.
-class RunEvent final : public QEvent {
-public:
-    explicit RunEvent(QEvent::Type type) : QEvent(type) {}
-    UploadProgress progress;
-    int stringId = 0;
-    UploadVerdict verdict;
-    int round = 0;
-    ConfirmationState state = ConfirmationState::Watching;
-    std::string version;
-};
-
-}  // namespace
-
-void RunMailbox::PostUpgradeProgress(const UploadProgress& progress) {
-    auto* event = new RunEvent(WM_UPGRADE_PROGRESS);
-    event->progress = progress;
-    QCoreApplication::postEvent(this, event);
-}
-
-void RunMailbox::ResetPercent(std::uint64_t bodyBytes) {
-    auto* event = new RunEvent(WM_UPGRADE_PERCENT);
-    event->progress = {0, bodyBytes};
-    QCoreApplication::postEvent(this, event);
-}
-
-void RunMailbox::PostStatusText(int stringId) {
-    auto* event = new RunEvent(WM_UPGRADE_STATUS);
-    event->stringId = stringId;
-    QCoreApplication::postEvent(this, event);
-}
-
-void RunMailbox::PostUpgradeVerdict(const UploadVerdict& verdict) {
-    auto* event = new RunEvent(WM_UPGRADE_DONE);
-    event->verdict = verdict;
-    QCoreApplication::postEvent(this, event);
-}
-
-void RunMailbox::PostConfirmation(int round, ConfirmationState state, const std::string& version) {
-    auto* event = new RunEvent(WM_UPGRADE_CONFIRMATION);
-    event->round = round;
-    event->state = state;
-    event->version = version;
-    QCoreApplication::postEvent(this, event);
-}
-
-void RunMailbox::customEvent(QEvent* event) {
-    const auto* message = static_cast<const RunEvent*>(event);
-    const QEvent::Type type = event->type();
-    if (type == WM_UPGRADE_PROGRESS) {
-        receiver.OnProgress(message->progress);
-    } else if (type == WM_UPGRADE_PERCENT) {
-        receiver.OnPercentReset(message->progress.bodyBytes);
-    } else if (type == WM_UPGRADE_STATUS) {
-        receiver.OnStatusText(message->stringId);
-    } else if (type == WM_UPGRADE_DONE) {
-        receiver.OnDone(message->verdict);
-    } else if (type == WM_UPGRADE_CONFIRMATION) {
-        receiver.OnConfirmation(message->round, message->state, message->version);
-    } else {
-        QObject::customEvent(event);
+void DeliverRunMessage(RunMessage& message, RunMailboxReceiver& receiver) {
+    switch (message.kind) {
+        case RunMessageKind::Progress:
+            receiver.OnProgress(message.progress);
+            break;
+        case RunMessageKind::Percent:
+            receiver.OnPercentReset(message.progress.bodyBytes);
+            break;
+        case RunMessageKind::Status:
+            receiver.OnStatusText(message.stringId);
+            break;
+        case RunMessageKind::Done:
+            receiver.OnDone(message.verdict);
+            break;
+        case RunMessageKind::Confirmation:
+            receiver.OnConfirmation(message.round, message.state, message.version);
+            break;
+        case RunMessageKind::SleepLock:
+            receiver.OnSleepLock(message.sleep);
+            break;
     }
+}
+
+void RunMessageMailbox::PostUpgradeProgress(const UploadProgress& progress) {
+    RunMessage message;
+    message.kind = RunMessageKind::Progress;
+    message.progress = progress;
+    Post(std::move(message));
+}
+
+void RunMessageMailbox::ResetPercent(std::uint64_t bodyBytes) {
+    RunMessage message;
+    message.kind = RunMessageKind::Percent;
+    message.progress = {0, bodyBytes};
+    Post(std::move(message));
+}
+
+void RunMessageMailbox::PostStatusText(int stringId) {
+    RunMessage message;
+    message.kind = RunMessageKind::Status;
+    message.stringId = stringId;
+    Post(std::move(message));
+}
+
+void RunMessageMailbox::PostUpgradeVerdict(const UploadVerdict& verdict) {
+    RunMessage message;
+    message.kind = RunMessageKind::Done;
+    message.verdict = verdict;
+    Post(std::move(message));
+}
+
+void RunMessageMailbox::PostConfirmation(int round, ConfirmationState state, const std::string& version) {
+    RunMessage message;
+    message.kind = RunMessageKind::Confirmation;
+    message.round = round;
+    message.state = state;
+    message.version = version;
+    Post(std::move(message));
+}
+
+void RunMessageMailbox::PostSleepLock(platform::SleepLockTaken taken) {
+    RunMessage message;
+    message.kind = RunMessageKind::SleepLock;
+    message.sleep = std::move(taken);
+    Post(std::move(message));
+}
+
+void QueuedRunMailbox::Post(RunMessage message) {
+    {
+        const std::lock_guard lock(mutex);
+        queue.push_back(std::move(message));
+    }
+    posted.notify_one();
+}
+
+void QueuedRunMailbox::Wake() {
+    {
+        const std::lock_guard lock(mutex);
+        woken = true;
+    }
+    posted.notify_one();
+}
+
+std::size_t QueuedRunMailbox::Pending() const {
+    const std::lock_guard lock(mutex);
+    return queue.size();
+}
+
+std::size_t QueuedRunMailbox::DeliverFor(RunMailboxReceiver& receiver, std::chrono::milliseconds wait) {
+    std::deque<RunMessage> taken;
+    {
+        std::unique_lock lock(mutex);
+        posted.wait_for(lock, wait, [this] { return !queue.empty() || woken; });
+        woken = false;
+        taken.swap(queue);
+    }
+    for (RunMessage& message : taken) {
+        DeliverRunMessage(message, receiver);
+    }
+    return taken.size();
 }
 
 }  // namespace fwu

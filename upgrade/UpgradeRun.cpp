@@ -1,6 +1,8 @@
 // One upgrade run: the check, the upload's start and stop, the worker's messages, the verdict and the watch.
 #include "upgrade/UpgradeRun.h"
 
+#include <system_error>
+
 #include "package/FirmwarePackage.h"
 #include "platform/Secrets.h"
 #include "res/StringTable.h"
@@ -10,13 +12,17 @@
 
 namespace fwu {
 
-UpgradeRun::UpgradeRun(UpgradeStepServices& steps, UpgradeRunView& view, std::string utilityVersion)
-    : steps(steps), view(view), utilityVersion(std::move(utilityVersion)) {}
+UpgradeRun::UpgradeRun(UpgradeStepServices& steps, UpgradeRunView& view, std::string utilityVersion,
+                       RunMailbox& mailbox)
+    : steps(steps), view(view), mailbox(mailbox), utilityVersion(std::move(utilityVersion)) {}
 
 UpgradeRun::~UpgradeRun() {
     watch.reset();  // stopped and joined: it posts to the mailbox
     // The worker posts to the mailbox until its end; it never waits for this thread, so the join ends.
     steps.JoinUpload();
+    if (sleepRequest.joinable()) {
+        sleepRequest.join();  // within the request's own bound; it posts to the mailbox
+    }
     platform::WipeSecret(credential);
 }
 
@@ -222,11 +228,29 @@ bool UpgradeRun::Stop() {
     return true;
 }
 
+// The request runs on a thread of its own and its answer comes through the mailbox, so the run's thread
+// (the window's) never waits for the bus. One request at a time: a start while one runs takes its answer.
 void UpgradeRun::TakeSleepLock() {
-    if (sleepLock.Held()) {
+    sleepWanted = true;
+    if (sleepLock.Held() || sleepAsking) {
         return;
     }
-    platform::SleepLockTaken taken = steps.HoldOffSleep();
+    if (sleepRequest.joinable()) {
+        sleepRequest.join();  // its answer was handed over: the thread has ended or is ending
+    }
+    try {
+        sleepRequest = std::thread([this] { mailbox.PostSleepLock(steps.HoldOffSleep()); });
+        sleepAsking = true;
+    } catch (const std::system_error&) {
+        Log("sleep", "suspend not held off, the upgrade goes on: no thread to ask for the lock");
+    }
+}
+
+void UpgradeRun::OnSleepLock(platform::SleepLockTaken& taken) {
+    sleepAsking = false;
+    if (!sleepWanted) {
+        return;  // the run no longer needs it: a lock given late closes with the message
+    }
     if (taken.lock.Held()) {
         sleepLock = std::move(taken.lock);
         Log("sleep", "suspend held off until the router's new version is confirmed");
@@ -236,6 +260,7 @@ void UpgradeRun::TakeSleepLock() {
 }
 
 void UpgradeRun::ReleaseSleepLock() {
+    sleepWanted = false;
     if (sleepLock.Held()) {
         sleepLock.Release();
         Log("sleep", "suspend allowed again");

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 
 #include "platform/SleepLock.h"
 #include "router/RouterAddress.h"
@@ -49,7 +50,8 @@ public:
     virtual bool UploadStoppable() { return false; }
     virtual void StopUpload() {}
 
-    // Holds off suspend while an upload and the watch after it run: the lock, or why there is none.
+    // Holds off suspend while an upload and the watch after it run: the lock, or why there is none. Called
+    // on a thread of its own (never the run's), so it may wait within its bound.
     virtual platform::SleepLockTaken HoldOffSleep() { return {}; }
 
     // What the watch of the router after its restart uses; the default has no probe, so no watch runs.
@@ -109,11 +111,16 @@ enum class StopRequest {
 
 class UpgradeRun final : private RunMailboxReceiver {
 public:
-    // `steps` and `view` must outlive the run; `utilityVersion` is that of the carried image.
-    UpgradeRun(UpgradeStepServices& steps, UpgradeRunView& view, std::string utilityVersion);
+    // `steps`, `view` and `mailbox` must outlive the run; `utilityVersion` is that of the carried image. The
+    // worker and the watch post to `mailbox`; its owner hands the messages to Receiver() on this thread.
+    UpgradeRun(UpgradeStepServices& steps, UpgradeRunView& view, std::string utilityVersion,
+               RunMailbox& mailbox);
     ~UpgradeRun() override;  // the watch stopped and joined, a running worker joined, the credential wiped
     UpgradeRun(const UpgradeRun&) = delete;
     UpgradeRun& operator=(const UpgradeRun&) = delete;
+
+    // Where the owner of the mailbox delivers the run's messages, on the run's thread.
+    RunMailboxReceiver& Receiver() { return *this; }
 
     // The log the run's steps go to (none: not logged); it must outlive the run. The password and the
     // credential are never written to it.
@@ -158,6 +165,7 @@ private:
     void OnStatusText(int stringId) override;
     void OnDone(const UploadVerdict& verdict) override;
     void OnConfirmation(int round, ConfirmationState state, const std::string& version) override;
+    void OnSleepLock(platform::SleepLockTaken& taken) override;
 
     void Finish(const UploadVerdict& verdict);
     void StartWatch();
@@ -168,7 +176,7 @@ private:
 
     UpgradeStepServices& steps;
     UpgradeRunView& view;
-    RunMailbox mailbox{*this};
+    RunMailbox& mailbox;
     AttemptLog* attemptLog = nullptr;
 
     RouterAddress address;   // the router checked last
@@ -186,6 +194,9 @@ private:
     int watchRound = 0;  // counts the watches, so a late report of an earlier one is dropped
     std::optional<ConfirmationState> watchEnd;
     platform::SleepLock sleepLock;  // held from the transfer's start until the watch ends or it fails
+    bool sleepWanted = false;       // from the transfer's start until the lock is released
+    bool sleepAsking = false;       // a request for the lock runs, its answer not yet handed over
+    std::thread sleepRequest;       // asks for it off the run's thread; joined at the next request or the end
     std::unique_ptr<ConfirmationWatch> watch;
 };
 

@@ -8,6 +8,7 @@
 
 #include "platform/EmbeddedPayload.h"
 #include "tests/fuzz/FuzzCheck.h"
+#include "tests/unit/support/QtBytes.h"
 #include "tools/brindlepak/Packer.h"
 
 namespace {
@@ -43,12 +44,15 @@ void CheckPacked(const fwu::pack::PackInput& in, const fwu::pack::PackResult& re
         FUZZ_CHECK(fwu::pack::CheckFieldText("text", *text).empty());
     }
     // The packed program carries exactly the new image...
-    const fwu::platform::Payload payload = fwu::platform::SplitPackedBytes(result.output);
-    FUZZ_CHECK(payload.status == fwu::platform::PayloadStatus::Ok && payload.data == in.image);
+    const fwu::platform::Payload payload =
+        fwu::platform::SplitPackedBytes(fwu::test::AsByteView(result.output));
+    FUZZ_CHECK(payload.status == fwu::platform::PayloadStatus::Ok &&
+               payload.data == fwu::test::ToBytes(in.image));
 
     // ...and the old program with only the three texts of its one block rewritten.
     const QByteArrayView oldProgram =
-        QByteArrayView(in.program).first(fwu::platform::SplitPackedBytes(in.program).programSize);
+        QByteArrayView(in.program)
+            .first(fwu::platform::SplitPackedBytes(fwu::test::AsByteView(in.program)).programSize);
     const QByteArrayView program = QByteArrayView(result.output).first(payload.programSize);
     const qsizetype block = CheckFindVersionBlock(program);
     FUZZ_CHECK(block >= 0 && program.size() == oldProgram.size());

@@ -1,6 +1,5 @@
 // The carried image's trailer and the version block's texts, read from the input as a whole program
 // file; then the input packed as program and image must read back exactly, and not at all once damaged.
-#include <QByteArray>
 #include <algorithm>
 #include <cstring>
 
@@ -12,38 +11,51 @@ namespace {
 
 using fwu::platform::PayloadStatus;
 
-void CheckSplit(QByteArrayView file) {
+using fwu::Bytes;
+using fwu::ByteView;
+
+bool Same(ByteView a, ByteView b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end());
+}
+
+void CheckSplit(ByteView file) {
     const fwu::platform::Payload p = fwu::platform::SplitPackedBytes(file);
+    const auto fileSize = static_cast<std::int64_t>(file.size());
     FUZZ_CHECK(p.status != PayloadStatus::Unreadable);
     if (p.status != PayloadStatus::Ok) {
-        FUZZ_CHECK(p.data.isEmpty());
-        FUZZ_CHECK(p.programSize >= 0 && p.programSize <= file.size());
+        FUZZ_CHECK(p.data.empty());
+        FUZZ_CHECK(p.programSize >= 0 && p.programSize <= fileSize);
         return;
     }
-    FUZZ_CHECK(p.programSize + p.data.size() + fwu::platform::kPayloadTrailerSize == file.size());
-    FUZZ_CHECK(p.data == file.sliced(p.programSize, p.data.size()));
-    FUZZ_CHECK(fwu::platform::MakePayloadTrailer(p.data) == file.last(fwu::platform::kPayloadTrailerSize));
+    const auto trailerSize = static_cast<std::size_t>(fwu::platform::kPayloadTrailerSize);
+    FUZZ_CHECK(p.programSize + static_cast<std::int64_t>(p.data.size()) +
+                   fwu::platform::kPayloadTrailerSize ==
+               fileSize);
+    FUZZ_CHECK(Same(p.data, file.subspan(static_cast<std::size_t>(p.programSize), p.data.size())));
+    FUZZ_CHECK(Same(fwu::platform::MakePayloadTrailer(p.data), file.last(trailerSize)));
 }
 
-void CheckRoundTrip(QByteArrayView input) {
+void CheckRoundTrip(ByteView input) {
     // The first byte says where the program ends and the image begins.
-    const qsizetype cut = std::min<qsizetype>(static_cast<unsigned char>(input[0]), input.size());
-    const QByteArrayView program = input.first(cut);
-    const QByteArrayView image = input.sliced(cut);
-    QByteArray packed =
-        program.toByteArray() + image.toByteArray() + fwu::platform::MakePayloadTrailer(image);
+    const std::size_t cut = std::min<std::size_t>(input[0], input.size());
+    const ByteView program = input.first(cut);
+    const ByteView image = input.subspan(cut);
+    Bytes packed(input.begin(), input.end());
+    const Bytes trailer = fwu::platform::MakePayloadTrailer(image);
+    packed.insert(packed.end(), trailer.begin(), trailer.end());
 
     fwu::platform::Payload p = fwu::platform::SplitPackedBytes(packed);
-    FUZZ_CHECK(p.status == PayloadStatus::Ok && p.programSize == program.size() && p.data == image);
+    FUZZ_CHECK(p.status == PayloadStatus::Ok && p.programSize == static_cast<std::int64_t>(program.size()) &&
+               Same(p.data, image));
 
-    if (!image.isEmpty()) {
-        packed[cut + image.size() / 2] = static_cast<char>(packed[cut + image.size() / 2] ^ 0x01);
+    if (!image.empty()) {
+        packed[cut + image.size() / 2] ^= 0x01;
         p = fwu::platform::SplitPackedBytes(packed);
-        FUZZ_CHECK(p.status == PayloadStatus::DigestMismatch && p.data.isEmpty());
+        FUZZ_CHECK(p.status == PayloadStatus::DigestMismatch && p.data.empty());
     }
 }
 
-void CheckVersionBlock(QByteArrayView input) {
+void CheckVersionBlock(ByteView input) {
     fwu::VersionBlockBytes block{};
     std::memcpy(block.data(), input.data(), std::min<std::size_t>(block.size(), input.size()));
     const fwu::FirmwareInfo info = fwu::DeriveFirmwareInfo(input, block);
@@ -68,7 +80,7 @@ void CheckVersionBlock(QByteArrayView input) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const QByteArrayView input(data, static_cast<qsizetype>(size));
+    const ByteView input(data, size);
     CheckSplit(input);
     CheckVersionBlock(input);
     if (size > 0) {

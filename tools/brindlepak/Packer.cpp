@@ -8,6 +8,11 @@
 namespace fwu::pack {
 namespace {
 
+// The bytes of a byte array, as the package and platform functions take them (no copy).
+ByteView View(QByteArrayView bytes) {
+    return {reinterpret_cast<const std::uint8_t*>(bytes.data()), static_cast<std::size_t>(bytes.size())};
+}
+
 constexpr qsizetype kMinImageSize = 100;
 
 void WriteField(QByteArray& program, qsizetype offset, const std::string& text) {
@@ -169,14 +174,14 @@ PackResult Pack(const PackInput& input) {
     if (input.image.size() < kMinImageSize) {
         return Refuse("the image is shorter than 100 bytes");
     }
-    const auto header = ParseFirmwareHeader(input.image);
+    const auto header = ParseFirmwareHeader(View(input.image));
     if (!header || !IsRealDate(2000 + header->year, header->month, header->day)) {
         return Refuse("the image has no firmware header (date bytes 8 to 10 are not a real date)");
     }
     if (input.image.size() > platform::kMaxPayloadSize) {
         return Refuse("the image is larger than 64 MiB");
     }
-    const platform::Payload old = platform::SplitPackedBytes(input.program);
+    const platform::Payload old = platform::SplitPackedBytes(View(input.program));
     if (old.status == platform::PayloadStatus::Damaged ||
         old.status == platform::PayloadStatus::DigestMismatch) {
         return Refuse("the program's carried image is damaged");
@@ -207,10 +212,12 @@ PackResult Pack(const PackInput& input) {
     PackResult result;
     VersionBlockBytes written{};
     std::memcpy(written.data(), program.constData() + block, written.size());
-    result.written = DeriveFirmwareInfo(input.image, written);
+    result.written = DeriveFirmwareInfo(View(input.image), written);
     result.output = std::move(program);
     result.output += input.image;
-    result.output += platform::MakePayloadTrailer(input.image);
+    const Bytes trailer = platform::MakePayloadTrailer(View(input.image));
+    result.output.append(reinterpret_cast<const char*>(trailer.data()),
+                         static_cast<qsizetype>(trailer.size()));
     result.ok = true;
     return result;
 }

@@ -14,7 +14,7 @@
 namespace {
 
 // A program with the largest image it can carry, and room for the program itself.
-constexpr qint64 kMaxProgramBytes = 2 * fwu::platform::kMaxPayloadSize;
+constexpr std::int64_t kMaxProgramBytes = 2 * fwu::platform::kMaxPayloadSize;
 
 int Refuse(const QString& message) {
     QTextStream(stderr) << "brindlepak: " << message << "\n";
@@ -25,7 +25,7 @@ int Refuse(const QString& message) {
 // `limit` is the most it reads, named in the refusal.
 QString ReadInput(const QString& what, const QString& path, qint64 limit, fwu::platform::RegularFile& out) {
     using fwu::platform::RegularFileStatus;
-    out = fwu::platform::ReadRegularFile(path, limit);
+    out = fwu::platform::ReadRegularFile(path.toStdString(), limit);
     switch (out.status) {
         case RegularFileStatus::Ok:
             return {};
@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
         return Refuse(problem);
     }
     // Writing over an input would destroy it: the output is put in place by renaming over that path.
-    if (const auto output = fwu::platform::IdentifyFile(outputPath)) {
+    if (const auto output = fwu::platform::IdentifyFile(outputPath.toStdString())) {
         if (*output == program.id) {
             return Refuse(QStringLiteral("the output must not be the input program"));
         }
@@ -95,8 +95,11 @@ int main(int argc, char** argv) {
         }
     }
     fwu::pack::PackInput input;
-    input.program = std::move(program.data);
-    input.image = std::move(image.data);
+    const auto bytes = [](const fwu::Bytes& data) {
+        return QByteArray(reinterpret_cast<const char*>(data.data()), static_cast<qsizetype>(data.size()));
+    };
+    input.program = bytes(program.data);
+    input.image = bytes(image.data);
     input.model = parser.value(modelOption).toStdString();
     input.releaseDate = parser.value(dateOption).toStdString();
     input.fileName = parser.isSet(nameOption) ? parser.value(nameOption).toStdString()
@@ -105,7 +108,9 @@ int main(int argc, char** argv) {
     if (!result.ok) {
         return Refuse(QString::fromStdString(result.error));
     }
-    if (!fwu::platform::WriteFileAtomically(outputPath, result.output, programInfo.isExecutable())) {
+    const fwu::ByteView output(reinterpret_cast<const std::uint8_t*>(result.output.constData()),
+                               static_cast<std::size_t>(result.output.size()));
+    if (!fwu::platform::WriteFileAtomically(outputPath.toStdString(), output, programInfo.isExecutable())) {
         return Refuse(QStringLiteral("cannot write ") + outputPath);
     }
     QTextStream out(stdout);

@@ -3,6 +3,7 @@
 // worker thread while the test thread reads.
 #pragma once
 
+#include <QByteArray>
 #include <condition_variable>
 #include <functional>
 #include <memory>

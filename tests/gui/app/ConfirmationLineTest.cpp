@@ -14,12 +14,12 @@
 #include "app/AboutDlg.h"
 #include "app/ConfirmationLine.h"
 #include "app/UpgradeDlg.h"
-#include "res/Latin1.h"
 #include "res/StringTable.h"
 #include "tests/gui/app/support/FaceMouse.h"
 #include "tests/gui/app/support/FakeServices.h"
 #include "tests/gui/app/support/RecordingDialogServices.h"
 #include "tests/unit/upgrade/FakeLogindBus.h"
+#include "ui/Latin1.h"
 #include "ui/ProgressDisplay.h"
 #include "ui/SkinLabel.h"
 #include "upgrade/RunExitStatus.h"
@@ -216,8 +216,10 @@ void ConfirmationLineTest::suspendHeldUntilTheWatchEnds() {
     RecordingDialogServices boxes;
     CUpgradeDlg d(services, boxes.Services());
     ToSuccessPage(d, services);
-    QCOMPARE(logind.NextLine(),
-             std::string("inhibit sleep|Firmware Upgrade Utility|Firmware upgrade in progress|block"));
+    QCOMPARE(
+        logind.NextLine(),
+        std::string(
+            "inhibit sleep:handle-lid-switch|Firmware Upgrade Utility|Firmware upgrade in progress|block"));
     if (exitDuringTheWatch) {
         QTRY_VERIFY(router.probes.load() > 0);
         QVERIFY2(logind.Quiet(), "released while the router is watched");
@@ -225,7 +227,7 @@ void ConfirmationLineTest::suspendHeldUntilTheWatchEnds() {
     } else {
         QTRY_COMPARE(d.ConfirmationLabel()->Text(), QStringLiteral("The router now runs v2.00.22."));
     }
-    QCOMPARE(logind.NextLine(), std::string("released 1"));
+    QCOMPARE(logind.NextLineHandlingEvents(), std::string("released 1"));
 }
 
 QTEST_MAIN(ConfirmationLineTest)

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <QCryptographicHash>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -329,15 +330,16 @@ TEST(CliUpgradeLab, SkipCurrentMakesASecondRunANoOp) {
     EXPECT_EQ(sim.Events("upload").size(), 1);
 }
 
-// Ctrl-C or SIGTERM while the image is sent stops the transfer as the window's stop does: the connection
-// is cut in the middle of the body, so router-sim never has a whole image, and the run ends "stopped" with
-// the shells' status for the signal. With --json a reader that has gone away does not end the run: the
-// program carrying the full image is used, whose transfer lasts long enough to be interrupted.
+// Ctrl-C, SIGTERM or SIGHUP (a dropped SSH connection) while the image is sent stops the transfer as the
+// window's stop does: the connection is cut in the middle of the body, so router-sim never has a whole image,
+// and the run ends "stopped" with the shells' status for the signal. With --json a reader that has gone away
+// does not end the run: the program carrying the full image is used, whose transfer lasts long enough to be
+// interrupted.
 TEST(CliUpgradeLab, SignalsStopTheTransfer) {
     const struct {
         int signal;
         int exitCode;
-    } cases[] = {{SIGINT, 130}, {SIGTERM, 143}};
+    } cases[] = {{SIGINT, 130}, {SIGTERM, 143}, {SIGHUP, 143}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.signal);
         fwu::lab::RouterSim sim(QStringList{});
@@ -368,6 +370,75 @@ TEST(CliUpgradeLab, SignalsStopTheTransfer) {
         const QJsonObject judged = sim.Events("upload").back();
         EXPECT_FALSE(judged.value("accepted").toBool(true));
         EXPECT_LT(judged.value("received").toInteger(), judged.value("announced").toInteger());
+    }
+}
+
+// A signal during the router check (a status page that comes one byte a second keeps it waiting) ends the
+// run at once with its result line, nothing sent; one during the watch after the restart (the router stays
+// silent for 40 s, long after the flash wait has seen it go) says the router took the image. Both say so in
+// the cause, and the result line is the last.
+TEST(CliUpgradeLab, SignalsAtTheCheckAndTheWatchEndWithTheResult) {
+    const struct {
+        const char* name;
+        QStringList simOptions;
+        const char* waitFor;  // in standard output: the phase to signal in
+        int signal;
+        int exitCode;
+        bool imageSent;
+        const char* cause;
+    } cases[] = {
+        {"Ctrl-C during the check",
+         {"--fault", "drip", "--drip-ms", "1000"},
+         "\"phase\":\"checking\"",
+         SIGINT,
+         130,
+         false,
+         "the upgrade was stopped during the router check; nothing was sent to the router"},
+        {"SIGHUP during the watch",
+         {"--restart-ms", "40000"},
+         "\"phase\":\"confirming\"",
+         SIGHUP,
+         143,
+         true,
+         "the upgrade was stopped after the router took the image and restarted"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fwu::lab::RouterSim sim(c.simOptions);
+        ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
+        QTemporaryDir runtime;
+        QProcess process;
+        process.setProcessEnvironment(UtilityEnvironment(runtime));
+        process.start(FWU_CLI_LAB_UTILITY, {"--cli", "--address", sim.Address(), "--json"});
+        ASSERT_TRUE(process.waitForStarted(5'000));
+        process.closeWriteChannel();
+        QByteArray out;
+        while (!out.contains(c.waitFor) && process.waitForReadyRead(60'000)) {
+            out += process.readAllStandardOutput();
+        }
+        ASSERT_TRUE(out.contains(c.waitFor)) << out.toStdString();
+        process.waitForReadyRead(1'000);  // well inside the phase
+        ::kill(static_cast<pid_t>(process.processId()), c.signal);
+        QElapsedTimer ending;
+        ending.start();
+        ASSERT_TRUE(process.waitForFinished(10'000)) << "the signal did not end the run";
+        EXPECT_LT(ending.elapsed(), 2'000) << "the run did not end at once";
+        out += process.readAllStandardOutput();
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), c.exitCode) << out.toStdString();
+        const QList<QByteArray> lines = Lines(out);
+        ASSERT_FALSE(lines.isEmpty());
+        const QJsonObject result = QJsonDocument::fromJson(lines.back()).object();
+        EXPECT_EQ(result.value("event").toString(), "result") << out.toStdString();
+        EXPECT_EQ(result.value("verdict").toString(), "stopped");
+        EXPECT_EQ(result.value("exit").toInt(), c.exitCode);
+        EXPECT_EQ(result.value("image_sent").toBool(!c.imageSent), c.imageSent);
+        EXPECT_TRUE(result.value("cause").toString().startsWith(c.cause)) << out.toStdString();
+        if (c.imageSent) {
+            ExpectWholeImageTaken(sim, CarriedImage());
+        } else {
+            ExpectNothingUploaded(sim);
+        }
     }
 }
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The headless upgrade run by an ordinary user (nobody, no groups) on a machine whose kernel admits no
 # group to ping sockets (net.ipv4.ping_group_range "1 0", set in the lab's pc namespace only): with the
-# probe helper holding cap_net_raw (set on a copy here, as the package does at install) the run reaches
+# probe helper holding cap_net_raw=p (set on a copy here, as the package does at install) the run reaches
 # success through it, and the echo requests the router receives are the program's 8 bytes; without the
 # helper the check fails with the reason and its advice. Runs inside the lab's "pc" namespace, as root.
 #
@@ -35,7 +35,7 @@ chmod 0755 "$work"
 cp "$1" "$work/utility"
 cp "$2" "$work/probe-helper"
 chmod 0755 "$work/utility" "$work/probe-helper"
-setcap cap_net_raw+ep "$work/probe-helper"
+setcap cap_net_raw=p "$work/probe-helper"
 mkdir -m 0700 "$work/home" && chown 65534:65534 "$work/home"
 
 failures=0

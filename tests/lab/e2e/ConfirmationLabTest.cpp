@@ -8,13 +8,13 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
-#include "res/Latin1.h"
 #include "res/StringTable.h"
 #include "router/Credential.h"
 #include "tests/lab/e2e/DialogRig.h"
 #include "tools/labsupport/LabEnvironment.h"
 #include "tools/walkthrough/WalkDriver.h"
 #include "tools/walkthrough/Walkthrough.h"
+#include "ui/Latin1.h"
 #include "upgrade/RunExitStatus.h"
 
 namespace fwu::e2e {

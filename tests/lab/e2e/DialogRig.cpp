@@ -9,6 +9,7 @@
 
 #include "app/PageFlow.h"
 #include "platform/EmbeddedPayload.h"
+#include "tests/unit/support/QtBytes.h"
 #include "tools/walkthrough/WalkDriver.h"
 #include "ui/ImageButtons.h"
 #include "ui/SkinLabel.h"
@@ -46,7 +47,8 @@ bool DialogRig::UpgradeAndWait(FaceSlot slot) {
 }
 
 QByteArray OwnImage() {
-    static const QByteArray image = platform::ReadOwnPayload().data;  // read once: the file is large
+    static const QByteArray image =
+        test::ToQByteArray(platform::ReadOwnPayload().data);  // read once: the file is large
     return image;
 }
 

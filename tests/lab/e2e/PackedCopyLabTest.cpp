@@ -58,11 +58,11 @@ TEST(PackedCopyLab, ShowsAndUploadsThePackedFirmware) {
 
     const QString packed = dir.filePath("packed-copy");
     QProcess pack;
-    const QString packOutput =
-        RunToEnd(pack, FWU_BRINDLEPAK,
-                 {"--model", kModel, "--release-date", kReleaseDate, "--file-name", kFileName,
-                  platform::OwnExecutablePath(), imageFile.fileName(), packed},
-                 kPackMs);
+    const QString packOutput = RunToEnd(
+        pack, FWU_BRINDLEPAK,
+        {"--model", kModel, "--release-date", kReleaseDate, "--file-name", kFileName,
+         QString::fromStdString(platform::OwnExecutablePath().string()), imageFile.fileName(), packed},
+        kPackMs);
     ASSERT_EQ(pack.exitStatus(), QProcess::NormalExit) << packOutput.toStdString();
     ASSERT_EQ(pack.exitCode(), 0) << packOutput.toStdString();
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The playbook on the PC itself (-c local) inside the lab, as a person with one router would run it:
-# check mode first (says it would change, sends nothing), then an upgrade (changed=1), then a second
-# run that finds the carried version and sends nothing (changed=0).
+# check mode first (says it would change, sends nothing), check mode with a copy of the program whose
+# carried image is damaged (fails with that cause), then an upgrade (changed=1), then a second run that
+# finds the carried version and sends nothing (changed=0).
 #
 # Usage (inside scripts/lab, which starts router-sim): local-lab.sh PROGRAM
 set -euo pipefail
@@ -22,35 +23,56 @@ fail() {
   failures=$((failures + 1))
 }
 
-playbook() {  # playbook RUN [ARGS...]: output in $work/RUN.out
-  local run=$1 status
-  shift
+playbook() {  # playbook RUN PROGRAM [ARGS...]: output in $work/RUN.out, exit status in $status
+  local run=$1 with=$2
+  shift 2
   set +e
   env -i PATH="$PATH" HOME="$work/home" LANG=C.UTF-8 XDG_RUNTIME_DIR="$work/run" XDG_STATE_HOME="$work/state" \
-    ANSIBLE_NOCOLOR=1 ANSIBLE_LOCAL_TEMP="$work/tmp" ANSIBLE_PYTHON_INTERPRETER=/usr/bin/python3 \
+    ANSIBLE_NOCOLOR=1 ANSIBLE_LOCAL_TEMP="$work/tmp" ANSIBLE_ASYNC_DIR="$work/async" \
+    ANSIBLE_PYTHON_INTERPRETER=/usr/bin/python3 \
     ansible-playbook -i localhost, -c local "$repo/ansible/upgrade-routers.yml" \
-    -e router_address="$FWU_LAB_ROUTER" -e router_password=rodel -e firmware_upgrade_program="$program" \
-    "$@" >"$work/$run.out" 2>&1
+    -e router_address="$FWU_LAB_ROUTER" -e router_password=rodel -e firmware_upgrade_program="$with" \
+    -e router_poll_seconds=2 "$@" </dev/null >"$work/$run.out" 2>&1
   status=$?
   set -e
-  [ "$status" -eq 0 ] || fail "$run: ansible-playbook exited $status"
 }
 
 changed() { sed -n 's/^localhost *:.* changed=\([0-9]*\).*/\1/p' "$work/$1.out"; }
 uploads() { grep -c '"event": *"upload"' "$FWU_LAB_SIM_LOG" || true; }
 
-playbook check --check
-[ "$(changed check)" = 1 ] || fail "check mode: changed=$(changed check), expected 1 (the router runs an older version)"
-[ "$(uploads)" = 0 ] || fail "check mode sent an image"
-playbook first
-[ "$(changed first)" = 1 ] || fail "first run: changed=$(changed first), expected 1"
-[ "$(uploads)" = 1 ] || fail "first run: the router took $(uploads) images, expected 1"
-playbook second
-[ "$(changed second)" = 0 ] || fail "second run: changed=$(changed second), expected 0"
-[ "$(uploads)" = 1 ] || fail "second run sent the image again"
+# A copy of the program with one changed byte in the middle of its carried image (before its 48-byte
+# trailer).
+size=$("$program" --image-info | sed -n 's/^size: *\([0-9]*\) bytes$/\1/p')
+[ -n "$size" ] || { echo "FAIL: --image-info shows no size" >&2; exit 1; }
+cp "$program" "$work/damaged"
+printf 'FWU!' | dd of="$work/damaged" bs=1 seek=$(($(stat -c %s "$program") - 48 - size / 2)) conv=notrunc 2>/dev/null
+
+# run | program | playbook options | exit status 0 or not (x) | changed | uploads after it | cause of a failure
+readonly RUNS=(
+  "check|$program|--check|0|1|0|"
+  "damaged-check|$work/damaged|--check|x|0|0|carried image is damaged"
+  "first|$program||0|1|1|"
+  "second|$program||0|0|1|"
+)
+names=()
+for row in "${RUNS[@]}"; do
+  IFS='|' read -r run with options want_status want_changed want_uploads cause <<<"$row"
+  names+=("$run")
+  # shellcheck disable=SC2086  # the options are words
+  playbook "$run" "$with" $options
+  if [ "$want_status" = 0 ]; then
+    [ "$status" -eq 0 ] || fail "$run: ansible-playbook exited $status"
+  else
+    [ "$status" -ne 0 ] || fail "$run: ansible-playbook succeeded"
+    grep '^fatal: \[localhost\]' "$work/$run.out" | grep -qi "$cause" || fail "$run: the failure does not say /$cause/"
+  fi
+  [ "$(changed "$run")" = "$want_changed" ] || fail "$run: changed=$(changed "$run"), expected $want_changed"
+  [ "$(uploads)" = "$want_uploads" ] || fail "$run: the router has taken $(uploads) images, expected $want_uploads"
+done
 
 if [ "$failures" -ne 0 ]; then
-  for run in check first second; do echo "--- $run:"; cat "$work/$run.out"; done >&2
+  for run in "${names[@]}"; do echo "--- $run:"; cat "$work/$run.out"; done >&2
   exit 1
 fi
-echo "local playbook: check mode sent nothing, the upgrade changed the router, the second run did not"
+echo "local playbook: check mode sent nothing and refused a damaged image, the upgrade changed the router," \
+  "the second run did not"

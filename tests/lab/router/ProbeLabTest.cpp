@@ -66,12 +66,15 @@ TEST(ProbeLab, RouterAnswersAgainWhenItComesBack) {
 }
 
 // The real helper, as root here: the router's reply counts, a host that nobody holds stays silent for
-// the whole wait, and the helper is gone afterwards either way.
+// the whole wait, the router network's broadcast address is refused by the system and told as such (no
+// request goes out), and the helper is gone afterwards in every case.
 TEST(ProbeLab, TheHelperAnswersForTheRouterAlone) {
     const struct {
         std::string address;
         platform::HelperProbe expected;
-    } cases[] = {{kRouter, platform::HelperProbe::Answered}, {kNobody, platform::HelperProbe::Silent}};
+    } cases[] = {{kRouter, platform::HelperProbe::Answered},
+                 {kNobody, platform::HelperProbe::Silent},
+                 {"192.168.1.255", platform::HelperProbe::Broadcast}};
     for (const auto& c : cases) {
         QElapsedTimer timer;
         timer.start();

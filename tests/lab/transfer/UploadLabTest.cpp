@@ -13,6 +13,7 @@
 #include <chrono>
 
 #include "platform/EmbeddedPayload.h"
+#include "tests/unit/support/QtBytes.h"
 #include "tools/labsupport/RouterSim.h"
 #include "tools/labsupport/UploadRecorder.h"
 #include "transfer/UploadJobRunner.h"
@@ -42,20 +43,23 @@ platform::Payload PackedImage(int size, QTemporaryDir& dir) {
     const QString path = dir.filePath("packed.bin");
     QFile file(path);
     if (file.open(QIODevice::WriteOnly)) {
-        file.write(QByteArray(4096, 'P') + image + platform::MakePayloadTrailer(image));
+        file.write(QByteArray(4096, 'P') + image +
+                   test::ToQByteArray(platform::MakePayloadTrailer(test::AsByteView(image))));
         file.close();
     }
-    return platform::ReadAppendedPayload(path);
+    return platform::ReadAppendedPayload(path.toStdString());
 }
 
 UploadStartServices StartDevicesWithImage(platform::Payload payload) {
     UploadStartServices devices = SystemUploadStartServices();
-    devices.readImage = [payload] { return payload; };
+    const std::shared_ptr<const Bytes> image = VerifiedImage(std::move(payload));
+    devices.readImage = [image] { return image; };
     return devices;
 }
 
 // Checks that the router took the upload with no difference and stored exactly `image`.
-void ExpectReceivedExactly(const lab::RouterSim& sim, const QByteArray& image) {
+void ExpectReceivedExactly(const lab::RouterSim& sim, const Bytes& bytes) {
+    const QByteArray image = test::ToQByteArray(bytes);
     const auto upload = sim.WaitForEvent("upload", 60'000);
     ASSERT_TRUE(upload);
     EXPECT_TRUE(upload->value("differences").toArray().isEmpty())
@@ -98,7 +102,7 @@ TEST(UploadLab, SmallPackedImageArrivesExactlyAndTheRestartCountsAsSuccess) {
 TEST(UploadLab, CarriedImageArrivesExactlyAndTheRestartCountsAsSuccess) {
     const platform::Payload carried = platform::ReadOwnPayload();
     ASSERT_EQ(carried.status, platform::PayloadStatus::Ok);
-    ASSERT_EQ(carried.data.size(), 3'253'248);
+    ASSERT_EQ(carried.data.size(), 3'253'248u);
     lab::RouterSim sim({"--flash-ms", "1500", "--restart-ms", "60000"});
     ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
     Timeline window;

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/WizardFlow.h"
@@ -173,6 +174,14 @@ TEST(WizardFlow, CheckOutcomes) {
          RouterCheckResult{false, std::nullopt, RouterCheckReason::PingNotAllowed}, 1, "", true, "",
          "This user may not send pings. An administrator can allow them with sysctl -w "
          "net.ipv4.ping_group_range=\"0 2147483647\", or with setcap cap_net_raw+ep on this program."},
+        {"broadcast address", true,
+         RouterCheckResult{false, std::nullopt, RouterCheckReason::BroadcastAddress}, 1, "", true, "",
+         "This is the broadcast address of a network, not a router's address. Enter the address of the "
+         "Router."},
+        {"no route", true, RouterCheckResult{false, std::nullopt, RouterCheckReason::NoRoute}, 1, "", true,
+         "",
+         "This computer has no route to this address. Check its network connection and the Router's "
+         "address."},
         {"no thread for the check", false, RouterCheckResult{true, "v1.50.00"}, 1, "", true, "", ""},
     };
     for (const Case& c : cases) {
@@ -387,6 +396,45 @@ TEST(WizardFlow, StopRequests) {
             std::count(rig.view.log.begin(), rig.view.log.end(), "ask " + std::to_string(IDS_ASK_STOP)) == 1;
         EXPECT_EQ(asked, c.request == StopRequest::Asked) << c.name;
     }
+}
+
+// The window's mailbox keeps the event numbers the run's messages have always had, and hands a post made
+// on another thread to the receiver when this thread's loop gets to it.
+TEST(QtRunMailbox, EventNumbersAndDelivery) {
+    EXPECT_EQ(WM_UPGRADE_DONE, QEvent::User + 1);
+    EXPECT_EQ(WM_UPGRADE_PROGRESS, QEvent::User + 3);
+    struct Receiver final : RunMailboxReceiver {
+        std::vector<std::string> calls;
+        void OnProgress(const UploadProgress& p) override {
+            calls.push_back("progress " + std::to_string(p.percent));
+        }
+        void OnPercentReset(std::uint64_t) override { calls.push_back("reset"); }
+        void OnStatusText(int id) override { calls.push_back("status " + std::to_string(id)); }
+        void OnDone(const UploadVerdict& v) override { calls.push_back("done " + std::to_string(v.result)); }
+        void OnConfirmation(int round, ConfirmationState, const std::string& version) override {
+            calls.push_back("confirmation " + std::to_string(round) + " " + version);
+        }
+        void OnSleepLock(platform::SleepLockTaken& taken) override {
+            calls.push_back("sleep " + taken.failure);
+        }
+    } receiver;
+    Deliver();  // the application object
+    QtRunMailbox mailbox;
+    mailbox.SetReceiver(receiver);
+    std::thread worker([&mailbox] {
+        mailbox.PostUpgradeProgress({7, 70});
+        mailbox.PostStatusText(3);
+        UploadVerdict verdict;
+        verdict.result = 1;
+        mailbox.PostUpgradeVerdict(verdict);
+        mailbox.PostConfirmation(4, ConfirmationState::Confirmed, "v2.00.22");
+        mailbox.PostSleepLock({platform::SleepLock(), "no bus"});
+    });
+    worker.join();
+    EXPECT_TRUE(receiver.calls.empty()) << "nothing is handed on before the loop runs";
+    Deliver();
+    EXPECT_EQ(receiver.calls, (std::vector<std::string>{"progress 7", "status 3", "done 1",
+                                                        "confirmation 4 v2.00.22", "sleep no bus"}));
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 // posts carry reaching the report, and the typed answer's reading.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
+#include <chrono>
 #include <optional>
 #include <sstream>
 
@@ -29,14 +29,6 @@ public:
     bool UploadRunning() override { return false; }
     void JoinUpload() override {}
 };
-
-void Deliver() {
-    static int argc = 1;
-    static char name[] = "unit_cli";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication application(argc, argv);
-    QCoreApplication::sendPostedEvents();
-}
 
 TEST(CliFrontEnd, DowngradeQuestion) {
     struct Case {
@@ -64,7 +56,8 @@ TEST(CliFrontEnd, DowngradeQuestion) {
         CliReporter reporter(out, ReportStyle::Plain);
         CliFrontEnd frontEnd(reporter, questions, answers, {c.assumeYes, c.terminal},
                              [] { return CliReporter::Milliseconds(0); }, {});
-        UpgradeRun run(steps, frontEnd, "v2.00.22");
+        QueuedRunMailbox mailbox;
+        UpgradeRun run(steps, frontEnd, "v2.00.22", mailbox);
         ASSERT_TRUE(run.Check(RouterAddress::Split("192.168.1.1"), "rodel").passed);
         EXPECT_EQ(run.Start(), c.starts ? StartOutcome::Started : StartOutcome::Declined);
         EXPECT_EQ(steps.starts, c.starts ? 1 : 0);
@@ -86,12 +79,13 @@ TEST(CliFrontEnd, ReportsTheBytesThePostsCarry) {
     std::istringstream answers;
     CliReporter reporter(out, ReportStyle::Json);
     CliFrontEnd frontEnd(reporter, questions, answers, {}, [] { return CliReporter::Milliseconds(0); }, {});
-    UpgradeRun run(steps, frontEnd, "v2.00.22");
+    QueuedRunMailbox mailbox;
+    UpgradeRun run(steps, frontEnd, "v2.00.22", mailbox);
     run.Check(RouterAddress::Split("192.168.1.1"), "rodel");
     ASSERT_EQ(run.Start(), StartOutcome::Started);
     steps.mailbox->PostUpgradeProgress({50, 1'626'812});
     steps.mailbox->ResetPercent(3'253'591);
-    Deliver();
+    EXPECT_EQ(mailbox.DeliverFor(run.Receiver(), std::chrono::milliseconds(0)), 2u);
     const std::string shown = out.str();
     for (const char* line :
          {R"("percent":50)", R"("bytes":1626812)", R"("phase":"writing-flash")", R"("bytes":3253591)"}) {

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "platform/EmbeddedPayload.h"
+#include "tests/unit/support/QtBytes.h"
 #include "tools/brindlepak/Packer.h"
 
 namespace fwu {
@@ -30,9 +31,9 @@ TEST(Install, ProgramKeepsItsImageAndBlock) {
 
     const QString program = stage.filePath(QStringLiteral("bin/firmware-upgrade-utility"));
     ASSERT_TRUE(QFileInfo(program).isExecutable());
-    const platform::Payload payload = platform::ReadAppendedPayload(program);
+    const platform::Payload payload = platform::ReadAppendedPayload(program.toStdString());
     ASSERT_EQ(payload.status, platform::PayloadStatus::Ok);
-    EXPECT_TRUE(payload.data == ReadFile(QStringLiteral(FWU_FIRMWARE_IMAGE)));
+    EXPECT_TRUE(test::ToQByteArray(payload.data) == ReadFile(QStringLiteral(FWU_FIRMWARE_IMAGE)));
 
     const QByteArray bytes = ReadFile(program).first(payload.programSize);
     std::string error;

@@ -11,6 +11,7 @@
 #include <filesystem>
 
 #include "platform/EmbeddedPayload.h"
+#include "tests/unit/support/QtBytes.h"
 #include "tools/brindlepak/Packer.h"
 
 namespace fwu::pack {
@@ -58,9 +59,9 @@ PackInput Input() {
 TEST(Packer, RoundTripWritesBlockAndImage) {
     const PackResult result = Pack(Input());
     ASSERT_TRUE(result.ok) << result.error;
-    const platform::Payload payload = platform::SplitPackedBytes(result.output);
+    const platform::Payload payload = platform::SplitPackedBytes(test::AsByteView(result.output));
     ASSERT_EQ(payload.status, platform::PayloadStatus::Ok);
-    EXPECT_EQ(payload.data, SmallImage());
+    EXPECT_EQ(payload.data, test::ToBytes(SmallImage()));
     std::string error;
     const qsizetype at = FindVersionBlock(result.output.first(payload.programSize), error);
     ASSERT_EQ(at, 100);
@@ -98,7 +99,8 @@ TEST(Packer, RefusesBadInput) {
         {"damaged carried image",
          [](PackInput& in) {
              const QByteArray img = SmallImage();
-             in.program = ProgramWithBlock() + img + platform::MakePayloadTrailer(img);
+             in.program = ProgramWithBlock() + img +
+                          test::ToQByteArray(platform::MakePayloadTrailer(test::AsByteView(img)));
              in.program[ProgramWithBlock().size() + 20] = '\x00';
          }},
     };
@@ -146,10 +148,10 @@ TEST(Packer, CutOffOldImageIsDropped) {
     input.program = ProgramWithBlock() + old.first(3000);
     const PackResult result = Pack(input);
     ASSERT_TRUE(result.ok) << result.error;
-    const platform::Payload payload = platform::SplitPackedBytes(result.output);
+    const platform::Payload payload = platform::SplitPackedBytes(test::AsByteView(result.output));
     ASSERT_EQ(payload.status, platform::PayloadStatus::Ok);
     EXPECT_EQ(payload.programSize, ProgramWithBlock().size());
-    EXPECT_EQ(payload.data, SmallImage());
+    EXPECT_EQ(payload.data, test::ToBytes(SmallImage()));
 }
 
 TEST(Packer, MarkerWithoutEndingAtItsPlaceIsNotABlock) {
@@ -190,7 +192,7 @@ TEST_F(BrindlepakCommand, PackedCopyOfThisProgramReadsItsNewTextsFromMemory) {
     ASSERT_EQ(Run({"--model", "ZPR7700", "--release-date", "MAR 3,2008", program, image, out}), 0);
     EXPECT_EQ(ReadFile(program), before);  // the input is never changed
     EXPECT_TRUE(QFileInfo(out).isExecutable());
-    EXPECT_EQ(platform::ReadAppendedPayload(out).data, SmallImage(5000));
+    EXPECT_EQ(platform::ReadAppendedPayload(out.toStdString()).data, test::ToBytes(SmallImage(5000)));
 
     QProcess copy;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -216,7 +218,7 @@ TEST_F(BrindlepakCommand, OutputLinkIsReplacedNotWrittenThrough) {
     ASSERT_EQ(Run({"--model", "ZPR7700", "--release-date", "MAR 3,2008", program, image, out}), 0);
     EXPECT_EQ(ReadFile(victim), QByteArray("keep me"));
     EXPECT_FALSE(QFileInfo(out).isSymLink());
-    EXPECT_EQ(platform::ReadAppendedPayload(out).data, SmallImage(5000));
+    EXPECT_EQ(platform::ReadAppendedPayload(out.toStdString()).data, test::ToBytes(SmallImage(5000)));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".tmp-")).size(),
               0);
 }

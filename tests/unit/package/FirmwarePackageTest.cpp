@@ -10,11 +10,11 @@
 namespace fwu {
 namespace {
 
-QByteArray ImageWithHeader(std::initializer_list<unsigned char> header, qsizetype size = 64) {
-    QByteArray image(size, '\x5A');
-    qsizetype i = 8;
+Bytes ImageWithHeader(std::initializer_list<unsigned char> header, std::size_t size = 64) {
+    Bytes image(size, 0x5A);
+    std::size_t i = 8;
     for (unsigned char b : header) {
-        image[i++] = static_cast<char>(b);
+        image[i++] = b;
     }
     return image;
 }
@@ -60,14 +60,14 @@ TEST(FirmwareInfo, VersionAndDateFormats) {
 }
 
 TEST(FirmwareInfo, ShortOrMissingImageLeavesDateAndVersionEmpty) {
-    for (const QByteArray& image : {QByteArray(), QByteArray(13, '\x01')}) {
+    for (const Bytes& image : {Bytes(), Bytes(13, 0x01)}) {
         const FirmwareInfo info = DeriveFirmwareInfo(image, Block("f.bin", "M", "D"));
         EXPECT_TRUE(info.firmwareDate.empty());
         EXPECT_TRUE(info.utilityVersion.empty());
         EXPECT_EQ(info.model, "M");
         EXPECT_EQ(info.fileName, "f.bin");
     }
-    EXPECT_TRUE(ParseFirmwareHeader(QByteArray(14, '\0')).has_value());
+    EXPECT_TRUE(ParseFirmwareHeader(Bytes(14, 0)).has_value());
 }
 
 TEST(FirmwareInfo, FieldWithoutTerminatorIsReadToItsWidthOnly) {

@@ -5,9 +5,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -27,10 +30,14 @@ const echo::Address kOther{192, 168, 1, 9};
 const echo::Request kRequest{0x08, 0x00, 0xC2, 0xED, 0x34, 0x12, 0x01, 0x00};
 
 // A 20-byte IP header (ICMP, source `from`) and an 8-byte ICMP message.
-Bytes WithIpHeader(const echo::Address& from, Bytes message, unsigned char protocol = 1) {
-    Bytes datagram{0x45, 0, 0,       28,      0,       0,       0,   0,   64, protocol,
-                   0,    0, from[0], from[1], from[2], from[3], 192, 168, 1,  2};
-    datagram.insert(datagram.end(), message.begin(), message.end());
+// Built at its whole size and copied into, not grown by insert: GCC 12 at -O2 takes vector::insert here for
+// an out-of-bounds access (-Warray-bounds) where there is none.
+Bytes WithIpHeader(const echo::Address& from, const Bytes& message, unsigned char protocol = 1) {
+    const unsigned char header[] = {0x45, 0, 0,       28,      0,       0,       0,   0,   64, protocol,
+                                    0,    0, from[0], from[1], from[2], from[3], 192, 168, 1,  2};
+    Bytes datagram(sizeof header + message.size());
+    std::copy(std::begin(header), std::end(header), datagram.begin());
+    std::copy(message.begin(), message.end(), datagram.begin() + sizeof header);
     return datagram;
 }
 
@@ -85,6 +92,16 @@ TEST(EchoRules, IdentifierText) {
         if (c.valid) {
             EXPECT_EQ(value, c.value) << c.text;
         }
+    }
+}
+
+TEST(EchoRules, SendFailuresTheProgramIsTold) {
+    const struct {
+        int error;
+        char answer;
+    } cases[] = {{EACCES, 'B'}, {ENETUNREACH, 'U'}, {EHOSTUNREACH, 'U'}, {EPERM, 0}, {ENOBUFS, 0}, {0, 0}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(echo::SendFailureAnswer(c.error), c.answer) << c.error;
     }
 }
 
@@ -160,6 +177,9 @@ TEST(ProbeThroughHelper, AnswersAndEveryWayItCanFail) {
         {"answered", s.Write("a", record + "head -c 1 >/dev/null; printf A"), platform::HelperProbe::Answered,
          1000},
         {"silent", s.Write("s", "head -c 1 >/dev/null; printf S"), platform::HelperProbe::Silent, 1000},
+        {"broadcast refused", s.Write("b", "head -c 1 >/dev/null; printf B"),
+         platform::HelperProbe::Broadcast, 1000},
+        {"no route", s.Write("u", "head -c 1 >/dev/null; printf U"), platform::HelperProbe::NoRoute, 1000},
         {"another byte", s.Write("x", "head -c 1 >/dev/null; printf Z"), platform::HelperProbe::Unavailable,
          1000},
         {"ends without a word", s.Write("q", "exit 2"), platform::HelperProbe::Unavailable, 1000},

@@ -17,6 +17,7 @@ struct Harness {
     std::vector<std::string> probed;
     bool answers = true;
     std::optional<ProbeOutcome> probeOutcome;  // when set, the probe tells "not sent" apart
+    std::optional<ProbeAttempt> attempt;       // when set, the probe also tells its means and refusal
     ScriptedTransport transport;
 
     RouterCheckResult Run(const RouterAddress& address, const std::string& password = "admin") {
@@ -32,6 +33,12 @@ struct Harness {
             tools.probeHost = [this](const std::string& a) {
                 probed.push_back(a);
                 return *probeOutcome;
+            };
+        }
+        if (attempt) {
+            tools.probeAttempt = [this](const std::string& a) {
+                probed.push_back(a);
+                return *attempt;
             };
         }
         return CheckRouter(address, credential, tools);
@@ -157,6 +164,46 @@ TEST(CheckRouter, Outcomes) {
         EXPECT_EQ(result.version, version) << c.name;
         if (!c.answers || c.probe) {
             EXPECT_EQ(h.transport.connects, 0) << c.name << ": nothing is sent without a probe answer";
+        }
+    }
+}
+
+// What the system said of a request it would not send is the check's reason; the means is told either way,
+// and nothing is asked of the web page without an answer.
+TEST(CheckRouter, TheProbesMeansAndRefusalReachTheResult) {
+    const struct {
+        const char* name;
+        ProbeAttempt attempt;
+        bool passed;
+        RouterCheckReason reason;
+    } cases[] = {
+        {"answered", {ProbeOutcome::Answered, ProbeMeans::Helper}, true, RouterCheckReason::VersionRead},
+        {"silent", {ProbeOutcome::Silent, ProbeMeans::Helper}, false, RouterCheckReason::NoAnswer},
+        {"broadcast",
+         {ProbeOutcome::Silent, ProbeMeans::Helper, ProbeRefusal::Broadcast},
+         false,
+         RouterCheckReason::BroadcastAddress},
+        {"no route",
+         {ProbeOutcome::Silent, ProbeMeans::Helper, ProbeRefusal::NoRoute},
+         false,
+         RouterCheckReason::NoRoute},
+        {"no socket", {ProbeOutcome::NotSent, ProbeMeans::None}, false, RouterCheckReason::PingNotAllowed},
+        {"datagram silent",
+         {ProbeOutcome::Silent, ProbeMeans::DatagramSocket},
+         false,
+         RouterCheckReason::NoAnswer},
+    };
+    for (const auto& c : cases) {
+        Harness h;
+        h.attempt = c.attempt;
+        h.transport = ScriptedTransport::Blocks({kPage});
+        const RouterCheckResult result = h.Run(kRouter);
+        EXPECT_EQ(result.passed, c.passed) << c.name;
+        EXPECT_EQ(result.reason, c.reason) << c.name;
+        EXPECT_EQ(result.probeMeans, c.attempt.means) << c.name;
+        EXPECT_EQ(h.probed, std::vector<std::string>{"192.168.1.1"}) << c.name;
+        if (!c.passed) {
+            EXPECT_EQ(h.transport.connects, 0) << c.name;
         }
     }
 }

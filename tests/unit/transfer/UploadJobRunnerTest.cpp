@@ -13,6 +13,7 @@
 #include "LoopbackListener.h"
 #include "platform/EmbeddedPayload.h"
 #include "platform/HttpClient.h"
+#include "tests/unit/support/QtBytes.h"
 #include "tools/labsupport/UploadRecorder.h"
 #include "transfer/UploadJobRunner.h"
 #include "transfer/UploadRequest.h"
@@ -29,11 +30,8 @@ using test::Timeline;
 
 constexpr int kWaitMs = 10'000;
 
-platform::Payload GoodPayload(const QByteArray& image) {
-    platform::Payload payload;
-    payload.status = platform::PayloadStatus::Ok;
-    payload.data = image;
-    return payload;
+std::shared_ptr<const Bytes> GoodPayload(const QByteArray& image) {
+    return std::make_shared<const Bytes>(test::ToBytes(image));
 }
 
 // Start devices that log each step by name; every check passes unless a test changes it. The socket
@@ -108,7 +106,8 @@ TEST(UploadJobRunner, ChecksInOrderThenRunsTheWorkerOnItsOwnThread) {
 
 TEST(UploadJobRunner, RefusedStartSendsAndPostsNothing) {
     QByteArray damaged = SyntheticImage(5'000);
-    QByteArray packed = QByteArray("program bytes") + damaged + platform::MakePayloadTrailer(damaged);
+    QByteArray packed = QByteArray("program bytes") + damaged +
+                        test::ToQByteArray(platform::MakePayloadTrailer(test::AsByteView(damaged)));
     packed[100] = static_cast<char>(packed[100] ^ 0x40);  // one payload byte changed after packing
 
     struct Case {
@@ -124,7 +123,9 @@ TEST(UploadJobRunner, RefusedStartSendsAndPostsNothing) {
          {}},
         {"image digest mismatch",
          [&packed](UploadStartServices& d) {
-             d.readImage = [&packed] { return platform::SplitPackedBytes(packed); };
+             d.readImage = [&packed] {
+                 return VerifiedImage(platform::SplitPackedBytes(test::AsByteView(packed)));
+             };
          },
          {"resolve", "flush"}},
         {"no image carried",
@@ -132,7 +133,7 @@ TEST(UploadJobRunner, RefusedStartSendsAndPostsNothing) {
              d.readImage = [] {
                  platform::Payload none;
                  none.status = platform::PayloadStatus::NoPayload;
-                 return none;
+                 return VerifiedImage(none);
              };
          },
          {"resolve", "flush"}},
@@ -230,7 +231,8 @@ TEST(UploadJobRunner, UploadsThroughTheRealClientAndClosesTheProbeConnection) {
     }
     EXPECT_TRUE(received[0].empty());
     const std::string& upload = received[1];
-    const auto request = BuildUploadHttpRequest("127.0.0.1", "OmFkbWlu", static_cast<std::uint64_t>(image.size()));
+    const auto request =
+        BuildUploadHttpRequest("127.0.0.1", "OmFkbWlu", static_cast<std::uint64_t>(image.size()));
     ASSERT_TRUE(request);
     const auto headEnd = upload.find("\r\n\r\n");
     ASSERT_NE(headEnd, std::string::npos);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "res/StringTable.h"
+#include "tests/unit/support/QtBytes.h"
 #include "tests/unit/support/RouterRestart.h"
 #include "tools/labsupport/UploadRecorder.h"
 #include "transfer/UploadRequest.h"
@@ -29,6 +30,11 @@ using test::SyntheticImage;
 using test::Timeline;
 
 constexpr int kCarriedImageSize = 3'253'248;
+
+// The image as the worker takes it: shared, let go of when the transfer ends.
+std::shared_ptr<const Bytes> SharedImage(const QByteArray& image) {
+    return std::make_shared<const Bytes>(test::ToBytes(image));
+}
 
 // The job the upload start makes for an image of `imageSize` bytes to 192.168.1.1 with password "admin".
 UploadJob JobFor(int imageSize, UploadWindow* window) {
@@ -53,8 +59,7 @@ struct WorkerRun {
 
     WorkerRun(int imageSize, SessionFault fault = {}, const Router& router = {}, std::string answer = {}) {
         image = SyntheticImage(imageSize);
-        QByteArray copy = image;
-        copy.detach();
+        std::shared_ptr<const Bytes> copy = SharedImage(image);
         session->answer = std::move(answer);
         const UploadJob job = JobFor(imageSize, &timeline);
         UploadServices devices = test::FakeUploadServices(timeline, session, fault, router.Probes());
@@ -71,7 +76,7 @@ struct WorkerRun {
         verdict = RunUploadJob(job, copy, devices);
         result = verdict.result;
         endMs = devices.nowMs();
-        EXPECT_TRUE(copy.isNull()) << "the image copy is released";
+        EXPECT_EQ(copy, nullptr) << "the image is let go of";
         events = timeline.Events();
     }
 
@@ -433,7 +438,7 @@ TEST(UploadWorker, HttpFailureReportsZeroAtOnceWithoutFlashWait) {
             auto session = std::make_shared<SessionLog>();
             session->earlyAnswer = e.early;
             UploadServices devices = test::FakeUploadServices(timeline, session, {"Write", write});
-            QByteArray image = SyntheticImage(kCarriedImageSize);
+            std::shared_ptr<const Bytes> image = SharedImage(SyntheticImage(kCarriedImageSize));
             const UploadVerdict verdict = RunUploadJob(JobFor(kCarriedImageSize, &timeline), image, devices);
             EXPECT_EQ(verdict.outcome, e.outcome);
             EXPECT_EQ(FailureText(verdict).find("Connection lost") == std::string::npos,
@@ -467,14 +472,14 @@ TEST(UploadWorker, NoSessionOrARequestForAnotherImageFailsBeforeAnythingIsSent) 
         SCOPED_TRACE(noSession ? "no session" : "request built for another image");
         Timeline timeline;
         auto session = std::make_shared<SessionLog>();
-        QByteArray image = SyntheticImage(5'000);
+        std::shared_ptr<const Bytes> image = SharedImage(SyntheticImage(5'000));
         UploadServices devices = test::FakeUploadServices(timeline, session);
         if (noSession) {
             devices.openSession = [] { return std::unique_ptr<platform::HttpSession>(); };
         }
         const UploadJob job = JobFor(noSession ? 5'000 : 4'999, &timeline);
         EXPECT_EQ(RunUploadJob(job, image, devices).result, 0u);
-        EXPECT_TRUE(image.isNull());
+        EXPECT_EQ(image, nullptr);
         EXPECT_EQ(timeline.Events(), std::vector<Event>{(Event{Kind::Done, 0})});
         EXPECT_EQ(std::count(session->calls.begin(), session->calls.end(), "Connect"), 0);
     }
@@ -525,7 +530,7 @@ TEST(UploadWorker, CausesReachTheWindowWithTheirTexts) {
             }
             sleep(ms);
         };
-        QByteArray image = SyntheticImage(kImage);
+        std::shared_ptr<const Bytes> image = SharedImage(SyntheticImage(kImage));
         UploadJob job = JobFor(kImage, &timeline);
         job.control = &control;
         const UploadVerdict verdict = RunUploadJob(job, image, devices);
@@ -582,7 +587,7 @@ TEST(UploadWorker, SlowRouterEndsAtTheTransferDeadline) {
             *extra += ms == kPiecePauseMs ? c.slowMs : 0;
             sleep(ms);
         };
-        QByteArray image = SyntheticImage(kCarriedImageSize);
+        std::shared_ptr<const Bytes> image = SharedImage(SyntheticImage(kCarriedImageSize));
         const UploadVerdict verdict = RunUploadJob(JobFor(kCarriedImageSize, &timeline), image, devices);
         EXPECT_EQ(verdict.outcome, c.outcome);
         EXPECT_EQ(verdict.percent, c.percent);
@@ -609,7 +614,7 @@ TEST(UploadWorker, SilenceIsToldWhenReached) {
             told.push_back(ms);
             eventsWhenTold = timeline.Events().size();
         };
-        QByteArray image = SyntheticImage(kCarriedImageSize);
+        std::shared_ptr<const Bytes> image = SharedImage(SyntheticImage(kCarriedImageSize));
         RunUploadJob(JobFor(kCarriedImageSize, &timeline), image, devices);
         ASSERT_EQ(told.size(), static_cast<std::size_t>(c.told));
         if (c.told == 1) {

@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <QTemporaryDir>
+#include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -25,6 +27,46 @@ std::string ReadAll(const std::string& path) {
     std::stringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+// The time stamp is the local time with the zone's offset from UTC, whatever the zone: east and west of
+// UTC, with half hours, and across a date line from UTC's own date.
+TEST(AttemptLog, TimestampIsLocalTimeWithTheZonesOffset) {
+    struct Case {
+        const char* zone;  // POSIX TZ: the name, then the hours to add to reach UTC
+        const char* offset;
+    };
+    const Case cases[] = {
+        {"UTC0", "+00:00"},     {"<+0530>-5:30", "+05:30"}, {"<-0930>9:30", "-09:30"},
+        {"<+14>-14", "+14:00"}, {"<-12>12", "-12:00"},
+    };
+    const char* saved = std::getenv("TZ");
+    const std::string before = saved != nullptr ? saved : "";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.zone);
+        ::setenv("TZ", c.zone, 1);
+        ::tzset();
+        // Read again when the second moved on while the stamp was made.
+        std::time_t now = 0;
+        std::string stamp;
+        for (int tries = 0; tries < 3 && (tries == 0 || now != std::time(nullptr)); ++tries) {
+            now = std::time(nullptr);
+            stamp = LocalTimestamp();
+        }
+        std::tm local{};
+        ::localtime_r(&now, &local);
+        char expected[32];
+        std::strftime(expected, sizeof expected, "%Y-%m-%dT%H:%M:%S", &local);
+        ASSERT_EQ(stamp.size(), 25u) << stamp;
+        EXPECT_EQ(stamp.substr(0, 19), expected) << stamp;
+        EXPECT_EQ(stamp.substr(19), c.offset) << stamp;
+    }
+    if (saved != nullptr) {
+        ::setenv("TZ", before.c_str(), 1);
+    } else {
+        ::unsetenv("TZ");
+    }
+    ::tzset();
 }
 
 TEST(AttemptLog, PathFollowsTheStateFolderRule) {

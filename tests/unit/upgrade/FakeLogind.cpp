@@ -3,7 +3,9 @@
 //   ready
 //   inhibit <what>|<who>|<why>|<mode>
 //   released <n>          (the n-th lock given, counted from 1)
-// Usage: fwu-fake-logind <bus address>
+// Usage: fwu-fake-logind <bus address> [refuse-lid | silent]
+//   refuse-lid: a request that names handle-lid-switch is refused as not allowed (after its line);
+//   silent: no request is ever answered (after its line).
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -14,6 +16,7 @@
 #include <QDBusVirtualObject>
 #include <QSocketNotifier>
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -24,6 +27,7 @@ void Say(const QString& line) {
 
 class Manager final : public QDBusVirtualObject {
 public:
+    explicit Manager(QString mode) : mode(std::move(mode)) {}
     QString introspect(const QString&) const override { return {}; }
 
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
@@ -36,6 +40,15 @@ public:
             words << argument.toString();
         }
         Say(QStringLiteral("inhibit ") + words.join(QLatin1Char('|')));
+        if (mode == QLatin1String("silent")) {
+            return true;  // handled, and never answered
+        }
+        if (mode == QLatin1String("refuse-lid") &&
+            words.value(0).contains(QLatin1String("handle-lid-switch"))) {
+            connection.send(
+                message.createErrorReply(QDBusError::AccessDenied, QStringLiteral("not allowed")));
+            return true;
+        }
         int ends[2];
         if (::pipe2(ends, O_CLOEXEC) != 0) {
             connection.send(message.createErrorReply(QDBusError::Failed, QStringLiteral("no pipe")));
@@ -57,6 +70,7 @@ public:
     }
 
 private:
+    QString mode;
     int given = 0;
 };
 
@@ -64,13 +78,13 @@ private:
 
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: fwu-fake-logind <bus address>\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: fwu-fake-logind <bus address> [refuse-lid | silent]\n");
         return 2;
     }
     QDBusConnection bus =
         QDBusConnection::connectToBus(QString::fromLocal8Bit(argv[1]), QStringLiteral("logind"));
-    Manager manager;
+    Manager manager(argc == 3 ? QString::fromLocal8Bit(argv[2]) : QString());
     if (!bus.isConnected() ||
         !bus.registerVirtualObject(QStringLiteral("/org/freedesktop/login1"), &manager) ||
         !bus.registerService(QStringLiteral("org.freedesktop.login1"))) {

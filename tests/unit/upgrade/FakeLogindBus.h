@@ -2,6 +2,7 @@
 // manager (FakeLogind.cpp) on it, and what the stand-in reports. Needs FWU_FAKE_LOGIND, the stand-in's path.
 #pragma once
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -12,7 +13,8 @@ namespace fwu::testing {
 // One private bus with the stand-in login manager on it.
 class FakeLogind {
 public:
-    FakeLogind() {
+    // `mode`: as the stand-in's second argument (refuse-lid, silent), or empty.
+    explicit FakeLogind(const QString& mode = {}) {
         QFile config(dir.filePath("bus.conf"));
         if (!config.open(QIODevice::WriteOnly)) {
             return;
@@ -29,7 +31,11 @@ public:
             return;
         }
         address = daemon.readLine().trimmed().toStdString();
-        logind.start(FWU_FAKE_LOGIND, {QString::fromStdString(address)});
+        QStringList arguments{QString::fromStdString(address)};
+        if (!mode.isEmpty()) {
+            arguments << mode;
+        }
+        logind.start(FWU_FAKE_LOGIND, arguments);
         ready = NextLine() == "ready";
     }
     ~FakeLogind() {
@@ -47,6 +53,14 @@ public:
             }
         }
         return logind.readLine().trimmed().toStdString();
+    }
+    // NextLine while this thread's events are handled: the lock's answer reaches the run as an event.
+    std::string NextLineHandlingEvents() {
+        for (int waited = 0; !logind.canReadLine() && waited < 2000; waited += 20) {
+            QCoreApplication::processEvents();
+            logind.waitForReadyRead(20);
+        }
+        return logind.canReadLine() ? logind.readLine().trimmed().toStdString() : std::string();
     }
     // True when the stand-in says nothing more for a moment.
     bool Quiet() { return !logind.canReadLine() && !logind.waitForReadyRead(300); }

@@ -1,13 +1,22 @@
 // Suspend held off during a run, against a stand-in login manager on a bus of the test's own (a
-// dbus-daemon on a socket in a temporary folder): the lock is asked for when the transfer starts and its
-// file descriptor closed when the run no longer needs it. No case reaches the machine's own buses.
+// dbus-daemon on a socket in a temporary folder): the lock is asked for when the transfer starts, off the
+// run's thread, and its file descriptor closed when the run no longer needs it; a login manager or a bus
+// that never answers holds nobody beyond the request's bound. No case reaches the machine's own buses.
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstring>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/unit/upgrade/FakeLogindBus.h"
@@ -19,8 +28,21 @@ namespace {
 
 using testing::FakeLogind;
 
+constexpr int kBoundMs = 1500;
+const std::string kLockLine =
+    "inhibit sleep:handle-lid-switch|Firmware Upgrade Utility|Firmware upgrade in progress|block";
+
+long MsSince(std::chrono::steady_clock::time_point start) {
+    return static_cast<long>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
+            .count());
+}
+
 struct Steps final : UpgradeStepServices {
     std::string bus;
+    std::atomic<bool> answered{false};  // HoldOffSleep returned (on the request's thread)
+    std::atomic<bool> onOtherThread{false};
+    std::thread::id runThread = std::this_thread::get_id();
     int starts = 0;
     UploadWindow* mailbox = nullptr;
     RouterCheckResult CheckRouter(const RouterAddress&, const std::string&) override {
@@ -35,7 +57,23 @@ struct Steps final : UpgradeStepServices {
     void JoinUpload() override {}
     bool UploadStoppable() override { return true; }
     void StopUpload() override {}
-    platform::SleepLockTaken HoldOffSleep() override { return platform::TakeSleepLock(bus, 1500); }
+    platform::SleepLockTaken HoldOffSleep() override {
+        onOtherThread = std::this_thread::get_id() != runThread;
+        platform::SleepLockTaken taken = platform::TakeSleepLock(bus, kBoundMs);
+        answered = true;
+        return taken;
+    }
+    // Hands the request's answer to the run, as the run's loop would once it is posted.
+    bool DeliverAnswer(QueuedRunMailbox& mailbox, UpgradeRun& run) {
+        const auto start = std::chrono::steady_clock::now();
+        while (!answered && MsSince(start) < 3 * kBoundMs) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        if (answered) {  // the post follows the return
+            mailbox.DeliverFor(run.Receiver(), std::chrono::milliseconds(500));
+        }
+        return answered;
+    }
     // A router that stays silent after its restart: the watch runs until it is ended.
     ConfirmationWatchServices WatchServices() override {
         ConfirmationWatchServices watch;
@@ -94,9 +132,11 @@ TEST(SleepLock, HeldFromTheTransferUntilTheRunEnds) {
         std::function<void(UpgradeRun&, UploadWindow&)> upload;  // how the transfer ends
         std::function<void(UpgradeRun&)> watch;  // the watch after the restart ends (the lock still held)
     };
-    const auto post = [](UploadWindow& mailbox, const UploadVerdict& verdict) {
+    QueuedRunMailbox* queue = nullptr;  // the present case's mailbox and run
+    UpgradeRun* current = nullptr;
+    const auto post = [&](UploadWindow& mailbox, const UploadVerdict& verdict) {
         mailbox.PostUpgradeVerdict(verdict);
-        QCoreApplication::sendPostedEvents();
+        queue->DeliverFor(current->Receiver(), std::chrono::milliseconds(0));
     };
     const Case cases[] = {
         {"the watch ends", [&](UpgradeRun&, UploadWindow& m) { post(m, done); },
@@ -110,11 +150,15 @@ TEST(SleepLock, HeldFromTheTransferUntilTheRunEnds) {
         Steps steps;
         steps.bus = logind.address;
         View view;
-        UpgradeRun run(steps, view, "v2.00.22");
+        QueuedRunMailbox mailbox;
+        UpgradeRun run(steps, view, "v2.00.22", mailbox);
+        queue = &mailbox;
+        current = &run;
         StartRun(run);
         ASSERT_EQ(steps.starts, 1);
-        EXPECT_EQ(logind.NextLine(),
-                  "inhibit sleep|Firmware Upgrade Utility|Firmware upgrade in progress|block");
+        EXPECT_EQ(logind.NextLine(), kLockLine);
+        ASSERT_TRUE(steps.DeliverAnswer(mailbox, run));
+        EXPECT_TRUE(steps.onOtherThread) << "asked on the run's thread";
         EXPECT_TRUE(logind.Quiet()) << "released while the transfer runs";
         c.upload(run, *steps.mailbox);
         if (run.Watching()) {
@@ -125,12 +169,34 @@ TEST(SleepLock, HeldFromTheTransferUntilTheRunEnds) {
     }
 }
 
+// A listening socket that never takes the connection: a bus that hangs in its handshake.
+struct HungBus {
+    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    std::string address;
+    explicit HungBus(const QString& path) {
+        sockaddr_un where{};
+        where.sun_family = AF_UNIX;
+        const QByteArray bytes = path.toLocal8Bit();
+        std::memcpy(where.sun_path, bytes.constData(), std::min<std::size_t>(bytes.size(), 100));
+        if (bind(fd, reinterpret_cast<const sockaddr*>(&where), sizeof where) == 0 && listen(fd, 4) == 0) {
+            address = "unix:path=" + bytes.toStdString();
+        }
+    }
+    ~HungBus() { close(fd); }
+};
+
+// Whatever the bus does, the run's start is not held up, the log gets one line within the bound and the
+// upload goes on.
 TEST(SleepLock, NoLoginManagerLogsOneLineAndTheUploadGoesOn) {
     Application();
     QTemporaryDir dir;
     FakeLogind busOnly;  // a bus where nobody owns the login manager's name
     busOnly.logind.kill();
     busOnly.logind.waitForFinished(5000);
+    FakeLogind silent(QStringLiteral("silent"));
+    ASSERT_TRUE(silent.ready);
+    HungBus hung(dir.filePath("hung"));
+    ASSERT_FALSE(hung.address.empty());
     struct Case {
         const char* name;
         std::string bus;
@@ -141,6 +207,11 @@ TEST(SleepLock, NoLoginManagerLogsOneLineAndTheUploadGoesOn) {
          "sleep: suspend not held off, the upgrade goes on: no system bus ("},
         {"no login manager", busOnly.address,
          "sleep: suspend not held off, the upgrade goes on: the login manager did not give a lock ("},
+        {"a login manager that never answers", silent.address,
+         "sleep: suspend not held off, the upgrade goes on: the login manager did not give a lock ("},
+        // Last: the hung connection keeps the process's bus thread for a while.
+        {"a bus that never answers", hung.address,
+         "sleep: suspend not held off, the upgrade goes on: no system bus (no answer within 1500 ms)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -149,14 +220,45 @@ TEST(SleepLock, NoLoginManagerLogsOneLineAndTheUploadGoesOn) {
         Steps steps;
         steps.bus = c.bus;
         View view;
-        UpgradeRun run(steps, view, "v2.00.22");
+        QueuedRunMailbox mailbox;
+        UpgradeRun run(steps, view, "v2.00.22", mailbox);
         run.SetAttemptLog(&log);
-        StartRun(run);
+        run.Check(RouterAddress::Split("192.168.1.1"), "rodel");
+        const auto start = std::chrono::steady_clock::now();
+        run.Start();
+        EXPECT_LT(MsSince(start), 300) << "the start waited for the bus";
         EXPECT_EQ(steps.starts, 1);
         EXPECT_TRUE(run.Busy());
+        ASSERT_TRUE(steps.DeliverAnswer(mailbox, run));
+        EXPECT_LT(MsSince(start), kBoundMs + 400) << "the request overran its bound";
         const std::vector<std::string> lines = SleepLines(path);
         ASSERT_EQ(lines.size(), 1u);
         EXPECT_EQ(lines[0].rfind(c.line, 0), 0u) << lines[0];
+    }
+}
+
+// The lid switch is asked for with sleep; where the login manager refuses it, sleep alone is.
+TEST(SleepLock, SleepAloneWhereTheLidSwitchIsRefused) {
+    Application();
+    const struct {
+        const char* mode;
+        std::vector<std::string> asked;
+    } cases[] = {
+        {"", {kLockLine}},
+        {"refuse-lid",
+         {kLockLine, "inhibit sleep|Firmware Upgrade Utility|Firmware upgrade in progress|block"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mode);
+        FakeLogind logind{QString::fromLatin1(c.mode)};
+        ASSERT_TRUE(logind.ready);
+        platform::SleepLockTaken taken = platform::TakeSleepLock(logind.address, kBoundMs);
+        EXPECT_TRUE(taken.lock.Held()) << taken.failure;
+        for (const std::string& line : c.asked) {
+            EXPECT_EQ(logind.NextLine(), line);
+        }
+        taken.lock.Release();
+        EXPECT_EQ(logind.NextLine(), "released 1");
     }
 }
 

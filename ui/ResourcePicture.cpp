@@ -1,9 +1,9 @@
-#include "platform/Resources.h"
+#include "ui/ResourcePicture.h"
 
 #include <QFile>
 #include <QString>
 
-namespace fwu::platform {
+namespace fwu {
 
 QByteArray LoadResourcePicture(std::string_view type, int id, int scale) {
     const QString suffix = scale == 1 ? QString() : QStringLiteral("@%1x").arg(scale);
@@ -18,4 +18,4 @@ QByteArray LoadResourcePicture(std::string_view type, int id, int scale) {
     return file.readAll();
 }
 
-}  // namespace fwu::platform
+}  // namespace fwu

@@ -6,10 +6,10 @@
 #include <QByteArray>
 #include <string_view>
 
-namespace fwu::platform {
+namespace fwu {
 
 // The bytes of the picture of the given type and id, drawn at `scale` device pixels per logical pixel
 // (1, or 2 for the double-size drawing); empty when the program carries no such picture.
 QByteArray LoadResourcePicture(std::string_view type, int id, int scale = 1);
 
-}  // namespace fwu::platform
+}  // namespace fwu

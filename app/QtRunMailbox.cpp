@@ -1,0 +1,42 @@
+#include "app/QtRunMailbox.h"
+
+#include <QCoreApplication>
+#include <utility>
+
+namespace fwu {
+namespace {
+
+class RunEvent final : public QEvent {
+public:
+    explicit RunEvent(RunMessage message) : QEvent(RunEventType(message.kind)), message(std::move(message)) {}
+    RunMessage message;
+};
+
+bool IsRunEvent(QEvent::Type type) {
+    for (const RunMessageKind kind :
+         {RunMessageKind::Done, RunMessageKind::Progress, RunMessageKind::Percent, RunMessageKind::Status,
+          RunMessageKind::Confirmation, RunMessageKind::SleepLock}) {
+        if (type == RunEventType(kind)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+void QtRunMailbox::Post(RunMessage message) {
+    QCoreApplication::postEvent(this, new RunEvent(std::move(message)));
+}
+
+void QtRunMailbox::customEvent(QEvent* event) {
+    if (!IsRunEvent(event->type())) {
+        QObject::customEvent(event);
+        return;
+    }
+    if (receiver != nullptr) {
+        DeliverRunMessage(static_cast<RunEvent*>(event)->message, *receiver);
+    }
+}
+
+}  // namespace fwu
