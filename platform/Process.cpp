@@ -159,16 +159,6 @@ std::string FindProgram(std::string_view name, const std::vector<std::string>& e
     return {};
 }
 
-bool StartThread(std::thread& thread, std::function<void()> work) {
-    try {
-        thread = std::thread(std::move(work));
-        return true;
-    } catch (const std::exception&) {
-        // std::system_error when the system has no thread to give, std::bad_alloc for its state.
-        return false;
-    }
-}
-
 int StartDetached(const std::vector<std::string>& argv, const ThreadStarter& startThread) {
     FileActions actions;
     actions.Open(STDIN_FILENO, "/dev/null", O_RDONLY);

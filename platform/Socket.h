@@ -11,8 +11,14 @@
 
 namespace fwu::platform {
 
+#ifdef _WIN32
+// A Winsock SOCKET, which is pointer-sized; INVALID_SOCKET is all bits set.
+using SocketHandle = std::uintptr_t;
+inline constexpr SocketHandle kInvalidSocket = ~std::uintptr_t{0};
+#else
 using SocketHandle = int;
 inline constexpr SocketHandle kInvalidSocket = -1;
+#endif
 
 // How long a TCP connection attempt may take unless the caller says otherwise.
 inline constexpr int kDefaultConnectTimeoutMs = 5000;

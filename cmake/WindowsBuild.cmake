@@ -1,0 +1,76 @@
+# The Windows build (cmake/toolchains/mingw-w64-x86_64.cmake): the libraries without Qt, their tests run
+# under wine by ctest, and the console program carrying the firmware image. No Qt package is searched.
+#
+# Tools that run during the build (the image generator, fwu-embed) are Linux programs: they come from a
+# native build of this tree, named by FWU_HOST_BUILD_DIR (scripts/windows makes one in build/host).
+
+set(FWU_HOST_BUILD_DIR "" CACHE PATH "A native build of this tree holding fwu-make-image and fwu-embed")
+set(FWU_HOST_EMBED ${FWU_HOST_BUILD_DIR}/tools/embed/fwu-embed)
+set(FWU_HOST_MAKE_IMAGE ${FWU_HOST_BUILD_DIR}/tools/firmware-image/fwu-make-image)
+if(NOT EXISTS ${FWU_HOST_EMBED} OR NOT EXISTS ${FWU_HOST_MAKE_IMAGE})
+  message(FATAL_ERROR "FWU_HOST_BUILD_DIR must name a native build of this tree in which fwu-embed and "
+                      "fwu-make-image are built (cmake --build build/host --target fwu-embed fwu-make-image)")
+endif()
+
+include(cmake/FwuTargets.cmake)
+
+# Each start of a program under wine costs seconds: a test program is one ctest test here, its cases
+# run in one go (the Linux build registers every case on its own).
+function(fwu_add_gtest name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES LABELS "unit;windows;${ARG_LABELS}" TIMEOUT 600)
+endfunction()
+
+# GoogleTest from Debian's sources, built with this toolchain (it names its targets GTest::...). Its own
+# code is not held to -Werror.
+if(FWU_BUILD_TESTS)
+  set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+  foreach(target IN ITEMS gtest gtest_main gmock gmock_main)
+    target_compile_options(${target} PRIVATE -w)
+  endforeach()
+endif()
+
+# The libraries that build without Qt, lowest layer first.
+set(FWU_WINDOWS_LIBRARIES probehelper platform res cli)
+foreach(folder IN LISTS FWU_WINDOWS_LIBRARIES)
+  add_subdirectory(${folder})
+endforeach()
+
+# The synthetic firmware image, made by the native generator.
+set(FWU_FIRMWARE_IMAGE ${CMAKE_BINARY_DIR}/firmware/ZPR8800N_2.00.22_ETSI_code.bin)
+add_custom_command(OUTPUT ${FWU_FIRMWARE_IMAGE}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/firmware
+  COMMAND ${FWU_HOST_MAKE_IMAGE} ${FWU_FIRMWARE_IMAGE}
+  DEPENDS ${FWU_HOST_MAKE_IMAGE}
+  COMMENT "Generating the synthetic firmware image"
+  VERBATIM)
+add_custom_target(fwu_firmware_image DEPENDS ${FWU_FIRMWARE_IMAGE})
+
+# fwu_embed_firmware for this build: the native fwu-embed appends the image after every link.
+function(fwu_embed_firmware target image)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${FWU_HOST_EMBED} $<TARGET_FILE:${target}> ${image}
+    COMMENT "Embedding firmware image into ${target}"
+    VERBATIM)
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${image})
+  add_dependencies(${target} fwu_firmware_image)
+endfunction()
+
+if(FWU_BUILD_TESTS)
+  enable_testing()
+  fwu_include_root(${FWU_TESTS_INCLUDE_ROOT} tests)
+  add_subdirectory(tests/unit/windows)
+endif()
+
+# Symbols are stripped at the link, before the image is appended (a later strip would cut the image off).
+add_link_options($<$<CONFIG:Release,MinSizeRel>:-s>)
+
+# The program: a console program, so cmd.exe and PowerShell wait for it and see its exit status.
+add_executable(firmware-upgrade-utility windows/main.cpp)
+target_link_libraries(firmware-upgrade-utility PRIVATE fwu_cli fwu_res fwu_platform)
+fwu_embed_firmware(firmware-upgrade-utility ${FWU_FIRMWARE_IMAGE})

@@ -1,0 +1,31 @@
+#!/bin/sh
+# Checks the built Windows program: a console program (so cmd.exe waits for it and keeps its exit
+# status), importing only DLLs of Windows itself, carrying the image's trailer at its end, and answering
+# its options under wine with the Linux program's exit statuses. Only options that end before anything
+# is sent are given.
+#   program-checks.sh PROGRAM.exe OBJDUMP WINE
+set -u
+program=$1 objdump=$2 wine=$3
+failed=0
+fail() { echo "FAIL: $*"; failed=1; }
+
+headers=$("$objdump" -p "$program") || { echo "FAIL: $objdump cannot read $program"; exit 1; }
+echo "$headers" | grep -q 'Subsystem.*(Windows CUI)' || fail "not a console program"
+# Windows' own DLLs; anything else would have to ship beside the program.
+system_dlls='^(kernel32|msvcrt|ws2_32|iphlpapi|advapi32|user32|shell32|ole32|bcrypt|ntdll|winmm)\.dll$'
+imports=$(echo "$headers" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z')
+[ -n "$imports" ] || fail "no imports found"
+for dll in $imports; do
+  echo "$dll" | grep -Eq "$system_dlls" || fail "imports $dll, which Windows does not bring"
+done
+[ "$(tail -c 8 "$program")" = FWUIMG01 ] || fail "no image trailer at the end of the file"
+
+help=$("$wine" "$program" --help 2>/dev/null); status=$?
+[ $status -eq 0 ] || fail "--help exits $status"
+echo "$help" | grep -q '^Usage: firmware-upgrade-utility' || fail "--help prints no usage line"
+"$wine" "$program" --no-such-option >/dev/null 2>&1; status=$?
+[ $status -eq 2 ] || fail "a wrong option exits $status, not 2"
+"$wine" "$program" --cli --password=secret >/dev/null 2>&1; status=$?
+[ $status -eq 2 ] || fail "a password on the command line exits $status, not 2"
+[ $failed -eq 0 ] && echo "program checks passed"
+exit $failed
