@@ -63,7 +63,7 @@ constexpr std::array<std::pair<int, std::string_view>, 51> kStrings{{
     {IDS_CHECK_REFUSED_BARE, "The Router refused the password."},
     {IDS_CHECK_NO_PING,
      "This user may not send pings. An administrator can allow them with sysctl -w "
-     "net.ipv4.ping_group_range=\"0 2147483647\", or with setcap cap_net_raw+ep on this program."},
+     "net.ipv4.ping_group_range=\"0 2147483647\"."},
     {IDS_CHECK_NOT_ROUTER, "This is not a router's address. Enter the address of the Router."},
     {IDS_VERSION_NO_FIELD, "unknown (no version shown)"},
     {IDS_VERSION_NO_TIME, "unknown (no answer in time)"},

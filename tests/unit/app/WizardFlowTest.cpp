@@ -173,7 +173,7 @@ TEST(WizardFlow, CheckOutcomes) {
         {"no means of pinging", true,
          RouterCheckResult{false, std::nullopt, RouterCheckReason::PingNotAllowed}, 1, "", true, "",
          "This user may not send pings. An administrator can allow them with sysctl -w "
-         "net.ipv4.ping_group_range=\"0 2147483647\", or with setcap cap_net_raw+ep on this program."},
+         "net.ipv4.ping_group_range=\"0 2147483647\"."},
         {"broadcast address", true,
          RouterCheckResult{false, std::nullopt, RouterCheckReason::BroadcastAddress}, 1, "", true, "",
          "This is the broadcast address of a network, not a router's address. Enter the address of the "
