@@ -18,15 +18,6 @@
 
 namespace fwu::platform {
 
-SleepLock& SleepLock::operator=(SleepLock&& other) noexcept {
-    if (this != &other) {
-        Release();
-        fd = other.fd;
-        other.fd = -1;
-    }
-    return *this;
-}
-
 void SleepLock::Release() {
     if (fd >= 0) {
         ::close(fd);

@@ -18,7 +18,14 @@ public:
     explicit SleepLock(int fd) : fd(fd) {}
     ~SleepLock() { Release(); }
     SleepLock(SleepLock&& other) noexcept : fd(other.fd) { other.fd = -1; }
-    SleepLock& operator=(SleepLock&& other) noexcept;
+    SleepLock& operator=(SleepLock&& other) noexcept {
+        if (this != &other) {
+            Release();
+            fd = other.fd;
+            other.fd = -1;
+        }
+        return *this;
+    }
     SleepLock(const SleepLock&) = delete;
     SleepLock& operator=(const SleepLock&) = delete;
 

@@ -48,15 +48,6 @@ void Hold(Holder& holder) {
 
 }  // namespace
 
-SleepLock& SleepLock::operator=(SleepLock&& other) noexcept {
-    if (this != &other) {
-        Release();
-        fd = other.fd;
-        other.fd = -1;
-    }
-    return *this;
-}
-
 void SleepLock::Release() {
     if (fd < 0) {
         return;
