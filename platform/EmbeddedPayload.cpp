@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "platform/EmbeddedPayload.h"
+#include "platform/FileDescriptor.h"
 
 namespace fwu::platform {
 
@@ -31,25 +32,18 @@ bool WriteFileAtomically(const std::filesystem::path& path, ByteView bytes, bool
     for (int attempt = 0; attempt < 16; ++attempt) {
         const std::string temporary = target + ".tmp-" + std::to_string(static_cast<long long>(::getpid())) +
                                       "-" + std::to_string(attempt);
-        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
-        if (fd < 0) {
+        FileDescriptor fd(
+            ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
+        if (!fd.Valid()) {
             if (errno == EEXIST) {
                 continue;
             }
             return false;
         }
-        bool written = true;
-        for (std::size_t done = 0; written && done < bytes.size();) {
-            const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-            if (n < 0 && errno == EINTR) {
-                continue;
-            }
-            written = n > 0;
-            done += written ? static_cast<std::size_t>(n) : 0;
-        }
         // The mode is set on the open file, whatever the umask made of it.
-        written = written && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
-        written = ::close(fd) == 0 && written;
+        bool written = WriteAll(fd.Get(), bytes.data(), bytes.size()) && ::fchmod(fd.Get(), mode) == 0 &&
+                       ::fsync(fd.Get()) == 0;
+        written = fd.Close() && written;
         if (!written || ::rename(temporary.c_str(), target.c_str()) != 0) {
             ::unlink(temporary.c_str());
             return false;

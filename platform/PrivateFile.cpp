@@ -8,38 +8,10 @@
 #include <cerrno>
 #include <vector>
 
+#include "platform/FileDescriptor.h"
+
 namespace fwu::platform {
 namespace {
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd = -1) : fd(fd) {}
-    ~Descriptor() {
-        if (fd >= 0) {
-            ::close(fd);
-        }
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd; }
-
-private:
-    int fd;
-};
-
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
 
 std::string FolderOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
@@ -66,37 +38,36 @@ std::string OwnershipProblem(const struct stat& info, const char* what) {
 }
 
 // Opens the file's folder (made when missing); with `check`, refused unless it is this user's own.
-int OpenFolder(const std::string& path, bool check, OwnFileAppend& result) {
+FileDescriptor OpenFolder(const std::string& path, bool check, OwnFileAppend& result) {
     const std::string folder = FolderOf(path);
     if (!MakePrivateFolders(folder)) {
         result.reason = "its folder cannot be made";
-        return -1;
+        return {};
     }
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (check ? O_NOFOLLOW : 0));
-    if (fd < 0) {
+    FileDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (check ? O_NOFOLLOW : 0)));
+    if (!fd.Valid()) {
         const bool link = errno == ELOOP || (errno == ENOTDIR && LookAtPath(folder).isLink);
         result.status = link ? OwnFileStatus::Refused : OwnFileStatus::Failed;
         result.reason = link ? "its folder is a symbolic link" : "its folder cannot be opened";
-        return -1;
+        return {};
     }
     struct stat info {};
     if (check &&
-        (::fstat(fd, &info) != 0 || !(result.reason = OwnershipProblem(info, "its folder")).empty())) {
-        ::close(fd);
+        (::fstat(fd.Get(), &info) != 0 || !(result.reason = OwnershipProblem(info, "its folder")).empty())) {
         result.status = OwnFileStatus::Refused;
         if (result.reason.empty()) {
             result.reason = "its folder cannot be examined";
         }
-        return -1;
+        return {};
     }
     return fd;
 }
 
 // Opens the file in the open folder and checks it on its descriptor.
-int OpenOwnFileAt(int folder, const std::string& name, int flags, OwnFileAppend& result) {
-    const int fd =
-        ::openat(folder, name.c_str(), flags | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0600);
-    if (fd < 0) {
+FileDescriptor OpenOwnFileAt(int folder, const std::string& name, int flags, OwnFileAppend& result) {
+    FileDescriptor fd(
+        ::openat(folder, name.c_str(), flags | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0600));
+    if (!fd.Valid()) {
         const int error = errno;
         // What the path is, or who may write it, will not change by trying again; running short will.
         const bool lasting = error == ELOOP || error == ENXIO || error == EISDIR || error == EACCES ||
@@ -107,10 +78,10 @@ int OpenOwnFileAt(int folder, const std::string& name, int flags, OwnFileAppend&
                         : error == EISDIR ? "it is a folder"
                         : error == EACCES ? "it may not be written"
                                           : "it cannot be opened";
-        return -1;
+        return {};
     }
     struct stat info {};
-    if (::fstat(fd, &info) != 0) {
+    if (::fstat(fd.Get(), &info) != 0) {
         result.reason = "it cannot be examined";
     } else if (!S_ISREG(info.st_mode)) {
         result.reason = S_ISDIR(info.st_mode) ? "it is a folder" : "it is not a regular file";
@@ -118,9 +89,8 @@ int OpenOwnFileAt(int folder, const std::string& name, int flags, OwnFileAppend&
         result.reason = OwnershipProblem(info, "it");
     }
     if (!result.reason.empty()) {
-        ::close(fd);
         result.status = OwnFileStatus::Refused;
-        return -1;
+        return {};
     }
     return fd;
 }
@@ -147,16 +117,17 @@ bool MakePrivateFolders(const std::string& folder) {
 
 OwnFileAppend AppendToOwnFile(const std::string& path, std::string_view bytes, bool checkFolder) {
     OwnFileAppend result;
-    const Descriptor folder(OpenFolder(path, checkFolder, result));
-    if (folder.get() < 0) {
+    const FileDescriptor folder = OpenFolder(path, checkFolder, result);
+    if (!folder.Valid()) {
         return result;
     }
-    const Descriptor fd(OpenOwnFileAt(folder.get(), NameOf(path), O_WRONLY | O_APPEND | O_CREAT, result));
-    if (fd.get() < 0) {
+    const FileDescriptor fd =
+        OpenOwnFileAt(folder.Get(), NameOf(path), O_WRONLY | O_APPEND | O_CREAT, result);
+    if (!fd.Valid()) {
         return result;
     }
     struct stat info {};
-    if (!WriteAll(fd.get(), bytes) || ::fstat(fd.get(), &info) != 0) {
+    if (!WriteAll(fd.Get(), bytes.data(), bytes.size()) || ::fstat(fd.Get(), &info) != 0) {
         result.status = OwnFileStatus::Failed;
         result.reason = "a line could not be written";
         return result;
@@ -169,47 +140,36 @@ OwnFileAppend AppendToOwnFile(const std::string& path, std::string_view bytes, b
 bool RewriteOwnFileTail(const std::string& path, std::int64_t tailBytes,
                         const std::function<std::string_view(std::string_view)>& keep) {
     OwnFileAppend result;
-    const Descriptor folder(OpenFolder(path, true, result));
-    if (folder.get() < 0) {
+    const FileDescriptor folder = OpenFolder(path, true, result);
+    if (!folder.Valid()) {
         return false;
     }
     const std::string name = NameOf(path);
-    const Descriptor fd(OpenOwnFileAt(folder.get(), name, O_RDONLY, result));
+    const FileDescriptor fd = OpenOwnFileAt(folder.Get(), name, O_RDONLY, result);
     struct stat info {};
-    if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0) {
+    if (!fd.Valid() || ::fstat(fd.Get(), &info) != 0) {
         return false;
     }
     const std::int64_t start = info.st_size > tailBytes ? info.st_size - tailBytes : 0;
     std::vector<char> buffer(static_cast<std::size_t>(info.st_size - start));
-    std::size_t have = 0;
-    while (have < buffer.size()) {
-        const ssize_t got = ::pread(fd.get(), buffer.data() + have, buffer.size() - have,
-                                    static_cast<off_t>(start + static_cast<std::int64_t>(have)));
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            return false;
-        }
-        if (got == 0) {
-            break;
-        }
-        have += static_cast<std::size_t>(got);
+    const ssize_t have = ReadUpToAt(fd.Get(), buffer.data(), buffer.size(), start);
+    if (have < 0) {
+        return false;
     }
-    const std::string_view kept = keep(std::string_view(buffer.data(), have));
+    const std::string_view kept = keep(std::string_view(buffer.data(), static_cast<std::size_t>(have)));
     // The folder is this user's alone, so a name made unique within the process cannot be taken first.
     static std::atomic<unsigned> counter{0};
     const std::string temporary =
         name + ".new-" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
-    const int out =
-        ::openat(folder.get(), temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (out < 0) {
+    FileDescriptor out(::openat(folder.Get(), temporary.c_str(),
+                                O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
+    if (!out.Valid()) {
         return false;
     }
-    const bool written = WriteAll(out, kept) && ::fsync(out) == 0;
-    const bool closed = ::close(out) == 0;
-    if (!written || !closed || ::renameat(folder.get(), temporary.c_str(), folder.get(), name.c_str()) != 0) {
-        ::unlinkat(folder.get(), temporary.c_str(), 0);
+    const bool written = WriteAll(out.Get(), kept.data(), kept.size()) && ::fsync(out.Get()) == 0;
+    const bool closed = out.Close();
+    if (!written || !closed || ::renameat(folder.Get(), temporary.c_str(), folder.Get(), name.c_str()) != 0) {
+        ::unlinkat(folder.Get(), temporary.c_str(), 0);
         return false;
     }
     return true;

@@ -7,10 +7,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <vector>
 
 #include "platform/Deadline.h"
+#include "platform/FileDescriptor.h"
 
 namespace fwu::platform {
 namespace {
@@ -20,34 +20,12 @@ constexpr int kStartAllowanceMs = 500;
 // How long an answered helper gets to end by itself once its input is closed.
 constexpr int kEndAllowanceMs = 200;
 
-struct Pipe {
-    int read = -1;
-    int write = -1;
-    bool Open() {
-        int ends[2];
-        if (pipe2(ends, O_CLOEXEC) != 0) {
-            return false;
-        }
-        read = ends[0];
-        write = ends[1];
-        return true;
-    }
-    void Close() {
-        for (int* end : {&read, &write}) {
-            if (*end >= 0) {
-                close(*end);
-                *end = -1;
-            }
-        }
-    }
-};
-
 // Waits for the child within the allowance, then kills and reaps it.
 void Reap(pid_t child, int allowanceMs) {
     const Deadline deadline(allowanceMs);
     for (;;) {
-        const pid_t done = waitpid(child, nullptr, WNOHANG);
-        if (done == child || (done < 0 && errno != EINTR)) {
+        const pid_t done = RetryOnInterrupt([child] { return waitpid(child, nullptr, WNOHANG); });
+        if (done == child || done < 0) {
             return;
         }
         if (deadline.Expired()) {
@@ -56,18 +34,16 @@ void Reap(pid_t child, int allowanceMs) {
         usleep(10'000);
     }
     kill(child, SIGKILL);
-    while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
-    }
+    RetryOnInterrupt([child] { return waitpid(child, nullptr, 0); });
 }
 
-pid_t Spawn(const std::string& helperPath, const std::vector<std::string>& arguments, Pipe& input,
-            Pipe& output) {
+pid_t Spawn(const std::string& helperPath, const std::vector<std::string>& arguments, int input, int output) {
     posix_spawn_file_actions_t actions;
     if (posix_spawn_file_actions_init(&actions) != 0) {
         return -1;
     }
-    posix_spawn_file_actions_adddup2(&actions, input.read, STDIN_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, output.write, STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, input, STDIN_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, output, STDOUT_FILENO);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(helperPath.c_str()));
@@ -85,23 +61,12 @@ pid_t Spawn(const std::string& helperPath, const std::vector<std::string>& argum
 // One byte from the helper within the wait; 0 when none came.
 char ReadAnswer(int fd, int waitMs) {
     const Deadline deadline(waitMs);
-    while (!deadline.Expired()) {
-        pollfd ready{fd, POLLIN, 0};
-        const int polled = poll(&ready, 1, deadline.RemainingMs());
-        if (polled < 0 && errno == EINTR) {
-            continue;
-        }
-        if (polled <= 0) {
-            return 0;
-        }
-        char answer = 0;
-        const ssize_t n = read(fd, &answer, 1);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        return n == 1 ? answer : 0;
+    pollfd ready{fd, POLLIN, 0};
+    if (RetryOnInterrupt([&] { return poll(&ready, 1, deadline.RemainingMs()); }) <= 0) {
+        return 0;
     }
-    return 0;
+    char answer = 0;
+    return ReadSome(fd, &answer, 1) == 1 ? answer : 0;
 }
 
 }  // namespace
@@ -111,32 +76,27 @@ HelperProbe ProbeThroughHelper(const std::string& helperPath, const std::string&
     if (helperPath.empty() || access(helperPath.c_str(), X_OK) != 0) {
         return HelperProbe::Unavailable;
     }
-    Pipe input;
-    Pipe output;
-    if (!input.Open() || !output.Open()) {
-        input.Close();
-        output.Close();
+    Pipe input = OpenPipe();
+    Pipe output = OpenPipe();
+    if (!input.read.Valid() || !output.read.Valid()) {
         return HelperProbe::Unavailable;
     }
     // One probe asked before the start, while this end still holds the pipe's reader: a helper that ends
     // at once can then never make the write raise SIGPIPE here. The input closes after the start, so the
     // helper answers and ends.
     const char ask = 'P';
-    const bool asked = write(input.write, &ask, 1) == 1;
-    const pid_t child =
-        asked ? Spawn(helperPath, {dottedAddress, std::to_string(identifier)}, input, output) : -1;
-    close(input.read);
-    input.read = -1;
-    close(output.write);
-    output.write = -1;
+    const bool asked = WriteAll(input.write.Get(), &ask, 1);
+    const pid_t child = asked ? Spawn(helperPath, {dottedAddress, std::to_string(identifier)},
+                                      input.read.Get(), output.write.Get())
+                              : -1;
+    input.read.Reset();
+    output.write.Reset();
     if (child < 0) {
-        input.Close();
-        output.Close();
         return HelperProbe::Unavailable;
     }
-    input.Close();
-    const char answer = ReadAnswer(output.read, waitMs + kStartAllowanceMs);
-    output.Close();
+    input.write.Reset();
+    const char answer = ReadAnswer(output.read.Get(), waitMs + kStartAllowanceMs);
+    output.read.Reset();
     Reap(child, answer == 0 ? 0 : kEndAllowanceMs);
     switch (answer) {
         case 'A':

@@ -16,6 +16,7 @@
 #include <utility>
 
 #include "platform/Deadline.h"
+#include "platform/FileDescriptor.h"
 
 extern char** environ;
 
@@ -104,8 +105,8 @@ pid_t Spawn(const std::vector<std::string>& argv, FileActions& actions, const Sp
 // Reads what is available on the pipe into the result, up to the limit; false at end of file or error.
 bool ReadAvailable(int fd, RunResult& result, std::size_t limit) {
     char buffer[4096];
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n < 0 && (errno == EINTR || errno == EAGAIN)) {
+    const ssize_t n = ReadSome(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EAGAIN) {
         return true;
     }
     if (n <= 0) {
@@ -171,8 +172,7 @@ int StartDetached(const std::vector<std::string>& argv, const ThreadStarter& sta
     // Nobody waits for the program, so a thread of its own collects its exit status.
     const auto reap = [pid] {
         int status = 0;
-        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-        }
+        RetryOnInterrupt([&] { return ::waitpid(pid, &status, 0); });
     };
     std::thread reaper;
     if (!startThread || !startThread(reaper, reap) || !reaper.joinable()) {
@@ -188,14 +188,14 @@ int StartDetached(const std::vector<std::string>& argv, const ThreadStarter& sta
 RunResult RunAndWait(const std::vector<std::string>& argv, const RunOptions& options) {
     RunResult result;
     const bool capture = options.captureOutput;
-    int pipeFds[2] = {-1, -1};
-    if (capture && ::pipe2(pipeFds, O_CLOEXEC) != 0) {
+    Pipe output = capture ? OpenPipe() : Pipe{};
+    if (capture && !output.read.Valid()) {
         return result;
     }
     FileActions actions;
     actions.Open(STDIN_FILENO, "/dev/null", O_RDONLY);
     if (capture) {
-        actions.Dup(pipeFds[1], STDOUT_FILENO);
+        actions.Dup(output.write.Get(), STDOUT_FILENO);
     } else {
         actions.Open(STDOUT_FILENO, "/dev/null", O_WRONLY);
     }
@@ -203,44 +203,37 @@ RunResult RunAndWait(const std::vector<std::string>& argv, const RunOptions& opt
 
     const Deadline deadline(options.timeoutMs);
     const pid_t pid = Spawn(argv, actions, SpawnAttributes(true));
-    if (capture) {
-        ::close(pipeFds[1]);
-    }
+    output.write.Reset();
     if (pid < 0) {
-        if (capture) {
-            ::close(pipeFds[0]);
-        }
         return result;
     }
     result.started = true;
 
-    int readFd = capture ? pipeFds[0] : -1;
+    FileDescriptor& reader = output.read;
     for (;;) {
         const int slice = std::min(deadline.RemainingMs(), kWaitSliceMs);
-        if (readFd >= 0) {
-            pollfd pfd{readFd, POLLIN, 0};
-            if (::poll(&pfd, 1, slice) > 0 && !ReadAvailable(readFd, result, options.maxOutputBytes)) {
-                ::close(readFd);
-                readFd = -1;
+        if (reader.Valid()) {
+            pollfd pfd{reader.Get(), POLLIN, 0};
+            if (::poll(&pfd, 1, slice) > 0 && !ReadAvailable(reader.Get(), result, options.maxOutputBytes)) {
+                reader.Reset();
             }
         } else {
             ::poll(nullptr, 0, slice);
         }
         int status = 0;
-        const pid_t done = ::waitpid(pid, &status, WNOHANG);
+        const pid_t done = RetryOnInterrupt([&] { return ::waitpid(pid, &status, WNOHANG); });
         if (done == pid) {
             RecordExit(status, result);
             break;
         }
-        if (done < 0 && errno != EINTR) {
+        if (done < 0) {
             break;
         }
         if (deadline.Expired()) {
             // The program and anything it started share its process group.
             ::kill(-pid, SIGKILL);
             ::kill(pid, SIGKILL);
-            while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-            }
+            RetryOnInterrupt([&] { return ::waitpid(pid, &status, 0); });
             result.timedOut = true;
             break;
         }
@@ -248,12 +241,11 @@ RunResult RunAndWait(const std::vector<std::string>& argv, const RunOptions& opt
     // Output that was written just before the exit. Only what is already there is read, a bounded
     // number of times, so a child of the program that keeps the pipe open and writes does not hold the
     // caller up.
-    for (int reads = 0; readFd >= 0; ++reads) {
-        pollfd pfd{readFd, POLLIN, 0};
+    for (int reads = 0; reader.Valid(); ++reads) {
+        pollfd pfd{reader.Get(), POLLIN, 0};
         if (reads >= kMaxDrainReads || ::poll(&pfd, 1, 0) <= 0 ||
-            !ReadAvailable(readFd, result, options.maxOutputBytes)) {
-            ::close(readFd);
-            readFd = -1;
+            !ReadAvailable(reader.Get(), result, options.maxOutputBytes)) {
+            reader.Reset();
         }
     }
     return result;

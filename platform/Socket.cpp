@@ -17,6 +17,7 @@
 #include <cstring>
 
 #include "platform/Deadline.h"
+#include "platform/FileDescriptor.h"
 #include "platform/ReceiveWithin.h"
 
 namespace fwu::platform {
@@ -96,11 +97,7 @@ bool ConnectWithTimeout(SocketHandle socket, const Ipv4Address& address, std::ui
     } else if (errno == EINPROGRESS || errno == EINTR) {
         const Deadline deadline(timeoutMs);
         pollfd pfd{socket, POLLOUT, 0};
-        int ready = 0;
-        do {
-            ready = ::poll(&pfd, 1, deadline.RemainingMs());
-        } while (ready < 0 && errno == EINTR);
-        if (ready > 0) {
+        if (RetryOnInterrupt([&] { return ::poll(&pfd, 1, deadline.RemainingMs()); }) > 0) {
             int error = 0;
             socklen_t length = sizeof error;
             connected = ::getsockopt(socket, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0;
@@ -127,19 +124,17 @@ bool SendAllUnless(SocketHandle socket, const void* data, std::size_t length, in
         }
         // The socket mostly has room: sending first saves a wait, a system call per piece of a paced
         // upload, which is most of what the program does while it runs.
-        const ssize_t n = ::send(socket, bytes + sent, length - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+        const ssize_t n = RetryOnInterrupt(
+            [&] { return ::send(socket, bytes + sent, length - sent, MSG_NOSIGNAL | MSG_DONTWAIT); });
         if (n > 0) {
             sent += static_cast<std::size_t>(n);
-            continue;
-        }
-        if (n < 0 && errno == EINTR) {
             continue;
         }
         if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) {
             return false;
         }
         // No room: wait for it. With a stop to watch, the wait is cut into slices so the stop is seen in
-        // time.
+        // time, and an interrupted wait looks at the stop before it waits again.
         const int wait =
             stop != nullptr ? std::min(deadline.RemainingMs(), kStopCheckMs) : deadline.RemainingMs();
         pollfd pfd{socket, POLLOUT, 0};
@@ -190,18 +185,15 @@ SocketHandle AcceptWithTimeout(SocketHandle listener, int timeoutMs) {
     const Deadline deadline(timeoutMs);
     for (;;) {
         pollfd pfd{listener, POLLIN, 0};
-        const int ready = ::poll(&pfd, 1, deadline.RemainingMs());
-        if (ready < 0 && errno == EINTR) {
-            continue;
-        }
-        if (ready <= 0) {
+        if (RetryOnInterrupt([&] { return ::poll(&pfd, 1, deadline.RemainingMs()); }) <= 0) {
             return kInvalidSocket;
         }
-        const int s = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+        const int s = RetryOnInterrupt([&] { return ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC); });
         if (s >= 0) {
             return s;
         }
-        if ((errno != EINTR && errno != EAGAIN && errno != ECONNABORTED) || deadline.Expired()) {
+        // Taken by another, or gone before it was accepted: wait for the next while time is left.
+        if ((errno != EAGAIN && errno != ECONNABORTED) || deadline.Expired()) {
             return kInvalidSocket;
         }
     }
