@@ -64,6 +64,7 @@ endfunction()
 if(FWU_BUILD_TESTS)
   enable_testing()
   fwu_include_root(${FWU_TESTS_INCLUDE_ROOT} tests)
+  include_directories(${FWU_TESTS_INCLUDE_ROOT})  # the test helpers, "tests/unit/router/..."
   add_subdirectory(tests/unit/windows)
 endif()
 
