@@ -53,9 +53,10 @@ using Micros = std::chrono::microseconds;
 // How each pause of a thread is waited out, learnt per thread. The high-resolution timer wakes tens of
 // microseconds late on Windows; under wine it wakes only on whole milliseconds from its start (4.5 ms
 // ends after 5.2), while the system's plain delay there is exact to about 0.1 ms. A thread whose timer is
-// seen rounding up three times waits with the delay from then on. Either way the wait is asked to end as
-// much early as it has been waking late, and what is left after it is waited again (or yielded, when too
-// short to wait for): the 159 pauses of an upload keep to their schedule.
+// seen rounding up three times waits with the delay from then on (back to the timer for good should the
+// delay keep a coarse tick). Either way the wait is asked to end as much early as it has been waking late,
+// and what is left after it is waited again (or yielded, when too short to wait for): the 159 pauses of an
+// upload keep to their schedule.
 class PauseHabits {
 public:
     bool UseDelay() const { return useDelay; }
@@ -64,8 +65,17 @@ public:
     void Observed(Micros asked, Clock::duration took) {
         const auto woke = std::chrono::duration_cast<Micros>(took);
         const auto nextWholeMs = std::chrono::ceil<std::chrono::milliseconds>(asked);
-        if (!useDelay && nextWholeMs - asked >= kYieldBelow && woke >= nextWholeMs && ++roundedUp >= 3) {
+        if (!useDelay && !timerOnly && nextWholeMs - asked >= kYieldBelow && woke >= nextWholeMs &&
+            ++roundedUp >= 3) {
             useDelay = true;
+            late = Micros(0);
+            return;
+        }
+        if (useDelay && woke - asked > kTickLate) {
+            // The delay keeps the system's tick here (a real Windows seen rounding by chance): back to the
+            // timer, for good.
+            useDelay = false;
+            timerOnly = true;
             late = Micros(0);
             return;
         }
@@ -75,8 +85,10 @@ public:
 private:
     static constexpr Micros kYieldBelow{100};
     static constexpr Micros kMostLate{1000};
+    static constexpr Micros kTickLate{1500};
     Micros late{0};
     bool useDelay = false;
+    bool timerOnly = false;
     int roundedUp = 0;
 };
 
