@@ -36,7 +36,7 @@ if(FWU_BUILD_TESTS)
 endif()
 
 # The libraries that build without Qt, lowest layer first.
-set(FWU_WINDOWS_LIBRARIES probehelper platform res cli)
+set(FWU_WINDOWS_LIBRARIES probehelper platform res package router transfer upgrade services cli)
 foreach(folder IN LISTS FWU_WINDOWS_LIBRARIES)
   add_subdirectory(${folder})
 endforeach()
@@ -64,6 +64,7 @@ endfunction()
 if(FWU_BUILD_TESTS)
   enable_testing()
   fwu_include_root(${FWU_TESTS_INCLUDE_ROOT} tests)
+  include_directories(${FWU_TESTS_INCLUDE_ROOT})  # the test helpers, "tests/unit/router/..."
   add_subdirectory(tests/unit/windows)
 endif()
 
@@ -73,4 +74,7 @@ add_link_options($<$<CONFIG:Release,MinSizeRel>:-s>)
 # The program: a console program, so cmd.exe and PowerShell wait for it and see its exit status.
 add_executable(firmware-upgrade-utility windows/main.cpp)
 target_link_libraries(firmware-upgrade-utility PRIVATE fwu_cli fwu_res fwu_platform)
+# The version block is read through its address alone: named at the link, its object is always taken
+# from the archive, so the packing tool and --image-info find it whatever the program calls.
+target_link_options(firmware-upgrade-utility PRIVATE -Wl,--undefined=fwu_version_block)
 fwu_embed_firmware(firmware-upgrade-utility ${FWU_FIRMWARE_IMAGE})

@@ -2,13 +2,12 @@
 #include "router/Probe.h"
 
 #include <atomic>
-#include <mutex>
 
 #include "platform/Deadline.h"
 #include "platform/Icmp.h"
-#include "platform/ProbeHelper.h"
 #include "platform/Process.h"
 #include "probehelper/EchoRules.h"
+#include "router/ProbeFallback.h"
 #include "router/RouterEndpoints.h"
 
 namespace fwu {
@@ -21,8 +20,6 @@ constexpr std::size_t kProbeReceiveBytes = 1024;
 const std::vector<std::string> kAdminFolders = {"/usr/sbin", "/sbin"};
 
 }  // namespace
-
-const char* const kProbeHelperPath = FWU_PROBE_HELPER_PATH;
 
 std::uint16_t IcmpChecksum(const unsigned char* data, int length) {
     return echo::Checksum(data, length);
@@ -62,21 +59,9 @@ std::string_view ProbeMeansName(ProbeMeans means) {
 
 namespace {
 
-std::mutex helperPathMutex;
-std::string helperPath = kProbeHelperPath;
 std::atomic<ProbeMeans> lastMeans{ProbeMeans::None};
 
 }  // namespace
-
-void SetProbeHelperPath(std::string path) {
-    const std::lock_guard<std::mutex> lock(helperPathMutex);
-    helperPath = std::move(path);
-}
-
-std::string ProbeHelperPath() {
-    const std::lock_guard<std::mutex> lock(helperPathMutex);
-    return helperPath;
-}
 
 ProbeMeans LastProbeMeans() {
     return lastMeans.load();
@@ -137,23 +122,7 @@ ProbeAttempt ProbeHostAttempt(const std::string& address, int waitMs) {
                               ? ProbeOutcome::Answered
                               : ProbeOutcome::Silent;
     } else {
-        switch (
-            platform::ProbeThroughHelper(ProbeHelperPath(), platform::FormatIpv4(to), identifier, waitMs)) {
-            case platform::HelperProbe::Answered:
-                attempt = {ProbeOutcome::Answered, ProbeMeans::Helper};
-                break;
-            case platform::HelperProbe::Silent:
-                attempt = {ProbeOutcome::Silent, ProbeMeans::Helper};
-                break;
-            case platform::HelperProbe::Broadcast:
-                attempt = {ProbeOutcome::Silent, ProbeMeans::Helper, ProbeRefusal::Broadcast};
-                break;
-            case platform::HelperProbe::NoRoute:
-                attempt = {ProbeOutcome::Silent, ProbeMeans::Helper, ProbeRefusal::NoRoute};
-                break;
-            case platform::HelperProbe::Unavailable:
-                break;
-        }
+        attempt = ProbeWithoutSocket(to, identifier, waitMs);
     }
     lastMeans.store(attempt.means);
     return attempt;

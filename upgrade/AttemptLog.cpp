@@ -145,10 +145,6 @@ std::string AttemptLogPathFor(const char* stateHome, const char* home) {
     return folder + std::string(kLogFolderTail) + std::string(kLogFileName);
 }
 
-std::string AttemptLogPath() {
-    return AttemptLogPathFor(std::getenv("XDG_STATE_HOME"), std::getenv("HOME"));
-}
-
 std::string CutForLog(std::string_view text, std::size_t maxChars) {
     std::size_t width = 0;
     for (const char c : text) {

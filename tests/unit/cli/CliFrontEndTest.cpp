@@ -83,6 +83,9 @@ TEST(CliFrontEnd, ReportsTheBytesThePostsCarry) {
     UpgradeRun run(steps, frontEnd, "v2.00.22", mailbox);
     run.Check(RouterAddress::Split("192.168.1.1"), "rodel");
     ASSERT_EQ(run.Start(), StartOutcome::Started);
+    // The sleep lock's answer comes from a thread of its own, whenever that thread runs: taken first, so
+    // the count below is the progress posts' alone.
+    ASSERT_EQ(mailbox.DeliverFor(run.Receiver(), std::chrono::seconds(10)), 1u);
     steps.mailbox->PostUpgradeProgress({50, 1'626'812});
     steps.mailbox->ResetPercent(3'253'591);
     EXPECT_EQ(mailbox.DeliverFor(run.Receiver(), std::chrono::milliseconds(0)), 2u);

@@ -27,5 +27,13 @@ echo "$help" | grep -q '^Usage: firmware-upgrade-utility' || fail "--help prints
 [ $status -eq 2 ] || fail "a wrong option exits $status, not 2"
 "$wine" "$program" --cli --password=secret >/dev/null 2>&1; status=$?
 [ $status -eq 2 ] || fail "a password on the command line exits $status, not 2"
+# The version block and the image are read from the program's own file; lines end in LF, as on Linux.
+"$wine" "$program" --version >/dev/null 2>&1; status=$?
+[ $status -eq 0 ] || fail "--version exits $status"
+"$wine" "$program" --version 2>/dev/null | grep -q "$(printf '\r')" && fail "--version ends its lines in CR LF"
+info=$("$wine" "$program" --image-info 2>/dev/null); status=$?
+[ $status -eq 0 ] || fail "--image-info exits $status"
+echo "$info" | grep -q '^model: *ZPR8800N$' || fail "--image-info names no model: the version block is missing"
+echo "$info" | grep -q '^digest: *intact$' || fail "--image-info finds the carried image not intact"
 [ $failed -eq 0 ] && echo "program checks passed"
 exit $failed
