@@ -6,7 +6,7 @@
 #include <QPoint>
 #include <optional>
 
-#include "ui/FaceSlot.h"
+#include "wizard/FaceSlot.h"
 
 class QMouseEvent;
 class QWidget;

@@ -11,7 +11,7 @@
 #include <functional>
 #include <vector>
 
-#include "ui/FaceSlot.h"
+#include "wizard/FaceSlot.h"
 
 class QLineEdit;
 class QWidget;

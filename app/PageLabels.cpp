@@ -31,7 +31,7 @@ PageLabels::PageLabels(QWidget* window, const std::vector<PageLabelSpec>& entrie
         label->SetBold(true);
         label->SetSuppressBackground(suppressBackground);
         label->SetText(Latin1(entry.text));
-        label->setGeometry(entry.rect);
+        label->setGeometry(QtRect(entry.box));
         label->show();
         labels.emplace_back(label);
     }
@@ -43,30 +43,16 @@ PageLabels::~PageLabels() {
     }
 }
 
-void SetUpFaceTitle(CSkinLabel* label, const char* name, const QRect& rect, const std::string& text) {
-    label->setObjectName(QLatin1String(name));
+void SetUpFaceTitle(CSkinLabel* label, const PageLabelSpec& title) {
+    label->setObjectName(QLatin1String(title.name));
     label->SetTransparent();
     label->SetTextColor(kTitleColour);
     label->SetFontName(QStringLiteral("Tahoma"));
     label->SetFontSize(kTitleFontSize);
     label->SetBold(true);
-    label->SetText(Latin1(text));
-    label->setGeometry(rect);
+    label->SetText(Latin1(title.text));
+    label->setGeometry(QtRect(title.box));
     label->show();
-}
-
-std::vector<PageLabelSpec> WelcomePageLabels(const std::string& releaseDate,
-                                             const std::string& firmwareDate) {
-    return {{"releaseDateLabel", 4661, FaceRect(140, 255, 260, 272), releaseDate},
-            {"firmwareDateLabel", 4660, FaceRect(140, 272, 260, 290), firmwareDate}};
-}
-
-std::vector<PageLabelSpec> VerifyPageLabels(const std::string& model, const std::string& routerVersion,
-                                            const std::string& utilityVersion, const std::string& address) {
-    return {{"modelLabel", 4667, FaceRect(190, 236, 360, 253), model},
-            {"routerVersionLabel", 4668, FaceRect(192, 259, 360, 281), routerVersion},
-            {"utilityVersionLabel", 4669, FaceRect(192, 283, 360, 300), utilityVersion},
-            {"routerAddressLabel", 4670, FaceRect(190, 308, 360, 325), address}};
 }
 
 }  // namespace fwu

@@ -85,12 +85,12 @@ void CUpgradeDlg::OnInitDialog() {
     firmwareDate = info.firmwareDate;
     model = info.model;
     releaseDate = info.releaseDate;
-    flow = std::make_unique<WizardFlow>(services, *this, gateway, info.utilityVersion);
+    flow = std::make_unique<WizardFlow>(services, *this, mailbox, gateway, info.utilityVersion);
+    mailbox.SetReceiver(flow->Receiver());
     flow->Run().SetAttemptLog(services.Log());
 
-    SetUpFaceTitle(modelTitle, "modelTitle", FaceRect(40, 138, 290, 178), "Torvane " + model);
-    SetUpFaceTitle(versionTitle, "versionTitle", FaceRect(210, 138, 460, 178),
-                   "Firmware Ver.: " + info.utilityVersion);
+    SetUpFaceTitle(modelTitle, ModelTitleLabel(model));
+    SetUpFaceTitle(versionTitle, VersionTitleLabel(info.utilityVersion));
     ShowPage(PAGE_WELCOME);  // the first page is shown, not changed to
     faceKeyboard = std::make_unique<FaceKeyboard>(*this, [this](FaceSlot slot) { PressButton(slot); });
     PageShownToKeyboard();
@@ -257,14 +257,9 @@ void CUpgradeDlg::WaitForUploadEnd() {
 }
 
 void CUpgradeDlg::reject() {
-    if (CheckingRouter()) {
-        return;
+    if (flow->RequestClose() == CloseAnswer::Close) {
+        QDialog::reject();
     }
-    if (Busy()) {
-        flow->Run().RequestStop();  // asks while the image is sent; says why not during the flash wait
-        return;
-    }
-    QDialog::reject();
 }
 
 // ---- Painting ----
@@ -307,7 +302,7 @@ void CUpgradeDlg::mouseReleaseEvent(QMouseEvent* event) {
         // While an upload runs only the close button acts: it asks whether to stop.
         const QPoint at = event->position().toPoint();
         if (HitTestButton(at.x(), at.y()) == BTN_CLOSE) {
-            flow->Run().RequestStop();
+            flow->RequestClose();
         }
         return;
     }
@@ -339,11 +334,8 @@ void CUpgradeDlg::keyPressEvent(QKeyEvent* event) {
 }
 
 void CUpgradeDlg::closeEvent(QCloseEvent* event) {
-    if (Busy() || CheckingRouter()) {
+    if (flow->RequestClose() == CloseAnswer::Stay) {
         event->ignore();
-        if (Busy()) {
-            flow->Run().RequestStop();
-        }
         return;
     }
     FreeSkinImages();

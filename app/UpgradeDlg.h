@@ -1,4 +1,4 @@
-// CUpgradeDlg: the main window, the view of the wizard (app/WizardFlow.h) over the upgrade run
+// CUpgradeDlg: the main window, the view of the wizard (wizard/WizardFlow.h) over the upgrade run
 // (upgrade/UpgradeRun.h), which own the pages, the state of the run and its decisions. The window shows
 // the pages it is told to, forwards the buttons' presses, asks the user the questions and runs the router
 // check with the window still painting. Its face is painted from the skin pictures; three image buttons
@@ -18,9 +18,10 @@
 
 #include "app/DialogServices.h"
 #include "app/FaceButtons.h"
-#include "app/WizardFlow.h"
+#include "app/QtRunMailbox.h"
 #include "router/RouterAddress.h"
 #include "services/UpgradeServices.h"
+#include "wizard/WizardFlow.h"
 
 class QMenu;
 
@@ -155,6 +156,8 @@ private:
     bool progressBarShown = false;
     std::array<int, 3> buttonImageSet;
 
+    // Before the wizard: the run's worker and watch post to it until the run ends.
+    QtRunMailbox mailbox;
     std::unique_ptr<WizardFlow> flow;  // made once the gateway and the firmware texts are known
 
     // The button slots in the tab order, the Alt+letters and Enter in the password field.

@@ -9,21 +9,6 @@
 namespace fwu {
 namespace {
 
-struct SetKeys {
-    const char* caption;
-    char accelerator;  // pressed with Alt
-};
-// Indexed by picture set; the blank plate (6) has neither.
-constexpr std::array<SetKeys, 6> kSetKeys{{
-    {"Next", 'N'},
-    {"Back", 'B'},
-    {"Upgrade", 'U'},
-    {"Retry", 'R'},
-    {"Exit", 'X'},
-    {"Close", 'X'},
-}};
-constexpr int kCloseSet = 5;
-
 // The focus mark: a dotted rectangle inset on the plate, white dots over a dark line so that it reads on
 // the dark plates, the yellow one and the close cross alike.
 constexpr int kFocusInset = 7;
@@ -33,35 +18,7 @@ const QColor kFocusLight(255, 255, 255);
 }  // namespace
 
 QString ButtonCaption(int set) {
-    if (set < 0 || set >= static_cast<int>(kSetKeys.size())) {
-        return {};
-    }
-    return QLatin1String(kSetKeys[static_cast<std::size_t>(set)].caption);
-}
-
-char ButtonAccelerator(int set) {
-    if (set < 0 || set >= static_cast<int>(kSetKeys.size())) {
-        return 0;
-    }
-    return kSetKeys[static_cast<std::size_t>(set)].accelerator;
-}
-
-FaceSlot SlotForAccelerator(char letter, const std::array<int, 3>& sets) {
-    if (letter >= 'a' && letter <= 'z') {
-        letter = static_cast<char>(letter - 'a' + 'A');
-    }
-    // The close button answers X only where no Exit button is shown, so the other two slots are looked at
-    // first.
-    for (const FaceSlot slot : kFaceSlots) {
-        const int set = sets[SlotIndex(slot)];
-        if (set < 0 || set >= static_cast<int>(kSetKeys.size()) || set == kCloseSet) {
-            continue;
-        }
-        if (kSetKeys[static_cast<std::size_t>(set)].accelerator == letter) {
-            return slot;
-        }
-    }
-    return letter == 'X' && sets[SlotIndex(BTN_CLOSE)] == kCloseSet ? BTN_CLOSE : FaceSlot::None;
+    return QLatin1String(ButtonCaptionText(set));
 }
 
 ButtonSlot::ButtonSlot(QWidget* window, FaceSlot slot) : QWidget(window), slot(slot) {

@@ -1,27 +1,19 @@
 // The keyboard's side of the face's image buttons: one focusable plate over each button slot, which takes
 // no mouse input (the window's own mouse handling stays as it is), paints a focus mark on the button
 // picture while it has the keyboard focus, and reports Space or Enter. A blank plate is hidden, so the
-// keyboard focus never stops there. Also the caption each picture set reads and the Alt+letter that
-// presses it.
+// keyboard focus never stops there. The captions and Alt letters of the sets are the wizard's
+// (wizard/ButtonStates.h).
 #pragma once
 
 #include <QWidget>
 #include <array>
 
-#include "ui/FaceSlot.h"
+#include "wizard/ButtonStates.h"
 
 namespace fwu {
 
-// What the button of a picture set does, as a user reads it: "Next", "Back", "Upgrade", "Retry", "Exit",
-// "Close"; empty for the blank plate and any set outside 0..5.
+// The caption of a set (ButtonCaptionText) as a QString; empty for the blank plate.
 QString ButtonCaption(int set);
-
-// The slot that Alt+`letter` presses with the sets shown, or None: N Next, U Upgrade, B Back, R Retry,
-// X Exit, and where no Exit button is shown X presses the close button, its twin. Case-insensitive.
-FaceSlot SlotForAccelerator(char letter, const std::array<int, 3>& sets);
-
-// The letter pressed with Alt for a set's button ('N', 'B', 'U', 'R', 'X'), 0 for none.
-char ButtonAccelerator(int set);
 
 class ButtonSlot : public QWidget {
     Q_OBJECT

@@ -33,31 +33,8 @@ CSkinLabel* CreateLabel(QWidget* window, const QRect& rect, const QColor& colour
 
 }  // namespace
 
-BarPlan PlanBarAdvance(int drawnCount, int shownPercent, int percent, int stripHeight) {
-    BarPlan plan;
-    const int reached = std::max(drawnCount, shownPercent);
-    if (reached > percent) {
-        // A new phase or a retry: the face below the drawn strips is painted again with the strips of the
-        // current percent over it, and the count starts over there (one strip at least).
-        plan.wipe = FaceRect(kBarLeft, kBarTop, kStripPitch * reached + 60, kBarTop + 3 + stripHeight);
-        plan.drawnCount = std::max(percent, 1);
-        return plan;
-    }
-    plan.drawnCount = percent;
-    // The strips shown already are left alone. The count starts at 1 before anything is drawn, and the
-    // percent painted from may have gone back to 0 without a message: the lower of the two is what the
-    // screen surely shows.
-    const int first = std::min(drawnCount, shownPercent) + 1;
-    if (first <= percent) {
-        plan.firstStrip = first;
-        plan.lastStrip = percent;
-    }
-    return plan;
-}
-
 QRect StripsRect(int first, int last, int stripWidth, int stripHeight) {
-    return QRect(kBarLeft + kStripPitch * first, kBarTop, kStripPitch * (last - first) + stripWidth,
-                 stripHeight);
+    return QtRect(StripsBox(first, last, stripWidth, stripHeight));
 }
 
 StripBar::StripBar(QWidget* window) : QWidget(window) {
@@ -67,10 +44,7 @@ StripBar::StripBar(QWidget* window) : QWidget(window) {
 }
 
 void StripBar::Place() {
-    // Room for 100 strips and for the widest wipe, which reaches 3 pixels below the strips.
-    const int width =
-        std::max(kStripPitch * kMaxStrips + 60 - kBarLeft, kStripPitch * kMaxStrips + StripWidth());
-    setGeometry(kBarLeft, kBarTop, width, StripHeight() + 3);
+    setGeometry(QtRect(BarBox(StripWidth(), StripHeight())));
 }
 
 bool StripBar::LoadImage() {
@@ -116,8 +90,8 @@ int StripBar::Advance(int newPercent) {
     drawnCount = plan.drawnCount;
     // Scheduled, not painted at once: the messages of one turn of the event loop share one paint.
     const QPoint origin = pos();
-    if (!plan.wipe.isEmpty()) {
-        update(plan.wipe.translated(-origin));
+    if (!plan.wipe.Empty()) {
+        update(QtRect(plan.wipe).translated(-origin));
     } else if (plan.firstStrip > 0) {
         update(StripsRect(plan.firstStrip, plan.lastStrip, StripWidth(), StripHeight()).translated(-origin));
     }
@@ -125,13 +99,11 @@ int StripBar::Advance(int newPercent) {
 }
 
 void StripBar::paintEvent(QPaintEvent* event) {
-    // Only the strips that meet the area to paint; strip k covers x from 3k to 3k + width - 1. The loop
-    // ends at the 100th strip, whatever the percent.
+    // Only the strips that meet the area to paint.
     const QRect area = event->rect();
-    const int first = std::max(1, (area.left() - StripWidth() + kStripPitch) / kStripPitch);
-    const int last = std::min({percent, kMaxStrips, area.right() / kStripPitch});
+    const StripRange strips = StripsMeeting(area.left(), area.right(), StripWidth(), percent);
     QPainter painter(this);
-    for (int strip = first; strip <= last; ++strip) {
+    for (int strip = strips.first; strip <= strips.last; ++strip) {
         DrawSkinImage(image, painter, kStripPitch * strip, 0);
     }
 }

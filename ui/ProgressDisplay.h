@@ -1,7 +1,8 @@
 // The progress page's display: the hidden progress control, the status line, the percent figure and the
 // bar of up to 100 strips of the "BAR" picture, drawn strip by strip as the percent advances. The bar is
-// a child widget that paints itself from the percent it was last given. Percents handed in are 0..100:
-// the upload worker makes them so (ShownPercent), and nothing here clamps them again.
+// a child widget that paints itself from the percent it was last given; its arithmetic is the wizard's
+// (wizard/ProgressStrips.h). Percents handed in are 0..100: the upload worker makes them so (ShownPercent),
+// and nothing here clamps them again.
 #pragma once
 
 #include <QColor>
@@ -13,6 +14,7 @@
 #include <optional>
 
 #include "ui/FaceRect.h"
+#include "wizard/ProgressStrips.h"
 
 class QPainter;
 class QProgressBar;
@@ -32,29 +34,7 @@ inline constexpr QRgb kWarningRgb = qRgb(204, 51, 0);
 inline constexpr QRect kStatusRect = FaceRect(50, 273, 420, 310);
 inline constexpr QRect kPercentRect = FaceRect(200, 347, 260, 372);
 
-// Strip k (1..100) has its top-left corner at (57 + 3k, 312).
-inline constexpr int kStripPitch = 3;
-inline constexpr int kBarLeft = 57;
-inline constexpr int kBarTop = 312;
-inline constexpr int kMaxStrips = 100;
-// Used for the strip height when the bar picture is missing (that of the shipped picture).
-inline constexpr int kDefaultStripHeight = 28;
-
-// What one progress message does to the bar: the window area to paint again, either the wiped one or
-// that of the new strips, never both.
-struct BarPlan {
-    QRect wipe;          // paint the face and the remaining strips here again (the bar shrinks); or empty
-    int firstStrip = 0;  // paint strips firstStrip..lastStrip (the bar grows); none when firstStrip is 0
-    int lastStrip = 0;
-    int drawnCount = 1;  // the new count of strips drawn
-};
-
-// The plan for a progress message carrying `percent` (0..100), with `drawnCount` strips counted as drawn
-// and `shownPercent` the percent the bar painted from until now. A message below either wipes the strips
-// up to the higher of the two; otherwise only the strips the bar did not show before are painted.
-BarPlan PlanBarAdvance(int drawnCount, int shownPercent, int percent, int stripHeight);
-
-// The window rectangle covered by strips first..last of the given size.
+// The window rectangle covered by strips first..last of the given size (StripsBox as a Qt rectangle).
 QRect StripsRect(int first, int last, int stripWidth, int stripHeight);
 
 // The bar: a child of the window over the strips' area that takes no mouse input (a press there drags

@@ -3,7 +3,7 @@
 
 #include <QApplication>
 
-#include "ui/RangeCheck.h"
+#include "wizard/RangeCheck.h"
 
 namespace fwu {
 

@@ -8,7 +8,7 @@
 #include <QPainter>
 
 #include "ui/FaceFonts.h"
-#include "ui/LabelLayout.h"
+#include "wizard/LabelLayout.h"
 
 namespace fwu {
 namespace {

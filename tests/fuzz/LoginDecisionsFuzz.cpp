@@ -9,8 +9,8 @@
 #include "package/FirmwarePackage.h"
 #include "router/Credential.h"
 #include "tests/fuzz/FuzzCheck.h"
-#include "ui/OctetKeyFilter.h"
-#include "ui/RangeCheck.h"
+#include "wizard/OctetKeys.h"
+#include "wizard/RangeCheck.h"
 
 namespace {
 

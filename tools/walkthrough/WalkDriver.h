@@ -5,7 +5,7 @@
 #include <QString>
 #include <functional>
 
-#include "ui/FaceSlot.h"
+#include "wizard/FaceSlot.h"
 
 class QWidget;
 

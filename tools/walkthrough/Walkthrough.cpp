@@ -6,12 +6,12 @@
 #include <QtTest/QTest>
 #include <algorithm>
 
-#include "app/PageFlow.h"
 #include "app/UpgradeDlg.h"
 #include "tools/walkthrough/WalkDriver.h"
 #include "ui/EditEx.h"
 #include "ui/ImageButtons.h"
 #include "ui/LoginFields.h"
+#include "wizard/PageFlow.h"
 
 namespace fwu::walk {
 namespace {

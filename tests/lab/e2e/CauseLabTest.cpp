@@ -3,12 +3,12 @@
 // connection was lost, at which percent, with the bar emptied and the figure cleared.
 #include <gtest/gtest.h>
 
-#include "app/PageFlow.h"
 #include "tests/lab/e2e/DialogRig.h"
 #include "tools/walkthrough/WalkDriver.h"
 #include "ui/ImageButtons.h"
 #include "ui/ProgressDisplay.h"
 #include "ui/SkinLabel.h"
+#include "wizard/PageFlow.h"
 
 namespace fwu::e2e {
 namespace {

@@ -7,7 +7,6 @@
 #include <QtTest/QTest>
 #include <algorithm>
 
-#include "app/PageFlow.h"
 #include "platform/Adapters.h"
 #include "res/StringTable.h"
 #include "tests/lab/e2e/DialogRig.h"
@@ -18,6 +17,7 @@
 #include "ui/LoginFields.h"
 #include "ui/ProgressDisplay.h"
 #include "ui/RangeEdit.h"
+#include "wizard/PageFlow.h"
 
 namespace fwu::e2e {
 namespace {

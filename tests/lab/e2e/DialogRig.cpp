@@ -7,12 +7,12 @@
 #include <QJsonArray>
 #include <QJsonObject>
 
-#include "app/PageFlow.h"
 #include "platform/EmbeddedPayload.h"
 #include "tests/unit/support/QtBytes.h"
 #include "tools/walkthrough/WalkDriver.h"
 #include "ui/ImageButtons.h"
 #include "ui/SkinLabel.h"
+#include "wizard/PageFlow.h"
 
 namespace fwu::e2e {
 namespace {

@@ -10,7 +10,7 @@
 #include "services/SystemServices.h"
 #include "tests/gui/app/support/RecordingDialogServices.h"
 #include "tools/labsupport/RouterSim.h"
-#include "ui/FaceSlot.h"
+#include "wizard/FaceSlot.h"
 
 namespace fwu::e2e {
 

@@ -7,13 +7,13 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include "app/PageFlow.h"
 #include "platform/EmbeddedPayload.h"
 #include "tests/lab/e2e/DialogRig.h"
 #include "tools/labsupport/LabEnvironment.h"
 #include "tools/walkthrough/WalkDriver.h"
 #include "ui/ImageButtons.h"
 #include "ui/SkinLabel.h"
+#include "wizard/PageFlow.h"
 
 namespace fwu::e2e {
 namespace {

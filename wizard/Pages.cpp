@@ -1,4 +1,4 @@
-#include "app/Pages.h"
+#include "wizard/Pages.h"
 
 namespace fwu {
 

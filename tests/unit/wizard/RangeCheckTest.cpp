@@ -1,7 +1,7 @@
 // The numeric field's range check over typed and pasted texts.
 #include <gtest/gtest.h>
 
-#include "ui/RangeCheck.h"
+#include "wizard/RangeCheck.h"
 
 namespace fwu {
 namespace {

@@ -1,7 +1,7 @@
 // Which page a change leads to and what a button release does, page by page.
 #include <gtest/gtest.h>
 
-#include "app/PageFlow.h"
+#include "wizard/PageFlow.h"
 
 namespace fwu {
 namespace {

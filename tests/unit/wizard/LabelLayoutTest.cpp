@@ -1,7 +1,7 @@
 // The label line layout with a fixed-width measure: 10 px a character, 12 px bold.
 #include <gtest/gtest.h>
 
-#include "ui/LabelLayout.h"
+#include "wizard/LabelLayout.h"
 
 namespace fwu {
 namespace {

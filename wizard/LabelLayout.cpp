@@ -1,6 +1,6 @@
 // The label line layout: pieces of text up to and including a space, or up to a newline, are added to a
 // line while they fit; each line is then cut into runs at its "+" characters.
-#include "ui/LabelLayout.h"
+#include "wizard/LabelLayout.h"
 
 namespace fwu {
 namespace {

@@ -3,21 +3,19 @@
 // a view and router steps that record what they are asked.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QTemporaryDir>
+#include <chrono>
 #include <deque>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "app/WizardFlow.h"
 #include "res/StringTable.h"
 #include "router/Credential.h"
 #include "transfer/UploadWorker.h"
-#include "ui/ImageButtons.h"
 #include "upgrade/AttemptLog.h"
+#include "wizard/WizardFlow.h"
 
 namespace fwu {
 namespace {
@@ -60,9 +58,13 @@ struct View final : WizardView {
     void EndPageChange() override { log.push_back("end"); }
     std::optional<TypedLogin> ReadLogin() override { return typed; }
     void CheckStarted() override { log.push_back("check started"); }
+    std::function<void()> duringCheck;  // what the user does while the check waits
     std::optional<RouterCheckResult> RunCheck(const std::function<RouterCheckResult()>& check) override {
         if (!checkRuns) {
             return std::nullopt;
+        }
+        if (duringCheck) {
+            duringCheck();
         }
         return check();
     }
@@ -91,21 +93,17 @@ struct View final : WizardView {
     void EndRun() override { log.push_back("end run"); }
 };
 
-// The worker's posts reach the run through its mailbox, on this thread's event loop.
-void Deliver() {
-    static int argc = 1;
-    static char name[] = "wizard-flow-test";
-    static char* argv[] = {name, nullptr};
-    if (QCoreApplication::instance() == nullptr) {
-        new QCoreApplication(argc, argv);  // kept for the whole test program
-    }
-    QCoreApplication::sendPostedEvents();
-}
-
 struct Rig {
     Steps steps;
     View view;
-    WizardFlow flow{steps, view, "10.0.0.138", "v2.00.22"};
+    QueuedRunMailbox mailbox;
+    WizardFlow flow{steps, view, mailbox, "10.0.0.138", "v2.00.22"};
+
+    // The worker's posts reach the run through its mailbox when this thread's loop takes them.
+    void Deliver() {
+        while (mailbox.DeliverFor(flow.Receiver(), std::chrono::milliseconds(0)) > 0) {
+        }
+    }
 
     void Forward() { flow.Press(BTN_FORWARD); }
     void Second() { flow.Press(BTN_SECOND); }
@@ -299,7 +297,7 @@ TEST(WizardFlow, WorkerResults) {
         if (c.result) {
             rig.steps.mailbox->PostUpgradeVerdict(VerdictOfResult(*c.result));
         }
-        Deliver();
+        rig.Deliver();
         EXPECT_EQ(rig.flow.Page(), c.page) << c.name;
         const Log tail(rig.view.log.end() - static_cast<std::ptrdiff_t>(c.tail.size()), rig.view.log.end());
         EXPECT_EQ(tail, c.tail) << c.name;
@@ -311,7 +309,7 @@ TEST(WizardFlow, WorkerResults) {
         const std::size_t calls = rig.view.log.size();
         if (!running && rig.steps.mailbox != nullptr) {
             rig.steps.mailbox->PostUpgradeVerdict(VerdictOfResult(1));
-            Deliver();
+            rig.Deliver();
             EXPECT_EQ(rig.view.log.size(), calls) << c.name;
         }
     }
@@ -326,8 +324,11 @@ TEST(WizardFlow, LogNeverHoldsThePassword) {
     const std::string bare =
         Base64Encode(reinterpret_cast<const unsigned char*>(password.data()), password.size());
 
-    QTemporaryDir dir;
-    const std::string path = dir.path().toStdString() + "/upgrade.log";
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() /
+        ("wizard-flow-log-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+    std::filesystem::create_directories(folder);
+    const std::string path = (folder / "upgrade.log").string();
     AttemptLog log(path);
     Rig rig;
     rig.flow.Run().SetAttemptLog(&log);
@@ -356,6 +357,8 @@ TEST(WizardFlow, LogNeverHoldsThePassword) {
     for (const std::string& secret : {password, credential, bare}) {
         EXPECT_EQ(logged.find(secret), std::string::npos) << secret << "\n" << logged;
     }
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
 }
 
 // Closing while an upload runs: asked while the image is sent (Yes stops, No goes on), refused with a
@@ -398,43 +401,164 @@ TEST(WizardFlow, StopRequests) {
     }
 }
 
-// The window's mailbox keeps the event numbers the run's messages have always had, and hands a post made
-// on another thread to the receiver when this thread's loop gets to it.
-TEST(QtRunMailbox, EventNumbersAndDelivery) {
-    EXPECT_EQ(WM_UPGRADE_DONE, QEvent::User + 1);
-    EXPECT_EQ(WM_UPGRADE_PROGRESS, QEvent::User + 3);
-    struct Receiver final : RunMailboxReceiver {
-        std::vector<std::string> calls;
-        void OnProgress(const UploadProgress& p) override {
-            calls.push_back("progress " + std::to_string(p.percent));
+// The page machine, press by press and close request by close request, from every page: the page after it
+// and every call the view gets for it, in order. No toolkit: the view and the router steps record.
+TEST(WizardFlow, TransitionTable) {
+    enum class Act { Forward, Second, Close, CloseRequest };
+    const std::string damaged = "error " + std::to_string(IDS_IMAGE_DAMAGED);
+    const std::string notFound = "error " + std::to_string(IDS_ROUTER_NOT_FOUND) +
+                                 " The Router refused the password (HTTP/1.0 401 No).";
+    const std::string askStop = "ask " + std::to_string(IDS_ASK_STOP);
+    const std::string refusedStop = "status " + std::to_string(IDS_STOP_REFUSED);
+    struct Row {
+        const char* name;
+        PageNumber from;
+        Act act;
+        PageNumber to;
+        Log calls;
+        bool checkPasses = true;
+        bool imageIntact = true;
+        bool startResult =
+            true;               // false: the first upload failed to start, so none runs on the progress page
+        bool stoppable = true;  // false: the image is out, the router writes its flash
+        std::optional<CloseAnswer> close = std::nullopt;
+    };
+    const Row rows[] = {
+        {"welcome Next", PAGE_WELCOME, Act::Forward, PAGE_LOGIN, {"begin", "leave 0", "enter 1", "end"}},
+        {"welcome Exit", PAGE_WELCOME, Act::Second, PAGE_WELCOME, {"end run"}},
+        {"welcome close", PAGE_WELCOME, Act::Close, PAGE_WELCOME, {"end run"}},
+        {"welcome close request",
+         PAGE_WELCOME,
+         Act::CloseRequest,
+         PAGE_WELCOME,
+         {},
+         true,
+         true,
+         true,
+         true,
+         CloseAnswer::Close},
+        {"login Next checks",
+         PAGE_LOGIN,
+         Act::Forward,
+         PAGE_VERIFY,
+         {"check started", "check ended", "begin", "leave 1", "enter 2", "end"}},
+        {"login Next refused",
+         PAGE_LOGIN,
+         Act::Forward,
+         PAGE_LOGIN,
+         {"check started", "check ended", notFound},
+         false},
+        {"login Back", PAGE_LOGIN, Act::Second, PAGE_WELCOME, {"begin", "leave 1", "enter 0", "end"}},
+        {"verify Upgrade",
+         PAGE_VERIFY,
+         Act::Forward,
+         PAGE_PROGRESS,
+         {"begin", "leave 2", "enter 3", "upload started", "end"}},
+        {"verify Upgrade, image damaged", PAGE_VERIFY, Act::Forward, PAGE_VERIFY, {damaged}, true, false},
+        {"verify Back", PAGE_VERIFY, Act::Second, PAGE_LOGIN, {"begin", "leave 2", "enter 1", "end"}},
+        {"progress busy: Retry ignored", PAGE_PROGRESS, Act::Second, PAGE_PROGRESS, {}},
+        {"progress busy: close button ignored", PAGE_PROGRESS, Act::Close, PAGE_PROGRESS, {}},
+        {"progress busy: close asks",
+         PAGE_PROGRESS,
+         Act::CloseRequest,
+         PAGE_PROGRESS,
+         {askStop},
+         true,
+         true,
+         true,
+         true,
+         CloseAnswer::Stay},
+        {"progress flash wait: close refused",
+         PAGE_PROGRESS,
+         Act::CloseRequest,
+         PAGE_PROGRESS,
+         {refusedStop},
+         true,
+         true,
+         true,
+         false,
+         CloseAnswer::Stay},
+        {"progress idle: blank plate", PAGE_PROGRESS, Act::Forward, PAGE_PROGRESS, {}, true, true, false},
+        {"progress idle: Retry",
+         PAGE_PROGRESS,
+         Act::Second,
+         PAGE_PROGRESS,
+         {"upload started"},
+         true,
+         true,
+         false},
+        {"progress idle: Retry, image damaged",
+         PAGE_PROGRESS,
+         Act::Second,
+         PAGE_PROGRESS,
+         {damaged},
+         true,
+         false,
+         false},
+        {"progress idle: close", PAGE_PROGRESS, Act::Close, PAGE_PROGRESS, {"end run"}, true, true, false},
+        {"done: blank plate", PAGE_DONE, Act::Forward, PAGE_DONE, {}},
+        {"done Exit", PAGE_DONE, Act::Second, PAGE_DONE, {"end run"}},
+        {"done close request",
+         PAGE_DONE,
+         Act::CloseRequest,
+         PAGE_DONE,
+         {},
+         true,
+         true,
+         true,
+         true,
+         CloseAnswer::Close},
+    };
+    for (const Row& row : rows) {
+        Rig rig;
+        rig.steps.startResult = row.startResult;
+        for (int page = PAGE_WELCOME; page < std::min<int>(row.from, PAGE_PROGRESS); ++page) {
+            rig.Forward();
         }
-        void OnPercentReset(std::uint64_t) override { calls.push_back("reset"); }
-        void OnStatusText(int id) override { calls.push_back("status " + std::to_string(id)); }
-        void OnDone(const UploadVerdict& v) override { calls.push_back("done " + std::to_string(v.result)); }
-        void OnConfirmation(int round, ConfirmationState, const std::string& version) override {
-            calls.push_back("confirmation " + std::to_string(round) + " " + version);
+        if (row.from == PAGE_DONE) {
+            rig.steps.mailbox->PostUpgradeVerdict(VerdictOfResult(1));
+            rig.Deliver();
         }
-        void OnSleepLock(platform::SleepLockTaken& taken) override {
-            calls.push_back("sleep " + taken.failure);
+        ASSERT_EQ(rig.flow.Page(), row.from) << row.name;
+        rig.steps.check = row.checkPasses
+                              ? RouterCheckResult{true, "v2.00.22"}
+                              : RouterCheckResult{false, std::nullopt, RouterCheckReason::PasswordRefused,
+                                                  "HTTP/1.0 401 No"};
+        rig.steps.imageIntact = row.imageIntact;
+        rig.steps.stoppable = row.stoppable;
+        rig.steps.startResult = true;  // a Retry starts the upload
+        rig.view.log.clear();
+        std::optional<CloseAnswer> close;
+        switch (row.act) {
+            case Act::Forward:
+                rig.Forward();
+                break;
+            case Act::Second:
+                rig.Second();
+                break;
+            case Act::Close:
+                rig.flow.Press(BTN_CLOSE);
+                break;
+            case Act::CloseRequest:
+                close = rig.flow.RequestClose();
+                break;
         }
-    } receiver;
-    Deliver();  // the application object
-    QtRunMailbox mailbox;
-    mailbox.SetReceiver(receiver);
-    std::thread worker([&mailbox] {
-        mailbox.PostUpgradeProgress({7, 70});
-        mailbox.PostStatusText(3);
-        UploadVerdict verdict;
-        verdict.result = 1;
-        mailbox.PostUpgradeVerdict(verdict);
-        mailbox.PostConfirmation(4, ConfirmationState::Confirmed, "v2.00.22");
-        mailbox.PostSleepLock({platform::SleepLock(), "no bus"});
-    });
-    worker.join();
-    EXPECT_TRUE(receiver.calls.empty()) << "nothing is handed on before the loop runs";
-    Deliver();
-    EXPECT_EQ(receiver.calls, (std::vector<std::string>{"progress 7", "status 3", "done 1",
-                                                        "confirmation 4 v2.00.22", "sleep no bus"}));
+        EXPECT_EQ(rig.flow.Page(), row.to) << row.name;
+        EXPECT_EQ(rig.view.log, row.calls) << row.name;
+        EXPECT_EQ(close, row.close) << row.name;
+    }
+}
+
+// While the router is checked the window may not close, and the check is not disturbed.
+TEST(WizardFlow, NoCloseDuringTheCheck) {
+    Rig rig;
+    rig.Forward();
+    std::optional<CloseAnswer> answer;
+    rig.view.duringCheck = [&] { answer = rig.flow.RequestClose(); };
+    rig.Forward();
+    EXPECT_EQ(answer, CloseAnswer::Stay);
+    EXPECT_EQ(rig.flow.Page(), PAGE_VERIFY);
+    EXPECT_EQ(rig.steps.stops, 0);
 }
 
 }  // namespace

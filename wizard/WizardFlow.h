@@ -1,21 +1,25 @@
 // The wizard over the upgrade run: the page shown, what each press of the two page buttons does on it,
 // the login's values as typed, and the pages that follow from what the run tells (the success page after
-// an upload, the progress page again when the router disproves it). The window is its view.
+// an upload, the progress page again when the router disproves it), and when the window may close. It
+// knows no toolkit: each window implements WizardView, owns the run's mailbox for its own event loop, and
+// forwards its presses and close requests here.
 #pragma once
 
 #include <functional>
 #include <optional>
 #include <string>
 
-#include "app/Pages.h"
-#include "app/QtRunMailbox.h"
 #include "router/RouterAddress.h"
-#include "ui/FaceSlot.h"
+#include "upgrade/RunMailbox.h"
 #include "upgrade/UpgradeRun.h"
+#include "wizard/FaceSlot.h"
+#include "wizard/Pages.h"
 
 namespace fwu {
 
-// What the wizard asks of the window, on the window's thread.
+// What the wizard asks of the window, on the window's thread. Entering a page, the window shows that
+// page's picture, its button sets (ButtonSetsForPage), its texts (wizard/PageTexts.h) and, on the login
+// page, the fields filled from Address() and Password(); everything it decides itself is in this folder.
 class WizardView {
 public:
     virtual ~WizardView() = default;
@@ -57,11 +61,20 @@ public:
     virtual void EndRun() = 0;                 // the user ended the run: the window closes
 };
 
+// What a request to close the window (its close button while busy, Escape, the system's close) comes to.
+enum class CloseAnswer {
+    Close,  // nothing runs: the window may go
+    Stay,   // the router is being checked, or an upload runs (the run asked whether to stop it, or said
+            // why it cannot while the router writes its flash)
+};
+
 class WizardFlow final : private UpgradeRunView {
 public:
-    // `proposedAddress` is the gateway found at start-up; `steps` and `view` must outlive the wizard.
-    WizardFlow(UpgradeStepServices& steps, WizardView& view, const std::string& proposedAddress,
-               std::string utilityVersion);
+    // `proposedAddress` is the gateway found at start-up; `steps`, `view` and `mailbox` must outlive the
+    // wizard. The run's worker and watch post to `mailbox`; its owner hands their messages to Receiver()
+    // on the window's thread.
+    WizardFlow(UpgradeStepServices& steps, WizardView& view, RunMailbox& mailbox,
+               const std::string& proposedAddress, std::string utilityVersion);
     ~WizardFlow() override;  // the password's copy overwritten
 
     // A press of the button in `slot` (BTN_FORWARD, BTN_SECOND, BTN_CLOSE), as the mouse's release or the
@@ -71,6 +84,13 @@ public:
     // One page forward or back, when the page machine allows it; entering the progress page starts the
     // upload.
     void ChangePage(bool back);
+
+    // The user asks to close the window: Stay while the router is checked; while an upload runs the run is
+    // asked to stop (UpgradeRun::RequestStop) and the window stays; otherwise it may close.
+    CloseAnswer RequestClose();
+
+    // Where the owner of the mailbox delivers the run's messages.
+    RunMailboxReceiver& Receiver() { return run.Receiver(); }
 
     UpgradeRun& Run() { return run; }
     const UpgradeRun& Run() const { return run; }
@@ -104,7 +124,6 @@ private:
     bool checkingRouter = false;
     RouterAddress address;
     std::string password = "rodel";
-    QtRunMailbox mailbox;  // before the run: the run's worker and watch post to it until the run ends
     UpgradeRun run;
 };
 

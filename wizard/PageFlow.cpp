@@ -1,4 +1,4 @@
-#include "app/PageFlow.h"
+#include "wizard/PageFlow.h"
 
 namespace fwu {
 

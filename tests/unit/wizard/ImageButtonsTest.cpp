@@ -4,8 +4,7 @@
 
 #include <ostream>
 
-#include "ui/ButtonSlot.h"
-#include "ui/ImageButtons.h"
+#include "wizard/ButtonStates.h"
 
 namespace fwu {
 

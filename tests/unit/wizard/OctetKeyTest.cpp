@@ -1,9 +1,7 @@
 // The octet key decision: every row of the key table and the digit rule, per kind of field.
 #include <gtest/gtest.h>
 
-#include <QtCore/qnamespace.h>
-
-#include "ui/OctetKeyFilter.h"
+#include "wizard/OctetKeys.h"
 
 namespace fwu {
 namespace {
@@ -105,17 +103,6 @@ TEST(BackspaceIntoField, DropsLastCharacter) {
     const BackspaceInto empty = BackspaceIntoField("");
     EXPECT_EQ(empty.text, "");
     EXPECT_EQ(empty.caret, -1);
-}
-
-TEST(VirtualKeyOf, KeypadAndMainRow) {
-    EXPECT_EQ(VirtualKeyOf(Qt::Key_5, Qt::NoModifier), VKEY_0 + 5);
-    EXPECT_EQ(VirtualKeyOf(Qt::Key_5, Qt::KeypadModifier), VKEY_NUMPAD0 + 5);
-    EXPECT_EQ(VirtualKeyOf(Qt::Key_Period, Qt::KeypadModifier), VKEY_DECIMAL);
-    EXPECT_EQ(VirtualKeyOf(Qt::Key_Period, Qt::NoModifier), VKEY_OEM_PERIOD);
-    EXPECT_EQ(VirtualKeyOf(Qt::Key_Comma, Qt::KeypadModifier), VKEY_DECIMAL);
-    EXPECT_EQ(VirtualKeyOf(Qt::Key_Backtab, Qt::ShiftModifier), VKEY_TAB);
-    EXPECT_EQ(VirtualKeyOf(Qt::Key_Q, Qt::NoModifier), VKEY_A + 16);
-    EXPECT_EQ(VirtualKeyOf(Qt::Key_Exclam, Qt::ShiftModifier), 0);
 }
 
 }  // namespace

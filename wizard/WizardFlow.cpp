@@ -1,20 +1,18 @@
 // The wizard's pages over the upgrade run.
-#include "app/WizardFlow.h"
+#include "wizard/WizardFlow.h"
 
-#include "app/PageFlow.h"
 #include "platform/Secrets.h"
 #include "res/StringTable.h"
 #include "upgrade/FailureText.h"
+#include "wizard/PageFlow.h"
 
 namespace fwu {
 
-WizardFlow::WizardFlow(UpgradeStepServices& steps, WizardView& view, const std::string& proposedAddress,
-                       std::string utilityVersion)
+WizardFlow::WizardFlow(UpgradeStepServices& steps, WizardView& view, RunMailbox& mailbox,
+                       const std::string& proposedAddress, std::string utilityVersion)
     : view(view),
       address(RouterAddress::Split(proposedAddress)),
-      run(steps, *this, std::move(utilityVersion), mailbox) {
-    mailbox.SetReceiver(run.Receiver());
-}
+      run(steps, *this, std::move(utilityVersion), mailbox) {}
 
 WizardFlow::~WizardFlow() {
     platform::WipeSecret(password);
@@ -73,6 +71,17 @@ void WizardFlow::ChangePage(bool back) {
         StartUpgrade();
     }
     view.EndPageChange();
+}
+
+CloseAnswer WizardFlow::RequestClose() {
+    if (checkingRouter) {
+        return CloseAnswer::Stay;
+    }
+    if (run.Busy()) {
+        run.RequestStop();  // asks while the image is sent; says why not during the flash wait
+        return CloseAnswer::Stay;
+    }
+    return CloseAnswer::Close;
 }
 
 bool WizardFlow::CheckRouter() {

@@ -1,5 +1,5 @@
 // The numeric field's range check.
-#include "ui/RangeCheck.h"
+#include "wizard/RangeCheck.h"
 
 #include <algorithm>
 #include <climits>

@@ -2,8 +2,8 @@
 // decision over the slot, the page and the busy flag, so that the window only carries it out.
 #pragma once
 
-#include "app/Pages.h"
-#include "ui/FaceSlot.h"
+#include "wizard/FaceSlot.h"
+#include "wizard/Pages.h"
 
 namespace fwu {
 
