@@ -36,7 +36,7 @@ if(FWU_BUILD_TESTS)
 endif()
 
 # The libraries that build without Qt, lowest layer first.
-set(FWU_WINDOWS_LIBRARIES probehelper platform res package router transfer upgrade services cli)
+set(FWU_WINDOWS_LIBRARIES probehelper platform res package router transfer upgrade services cli wizard win)
 foreach(folder IN LISTS FWU_WINDOWS_LIBRARIES)
   add_subdirectory(${folder})
 endforeach()
@@ -72,8 +72,38 @@ endif()
 add_link_options($<$<CONFIG:Release,MinSizeRel>:-s>)
 
 # The program: a console program, so cmd.exe and PowerShell wait for it and see its exit status.
-add_executable(firmware-upgrade-utility windows/main.cpp)
-target_link_libraries(firmware-upgrade-utility PRIVATE fwu_cli fwu_res fwu_platform)
+# Its resources (windres): the manifest, the icon, the version from project(VERSION) and the face's
+# pictures, res/skin/<TYPE>/<id>.gif as resource <id> of type "<TYPE>" and <id>@2x.gif as <id> + 1000.
+enable_language(RC)
+file(GLOB FWU_SKIN_PICTURES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/res/skin/*/*.gif)
+set(FWU_SKIN_RESOURCES "")
+foreach(picture IN LISTS FWU_SKIN_PICTURES)
+  get_filename_component(name ${picture} NAME_WE)
+  get_filename_component(type_folder ${picture} DIRECTORY)
+  get_filename_component(type ${type_folder} NAME)
+  if(name MATCHES "^([0-9]+)@2x$")
+    math(EXPR id "${CMAKE_MATCH_1} + 1000")
+  elseif(name MATCHES "^[0-9]+$")
+    set(id ${name})
+  else()
+    message(FATAL_ERROR "res/skin holds a picture that is not named by its id: ${picture}")
+  endif()
+  # windres takes a type name as a bare word and stores it in capitals; BUTTON in capitals is one of its
+  # keywords, so the word is written in small letters.
+  string(TOLOWER ${type} type_word)
+  string(APPEND FWU_SKIN_RESOURCES "${id} ${type_word} \"${picture}\"\n")
+endforeach()
+string(REPLACE "." "," FWU_RC_VERSION_COMMAS ${PROJECT_VERSION})
+set(FWU_RC_VERSION_DOTS ${PROJECT_VERSION})
+set(FWU_MANIFEST ${CMAKE_BINARY_DIR}/windows/firmware-upgrade-utility.manifest)
+set(FWU_ICON ${PROJECT_SOURCE_DIR}/windows/firmware-upgrade-utility.ico)
+configure_file(windows/firmware-upgrade-utility.manifest.in ${FWU_MANIFEST} @ONLY)
+configure_file(windows/Program.rc.in ${CMAKE_BINARY_DIR}/windows/Program.rc @ONLY)
+set_property(SOURCE ${CMAKE_BINARY_DIR}/windows/Program.rc APPEND PROPERTY OBJECT_DEPENDS
+             ${FWU_MANIFEST} ${FWU_ICON} ${FWU_SKIN_PICTURES})
+
+add_executable(firmware-upgrade-utility windows/main.cpp ${CMAKE_BINARY_DIR}/windows/Program.rc)
+target_link_libraries(firmware-upgrade-utility PRIVATE fwu_win fwu_cli fwu_res fwu_platform)
 # The version block is read through its address alone: named at the link, its object is always taken
 # from the archive, so the packing tool and --image-info find it whatever the program calls.
 target_link_options(firmware-upgrade-utility PRIVATE -Wl,--undefined=fwu_version_block)

@@ -16,16 +16,6 @@
 
 namespace fwu {
 
-int ContentImageId(int index) {
-    static constexpr std::array<int, 6> kIds{kWelcomeContentPicture, kLoginContentPicture,
-                                             kVerifyContentPicture,  kProgressContentPicture,
-                                             kDoneContentPicture,    kBlankContentPicture};
-    if (index < 0 || index >= static_cast<int>(kIds.size())) {
-        return 0;
-    }
-    return kIds[static_cast<std::size_t>(index)];
-}
-
 namespace {
 
 // Image text that names the picture an image was decoded from ("FRAME/151"), so that drawing can find

@@ -9,6 +9,8 @@
 #include <optional>
 #include <string_view>
 
+#include "wizard/SkinPictures.h"
+
 class QPainter;
 
 namespace fwu {
@@ -18,24 +20,7 @@ inline constexpr std::string_view kContentsType = "CONTENTS";
 inline constexpr std::string_view kBarType = "BAR";
 inline constexpr std::string_view kButtonType = "BUTTON";
 
-inline constexpr int kFrameImageId = 151;
-inline constexpr int kBarImageId = 171;
-
-// Content pictures are indexed by page (0 to 4); index 5 is the blank white panel that wipes the area.
-inline constexpr int PAGE_BLANK = 5;
-inline constexpr QPoint kContentOrigin{20, 176};
-
-// The "CONTENTS" pictures, one per page and the blank panel.
-inline constexpr int kWelcomeContentPicture = 165;
-inline constexpr int kDoneContentPicture = 166;
-inline constexpr int kVerifyContentPicture = 167;
-inline constexpr int kProgressContentPicture = 168;
-inline constexpr int kLoginContentPicture = 169;
-inline constexpr int kBlankContentPicture = 170;
-
-// The "CONTENTS" id of a content index 0..5 (welcome, login, verify, progress, done, blank); 0 for any
-// other index.
-int ContentImageId(int index);
+inline constexpr QPoint kContentOrigin{kContentLeft, kContentTop};
 
 // Decodes the picture of the given id and type; nothing when the program has no such picture or its
 // bytes are not a GIF that decodes. A transparent colour index becomes alpha in the image. The image is

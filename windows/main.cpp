@@ -1,7 +1,7 @@
 // The Windows program. A console program, so that cmd.exe and PowerShell wait for it and its exit status
 // is %ERRORLEVEL%. The command line is read first, as on Linux: --help, --version, --image-info, a wrong
-// option and --cli end without the window, with the same texts, JSON lines and exit statuses. This build
-// has no window yet, so without one of those options it says so and ends with the usage status.
+// option and --cli end without the window, with the same texts, JSON lines and exit statuses. Without an
+// option it shows the window.
 #include <iostream>
 
 #include "cli/CommandLine.h"
@@ -9,6 +9,7 @@
 #include "cli/RunWithoutWindow.h"
 #include "platform/ConsoleStreams.h"
 #include "platform/Secrets.h"
+#include "win/WindowProgram.h"
 
 int main(int argc, char** argv) {
     using namespace fwu::cli;
@@ -16,8 +17,8 @@ int main(int argc, char** argv) {
     fwu::platform::WriteStandardStreamsAsBytes();
     const CommandLine command = ParseCommandLine(argc, argv);
     if (command.action == Action::RunWindow) {
-        std::cerr << kProgramName << ": this Windows build has no window yet; use --cli (see --help)\n";
-        return ToInt(ExitCode::Usage);
+        fwu::win::LeaveOwnConsole();
+        return fwu::win::RunWindowProgram();
     }
     return RunWithoutWindow(command, std::cout, std::cerr);
 }
