@@ -3,6 +3,9 @@
 // option and --cli end without the window, with the same texts, JSON lines and exit statuses. Without an
 // option it shows the window.
 #include <iostream>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "cli/CommandLine.h"
 #include "cli/ExitCode.h"
@@ -15,7 +18,11 @@ int main(int argc, char** argv) {
     using namespace fwu::cli;
     fwu::platform::ForbidCoreDumps();
     fwu::platform::WriteStandardStreamsAsBytes();
-    const CommandLine command = ParseCommandLine(argc, argv);
+    const std::vector<std::string> arguments = fwu::platform::ProgramArguments(argc, argv);
+    // The program's own name (the first) is not an option.
+    const std::vector<std::string_view> views(arguments.begin() + (arguments.empty() ? 0 : 1),
+                                              arguments.end());
+    const CommandLine command = ParseCommandLine(views);
     if (command.action == Action::RunWindow) {
         fwu::win::LeaveOwnConsole();
         return fwu::win::RunWindowProgram();

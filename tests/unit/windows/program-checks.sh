@@ -35,5 +35,11 @@ info=$("$wine" "$program" --image-info 2>/dev/null); status=$?
 [ $status -eq 0 ] || fail "--image-info exits $status"
 echo "$info" | grep -q '^model: *ZPR8800N$' || fail "--image-info names no model: the version block is missing"
 echo "$info" | grep -q '^digest: *intact$' || fail "--image-info finds the carried image not intact"
+# Arguments arrive in UTF-8 whatever the code page: 2,100 Cyrillic letters are 4,200 bytes, past the log
+# path's bound, and refused as such (read in the ANSI code page they would be 2,100 question marks, and
+# the next complaint would be the excluded pair).
+long=$(awk 'BEGIN { for (i = 0; i < 2100; i++) printf "\320\226" }')
+said=$("$wine" "$program" --cli --log "$long" --check --skip-current 2>&1 >/dev/null)
+echo "$said" | grep -q -- '--log needs a file name' || fail "a non-ASCII --log value did not arrive whole: $said"
 [ $failed -eq 0 ] && echo "program checks passed"
 exit $failed
