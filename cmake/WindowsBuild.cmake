@@ -4,12 +4,14 @@
 # Tools that run during the build (the image generator, fwu-embed) are Linux programs: they come from a
 # native build of this tree, named by FWU_HOST_BUILD_DIR (scripts/windows makes one in build/host).
 
-set(FWU_HOST_BUILD_DIR "" CACHE PATH "A native build of this tree holding fwu-make-image and fwu-embed")
+set(FWU_HOST_BUILD_DIR "" CACHE PATH "A native build of this tree holding fwu-make-image, fwu-embed and fwu-pack-icon")
 set(FWU_HOST_EMBED ${FWU_HOST_BUILD_DIR}/tools/embed/fwu-embed)
 set(FWU_HOST_MAKE_IMAGE ${FWU_HOST_BUILD_DIR}/tools/firmware-image/fwu-make-image)
-if(NOT EXISTS ${FWU_HOST_EMBED} OR NOT EXISTS ${FWU_HOST_MAKE_IMAGE})
-  message(FATAL_ERROR "FWU_HOST_BUILD_DIR must name a native build of this tree in which fwu-embed and "
-                      "fwu-make-image are built (cmake --build build/host --target fwu-embed fwu-make-image)")
+set(FWU_HOST_PACK_ICON ${FWU_HOST_BUILD_DIR}/tools/icon-pack/fwu-pack-icon)
+if(NOT EXISTS ${FWU_HOST_EMBED} OR NOT EXISTS ${FWU_HOST_MAKE_IMAGE} OR NOT EXISTS ${FWU_HOST_PACK_ICON})
+  message(FATAL_ERROR "FWU_HOST_BUILD_DIR must name a native build of this tree in which fwu-embed, "
+                      "fwu-make-image and fwu-pack-icon are built (cmake --build build/host --target "
+                      "fwu-embed fwu-make-image fwu-pack-icon)")
 endif()
 
 include(cmake/FwuTargets.cmake)
@@ -96,7 +98,17 @@ endforeach()
 string(REPLACE "." "," FWU_RC_VERSION_COMMAS ${PROJECT_VERSION})
 set(FWU_RC_VERSION_DOTS ${PROJECT_VERSION})
 set(FWU_MANIFEST ${CMAKE_BINARY_DIR}/windows/firmware-upgrade-utility.manifest)
-set(FWU_ICON ${PROJECT_SOURCE_DIR}/windows/firmware-upgrade-utility.ico)
+# The icon from the pictures the Linux package installs, made by the native fwu-pack-icon.
+set(FWU_ICON ${CMAKE_BINARY_DIR}/windows/firmware-upgrade-utility.ico)
+set(FWU_ICON_PICTURES "")
+foreach(side IN ITEMS 16 32 48 256)
+  list(APPEND FWU_ICON_PICTURES ${PROJECT_SOURCE_DIR}/res/icon/hicolor/${side}x${side}/apps/firmware-upgrade-utility.png)
+endforeach()
+add_custom_command(OUTPUT ${FWU_ICON}
+  COMMAND ${FWU_HOST_PACK_ICON} ${FWU_ICON} ${FWU_ICON_PICTURES}
+  DEPENDS ${FWU_HOST_PACK_ICON} ${FWU_ICON_PICTURES}
+  COMMENT "Making the program's icon"
+  VERBATIM)
 configure_file(windows/firmware-upgrade-utility.manifest.in ${FWU_MANIFEST} @ONLY)
 configure_file(windows/Program.rc.in ${CMAKE_BINARY_DIR}/windows/Program.rc @ONLY)
 set_property(SOURCE ${CMAKE_BINARY_DIR}/windows/Program.rc APPEND PROPERTY OBJECT_DEPENDS
