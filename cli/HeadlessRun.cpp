@@ -101,16 +101,20 @@ std::optional<int> HeadlessRun::ReadPassword() {
     if (!options.passwordFromStdin) {
         return std::nullopt;
     }
-    // A pipe left open with nothing in it is waited on with an eye on the signals. A terminal shows its
-    // prompt at once; a signal there ends the process with the terminal's settings put back.
-    if (!parts.inputIsTerminal) {
+    // A pipe left open with nothing in it, or a terminal's prompt that nobody answers, is waited on with
+    // an eye on the signals: a stop there ends the run with its result line (the terminal's settings put
+    // back first).
+    PasswordLine line = parts.readPassword([this] {
         while (!parts.inputReady(100)) {
             if (StopRequested()) {
-                return Stopped(kStoppedBeforeCheck);
+                return false;
             }
         }
+        return true;
+    });
+    if (line.stopped) {
+        return Stopped(kStoppedBeforeCheck);
     }
-    PasswordLine line = parts.readPassword();
     begun = parts.now();  // the run's times start once the password is in
     if (!line.ok) {
         result.cause = line.error;

@@ -35,8 +35,8 @@ struct HeadlessParts {
     std::function<bool()> claimOneCopy;
     // Writes the set-up's notes to the log once it is begun (where the one-copy socket lives); may be empty.
     std::function<void(AttemptLog&)> noteSetUp;
-    // The --password-stdin line.
-    std::function<PasswordLine()> readPassword;
+    // The --password-stdin line, read once `lineArrives` is true (see ReadPasswordFromStandardInput).
+    std::function<PasswordLine(const std::function<bool()>& lineArrives)> readPassword;
     // Waits up to `ms` for standard input to have a line, or its end: true then.
     std::function<bool(int ms)> inputReady;
     // The stop request (a signal) taken since the last call; StopSignal::None for none.

@@ -37,7 +37,10 @@ int RunHeadlessUpgrade(const CliOptions& options, std::ostream& out, std::ostrea
             },
         .claimOneCopy = [&oneCopy] { return oneCopy.Claim(); },
         .noteSetUp = [](AttemptLog& log) { OneCopyClaim::NoteWhere(log); },
-        .readPassword = [] { return ReadPasswordFromStandardInput(); },
+        .readPassword =
+            [](const std::function<bool()>& lineArrives) {
+                return ReadPasswordFromStandardInput(lineArrives);
+            },
         .inputReady = [](int ms) { return platform::WaitForStandardInput(ms); },
         .takeStop =
             [&interrupt] {

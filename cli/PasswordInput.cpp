@@ -44,10 +44,15 @@ PasswordLine ReadPasswordLine(std::istream& in) {
     return result;
 }
 
-PasswordLine ReadPasswordFromStandardInput() {
+PasswordLine ReadPasswordFromStandardInput(const std::function<bool()>& lineArrives) {
     const platform::EchoOffOnStandardInput echoOff;
     if (echoOff.Active()) {
         std::cerr << "Router password: " << std::flush;
+    }
+    if (!lineArrives()) {
+        PasswordLine stopped;
+        stopped.stopped = true;
+        return stopped;
     }
     return ReadPasswordLine(std::cin);
 }

@@ -11,13 +11,25 @@ namespace fwu::platform {
 namespace {
 
 // The signals that end a program waiting at a prompt (Ctrl-C, Ctrl-\, a closed terminal, kill): while echo
-// is off each of them first puts the terminal's settings back, then ends the process as it would have.
+// is off each of them first puts the terminal's settings back, then goes where it went before: to the
+// program's own handler (a stop request it answers), or the process ends as it would have.
 constexpr std::array<int, 4> kEndingSignals{SIGINT, SIGQUIT, SIGHUP, SIGTERM};
 termios savedSettings{};  // written before the handlers are set, read only by them
 std::array<struct sigaction, kEndingSignals.size()> previousActions{};
 
-void RestoreAndEnd(int number) {
+void RestoreThenPassOn(int number) {
     ::tcsetattr(STDIN_FILENO, TCSANOW, &savedSettings);  // async-signal-safe
+    for (std::size_t i = 0; i < kEndingSignals.size(); ++i) {
+        const struct sigaction& previous = previousActions[i];
+        if (kEndingSignals[i] != number || (previous.sa_flags & SA_SIGINFO) != 0 ||
+            previous.sa_handler == SIG_DFL) {
+            continue;
+        }
+        if (previous.sa_handler != SIG_IGN) {
+            previous.sa_handler(number);
+        }
+        return;
+    }
     ::signal(number, SIG_DFL);
     ::raise(number);
 }
@@ -56,7 +68,7 @@ EchoOffOnStandardInput::EchoOffOnStandardInput() {
     settings.c_lflag &= ~static_cast<tcflag_t>(ECHO);
     settings.c_lflag |= ECHONL;  // the line feed still shows, so the next output starts on its own line
     struct sigaction action {};
-    action.sa_handler = RestoreAndEnd;
+    action.sa_handler = RestoreThenPassOn;
     sigemptyset(&action.sa_mask);
     for (std::size_t i = 0; i < kEndingSignals.size(); ++i) {
         ::sigaction(kEndingSignals[i], &action, &previousActions[i]);

@@ -15,8 +15,9 @@ bool IsTerminal(StandardStream stream);
 bool WaitForStandardInput(int timeoutMs);
 
 // While it lives, what is typed on the terminal of standard input is not shown; the previous setting is
-// put back at its end, and also when a signal (Ctrl-C among them) ends the process before that. Does
-// nothing when standard input is no terminal.
+// put back at its end, and also at once when a signal (Ctrl-C among them) comes before that: the signal
+// then goes on to the handler the program had for it, or ends the process. Does nothing when standard
+// input is no terminal.
 class EchoOffOnStandardInput {
 public:
     EchoOffOnStandardInput();

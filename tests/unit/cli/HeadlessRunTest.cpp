@@ -196,8 +196,12 @@ TEST(HeadlessRun, EveryEndingStartsAndEndsItsLines) {
             .claimOneCopy = [&] { return !c.anotherCopy; },
             .noteSetUp = {},
             .readPassword =
-                [&] {
+                [&](const std::function<bool()>& lineArrives) {
                     PasswordLine line;
+                    if (!lineArrives()) {
+                        line.stopped = true;
+                        return line;
+                    }
                     line.ok = !c.refusedPassword;
                     line.password = "rodel";
                     line.error =

@@ -1,7 +1,9 @@
 // Echo switched off on a terminal comes back on every way out: the end of the scope, and each signal that
-// ends a program waiting at a password prompt. The terminal is a pseudo-terminal made by the test; the
-// prompt runs in a child process, which the signal ends.
+// ends a program waiting at a password prompt, or that a program catching it takes as a stop request. The
+// terminal is a pseudo-terminal made by the test; the prompt runs in a child process.
 #include <gtest/gtest.h>
+
+#include <optional>
 
 #include <fcntl.h>
 #include <signal.h>
@@ -10,6 +12,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include "platform/Interrupt.h"
 #include "platform/Terminal.h"
 
 namespace fwu::platform {
@@ -17,13 +20,15 @@ namespace {
 
 // Runs a child whose standard input is a new pseudo-terminal, switches echo off there and then ends as
 // `signal` says (0: by leaving the scope and exiting); answers how it ended and whether echo is on after.
+// With `caught`, the child catches the signals as the command line does, before echo goes off.
 struct Ending {
     int signal = -1;  // the signal that ended the child, 0 for a normal exit
     bool wasOff = false;
     bool echoAfter = false;
+    bool takenWithEchoBack = false;  // caught: the stop request was there, and echo on, inside the scope
 };
 
-Ending RunPrompt(int signal) {
+Ending RunPrompt(int signal, bool caught) {
     Ending ending;
     const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
     if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
@@ -37,6 +42,10 @@ Ending RunPrompt(int signal) {
     const pid_t child = ::fork();
     if (child == 0) {
         ::dup2(slave, STDIN_FILENO);
+        std::optional<InterruptCatcher> catcher;
+        if (caught) {
+            catcher.emplace();
+        }
         {
             const EchoOffOnStandardInput echoOff;
             termios now{};
@@ -46,12 +55,17 @@ Ending RunPrompt(int signal) {
             if (signal != 0) {
                 ::raise(signal);
             }
+            ::tcgetattr(STDIN_FILENO, &now);
+            const char taken = (catcher && catcher->TakeRequest() && (now.c_lflag & ECHO) != 0) ? 1 : 0;
+            [[maybe_unused]] const ssize_t told = ::write(report[1], &taken, 1);
         }
         ::_exit(0);
     }
     ::close(report[1]);
     char off = 0;
     ending.wasOff = ::read(report[0], &off, 1) == 1 && off == 1;
+    char taken = 0;
+    ending.takenWithEchoBack = ::read(report[0], &taken, 1) == 1 && taken == 1;
     int status = 0;
     ::waitpid(child, &status, 0);
     ending.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
@@ -64,12 +78,16 @@ Ending RunPrompt(int signal) {
 }
 
 TEST(EchoOffOnStandardInput, EchoComesBackOnEveryWayOut) {
-    for (const int signal : {0, SIGINT, SIGTERM, SIGHUP}) {
-        SCOPED_TRACE(signal);
-        const Ending ending = RunPrompt(signal);
-        EXPECT_TRUE(ending.wasOff);
-        EXPECT_EQ(ending.signal, signal) << "the signal still ends the program";
-        EXPECT_TRUE(ending.echoAfter);
+    for (const bool caught : {false, true}) {
+        for (const int signal : {0, SIGINT, SIGTERM, SIGHUP}) {
+            SCOPED_TRACE(testing::Message() << "signal " << signal << (caught ? ", caught" : ""));
+            const Ending ending = RunPrompt(signal, caught);
+            EXPECT_TRUE(ending.wasOff);
+            // A caught signal is the program's to answer: it goes on, with echo back at once.
+            EXPECT_EQ(ending.signal, caught ? 0 : signal);
+            EXPECT_EQ(ending.takenWithEchoBack, caught && signal != 0);
+            EXPECT_TRUE(ending.echoAfter);
+        }
     }
 }
 

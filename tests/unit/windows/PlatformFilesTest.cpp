@@ -67,19 +67,17 @@ TEST(PlatformFiles, OwnProgramIsFoundAndCarriesNoImage) {
     EXPECT_EQ(payload.programSize, static_cast<std::int64_t>(fs::file_size(own)));
 }
 
-// The upload's pauses: each at least its time, the early-waking waits included, and the run of them
-// close to their sum (under wine as on Windows).
-TEST(SleepPrecisely, PausesNeverEndEarlyAndKeepToTheirSum) {
+// The upload's pauses: each at least its time, the early-waking waits included (under wine as on
+// Windows). How close a run of them keeps to their sum is measured by the Windows lab test of the upload,
+// which runs alone; here a loaded machine would make any bound a guess.
+TEST(SleepPrecisely, PausesNeverEndEarly) {
     using Clock = std::chrono::steady_clock;
     constexpr int kPauses = 60;
-    const auto start = Clock::now();
     for (int i = 0; i < kPauses; ++i) {
         const auto before = Clock::now();
         SleepPrecisely(5);
         ASSERT_GE(Clock::now() - before, std::chrono::milliseconds(5)) << "pause " << i;
     }
-    const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-    EXPECT_LE(ms, kPauses * 5 * 1.1) << "the pauses took " << ms << " ms";
 }
 
 }  // namespace
