@@ -4,6 +4,8 @@
 # its border; inside the rounded outline the screen shows the frame, the welcome picture over the blank
 # panel and the page's three buttons where the pictures put them, outside the label rectangles (within the
 # art check's steps: 16 of 255 per channel, 5 pixels in a thousand); outside the outline, what lay below.
+# Then driven by the keyboard and the mouse without a router: Next's hot picture, Alt+N to the login page,
+# Alt+B back, Escape to close.
 #   window-face.sh <program.exe> <wine> <res/skin folder> <folder for the screenshot>
 set -euo pipefail
 exe=$1 wine=$2 skin=$3 out=$4
@@ -33,26 +35,35 @@ sleep 2
 eval "$(xdotool getwindowgeometry --shell "$window")"
 echo "window-face: window $WIDTH x $HEIGHT at $X,$Y"
 [ "$WIDTH" = 571 ] && [ "$HEIGHT" = 431 ] || { echo "window-face: the window is not 571 x 431"; exit 1; }
-import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$out/windows-welcome-raw.png"
+# Compares the screen's window with the pictures composed where the window draws them, over the screen's
+# black, inside the outline clear of its rounded corners, with the page's label and field rectangles
+# (window coordinates, "left,top right,bottom") blanked in both: fonts may differ there.
+#   check_page <name> <content picture> <forward button> <second button> <close button> <rectangle>...
+check_page() {
+  local name=$1 content=$2 forward=$3 second=$4 close=$5
+  shift 5
+  local blanks=(-fill black -draw "rectangle 40,138 459,177")
+  for rect in "$@"; do blanks+=(-draw "rectangle $rect"); done
+  import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$out/windows-$name-raw.png"
+  convert -size 571x431 xc:black \
+    "$skin/FRAME/151.gif" -geometry +0+0 -composite \
+    "$skin/CONTENTS/170.gif" -geometry +20+176 -composite \
+    "$skin/CONTENTS/$content.gif" -geometry +20+176 -composite \
+    "$skin/BUTTON/$forward.gif" -geometry +440+280 -composite \
+    "$skin/BUTTON/$second.gif" -geometry +440+330 -composite \
+    "$skin/BUTTON/$close.gif" -geometry +500+15 -composite "$out/expected-$name.png"
+  local inner=(-crop 535x392+15+18 +repage)
+  convert "$out/windows-$name-raw.png" "${blanks[@]}" "${inner[@]}" "$out/shown-$name-inner.png"
+  convert "$out/expected-$name.png" "${blanks[@]}" "${inner[@]}" "$out/expected-$name-inner.png"
+  local differing allowed=$((535 * 392 * 5 / 1000))
+  differing=$(compare -metric AE -fuzz 6.3% "$out/shown-$name-inner.png" "$out/expected-$name-inner.png" null: 2>&1 || true)
+  echo "window-face: $name: $differing pixels differ inside the outline (at most $allowed)"
+  [ "$differing" -le "$allowed" ] 2>/dev/null || { echo "window-face: the $name page differs"; exit 1; }
+}
 
-# What the face must show: the pictures composed where the window draws them, over the screen's black.
-convert -size 571x431 xc:black \
-  "$skin/FRAME/151.gif" -geometry +0+0 -composite \
-  "$skin/CONTENTS/170.gif" -geometry +20+176 -composite \
-  "$skin/CONTENTS/165.gif" -geometry +20+176 -composite \
-  "$skin/BUTTON/158.gif" -geometry +440+280 -composite \
-  "$skin/BUTTON/156.gif" -geometry +440+330 -composite \
-  "$skin/BUTTON/154.gif" -geometry +500+15 -composite "$out/expected-welcome.png"
-# Inside the outline, clear of its rounded corners, with the header labels' band and the welcome page's
-# date labels blanked in both.
-labels=(-fill black -draw "rectangle 40,138 459,177" -draw "rectangle 100,290 427,330")
-inner=(-crop 535x392+15+18 +repage)
-convert "$out/windows-welcome-raw.png" "${inner[@]}" "${labels[@]}" "$out/shown-inner.png"
-convert "$out/expected-welcome.png" "${inner[@]}" "${labels[@]}" "$out/expected-inner.png"
-differing=$(compare -metric AE -fuzz 6.3% "$out/shown-inner.png" "$out/expected-inner.png" null: 2>&1 || true)
-allowed=$((535 * 392 * 5 / 1000))
-echo "window-face: $differing pixels differ inside the outline (at most $allowed)"
-[ "$differing" -le "$allowed" ] 2>/dev/null || { echo "window-face: the face differs"; exit 1; }
+# The welcome page, with its two date labels.
+dates=("140,255 259,271" "140,272 259,289")
+check_page welcome 165 158 156 154 "${dates[@]}"
 # Outside the outline the window shows nothing of its own: the corner pixels are the screen's black.
 for point in 1,1 569,1 1,429 569,429 7,7 563,7; do
   colour=$(convert "$out/windows-welcome-raw.png" -format "%[pixel:p{$point}]" info:)
@@ -61,4 +72,26 @@ for point in 1,1 569,1 1,429 569,429 7,7 563,7; do
     *) echo "window-face: pixel $point outside the outline is $colour"; exit 1 ;;
   esac
 done
-echo "window-face: the face is drawn as its pictures give it, inside the rounded outline"
+# The mouse over Next shows its hot picture; away from it, the normal one again.
+xdotool mousemove $((X + 490)) $((Y + 304))
+sleep 1
+check_page welcome-hot 165 159 156 154 "${dates[@]}"
+xdotool mousemove $((X + 200)) $((Y + 60))
+sleep 1
+# Alt+N: the login page, its fields filled with the proposed address and the password, Back for Exit.
+xdotool key --window "$window" alt+n
+sleep 2
+check_page login 169 158 163 154 "185,238 399,262" "185,285 354,309" "35,332 354,351"
+# Alt+B back to the welcome page, and Escape closes the window: nothing runs.
+xdotool key --window "$window" alt+b
+sleep 1
+check_page welcome-again 165 158 156 154 "${dates[@]}"
+xdotool key --window "$window" Escape
+for _ in $(seq 1 10); do
+  xdotool search --name '^Firmware Upgrade Utility$' >/dev/null 2>&1 || break
+  sleep 1
+done
+if xdotool search --name '^Firmware Upgrade Utility$' >/dev/null 2>&1; then
+  echo "window-face: Escape on the welcome page left the window open"; exit 1
+fi
+echo "window-face: the pages are drawn as their pictures give them, inside the rounded outline"
