@@ -1,0 +1,171 @@
+// The Windows window's own glue under wine: the run's mailbox over the window's message queue, and the
+// login page's octet fields applying the key rules and the range check as a user's keys reach them.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "win/FaceText.h"
+#include "win/LoginEdits.h"
+#include "win/WindowMailbox.h"
+
+namespace fwu::win {
+namespace {
+
+struct Recorder final : RunMailboxReceiver {
+    std::vector<std::string> told;
+    void OnProgress(const UploadProgress& progress) override {
+        told.push_back("progress " + std::to_string(progress.percent));
+    }
+    void OnPercentReset(std::uint64_t bytes) override { told.push_back("reset " + std::to_string(bytes)); }
+    void OnStatusText(int id) override { told.push_back("status " + std::to_string(id)); }
+    void OnDone(const UploadVerdict& verdict) override {
+        told.push_back("done " + std::to_string(verdict.result));
+    }
+    void OnConfirmation(int round, ConfirmationState, const std::string& version) override {
+        told.push_back("confirmation " + std::to_string(round) + " " + version);
+    }
+    void OnSleepLock(platform::SleepLockTaken&) override { told.push_back("sleep lock"); }
+};
+
+// A hidden top-level window of the window class every program has, to post to and to hold the fields.
+HWND MakeWindow() {
+    return CreateWindowExW(0, L"STATIC", L"test", WS_POPUP, 0, 0, 560, 420, nullptr, nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
+}
+
+// Hands every announced post in the window's queue to `receiver`; answers the messages' numbers.
+std::vector<UINT> DeliverQueued(HWND window, WindowMailbox& mailbox, RunMailboxReceiver& receiver) {
+    std::vector<UINT> numbers;
+    MSG message;
+    while (PeekMessageW(&message, window, WM_USER, WM_USER + 100, PM_REMOVE)) {
+        EXPECT_TRUE(IsRunWindowMessage(message.message));
+        numbers.push_back(message.message);
+        mailbox.Deliver(receiver);
+    }
+    return numbers;
+}
+
+TEST(WindowMailbox, AnnouncesEachPostByItsNumberAndDeliversInTheOrderPosted) {
+    HWND window = MakeWindow();
+    ASSERT_NE(window, nullptr);
+    WindowMailbox mailbox;
+    Recorder recorder;
+    mailbox.PostStatusText(7);  // before the window is set: nowhere to go
+    mailbox.SetWindow(window);
+    std::thread worker([&] {
+        mailbox.PostUpgradeProgress({5, 100});
+        mailbox.ResetPercent(42);
+        mailbox.PostStatusText(9);
+        mailbox.PostConfirmation(2, ConfirmationState::Confirmed, "v2.00.22");
+        mailbox.PostUpgradeVerdict(UploadVerdict{1});
+    });
+    worker.join();
+    EXPECT_EQ(DeliverQueued(window, mailbox, recorder),
+              (std::vector<UINT>{WM_USER + 3, WM_USER + 4, WM_USER + 5, WM_USER + 6, WM_USER + 1}));
+    EXPECT_EQ(recorder.told, (std::vector<std::string>{"progress 5", "reset 42", "status 9",
+                                                       "confirmation 2 v2.00.22", "done 1"}));
+    // Once closed, queued posts are dropped and later ones go nowhere.
+    mailbox.PostStatusText(11);
+    mailbox.Close();
+    mailbox.PostStatusText(12);
+    recorder.told.clear();
+    DeliverQueued(window, mailbox, recorder);
+    EXPECT_TRUE(recorder.told.empty());
+    DestroyWindow(window);
+}
+
+// A key as the message loop hands it to the field it was typed in: the key, then its character.
+void Type(HWND field, int key, wchar_t character) {
+    SendMessageW(field, WM_KEYDOWN, static_cast<WPARAM>(key), 1);
+    if (character != 0) {
+        SendMessageW(field, WM_CHAR, character, 1);
+    }
+}
+
+// Types `keys` into whichever field has the focus: digits, ' ' (Space), '.' (the keypad's decimal
+// point), '<' (Backspace) and letters.
+void TypeKeys(const std::string& keys) {
+    for (const char key : keys) {
+        HWND field = GetFocus();
+        if (key >= '0' && key <= '9') {
+            Type(field, key, static_cast<wchar_t>(key));
+        } else if (key == ' ') {
+            Type(field, VK_SPACE, L' ');
+        } else if (key == '.') {
+            Type(field, VK_DECIMAL, L'.');
+        } else if (key == '<') {
+            Type(field, VK_BACK, L'\b');
+        } else {
+            Type(field, std::toupper(static_cast<unsigned char>(key)), static_cast<wchar_t>(key));
+        }
+        // The window's part: the range check on each change of an octet.
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageW(&message);
+        }
+    }
+}
+
+// The window procedure's part of the fields: their notifications go to the login fields.
+LoginEdits* shownFields = nullptr;
+WNDPROC staticProcedure = nullptr;
+LRESULT CALLBACK ForwardCommands(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COMMAND && shownFields != nullptr) {
+        shownFields->OnCommand(LOWORD(wParam), HIWORD(wParam));
+    }
+    return CallWindowProcW(staticProcedure, window, message, wParam, lParam);
+}
+
+TEST(LoginEdits, OctetFieldsFollowTheKeyRules) {
+    struct Case {
+        const char* keys;
+        RouterAddress::Octets octets;
+        int focusedOctet;  // -1: the password field
+    };
+    const Case cases[] = {
+        {"", {"", "", "", ""}, -1},
+        {"192 168.1 1", {"192", "168", "1", "1"}, 3},  // Space and the decimal point move on
+        {"19216811", {"192", "168", "11", ""}, 2},     // a full octet moves on by itself
+        {"1a2", {"12", "", "", ""}, 0},                // letters are refused
+        {"0 05", {"0", "5", "", ""}, 1},               // no zero in front, a digit replaces a lone zero
+        {"300", {"30", "", "", ""}, 1},                // above 255: the last accepted number stays
+        {"12 <3", {"13", "0", "", ""}, 0},  // Backspace at an octet's start shortens the one before
+        {"  ", {"", "", "", ""}, 0},        // Space in an empty octet stays there
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.keys);
+        HWND window = MakeWindow();
+        ASSERT_NE(window, nullptr);
+        staticProcedure = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ForwardCommands)));
+        ShowWindow(window, SW_SHOW);
+        {
+            LoginEdits fields(window, "rodel", {"", "", "", ""}, 188);
+            shownFields = &fields;
+            EXPECT_EQ(GetFocus(), fields.PasswordField());
+            EXPECT_EQ(fields.PasswordText(), "rodel");
+            if (c.keys[0] != '\0') {
+                SetFocus(GetDlgItem(window, kFirstOctetFieldId));
+            }
+            TypeKeys(c.keys);
+            shownFields = nullptr;
+            EXPECT_EQ(fields.OctetTexts(), c.octets);
+            const HWND expected = c.focusedOctet < 0
+                                      ? fields.PasswordField()
+                                      : GetDlgItem(window, kFirstOctetFieldId + c.focusedOctet);
+            EXPECT_EQ(GetFocus(), expected);
+        }
+        DestroyWindow(window);
+    }
+}
+
+TEST(FaceText, CodePageTextRoundTrips) {
+    EXPECT_EQ(CodePageBytes(CodePageText("Firmware Ver.: v2.00.22")), "Firmware Ver.: v2.00.22");
+    EXPECT_TRUE(CodePageText("").empty());
+}
+
+}  // namespace
+}  // namespace fwu::win
