@@ -141,17 +141,39 @@ bool FaceWindow::Create(HINSTANCE instance, const wchar_t* title) {
 int FaceWindow::RunMessages() {
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (PreTranslateKey(message)) {
-            continue;
-        }
-        // Tab and the arrows move between the fields and the plates.
-        if (window != nullptr && IsDialogMessageW(window, &message)) {
-            continue;
-        }
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
+        HandleMessage(message);
     }
     return flow ? RunExitStatus(flow->Run().LastUpgradeEnd()) : 1;
+}
+
+bool FaceWindow::HandleQueuedMessages() {
+    MSG message;
+    while (window != nullptr && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(message.wParam));
+            break;
+        }
+        HandleMessage(message);
+    }
+    return window != nullptr;
+}
+
+void FaceWindow::HandleMessage(MSG& message) {
+    if (PreTranslateKey(message)) {
+        return;
+    }
+    // Tab and the arrows move between the fields and the plates.
+    if (window != nullptr && IsDialogMessageW(window, &message)) {
+        return;
+    }
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+}
+
+std::vector<FaceLabel> FaceWindow::Labels() const {
+    std::vector<FaceLabel> shown = titles;
+    shown.insert(shown.end(), labels.begin(), labels.end());
+    return shown;
 }
 
 bool FaceWindow::PreTranslateKey(const MSG& message) {
@@ -246,6 +268,8 @@ void FaceWindow::ShowPlates() {
             SetFocus(window);
         }
         ShowWindow(plate, shown ? SW_SHOWNA : SW_HIDE);
+        // The plates follow the page's fields in the tab order, in their own order.
+        SetWindowPos(plate, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         InvalidateRect(plate, nullptr, FALSE);
     }
 }

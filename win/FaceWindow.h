@@ -59,6 +59,12 @@ public:
 
     // Runs the window's messages until it is gone; answers the program's exit status for the run.
     int RunMessages();
+    // Handles the messages queued now as RunMessages does, without waiting; false once the window is gone.
+    bool HandleQueuedMessages();
+
+    // What the page shown says, label by label (the header's titles first), as it is drawn.
+    std::vector<FaceLabel> Labels() const;
+    PageNumber Page() const { return flow ? flow->Page() : PAGE_WELCOME; }
 
 private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -69,6 +75,7 @@ private:
     // Keys the window decides on before the focused control sees them: Enter, Escape and the Alt letters.
     // True when the key was taken.
     bool PreTranslateKey(const MSG& message);
+    void HandleMessage(MSG& message);
     void Paint(HDC dc, const RECT& area);
     void DrawPlate(const DRAWITEMSTRUCT& item);
     void SetHot(FaceSlot slot);

@@ -25,8 +25,7 @@ HFONT FieldFont(int pixels) {
                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif");
 }
 
-HWND MakeEdit(HWND window, int id, const RECT& rect, DWORD style, HFONT font, const std::string& text,
-              const wchar_t* name) {
+HWND MakeEdit(HWND window, int id, const RECT& rect, DWORD style, HFONT font, const std::string& text) {
     HWND edit = CreateWindowExW(
         0, L"EDIT", CodePageText(text).c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL | style,
         rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, window,
@@ -35,8 +34,6 @@ HWND MakeEdit(HWND window, int id, const RECT& rect, DWORD style, HFONT font, co
         SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         // No margins inside the field: an octet's three digits fill its 35 pixels.
         SendMessageW(edit, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0);
-        // A name for screen readers: the fields have no caption of their own on the face.
-        SetPropW(edit, L"FwuName", const_cast<wchar_t*>(name));
     }
     return edit;
 }
@@ -57,17 +54,13 @@ void SetText(HWND edit, const std::string& text) {
 LoginEdits::LoginEdits(HWND window, const std::string& passwordText, const RouterAddress::Octets& octetTexts,
                        std::size_t maxPasswordBytes)
     : passwordFont(FieldFont(kPasswordFontPx)), octetFont(FieldFont(kOctetFontPx)) {
-    password = MakeEdit(window, kPasswordFieldId, PasswordRect(), ES_PASSWORD, passwordFont, passwordText,
-                        L"Password");
+    password = MakeEdit(window, kPasswordFieldId, PasswordRect(), ES_PASSWORD, passwordFont, passwordText);
     if (password != nullptr) {
         SendMessageW(password, EM_LIMITTEXT, maxPasswordBytes, 0);
     }
-    static const wchar_t* const kOctetNames[4] = {
-        L"Router address, first octet", L"Router address, second octet", L"Router address, third octet",
-        L"Router address, fourth octet"};
     for (int i = 0; i < 4; ++i) {
         HWND field = MakeEdit(window, kFirstOctetFieldId + i, OctetRect(i), ES_CENTER, octetFont,
-                              octetTexts[static_cast<std::size_t>(i)], kOctetNames[i]);
+                              octetTexts[static_cast<std::size_t>(i)]);
         octets[static_cast<std::size_t>(i)] = field;
         if (field != nullptr) {
             SendMessageW(field, EM_LIMITTEXT, 3, 0);
@@ -89,12 +82,10 @@ LoginEdits::~LoginEdits() {
     for (std::size_t i = 0; i < octets.size(); ++i) {
         if (octets[i] != nullptr) {
             RemoveWindowSubclass(octets[i], &LoginEdits::OctetProcedure, i);
-            RemovePropW(octets[i], L"FwuName");
             DestroyWindow(octets[i]);
         }
     }
     if (password != nullptr) {
-        RemovePropW(password, L"FwuName");
         DestroyWindow(password);
     }
     DeleteObject(passwordFont);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "win/FaceText.h"
+#include "win/FaceWindow.h"
 #include "win/LoginEdits.h"
 #include "win/WindowMailbox.h"
 
@@ -135,36 +136,137 @@ TEST(LoginEdits, OctetFieldsFollowTheKeyRules) {
         {"12 <3", {"13", "0", "", ""}, 0},  // Backspace at an octet's start shortens the one before
         {"  ", {"", "", "", ""}, 0},        // Space in an empty octet stays there
     };
+    HWND window = MakeWindow();
+    ASSERT_NE(window, nullptr);
+    staticProcedure = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ForwardCommands)));
+    ShowWindow(window, SW_SHOW);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.keys);
-        HWND window = MakeWindow();
-        ASSERT_NE(window, nullptr);
-        staticProcedure = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ForwardCommands)));
-        ShowWindow(window, SW_SHOW);
-        {
-            LoginEdits fields(window, "rodel", {"", "", "", ""}, 188);
-            shownFields = &fields;
-            EXPECT_EQ(GetFocus(), fields.PasswordField());
-            EXPECT_EQ(fields.PasswordText(), "rodel");
-            if (c.keys[0] != '\0') {
-                SetFocus(GetDlgItem(window, kFirstOctetFieldId));
-            }
-            TypeKeys(c.keys);
-            shownFields = nullptr;
-            EXPECT_EQ(fields.OctetTexts(), c.octets);
-            const HWND expected = c.focusedOctet < 0
-                                      ? fields.PasswordField()
-                                      : GetDlgItem(window, kFirstOctetFieldId + c.focusedOctet);
-            EXPECT_EQ(GetFocus(), expected);
+        LoginEdits fields(window, "rodel", {"", "", "", ""}, 188);
+        shownFields = &fields;
+        EXPECT_EQ(GetFocus(), fields.PasswordField());
+        EXPECT_EQ(fields.PasswordText(), "rodel");
+        if (c.keys[0] != '\0') {
+            SetFocus(GetDlgItem(window, kFirstOctetFieldId));
         }
-        DestroyWindow(window);
+        TypeKeys(c.keys);
+        shownFields = nullptr;
+        EXPECT_EQ(fields.OctetTexts(), c.octets);
+        const HWND expected = c.focusedOctet < 0 ? fields.PasswordField()
+                                                 : GetDlgItem(window, kFirstOctetFieldId + c.focusedOctet);
+        EXPECT_EQ(GetFocus(), expected);
     }
+    DestroyWindow(window);
 }
 
 TEST(FaceText, CodePageTextRoundTrips) {
     EXPECT_EQ(CodePageBytes(CodePageText("Firmware Ver.: v2.00.22")), "Firmware Ver.: v2.00.22");
     EXPECT_TRUE(CodePageText("").empty());
+}
+
+// The router and the PC as the window's test sees them: a gateway, a router that passes the check.
+struct FakeServices final : UpgradeServices {
+    std::vector<std::string> checked;
+    std::string FindDefaultGateway(const std::function<void(const std::string&)>&) override {
+        return "10.0.0.1";
+    }
+    FirmwareInfo LoadFirmwareInfo() override {
+        return {"NOV 27, 2006", "v2.00.22", "ZPR8800N", "NOV 27,2006", "image.bin"};
+    }
+    RouterCheckResult CheckRouter(const RouterAddress& address, const std::string& credential) override {
+        checked.push_back(address.Dotted() + " " + credential);
+        return RouterCheckResult{true, std::string("v2.00.20")};
+    }
+    bool CarriedImageIntact() override { return true; }
+    bool StartUploadJob(const UploadTarget&, UploadWindow&) override { return false; }
+    bool UploadRunning() override { return false; }
+    void JoinUpload() override {}
+};
+
+// A key as the keyboard posts it to the window: WM_KEYDOWN, or WM_SYSKEYDOWN with Alt.
+void PostKey(HWND target, UINT message, WPARAM key) {
+    PostMessageW(target, message, key, 1);
+}
+
+std::string LabelText(const FaceWindow& face, const std::string& name) {
+    for (const FaceLabel& label : face.Labels()) {
+        if (label.name == name) {
+            return label.text;
+        }
+    }
+    return "(none)";
+}
+
+TEST(FaceWindow, KeysLeadThroughThePagesAsOnTheOtherWindow) {
+    FakeServices services;
+    FaceWindow face(services);
+    ASSERT_TRUE(face.Create(GetModuleHandleW(nullptr), L"face test"));
+    HWND window = face.Handle();
+    ShowWindow(window, SW_SHOW);
+    EXPECT_TRUE(face.HandleQueuedMessages());
+    EXPECT_EQ(face.Page(), PAGE_WELCOME);
+    EXPECT_EQ(LabelText(face, "modelTitle"), "Torvane ZPR8800N");
+    EXPECT_EQ(LabelText(face, "releaseDateLabel"), "NOV 27,2006");
+    // The plates are named by what they do; Enter on the bare window and Alt+B (no Back here) do nothing.
+    wchar_t caption[32] = {};
+    GetWindowTextW(GetDlgItem(window, kFirstPlateId + 1), caption, 32);
+    EXPECT_STREQ(caption, L"Exit");
+    PostKey(window, WM_KEYDOWN, VK_RETURN);
+    PostKey(window, WM_SYSKEYDOWN, 'B');
+    face.HandleQueuedMessages();
+    EXPECT_EQ(face.Page(), PAGE_WELCOME);
+
+    // Alt+N: the login page, its fields filled from the proposed address, the password's field first in
+    // the tab order, then the octets, then the plates.
+    PostKey(window, WM_SYSKEYDOWN, 'N');
+    face.HandleQueuedMessages();
+    ASSERT_EQ(face.Page(), PAGE_LOGIN);
+    HWND password = GetDlgItem(window, kPasswordFieldId);
+    ASSERT_NE(password, nullptr);
+    EXPECT_EQ(GetFocus(), password);
+    std::vector<HWND> order;
+    for (HWND at = password; order.size() < 8; at = GetNextDlgTabItem(window, at, FALSE)) {
+        order.push_back(at);
+    }
+    const std::vector<HWND> expected{password,
+                                     GetDlgItem(window, kFirstOctetFieldId),
+                                     GetDlgItem(window, kFirstOctetFieldId + 1),
+                                     GetDlgItem(window, kFirstOctetFieldId + 2),
+                                     GetDlgItem(window, kFirstOctetFieldId + 3),
+                                     GetDlgItem(window, kFirstPlateId),
+                                     GetDlgItem(window, kFirstPlateId + 1),
+                                     GetDlgItem(window, kFirstPlateId + 2)};
+    EXPECT_EQ(order, expected);
+    EXPECT_EQ(ControlText(GetDlgItem(window, kFirstOctetFieldId + 3)), "1");
+
+    // Enter in the password field: the router is checked with the typed values, then the verify page
+    // names what the check found.
+    SetWindowTextW(password, L"secret");
+    PostKey(password, WM_KEYDOWN, VK_RETURN);
+    face.HandleQueuedMessages();
+    ASSERT_EQ(face.Page(), PAGE_VERIFY);
+    ASSERT_EQ(services.checked.size(), 1U);
+    EXPECT_EQ(services.checked[0].substr(0, 9), "10.0.0.1 ");
+    EXPECT_EQ(GetDlgItem(window, kPasswordFieldId), nullptr);  // the fields went with their page
+    EXPECT_EQ(LabelText(face, "routerVersionLabel"), "v2.00.20");
+    EXPECT_EQ(LabelText(face, "routerAddressLabel"), "10.0.0.1");
+
+    // Alt+B twice back to the welcome page; the typed password is kept for the login page.
+    PostKey(window, WM_SYSKEYDOWN, 'B');
+    face.HandleQueuedMessages();
+    EXPECT_EQ(face.Page(), PAGE_LOGIN);
+    EXPECT_EQ(ControlText(GetDlgItem(window, kPasswordFieldId)), "secret");
+    PostKey(window, WM_SYSKEYDOWN, 'B');
+    face.HandleQueuedMessages();
+    EXPECT_EQ(face.Page(), PAGE_WELCOME);
+
+    // Escape: nothing runs, so the window closes.
+    PostKey(window, WM_KEYDOWN, VK_ESCAPE);
+    EXPECT_FALSE(face.HandleQueuedMessages());
+    EXPECT_FALSE(IsWindow(window));
+    MSG quit;
+    EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
 
 }  // namespace
