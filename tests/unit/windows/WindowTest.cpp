@@ -179,7 +179,13 @@ struct FakeServices final : UpgradeServices {
         return RouterCheckResult{true, std::string("v2.00.20")};
     }
     bool CarriedImageIntact() override { return true; }
-    bool StartUploadJob(const UploadTarget&, UploadWindow&) override { return false; }
+    UploadWindow* worker = nullptr;  // where the last upload started posts, as its worker would
+    int starts = 0;
+    bool StartUploadJob(const UploadTarget&, UploadWindow& window) override {
+        worker = &window;
+        ++starts;
+        return true;
+    }
     bool UploadRunning() override { return false; }
     void JoinUpload() override {}
 };
@@ -252,6 +258,11 @@ TEST(FaceWindow, KeysLeadThroughThePagesAsOnTheOtherWindow) {
     EXPECT_EQ(LabelText(face, "routerVersionLabel"), "v2.00.20");
     EXPECT_EQ(LabelText(face, "routerAddressLabel"), "10.0.0.1");
 
+    // The system menu has the About entry.
+    HMENU system = GetSystemMenu(window, FALSE);
+    ASSERT_NE(system, nullptr);
+    EXPECT_GT(GetMenuStringW(system, 0x0010, caption, 32, MF_BYCOMMAND), 0);
+
     // Alt+B twice back to the welcome page; the typed password is kept for the login page.
     PostKey(window, WM_SYSKEYDOWN, 'B');
     face.HandleQueuedMessages();
@@ -260,6 +271,41 @@ TEST(FaceWindow, KeysLeadThroughThePagesAsOnTheOtherWindow) {
     PostKey(window, WM_SYSKEYDOWN, 'B');
     face.HandleQueuedMessages();
     EXPECT_EQ(face.Page(), PAGE_WELCOME);
+
+    // Forward again to the verify page, and Alt+U: the upload starts on the progress page. The worker's
+    // posts reach the page through the window's queue: the percent, then a transfer lost part-way, with
+    // Retry in the second slot; Alt+R starts again, and a success leads to the last page.
+    PostKey(window, WM_SYSKEYDOWN, 'N');
+    face.HandleQueuedMessages();
+    PostKey(GetDlgItem(window, kPasswordFieldId), WM_KEYDOWN, VK_RETURN);
+    face.HandleQueuedMessages();
+    ASSERT_EQ(face.Page(), PAGE_VERIFY);
+    PostKey(window, WM_SYSKEYDOWN, 'U');
+    face.HandleQueuedMessages();
+    ASSERT_EQ(face.Page(), PAGE_PROGRESS);
+    ASSERT_EQ(services.starts, 1);
+    EXPECT_EQ(LabelText(face, "percentFigure"), "1%");
+    services.worker->PostUpgradeProgress({40, 1000});
+    face.HandleQueuedMessages();
+    EXPECT_EQ(LabelText(face, "percentFigure"), "40%");
+    PostKey(window, WM_KEYDOWN, VK_ESCAPE);  // while it runs, Escape does not close the window
+    services.worker->PostUpgradeVerdict(UploadVerdict{0, UploadOutcome::LostInTransfer, 40});
+    face.HandleQueuedMessages();
+    ASSERT_TRUE(IsWindow(window));
+    EXPECT_EQ(face.Page(), PAGE_PROGRESS);
+    EXPECT_EQ(LabelText(face, "percentFigure"), "");
+    EXPECT_NE(LabelText(face, "progressStatus"), "Upgrading...");
+    GetWindowTextW(GetDlgItem(window, kFirstPlateId + 1), caption, 32);
+    EXPECT_STREQ(caption, L"Retry");
+    PostKey(window, WM_SYSKEYDOWN, 'R');
+    face.HandleQueuedMessages();
+    ASSERT_EQ(services.starts, 2);
+    EXPECT_EQ(LabelText(face, "progressStatus"), "Upgrading...");
+    services.worker->PostUpgradeProgress({100, 3000});
+    services.worker->PostUpgradeVerdict(UploadVerdict{1, UploadOutcome::Restarted, 100});
+    face.HandleQueuedMessages();
+    EXPECT_EQ(face.Page(), PAGE_DONE);
+    EXPECT_EQ(LabelText(face, "percentFigure"), "(none)");  // the progress page's labels went with it
 
     // Escape: nothing runs, so the window closes.
     PostKey(window, WM_KEYDOWN, VK_ESCAPE);
