@@ -455,7 +455,28 @@ LRESULT FaceWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_PAINT: {
             PAINTSTRUCT paint;
             HDC dc = BeginPaint(window, &paint);
-            Paint(dc, paint.rcPaint);
+            // Composed off the screen and copied in one go: the pictures are drawn over each other, and
+            // the progress page repaints its strips and figure for every percent.
+            const RECT& area = paint.rcPaint;
+            const int areaWidth = area.right - area.left;
+            const int areaHeight = area.bottom - area.top;
+            HDC composed = CreateCompatibleDC(dc);
+            HBITMAP canvas =
+                composed != nullptr ? CreateCompatibleBitmap(dc, areaWidth, areaHeight) : nullptr;
+            if (canvas != nullptr) {
+                HGDIOBJ previous = SelectObject(composed, canvas);
+                SetViewportOrgEx(composed, -area.left, -area.top, nullptr);
+                Paint(composed, area);
+                SetViewportOrgEx(composed, 0, 0, nullptr);
+                BitBlt(dc, area.left, area.top, areaWidth, areaHeight, composed, 0, 0, SRCCOPY);
+                SelectObject(composed, previous);
+                DeleteObject(canvas);
+            } else {
+                Paint(dc, area);
+            }
+            if (composed != nullptr) {
+                DeleteDC(composed);
+            }
             EndPaint(window, &paint);
             return 0;
         }
