@@ -25,6 +25,17 @@ HFONT FieldFont(int pixels) {
                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif");
 }
 
+// A static text that is never shown, right before the field in the window's order: what a screen reader
+// names the field by.
+HWND MakeName(HWND window, const wchar_t* name) {
+    return CreateWindowExW(0, L"STATIC", name, WS_CHILD, 0, 0, 0, 0, window, nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
+}
+
+constexpr const wchar_t* kFieldNames[5] = {L"Router's Password", L"Router's IP Address, part 1",
+                                           L"Router's IP Address, part 2", L"Router's IP Address, part 3",
+                                           L"Router's IP Address, part 4"};
+
 HWND MakeEdit(HWND window, int id, const RECT& rect, DWORD style, HFONT font, const std::string& text) {
     HWND edit = CreateWindowExW(
         0, L"EDIT", CodePageText(text).c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL | style,
@@ -54,11 +65,13 @@ void SetText(HWND edit, const std::string& text) {
 LoginEdits::LoginEdits(HWND window, const std::string& passwordText, const RouterAddress::Octets& octetTexts,
                        std::size_t maxPasswordBytes)
     : passwordFont(FieldFont(kPasswordFontPx)), octetFont(FieldFont(kOctetFontPx)) {
+    names[0] = MakeName(window, kFieldNames[0]);
     password = MakeEdit(window, kPasswordFieldId, PasswordRect(), ES_PASSWORD, passwordFont, passwordText);
     if (password != nullptr) {
         SendMessageW(password, EM_LIMITTEXT, maxPasswordBytes, 0);
     }
     for (int i = 0; i < 4; ++i) {
+        names[static_cast<std::size_t>(i) + 1] = MakeName(window, kFieldNames[i + 1]);
         HWND field = MakeEdit(window, kFirstOctetFieldId + i, OctetRect(i), ES_CENTER, octetFont,
                               octetTexts[static_cast<std::size_t>(i)]);
         octets[static_cast<std::size_t>(i)] = field;
@@ -87,6 +100,11 @@ LoginEdits::~LoginEdits() {
     }
     if (password != nullptr) {
         DestroyWindow(password);
+    }
+    for (HWND name : names) {
+        if (name != nullptr) {
+            DestroyWindow(name);
+        }
     }
     DeleteObject(passwordFont);
     DeleteObject(octetFont);

@@ -1,7 +1,8 @@
 // The login page's fields on Windows: the password field and the four octet fields of the router address
 // as edit controls over the face, the octet fields subclassed to follow the octet key rules (digits only,
 // advance to the next octet, Space or the keypad's decimal point to move on, Backspace back into the
-// previous octet) and the range 0..255.
+// previous octet) and the range 0..255. The face's own captions are pictures, so each field is named for
+// screen readers by a hidden static text just before it.
 #pragma once
 
 #include <windows.h>
@@ -44,6 +45,7 @@ private:
     HFONT octetFont = nullptr;
     HWND password = nullptr;
     std::array<HWND, 4> octets{};
+    std::array<HWND, 5> names{};  // hidden static texts naming the fields for screen readers
     std::array<int, 4> lastAccepted{-1, -1, -1, -1};
     bool swallowChar = false;  // the WM_CHAR of a key the rules refused
     bool checking = false;     // the range check sets the text itself

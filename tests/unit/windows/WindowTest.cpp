@@ -244,6 +244,18 @@ TEST(FaceWindow, KeysLeadThroughThePagesAsOnTheOtherWindow) {
                                      GetDlgItem(window, kFirstPlateId + 1),
                                      GetDlgItem(window, kFirstPlateId + 2)};
     EXPECT_EQ(order, expected);
+    // Each field is named for screen readers by the hidden static text before it.
+    for (const auto& [field, name] : {std::pair{password, L"Router's Password"},
+                                      std::pair{expected[4], L"Router's IP Address, part 4"}}) {
+        HWND label = GetWindow(field, GW_HWNDPREV);
+        wchar_t text[64] = {};
+        wchar_t kind[16] = {};
+        GetWindowTextW(label, text, 64);
+        GetClassNameW(label, kind, 16);
+        EXPECT_STREQ(text, name);
+        EXPECT_EQ(_wcsicmp(kind, L"STATIC"), 0);
+        EXPECT_FALSE(IsWindowVisible(label));
+    }
     EXPECT_EQ(ControlText(GetDlgItem(window, kFirstOctetFieldId + 3)), "1");
 
     // Enter in the password field: the router is checked with the typed values, then the verify page
