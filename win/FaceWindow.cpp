@@ -222,17 +222,18 @@ bool FaceWindow::PreTranslateKey(const MSG& message) {
     return false;
 }
 
-void FaceWindow::QueuePress(FaceSlot slot) {
-    PostMessageW(window, kPressMessage, static_cast<WPARAM>(slot), 0);
+void FaceWindow::QueuePress(FaceSlot slot, bool byMouse) {
+    PostMessageW(window, kPressMessage, static_cast<WPARAM>(slot), byMouse ? 1 : 0);
 }
 
-void FaceWindow::OnPress(FaceSlot slot) {
+void FaceWindow::OnPress(FaceSlot slot, bool byMouse) {
     if (!flow || flow->CheckingRouter()) {
         return;
     }
     if (flow->Busy()) {
-        // While an upload runs only the close button acts: it asks whether to stop.
-        if (slot == BTN_CLOSE) {
+        // While an upload runs only the close button acts, under the mouse: it asks whether to stop
+        // (Escape asks the same; the plates' keys wait, as the page machine has them).
+        if (slot == BTN_CLOSE && byMouse) {
             flow->RequestClose();
         }
         return;
@@ -406,7 +407,9 @@ LRESULT FaceWindow::OnPlateMessage(FaceSlot slot, UINT message, WPARAM wParam, L
             }
             break;
         case WM_LBUTTONUP: {
+            mouseReleasing = true;  // the click the button sends from here is the mouse's
             const LRESULT result = DefSubclassProc(plate, message, wParam, lParam);
+            mouseReleasing = false;
             POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
             MapWindowPoints(plate, window, &at, 1);
             SetHot(flow && flow->Busy() ? FaceSlot::None : HitTestButton(at.x, at.y));
@@ -496,7 +499,7 @@ LRESULT FaceWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             const int id = LOWORD(wParam);
             const int code = HIWORD(wParam);
             if (id >= kFirstPlateId && id < kFirstPlateId + 3 && code == BN_CLICKED) {
-                QueuePress(kFaceSlots[static_cast<std::size_t>(id - kFirstPlateId)]);
+                QueuePress(kFaceSlots[static_cast<std::size_t>(id - kFirstPlateId)], mouseReleasing);
                 return 0;
             }
             if (id == IDCANCEL) {
@@ -509,7 +512,7 @@ LRESULT FaceWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         case kPressMessage:
-            OnPress(static_cast<FaceSlot>(wParam));
+            OnPress(static_cast<FaceSlot>(wParam), lParam != 0);
             return 0;
         case WM_SETCURSOR:
             if (flow && flow->CheckingRouter()) {

@@ -80,8 +80,9 @@ private:
     void DrawPlate(const DRAWITEMSTRUCT& item);
     void SetHot(FaceSlot slot);
     void Invalidate(const FaceBox& box);
-    void QueuePress(FaceSlot slot);
-    void OnPress(FaceSlot slot);
+    // A press of a slot by the keyboard, or by the mouse's release over it (`byMouse`).
+    void QueuePress(FaceSlot slot, bool byMouse = false);
+    void OnPress(FaceSlot slot, bool byMouse);
     void TryClose();
     void ShowPlates();
     void ShowAbout();
@@ -128,6 +129,7 @@ private:
     std::array<int, 3> buttonSets;
     std::array<HWND, 3> plates{};
     FaceSlot hot = FaceSlot::None;
+    bool mouseReleasing = false;  // a plate's click now comes from the mouse's release
     int width = kDefaultWidth;
     int height = kDefaultHeight;
 

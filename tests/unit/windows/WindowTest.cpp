@@ -12,6 +12,11 @@
 #include "win/LoginEdits.h"
 #include "win/WindowMailbox.h"
 
+// windows.h names the system's string loader LoadString; the program's own table is meant here.
+#undef LoadString
+
+#include "res/StringTable.h"
+
 namespace fwu::win {
 namespace {
 
@@ -300,7 +305,17 @@ TEST(FaceWindow, KeysLeadThroughThePagesAsOnTheOtherWindow) {
     services.worker->PostUpgradeProgress({40, 1000});
     face.HandleQueuedMessages();
     EXPECT_EQ(LabelText(face, "percentFigure"), "40%");
-    PostKey(window, WM_KEYDOWN, VK_ESCAPE);  // while it runs, Escape does not close the window
+    // While it runs, the close button's key waits; under the mouse it asks to stop, which the worker
+    // cannot here, and the status line says so; Escape does not close the window.
+    PostKey(window, WM_SYSKEYDOWN, 'X');
+    face.HandleQueuedMessages();
+    EXPECT_EQ(LabelText(face, "progressStatus"), "Upgrading...");
+    HWND closePlate = GetDlgItem(window, kFirstPlateId + 2);
+    SendMessageW(closePlate, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+    SendMessageW(closePlate, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+    face.HandleQueuedMessages();
+    EXPECT_EQ(LabelText(face, "progressStatus"), std::string(LoadString(IDS_STOP_REFUSED)));
+    PostKey(window, WM_KEYDOWN, VK_ESCAPE);
     services.worker->PostUpgradeVerdict(UploadVerdict{0, UploadOutcome::LostInTransfer, 40});
     face.HandleQueuedMessages();
     ASSERT_TRUE(IsWindow(window));
