@@ -280,6 +280,26 @@ TEST(FaceWindow, KeysLeadThroughThePagesAsOnTheOtherWindow) {
     ASSERT_NE(system, nullptr);
     EXPECT_GT(GetMenuStringW(system, 0x0010, caption, 32, MF_BYCOMMAND), 0);
 
+    // Its About box: a message box owned by the window, with the version and where the log is.
+    std::wstring aboutText;
+    std::thread reader([&] {
+        for (int i = 0; i < 200; ++i) {
+            if (HWND box = FindWindowW(L"#32770", L"About Firmware Upgrade Utility")) {
+                wchar_t text[512] = {};
+                GetDlgItemTextW(box, 0xFFFF, text, 512);  // the message box's text
+                aboutText = text;
+                PostMessageW(box, WM_COMMAND, IDOK, 0);
+                return;
+            }
+            Sleep(20);
+        }
+    });
+    PostMessageW(window, WM_SYSCOMMAND, 0x0010, 0);
+    face.HandleQueuedMessages();
+    reader.join();
+    EXPECT_EQ(aboutText.rfind(L"Version ", 0), 0U) << std::string(aboutText.begin(), aboutText.end());
+    EXPECT_NE(aboutText.find(CodePageText(LoadString(IDS_ABOUT_LOG))), std::wstring::npos);
+
     // Alt+B twice back to the welcome page; the typed password is kept for the login page.
     PostKey(window, WM_SYSKEYDOWN, 'B');
     face.HandleQueuedMessages();
