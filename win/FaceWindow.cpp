@@ -37,9 +37,32 @@ bool IsInput(UINT message) {
 
 }  // namespace
 
-HRGN MakeWindowOutline(int width, int height) {
-    return CreateRoundRectRgn(kOutlineInset, kOutlineInset, width - kOutlineInset, height - kOutlineInset,
-                              kCornerWidth, kCornerHeight);
+HRGN MakeWindowOutline(int width, int height, int scale) {
+    const int inset = kOutlineInset * scale;
+    return CreateRoundRectRgn(inset, inset, width - inset, height - inset, kCornerWidth * scale,
+                              kCornerHeight * scale);
+}
+
+int FaceScaleForDpi(int dpi) {
+    return dpi >= 192 ? 2 : 1;
+}
+
+std::optional<SkinPicture> FaceWindow::LoadPicture(const wchar_t* type, int id) const {
+    if (scale == 2) {
+        if (std::optional<SkinPicture> doubled = LoadSkinPicture(type, id, 2)) {
+            return doubled;
+        }
+    }
+    return LoadSkinPicture(type, id);
+}
+
+void FaceWindow::ScaleDrawing(HDC dc) const {
+    if (scale == 1) {
+        return;
+    }
+    SetGraphicsMode(dc, GM_ADVANCED);
+    const XFORM transform{static_cast<FLOAT>(scale), 0, 0, static_cast<FLOAT>(scale), 0, 0};
+    SetWorldTransform(dc, &transform);
 }
 
 FaceWindow::FaceWindow(UpgradeServices& services) : services(services), buttonSets(kInitialButtonSets) {}
@@ -68,18 +91,19 @@ bool FaceWindow::Create(HINSTANCE instance, const wchar_t* title) {
     if (RegisterClassExW(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
         return false;
     }
-    frame = LoadSkinPicture(kFrameType, kFrameImageId);
-    if (frame) {
-        width = frame->Width() + kFrameBorder;
-        height = frame->Height() + kFrameBorder;
+    if (HDC screen = GetDC(nullptr)) {
+        scale = FaceScaleForDpi(GetDeviceCaps(screen, LOGPIXELSX));
+        ReleaseDC(nullptr, screen);
     }
-    blank = LoadSkinPicture(kContentsType, ContentImageId(PAGE_BLANK));
-    contents = LoadSkinPicture(kContentsType, ContentImageId(PAGE_WELCOME));
+    frame = LoadPicture(kFrameType, kFrameImageId);
+    width = ((frame ? frame->Width() : kDefaultWidth - kFrameBorder) + kFrameBorder) * scale;
+    height = ((frame ? frame->Height() : kDefaultHeight - kFrameBorder) + kFrameBorder) * scale;
+    blank = LoadPicture(kContentsType, ContentImageId(PAGE_BLANK));
+    contents = LoadPicture(kContentsType, ContentImageId(PAGE_WELCOME));
     for (int set = 0; set < kButtonSetCount; ++set) {
-        buttonPictures[static_cast<std::size_t>(set)] =
-            LoadSkinPicture(kButtonType, ButtonPictureId(set, false));
+        buttonPictures[static_cast<std::size_t>(set)] = LoadPicture(kButtonType, ButtonPictureId(set, false));
         buttonPictures[static_cast<std::size_t>(kButtonSetCount + set)] =
-            LoadSkinPicture(kButtonType, ButtonPictureId(set, true));
+            LoadPicture(kButtonType, ButtonPictureId(set, true));
     }
     // No caption bar, but a system menu, a minimise box and a taskbar button.
     window = CreateWindowExW(WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, kFaceWindowClass, title,
@@ -88,7 +112,8 @@ bool FaceWindow::Create(HINSTANCE instance, const wchar_t* title) {
     if (window == nullptr) {
         return false;
     }
-    SetWindowRgn(window, MakeWindowOutline(width, height), TRUE);  // the system owns the region from here
+    SetWindowRgn(window, MakeWindowOutline(width, height, scale),
+                 TRUE);  // the system owns the region from here
     RECT work{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     SetWindowPos(window, nullptr, work.left + (work.right - work.left - width) / 2,
@@ -104,8 +129,8 @@ bool FaceWindow::Create(HINSTANCE instance, const wchar_t* title) {
     for (const FaceSlot slot : kFaceSlots) {
         const FaceBox box = ButtonBox(slot);
         const int id = kFirstPlateId + static_cast<int>(SlotIndex(slot));
-        HWND plate = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_TABSTOP | BS_OWNERDRAW, box.x, box.y,
-                                     box.width, box.height, window,
+        HWND plate = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_TABSTOP | BS_OWNERDRAW, box.x * scale,
+                                     box.y * scale, box.width * scale, box.height * scale, window,
                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
         plates[SlotIndex(slot)] = plate;
         if (plate != nullptr) {
@@ -277,7 +302,8 @@ void FaceWindow::ShowPlates() {
 
 void FaceWindow::Invalidate(const FaceBox& box) {
     if (window != nullptr && !box.Empty()) {
-        const RECT rect = LabelRect(box);
+        const RECT rect{box.x * scale, box.y * scale, (box.x + box.width) * scale,
+                        (box.y + box.height) * scale};
         InvalidateRect(window, &rect, FALSE);
     }
 }
@@ -295,7 +321,11 @@ void FaceWindow::SetHot(FaceSlot slot) {
     }
 }
 
-void FaceWindow::Paint(HDC dc, const RECT& area) {
+void FaceWindow::Paint(HDC dc, const RECT& screenArea) {
+    ScaleDrawing(dc);
+    // The area in the face's own pixels, rounded outwards.
+    const RECT area{screenArea.left / scale, screenArea.top / scale, (screenArea.right + scale - 1) / scale,
+                    (screenArea.bottom + scale - 1) / scale};
     DrawSkinPicture(frame, dc, 0, 0);
     // The blank panel first: the pages with a transparent background show it through.
     DrawSkinPicture(blank, dc, kContentLeft, kContentTop);
@@ -339,6 +369,8 @@ void FaceWindow::DrawPlate(const DRAWITEMSTRUCT& item) {
     const FaceBox box = ButtonBox(slot);
     const int set = buttonSets[SlotIndex(slot)];
     // What lies below the plate, then its picture, normal or hot.
+    const int savedState = SaveDC(item.hDC);
+    ScaleDrawing(item.hDC);
     DrawSkinPicture(frame, item.hDC, -box.x, -box.y);
     if (set >= 0 && set < kButtonSetCount) {
         const bool highlighted = slot == hot && !(flow && flow->Busy());
@@ -362,6 +394,7 @@ void FaceWindow::DrawPlate(const DRAWITEMSTRUCT& item) {
         DeleteObject(dark);
         DeleteObject(light);
     }
+    RestoreDC(item.hDC, savedState);
 }
 
 LRESULT CALLBACK FaceWindow::Procedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -393,7 +426,7 @@ LRESULT FaceWindow::OnPlateMessage(FaceSlot slot, UINT message, WPARAM wParam, L
             const bool holds = (wParam & MK_LBUTTON) != 0 && (wParam & (MK_SHIFT | MK_CONTROL)) == 0;
             POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
             MapWindowPoints(plate, window, &at, 1);
-            const FaceSlot under = HitTestButton(at.x, at.y);
+            const FaceSlot under = HitTestButton(at.x / scale, at.y / scale);
             if (!holds) {
                 SetHot(flow && flow->Busy() ? FaceSlot::None : under);
             }
@@ -412,7 +445,7 @@ LRESULT FaceWindow::OnPlateMessage(FaceSlot slot, UINT message, WPARAM wParam, L
             mouseReleasing = false;
             POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
             MapWindowPoints(plate, window, &at, 1);
-            SetHot(flow && flow->Busy() ? FaceSlot::None : HitTestButton(at.x, at.y));
+            SetHot(flow && flow->Busy() ? FaceSlot::None : HitTestButton(at.x / scale, at.y / scale));
             return result;
         }
         case WM_LBUTTONDBLCLK:
@@ -468,9 +501,10 @@ LRESULT FaceWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
                 composed != nullptr ? CreateCompatibleBitmap(dc, areaWidth, areaHeight) : nullptr;
             if (canvas != nullptr) {
                 HGDIOBJ previous = SelectObject(composed, canvas);
+                const int savedState = SaveDC(composed);
                 SetViewportOrgEx(composed, -area.left, -area.top, nullptr);
                 Paint(composed, area);
-                SetViewportOrgEx(composed, 0, 0, nullptr);
+                RestoreDC(composed, savedState);  // the copy below is in screen pixels, not scaled
                 BitBlt(dc, area.left, area.top, areaWidth, areaHeight, composed, 0, 0, SRCCOPY);
                 SelectObject(composed, previous);
                 DeleteObject(canvas);

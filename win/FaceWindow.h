@@ -41,9 +41,13 @@ inline constexpr int kCornerHeight = 25;
 // The control ids of the three button plates, in kFaceSlots order.
 inline constexpr int kFirstPlateId = 1001;
 
-// The region of the window's outline for an outer size; the caller owns it until it hands it to the
-// window.
-HRGN MakeWindowOutline(int width, int height);
+// The region of the window's outline for an outer size in screen pixels, on a display drawing the face at
+// `scale` (1, or 2 at 200 %); the caller owns it until it hands it to the window.
+HRGN MakeWindowOutline(int width, int height, int scale = 1);
+
+// The face's scale on a display of `dpi` dots per inch: 2 from 192 (200 %) on, where the double-size
+// pictures are drawn, else 1.
+int FaceScaleForDpi(int dpi);
 
 class FaceWindow final : private WizardView {
 public:
@@ -80,6 +84,9 @@ private:
     void DrawPlate(const DRAWITEMSTRUCT& item);
     void SetHot(FaceSlot slot);
     void Invalidate(const FaceBox& box);
+    // Sets `dc` to draw in the face's own pixels at the window's scale.
+    void ScaleDrawing(HDC dc) const;
+    std::optional<SkinPicture> LoadPicture(const wchar_t* type, int id) const;
     // A press of a slot by the keyboard, or by the mouse's release over it (`byMouse`).
     void QueuePress(FaceSlot slot, bool byMouse = false);
     void OnPress(FaceSlot slot, bool byMouse);
@@ -130,7 +137,8 @@ private:
     std::array<HWND, 3> plates{};
     FaceSlot hot = FaceSlot::None;
     bool mouseReleasing = false;  // a plate's click now comes from the mouse's release
-    int width = kDefaultWidth;
+    int scale = 1;                // screen pixels per pixel of the face
+    int width = kDefaultWidth;    // the outer size in screen pixels
     int height = kDefaultHeight;
 
     std::vector<FaceLabel> titles;  // the header's, for the whole run

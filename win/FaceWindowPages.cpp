@@ -85,7 +85,7 @@ void FaceWindow::ShowPage(PageNumber newPage) {
             break;
         case PAGE_LOGIN:
             login = std::make_unique<LoginEdits>(window, flow->Password(), flow->Address().OctetTexts(),
-                                                 kMaxPasswordBytes);
+                                                 kMaxPasswordBytes, scale);
             labels.push_back(OpaqueLabel(kLoginStatus, FaceBoxFromEdges(35, 332, 355, 352), kStatusColour, 15,
                                          std::string()));
             break;
@@ -101,7 +101,7 @@ void FaceWindow::ShowPage(PageNumber newPage) {
                                          16, statusText));
             labels.push_back(OpaqueLabel(kPercentFigure, FaceBoxFromEdges(200, 347, 260, 372),
                                          kPageTextColour, 16, percentText));
-            bar = LoadSkinPicture(kBarType, kBarImageId);
+            bar = LoadPicture(kBarType, kBarImageId);
             progressShown = true;
             break;
         case PAGE_DONE: {
@@ -135,7 +135,7 @@ void FaceWindow::LeavePage(PageNumber oldPage) {
 }
 
 void FaceWindow::EnterPage(PageNumber newPage) {
-    contents = LoadSkinPicture(kContentsType, ContentImageId(newPage));
+    contents = LoadPicture(kContentsType, ContentImageId(newPage));
     buttonSets = ButtonSetsForPage(newPage, buttonSets);
     ShowPage(newPage);
     ShowPlates();

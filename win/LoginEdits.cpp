@@ -12,12 +12,12 @@ namespace {
 constexpr int kPasswordFontPx = 19;
 constexpr int kOctetFontPx = 17;
 
-RECT PasswordRect() {
-    return RECT{185, 285, 355, 310};
+RECT PasswordRect(int scale) {
+    return RECT{185 * scale, 285 * scale, 355 * scale, 310 * scale};
 }
 
-RECT OctetRect(int index) {
-    return RECT{185 + 45 * index, 238, 220 + 45 * index, 263};
+RECT OctetRect(int index, int scale) {
+    return RECT{(185 + 45 * index) * scale, 238 * scale, (220 + 45 * index) * scale, 263 * scale};
 }
 
 HFONT FieldFont(int pixels) {
@@ -63,16 +63,17 @@ void SetText(HWND edit, const std::string& text) {
 }  // namespace
 
 LoginEdits::LoginEdits(HWND window, const std::string& passwordText, const RouterAddress::Octets& octetTexts,
-                       std::size_t maxPasswordBytes)
-    : passwordFont(FieldFont(kPasswordFontPx)), octetFont(FieldFont(kOctetFontPx)) {
+                       std::size_t maxPasswordBytes, int scale)
+    : passwordFont(FieldFont(kPasswordFontPx * scale)), octetFont(FieldFont(kOctetFontPx * scale)) {
     names[0] = MakeName(window, kFieldNames[0]);
-    password = MakeEdit(window, kPasswordFieldId, PasswordRect(), ES_PASSWORD, passwordFont, passwordText);
+    password =
+        MakeEdit(window, kPasswordFieldId, PasswordRect(scale), ES_PASSWORD, passwordFont, passwordText);
     if (password != nullptr) {
         SendMessageW(password, EM_LIMITTEXT, maxPasswordBytes, 0);
     }
     for (int i = 0; i < 4; ++i) {
         names[static_cast<std::size_t>(i) + 1] = MakeName(window, kFieldNames[i + 1]);
-        HWND field = MakeEdit(window, kFirstOctetFieldId + i, OctetRect(i), ES_CENTER, octetFont,
+        HWND field = MakeEdit(window, kFirstOctetFieldId + i, OctetRect(i, scale), ES_CENTER, octetFont,
                               octetTexts[static_cast<std::size_t>(i)]);
         octets[static_cast<std::size_t>(i)] = field;
         if (field != nullptr) {

@@ -21,9 +21,9 @@ inline constexpr int kFirstOctetFieldId = 1011;
 class LoginEdits {
 public:
     // Makes the fields on `window` filled with `password` and the octets, the password's whole text
-    // selected with the keyboard focus there.
+    // selected with the keyboard focus there; places and fonts at the face's `scale`.
     LoginEdits(HWND window, const std::string& password, const RouterAddress::Octets& octets,
-               std::size_t maxPasswordBytes);
+               std::size_t maxPasswordBytes, int scale = 1);
     ~LoginEdits();
     LoginEdits(const LoginEdits&) = delete;
     LoginEdits& operator=(const LoginEdits&) = delete;
