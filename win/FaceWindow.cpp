@@ -17,14 +17,6 @@
 namespace fwu::win {
 namespace {
 
-// The system menu's entry that opens the About box (the low four bits are the system's own).
-constexpr UINT kAboutCommand = 0x0010;
-// A press of a button slot (wParam), carried out from the window's queue: a press may change the page
-// and so destroy the control whose message is still being handled.
-constexpr UINT kPressMessage = WM_APP + 1;
-// The router check's thread has ended.
-constexpr UINT kCheckEndedMessage = WM_APP + 2;
-
 // The focus mark on a plate: a dotted rectangle inset on it, white dots over a dark line so that it
 // reads on the dark plates, the yellow one and the close cross alike.
 constexpr int kFocusInset = 7;

@@ -41,6 +41,14 @@ inline constexpr int kCornerHeight = 25;
 // The control ids of the three button plates, in kFaceSlots order.
 inline constexpr int kFirstPlateId = 1001;
 
+// The window's own messages: a press of a button slot (wParam; lParam 1 when by the mouse), carried out
+// from the window's queue since a press may destroy the control whose message is being handled; and the
+// end of the router check's thread, which wakes the window's loop.
+inline constexpr UINT kPressMessage = WM_APP + 1;
+inline constexpr UINT kCheckEndedMessage = WM_APP + 2;
+// The system menu's entry that opens the About box (the low four bits are the system's own).
+inline constexpr UINT kAboutCommand = 0x0010;
+
 // The region of the window's outline for an outer size in screen pixels, on a display drawing the face at
 // `scale` (1, or 2 at 200 %); the caller owns it until it hands it to the window.
 HRGN MakeWindowOutline(int width, int height, int scale = 1);

@@ -25,8 +25,6 @@ constexpr COLORREF kWarningColour = RGB(204, 51, 0);
 constexpr COLORREF kConfirmationWarningColour = RGB(190, 40, 40);
 constexpr COLORREF kLabelBackground = RGB(255, 255, 255);
 constexpr std::size_t kShownVersionChars = 63;
-// The router check's thread has ended (the same number as in FaceWindow.cpp).
-constexpr UINT kCheckEndedMessage = WM_APP + 2;
 
 const char* const kLoginStatus = "loginStatus";
 const char* const kProgressStatus = "progressStatus";

@@ -278,7 +278,7 @@ TEST(FaceWindow, KeysLeadThroughThePagesAsOnTheOtherWindow) {
     // The system menu has the About entry.
     HMENU system = GetSystemMenu(window, FALSE);
     ASSERT_NE(system, nullptr);
-    EXPECT_GT(GetMenuStringW(system, 0x0010, caption, 32, MF_BYCOMMAND), 0);
+    EXPECT_GT(GetMenuStringW(system, kAboutCommand, caption, 32, MF_BYCOMMAND), 0);
 
     // Its About box: a message box owned by the window, with the version and where the log is.
     std::wstring aboutText;
@@ -294,7 +294,7 @@ TEST(FaceWindow, KeysLeadThroughThePagesAsOnTheOtherWindow) {
             Sleep(20);
         }
     });
-    PostMessageW(window, WM_SYSCOMMAND, 0x0010, 0);
+    PostMessageW(window, WM_SYSCOMMAND, kAboutCommand, 0);
     face.HandleQueuedMessages();
     reader.join();
     EXPECT_EQ(aboutText.rfind(L"Version ", 0), 0U) << std::string(aboutText.begin(), aboutText.end());
