@@ -139,11 +139,11 @@ bool FaceWindow::Create(HINSTANCE instance, const wchar_t* title) {
                                         info.utilityVersion);
     flow->Run().SetAttemptLog(services.Log());
     titles = {};
-    for (const PageLabelSpec& spec : {ModelTitleLabel(info.model), VersionTitleLabel(info.utilityVersion)}) {
+    for (const PageLabelSpec& entry : {ModelTitleLabel(info.model), VersionTitleLabel(info.utilityVersion)}) {
         FaceLabel title;
-        title.name = spec.name;
-        title.box = spec.box;
-        title.text = spec.text;
+        title.name = entry.name;
+        title.box = entry.box;
+        title.text = entry.text;
         title.colour = RGB(245, 245, 245);
         title.pixels = 14;
         title.bold = true;

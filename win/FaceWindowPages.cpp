@@ -31,11 +31,11 @@ const char* const kProgressStatus = "progressStatus";
 const char* const kPercentFigure = "percentFigure";
 const char* const kConfirmation = "confirmationLabel";
 
-FaceLabel PageLabel(const PageLabelSpec& spec) {
+FaceLabel PageLabel(const PageLabelSpec& entry) {
     FaceLabel label;
-    label.name = spec.name;
-    label.box = spec.box;
-    label.text = spec.text;
+    label.name = entry.name;
+    label.box = entry.box;
+    label.text = entry.text;
     label.colour = kPageTextColour;
     label.pixels = 15;
     label.smallestPixels = 10;  // a text too long at the page's size (an unknown version's reason)
@@ -77,8 +77,8 @@ void FaceWindow::ShowPage(PageNumber newPage) {
     labels.clear();
     switch (newPage) {
         case PAGE_WELCOME:
-            for (const PageLabelSpec& spec : WelcomePageLabels(info.releaseDate, info.firmwareDate)) {
-                labels.push_back(PageLabel(spec));
+            for (const PageLabelSpec& entry : WelcomePageLabels(info.releaseDate, info.firmwareDate)) {
+                labels.push_back(PageLabel(entry));
             }
             break;
         case PAGE_LOGIN:
@@ -88,10 +88,10 @@ void FaceWindow::ShowPage(PageNumber newPage) {
                                          std::string()));
             break;
         case PAGE_VERIFY:
-            for (const PageLabelSpec& spec :
+            for (const PageLabelSpec& entry :
                  VerifyPageLabels(info.model, flow->Run().RouterVersionShown(), flow->Run().UtilityVersion(),
                                   flow->Address().Dotted())) {
-                labels.push_back(PageLabel(spec));
+                labels.push_back(PageLabel(entry));
             }
             break;
         case PAGE_PROGRESS:
