@@ -50,7 +50,10 @@ SkinPicture::~SkinPicture() {
 }
 
 SkinPicture::SkinPicture(SkinPicture&& other) noexcept
-    : bitmap(std::exchange(other.bitmap, nullptr)), width(other.width), height(other.height) {}
+    : bitmap(std::exchange(other.bitmap, nullptr)),
+      width(other.width),
+      height(other.height),
+      scale(other.scale) {}
 
 SkinPicture& SkinPicture::operator=(SkinPicture&& other) noexcept {
     if (this != &other) {
@@ -60,11 +63,12 @@ SkinPicture& SkinPicture::operator=(SkinPicture&& other) noexcept {
         bitmap = std::exchange(other.bitmap, nullptr);
         width = other.width;
         height = other.height;
+        scale = other.scale;
     }
     return *this;
 }
 
-std::optional<SkinPicture> DecodePicture(const void* bytes, std::size_t size) {
+std::optional<SkinPicture> DecodePicture(const void* bytes, std::size_t size, int scale) {
     IWICImagingFactory* factory = Factory();
     if (factory == nullptr || bytes == nullptr || size == 0 || size > 0x7fffffff) {
         return std::nullopt;
@@ -110,7 +114,7 @@ std::optional<SkinPicture> DecodePicture(const void* bytes, std::size_t size) {
     if (bitmap == nullptr) {
         return std::nullopt;
     }
-    SkinPicture picture(bitmap, static_cast<int>(width), static_cast<int>(height));
+    SkinPicture picture(bitmap, static_cast<int>(width), static_cast<int>(height), scale);
     const UINT stride = width * 4;
     if (FAILED(converter->CopyPixels(nullptr, stride, stride * height, static_cast<BYTE*>(pixels)))) {
         return std::nullopt;
@@ -131,7 +135,7 @@ std::optional<SkinPicture> LoadSkinPicture(const wchar_t* type, int id, int scal
     HGLOBAL loaded = LoadResource(module, found);
     const DWORD size = SizeofResource(module, found);
     const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
-    return DecodePicture(bytes, size);
+    return DecodePicture(bytes, size, scale);
 }
 
 void DrawSkinPicture(const std::optional<SkinPicture>& picture, HDC dc, int x, int y) {
@@ -144,8 +148,8 @@ void DrawSkinPicture(const std::optional<SkinPicture>& picture, HDC dc, int x, i
     }
     HGDIOBJ previous = SelectObject(source, picture->Bitmap());
     BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    AlphaBlend(dc, x, y, picture->Width(), picture->Height(), source, 0, 0, picture->Width(),
-               picture->Height(), blend);
+    AlphaBlend(dc, x, y, picture->Width(), picture->Height(), source, 0, 0, picture->PixelWidth(),
+               picture->PixelHeight(), blend);
     SelectObject(source, previous);
     DeleteDC(source);
 }

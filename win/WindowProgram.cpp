@@ -11,6 +11,7 @@
 #include "platform/win32/WideText.h"
 #include "res/StringTable.h"
 #include "services/OneCopyClaim.h"
+#include "services/SystemServices.h"
 #include "win/FaceWindow.h"
 
 namespace fwu::win {
@@ -44,16 +45,12 @@ int RunWindowProgram() {
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     int status = 1;
     {
-        FaceWindow face;
+        SystemUpgradeServices services;
+        FaceWindow face(services);
         if (face.Create(GetModuleHandleW(nullptr), title.c_str())) {
             ShowWindow(face.Handle(), SW_SHOW);
             UpdateWindow(face.Handle());
-            MSG message;
-            while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-                TranslateMessage(&message);
-                DispatchMessageW(&message);
-            }
-            status = 0;
+            status = face.RunMessages();
         }
     }
     if (SUCCEEDED(com)) {

@@ -12,7 +12,7 @@ fail() { echo "FAIL: $*"; failed=1; }
 headers=$("$objdump" -p "$program") || { echo "FAIL: $objdump cannot read $program"; exit 1; }
 echo "$headers" | grep -q 'Subsystem.*(Windows CUI)' || fail "not a console program"
 # Windows' own DLLs; anything else would have to ship beside the program.
-system_dlls='^(kernel32|msvcrt|ws2_32|iphlpapi|advapi32|user32|shell32|ole32|gdi32|msimg32|bcrypt|ntdll|winmm)\.dll$'
+system_dlls='^(kernel32|msvcrt|ws2_32|iphlpapi|advapi32|user32|shell32|ole32|gdi32|msimg32|comctl32|bcrypt|ntdll|winmm)\.dll$'
 imports=$(echo "$headers" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z')
 [ -n "$imports" ] || fail "no imports found"
 for dll in $imports; do

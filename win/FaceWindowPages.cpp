@@ -1,0 +1,269 @@
+// The Windows window as the wizard's view: what each page shows, the router check with the wait cursor,
+// the progress page's strips and figures, the success page's line, and the message boxes.
+#include <system_error>
+#include <thread>
+
+#include "win/FaceWindow.h"
+
+// windows.h names the system's string loader LoadString; the program's own table is meant here.
+#undef LoadString
+
+#include "res/PrintableText.h"
+#include "res/StringTable.h"
+#include "router/Credential.h"
+#include "wizard/ButtonStates.h"
+#include "wizard/PageTexts.h"
+#include "wizard/ProgressStrips.h"
+#include "wizard/SkinPictures.h"
+
+namespace fwu::win {
+namespace {
+
+constexpr COLORREF kPageTextColour = RGB(75, 75, 75);
+constexpr COLORREF kStatusColour = RGB(75, 75, 255);
+constexpr COLORREF kWarningColour = RGB(204, 51, 0);
+constexpr COLORREF kConfirmationWarningColour = RGB(190, 40, 40);
+constexpr COLORREF kLabelBackground = RGB(255, 255, 255);
+constexpr std::size_t kShownVersionChars = 63;
+
+const char* const kLoginStatus = "loginStatus";
+const char* const kProgressStatus = "progressStatus";
+const char* const kPercentFigure = "percentFigure";
+const char* const kConfirmation = "confirmationLabel";
+
+FaceLabel PageLabel(const PageLabelSpec& entry) {
+    FaceLabel label;
+    label.name = entry.name;
+    label.box = entry.box;
+    label.text = entry.text;
+    label.colour = kPageTextColour;
+    label.pixels = 15;
+    label.smallestPixels = 10;  // a text too long at the page's size (an unknown version's reason)
+    label.bold = true;
+    return label;
+}
+
+FaceLabel OpaqueLabel(const char* name, FaceBox box, COLORREF colour, int pixels, std::string text) {
+    FaceLabel label;
+    label.name = name;
+    label.box = box;
+    label.text = std::move(text);
+    label.colour = colour;
+    label.pixels = pixels;
+    label.bold = true;
+    label.background = kLabelBackground;
+    return label;
+}
+
+}  // namespace
+
+FaceLabel* FaceWindow::FindLabel(const char* name) {
+    for (FaceLabel& label : labels) {
+        if (label.name == name) {
+            return &label;
+        }
+    }
+    return nullptr;
+}
+
+void FaceWindow::SetLabelText(const char* name, const std::string& text) {
+    if (FaceLabel* label = FindLabel(name)) {
+        label->text = text;
+        Invalidate(label->box);
+    }
+}
+
+void FaceWindow::ShowPage(PageNumber newPage) {
+    labels.clear();
+    switch (newPage) {
+        case PAGE_WELCOME:
+            for (const PageLabelSpec& entry : WelcomePageLabels(info.releaseDate, info.firmwareDate)) {
+                labels.push_back(PageLabel(entry));
+            }
+            break;
+        case PAGE_LOGIN:
+            login = std::make_unique<LoginEdits>(window, flow->Password(), flow->Address().OctetTexts(),
+                                                 kMaxPasswordBytes, scale);
+            labels.push_back(OpaqueLabel(kLoginStatus, FaceBoxFromEdges(35, 332, 355, 352), kStatusColour, 15,
+                                         std::string()));
+            break;
+        case PAGE_VERIFY:
+            for (const PageLabelSpec& entry :
+                 VerifyPageLabels(info.model, flow->Run().RouterVersionShown(), flow->Run().UtilityVersion(),
+                                  flow->Address().Dotted())) {
+                labels.push_back(PageLabel(entry));
+            }
+            break;
+        case PAGE_PROGRESS:
+            labels.push_back(OpaqueLabel(kProgressStatus, FaceBoxFromEdges(50, 273, 420, 310), kStatusColour,
+                                         16, statusText));
+            labels.push_back(OpaqueLabel(kPercentFigure, FaceBoxFromEdges(200, 347, 260, 372),
+                                         kPageTextColour, 16, percentText));
+            bar = LoadPicture(kBarType, kBarImageId);
+            progressShown = true;
+            break;
+        case PAGE_DONE: {
+            FaceLabel line = PageLabel(PageLabelSpec{kConfirmation, 0, FaceBox{32, 250, 236, 110},
+                                                     std::string(LoadString(IDS_CONFIRMING))});
+            line.pixels = 13;
+            line.smallestPixels = 0;
+            labels.push_back(line);
+            break;
+        }
+        default:
+            break;
+    }
+    if (window != nullptr) {
+        InvalidateRect(window, nullptr, FALSE);
+        if (!login) {
+            SetFocus(window);  // no button is marked until the user moves the focus
+        }
+    }
+}
+
+void FaceWindow::LeavePage(PageNumber oldPage) {
+    if (oldPage == PAGE_LOGIN) {
+        login.reset();
+    }
+    if (oldPage == PAGE_PROGRESS) {
+        progressShown = false;
+        bar.reset();
+    }
+    labels.clear();
+}
+
+void FaceWindow::EnterPage(PageNumber newPage) {
+    contents = LoadPicture(kContentsType, ContentImageId(newPage));
+    buttonSets = ButtonSetsForPage(newPage, buttonSets);
+    ShowPage(newPage);
+    ShowPlates();
+}
+
+std::optional<WizardView::TypedLogin> FaceWindow::ReadLogin() {
+    if (!login) {
+        return std::nullopt;
+    }
+    return TypedLogin{login->PasswordText(), login->OctetTexts()};
+}
+
+void FaceWindow::CheckStarted() {
+    SetLabelText(kLoginStatus, std::string(LoadString(IDS_CHECKING_ROUTER)));
+    SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32514)));  // the hourglass, until CheckEnded
+}
+
+std::optional<RouterCheckResult> FaceWindow::RunCheck(const std::function<RouterCheckResult()>& check) {
+    // The check may wait on the router for many seconds: it runs on its own thread while this one keeps
+    // the window painted, with the user's input held off.
+    RouterCheckResult result;
+    std::atomic<bool> finished{false};
+    HWND target = window;
+    std::thread thread;
+    try {
+        thread = std::thread([&] {
+            result = check();
+            finished.store(true, std::memory_order_release);
+            PostMessageW(target, kCheckEndedMessage, 0, 0);  // wakes the loop below
+        });
+    } catch (const std::system_error&) {
+        return std::nullopt;
+    }
+    PumpUntil(finished);
+    thread.join();
+    return result;
+}
+
+void FaceWindow::CheckEnded() {
+    SetLabelText(kLoginStatus, std::string());
+    POINT at{};
+    GetCursorPos(&at);
+    SetCursorPos(at.x, at.y);  // the cursor of what lies under the mouse again
+}
+
+void FaceWindow::ShowUploadStarted() {
+    if (FaceLabel* status = FindLabel(kProgressStatus)) {
+        status->colour = kStatusColour;
+    }
+    SetLabelText(kProgressStatus, statusText);
+    SetLabelText(kPercentFigure, percentText);
+}
+
+void FaceWindow::ShowProgress(int percent) {
+    if (!progressShown) {
+        return;
+    }
+    SetLabelText(kPercentFigure, std::to_string(percent) + '%');
+    const int stripWidth = bar ? bar->Width() : kStripPitch;
+    const int stripHeight = bar ? bar->Height() : kDefaultStripHeight;
+    const BarPlan plan = PlanBarAdvance(barDrawn, barPercent, percent, stripHeight);
+    barPercent = percent;
+    barDrawn = plan.drawnCount;
+    if (!plan.wipe.Empty()) {
+        Invalidate(plan.wipe);
+    } else if (plan.firstStrip > 0) {
+        Invalidate(StripsBox(plan.firstStrip, plan.lastStrip, stripWidth, stripHeight));
+    }
+}
+
+void FaceWindow::SetShownPercent(int percent) {
+    barPercent = percent;  // from the next paint on; the strips drawn stay until the next message
+}
+
+void FaceWindow::ShowStatusText(int stringId) {
+    SetLabelText(kProgressStatus, std::string(LoadString(stringId)));
+}
+
+void FaceWindow::ShowUploadFailure(const std::string& causeText) {
+    ShowProgress(0);  // wipes the drawn strips
+    SetLabelText(kPercentFigure, std::string());
+    if (FaceLabel* status = FindLabel(kProgressStatus)) {
+        status->colour = kWarningColour;
+    }
+    SetLabelText(kProgressStatus, causeText);
+}
+
+void FaceWindow::ShowConfirmation(std::optional<ConfirmationState> state, const std::string& version) {
+    FaceLabel* line = FindLabel(kConfirmation);
+    if (line == nullptr) {
+        return;
+    }
+    if (!state) {
+        SetLabelText(kConfirmation, std::string());  // no watch: nothing confirmed, and nothing disproved
+        return;
+    }
+    line->colour = *state == ConfirmationState::Confirmed || *state == ConfirmationState::Watching
+                       ? kPageTextColour
+                       : kConfirmationWarningColour;
+    SetLabelText(kConfirmation,
+                 *state == ConfirmationState::Watching
+                     ? std::string(LoadString(IDS_CONFIRMING))
+                     : ConfirmationText(
+                           *state, MakePrintable(version, UnprintableStyle::HexEscape, kShownVersionChars)));
+}
+
+void FaceWindow::ShowMessageText(const std::string& text, UINT style) {
+    const std::wstring title = CodePageText(LoadString(IDS_APP_TITLE));
+    MessageBoxW(window, CodePageText(text).c_str(), title.c_str(), style);
+}
+
+bool FaceWindow::AskYesNo(int stringId) {
+    const std::wstring title = CodePageText(LoadString(IDS_APP_TITLE));
+    return MessageBoxW(window, CodePageText(LoadString(stringId)).c_str(), title.c_str(),
+                       MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON1) == IDYES;
+}
+
+void FaceWindow::ShowError(int stringId) {
+    ShowMessageText(std::string(LoadString(stringId)), MB_OK | MB_ICONERROR);
+}
+
+void FaceWindow::ShowErrorWithReason(int stringId, const std::string& reason) {
+    ShowMessageText(std::string(LoadString(stringId)) + "\n\n" + reason, MB_OK | MB_ICONERROR);
+}
+
+void FaceWindow::Pause(int milliseconds) {
+    if (window != nullptr) {
+        UpdateWindow(window);  // the last percent painted before the window waits
+    }
+    Sleep(static_cast<DWORD>(milliseconds > 0 ? milliseconds : 0));
+}
+
+}  // namespace fwu::win
