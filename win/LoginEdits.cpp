@@ -70,6 +70,8 @@ LoginEdits::LoginEdits(HWND window, const std::string& passwordText, const Route
         MakeEdit(window, kPasswordFieldId, PasswordRect(scale), ES_PASSWORD, passwordFont, passwordText);
     if (password != nullptr) {
         SendMessageW(password, EM_LIMITTEXT, maxPasswordBytes, 0);
+        // A dot for each typed character, as the Linux window shows it (older edit controls show '*').
+        SendMessageW(password, EM_SETPASSWORDCHAR, 0x25CF, 0);
     }
     for (int i = 0; i < 4; ++i) {
         names[static_cast<std::size_t>(i) + 1] = MakeName(window, kFieldNames[i + 1]);
