@@ -63,7 +63,7 @@ RECT LabelRect(const FaceBox& box) {
     return RECT{box.x, box.y, box.x + box.width, box.y + box.height};
 }
 
-void DrawFaceLabel(HDC dc, const FaceLabel& label) {
+void DrawFaceLabel(HDC dc, FaceLabel& label) {
     const RECT rect = LabelRect(label.box);
     if (label.background) {
         HBRUSH brush = CreateSolidBrush(*label.background);
@@ -89,7 +89,7 @@ void DrawFaceLabel(HDC dc, const FaceLabel& label) {
     const MeasureText measure = [&](std::string_view piece, bool isBold) {
         return MeasureIn(dc, isBold ? bold : normal, piece);
     };
-    const LabelLayout layout = LayoutLabelText(label.text, label.box.width, pixels, label.bold, measure);
+    const LabelLayout layout = LayoutLabelPaint(label.text, label.box.width, pixels, label.bold, measure);
     const int savedState = SaveDC(dc);
     IntersectClipRect(dc, rect.left, rect.top, rect.right, rect.bottom);
     SetBkMode(dc, TRANSPARENT);

@@ -20,7 +20,7 @@ struct FaceLabel {
     COLORREF colour = RGB(0, 0, 0);
     int pixels = 11;         // character height
     int smallestPixels = 0;  // a text that does not fit is drawn smaller, down to this (0: never)
-    bool bold = false;
+    bool bold = false;       // the weight the next paint starts from
     const wchar_t* face = L"MS Shell Dlg";
     std::optional<COLORREF> background;  // none: what lies below shows through
 };
@@ -32,8 +32,9 @@ std::string CodePageBytes(std::wstring_view text);
 // A control's text in the program's code page.
 std::string ControlText(HWND control);
 
-// Draws the label on `dc` (the window's client area); the font is made and freed here.
-void DrawFaceLabel(HDC dc, const FaceLabel& label);
+// Draws the label on `dc` (the window's client area); the font is made and freed here. A "+" in the text
+// changes the label's weight for good (`bold`), as the wizard's label paint does on every window.
+void DrawFaceLabel(HDC dc, FaceLabel& label);
 
 // The label's rectangle in client coordinates.
 RECT LabelRect(const FaceBox& box);

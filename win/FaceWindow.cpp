@@ -337,8 +337,8 @@ void FaceWindow::Paint(HDC dc, const RECT& screenArea) {
             DrawSkinPicture(bar, dc, kBarLeft + kStripPitch * strip, kBarTop);
         }
     }
-    for (const std::vector<FaceLabel>* list : {&titles, &labels}) {
-        for (const FaceLabel& label : *list) {
+    for (std::vector<FaceLabel>* list : {&titles, &labels}) {
+        for (FaceLabel& label : *list) {
             RECT rect = LabelRect(label.box);
             RECT meet{};
             if (IntersectRect(&meet, &rect, &area)) {
