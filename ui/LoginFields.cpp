@@ -9,6 +9,7 @@
 #include "ui/OctetKeyFilter.h"
 #include "ui/RangeEdit.h"
 #include "ui/SkinLabel.h"
+#include "wizard/ControlNames.h"
 
 namespace fwu {
 namespace {
@@ -17,8 +18,6 @@ const QColor kFieldText(75, 75, 75);
 const QColor kFieldBackground(255, 255, 255);
 const QColor kStatusText(75, 75, 255);
 const QString kFieldFace = QStringLiteral("MS Sans Serif");
-constexpr int kPasswordFontPx = 19;
-constexpr int kOctetFontPx = 17;
 constexpr int kStatusFontPx = 15;
 
 // Refuses a password whose bytes would not fit the router credential.
@@ -44,7 +43,7 @@ QString FromBytes(const std::string& text) {
 }  // namespace
 
 QRect OctetFieldRect(int index) {
-    return FaceRect(185 + 45 * index, 238, 220 + 45 * index, 263);
+    return QtRect(OctetFieldBox(index));
 }
 
 LoginFields::LoginFields(QWidget* window, const std::string& password,
@@ -55,14 +54,14 @@ LoginFields::LoginFields(QWidget* window, const std::string& password,
     }
 
     passwordField = new CEditEx(window);
-    passwordField->setObjectName(QStringLiteral("passwordField"));
+    passwordField->setObjectName(QLatin1String(kPasswordFieldObject));
     passwordField->setGeometry(kPasswordRect);
     passwordField->setEchoMode(QLineEdit::Password);
     passwordField->setMaxLength(static_cast<int>(maxPasswordBytes));
     passwordField->setValidator(new PasswordByteLimit(maxPasswordBytes, passwordField));
     passwordField->SetBackgroundColor(kFieldBackground);
     passwordField->SetTextColor(kFieldText);
-    passwordField->SetEditFont(kPasswordFontPx, kFieldFace);
+    passwordField->SetEditFont(kPasswordFieldPixels, kFieldFace);
     passwordField->setText(FromBytes(password));
     // The whole text selected with the caret at its start, so the start of the password is in view.
     const int length = static_cast<int>(passwordField->text().size());
@@ -73,12 +72,12 @@ LoginFields::LoginFields(QWidget* window, const std::string& password,
     std::array<QLineEdit*, 4> edits{};
     for (std::size_t i = 0; i < octetFields.size(); ++i) {
         CRangeEdit* field = new CRangeEdit(window);
-        field->setObjectName(QStringLiteral("octetField%1").arg(i + 1));
+        field->setObjectName(QString::fromStdString(OctetFieldObject(static_cast<int>(i))));
         field->setGeometry(OctetFieldRect(static_cast<int>(i)));
         field->setAlignment(Qt::AlignCenter);
         field->SetBackgroundColor(kFieldBackground);
         field->SetTextColor(kFieldText);
-        field->SetEditFont(kOctetFontPx, kFieldFace);
+        field->SetEditFont(kOctetFieldPixels, kFieldFace);
         field->SetRange(0, 255);
         field->SetBeep(beep);
         field->setText(FromBytes(octetText[i]));
@@ -96,7 +95,7 @@ LoginFields::LoginFields(QWidget* window, const std::string& password,
     keyFilter = std::make_unique<OctetKeyFilter>(edits);
 
     statusLabel = new CSkinLabel(window);
-    statusLabel->setObjectName(QStringLiteral("loginStatus"));
+    statusLabel->setObjectName(QLatin1String(kLoginStatusName));
     statusLabel->setGeometry(kLoginStatusRect);
     statusLabel->SetText(QString());
     statusLabel->SetBackgroundColor(kFieldBackground);

@@ -118,8 +118,8 @@ ProgressDisplay::ProgressDisplay(QWidget* window, const QString& statusText, con
     progressControl->setVisible(false);
     statusLabel = CreateLabel(window, kStatusRect, kStatusColour, statusText);
     percentLabel = CreateLabel(window, kPercentRect, kPercentColour, percentText);
-    statusLabel->setObjectName(QStringLiteral("progressStatus"));
-    percentLabel->setObjectName(QStringLiteral("percentFigure"));
+    statusLabel->setObjectName(QLatin1String(kProgressStatusName));
+    percentLabel->setObjectName(QLatin1String(kPercentFigureName));
     for (CSkinLabel* label : {statusLabel.data(), percentLabel.data()}) {
         label->setProperty("controlId", kProgressLabelId);
         label->SetSuppressBackground(suppressBackground);

@@ -26,9 +26,6 @@ constexpr COLORREF kConfirmationWarningColour = RGB(190, 40, 40);
 constexpr COLORREF kLabelBackground = RGB(255, 255, 255);
 constexpr std::size_t kShownVersionChars = 63;
 
-const char* const kLoginStatus = "loginStatus";
-const char* const kProgressStatus = "progressStatus";
-const char* const kPercentFigure = "percentFigure";
 const char* const kConfirmation = "confirmationLabel";
 
 FaceLabel PageLabel(const PageLabelSpec& entry) {
@@ -43,11 +40,11 @@ FaceLabel PageLabel(const PageLabelSpec& entry) {
     return label;
 }
 
-FaceLabel OpaqueLabel(const char* name, FaceBox box, COLORREF colour, int pixels, std::string text) {
+FaceLabel OpaqueLabel(const PageLabelSpec& entry, COLORREF colour, int pixels) {
     FaceLabel label;
-    label.name = name;
-    label.box = box;
-    label.text = std::move(text);
+    label.name = entry.name;
+    label.box = entry.box;
+    label.text = entry.text;
     label.colour = colour;
     label.pixels = pixels;
     label.bold = true;
@@ -84,8 +81,8 @@ void FaceWindow::ShowPage(PageNumber newPage) {
         case PAGE_LOGIN:
             login = std::make_unique<LoginEdits>(window, flow->Password(), flow->Address().OctetTexts(),
                                                  kMaxPasswordBytes, scale);
-            labels.push_back(OpaqueLabel(kLoginStatus, FaceBoxFromEdges(35, 332, 355, 352), kStatusColour, 15,
-                                         std::string()));
+            labels.push_back(
+                OpaqueLabel(PageLabelSpec{kLoginStatusName, 0, kLoginStatusBox, {}}, kStatusColour, 15));
             break;
         case PAGE_VERIFY:
             for (const PageLabelSpec& entry :
@@ -95,10 +92,8 @@ void FaceWindow::ShowPage(PageNumber newPage) {
             }
             break;
         case PAGE_PROGRESS:
-            labels.push_back(OpaqueLabel(kProgressStatus, FaceBoxFromEdges(50, 273, 420, 310), kStatusColour,
-                                         16, statusText));
-            labels.push_back(OpaqueLabel(kPercentFigure, FaceBoxFromEdges(200, 347, 260, 372),
-                                         kPageTextColour, 16, percentText));
+            labels.push_back(OpaqueLabel(ProgressStatusLabel(), kStatusColour, 16));
+            labels.push_back(OpaqueLabel(PercentFigureLabel(), kPageTextColour, 16));
             bar = LoadPicture(kBarType, kBarImageId);
             progressShown = true;
             break;
@@ -147,7 +142,7 @@ std::optional<WizardView::TypedLogin> FaceWindow::ReadLogin() {
 }
 
 void FaceWindow::CheckStarted() {
-    SetLabelText(kLoginStatus, std::string(LoadString(IDS_CHECKING_ROUTER)));
+    SetLabelText(kLoginStatusName, std::string(LoadString(IDS_CHECKING_ROUTER)));
     SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32514)));  // the hourglass, until CheckEnded
 }
 
@@ -173,25 +168,25 @@ std::optional<RouterCheckResult> FaceWindow::RunCheck(const std::function<Router
 }
 
 void FaceWindow::CheckEnded() {
-    SetLabelText(kLoginStatus, std::string());
+    SetLabelText(kLoginStatusName, std::string());
     POINT at{};
     GetCursorPos(&at);
     SetCursorPos(at.x, at.y);  // the cursor of what lies under the mouse again
 }
 
 void FaceWindow::ShowUploadStarted() {
-    if (FaceLabel* status = FindLabel(kProgressStatus)) {
+    if (FaceLabel* status = FindLabel(kProgressStatusName)) {
         status->colour = kStatusColour;
     }
-    SetLabelText(kProgressStatus, statusText);
-    SetLabelText(kPercentFigure, percentText);
+    SetLabelText(kProgressStatusName, ProgressStatusLabel().text);
+    SetLabelText(kPercentFigureName, PercentFigureLabel().text);
 }
 
 void FaceWindow::ShowProgress(int percent) {
     if (!progressShown) {
         return;
     }
-    SetLabelText(kPercentFigure, std::to_string(percent) + '%');
+    SetLabelText(kPercentFigureName, std::to_string(percent) + '%');
     const int stripWidth = bar ? bar->Width() : kStripPitch;
     const int stripHeight = bar ? bar->Height() : kDefaultStripHeight;
     const BarPlan plan = PlanBarAdvance(barDrawn, barPercent, percent, stripHeight);
@@ -209,16 +204,16 @@ void FaceWindow::SetShownPercent(int percent) {
 }
 
 void FaceWindow::ShowStatusText(int stringId) {
-    SetLabelText(kProgressStatus, std::string(LoadString(stringId)));
+    SetLabelText(kProgressStatusName, std::string(LoadString(stringId)));
 }
 
 void FaceWindow::ShowUploadFailure(const std::string& causeText) {
     ShowProgress(0);  // wipes the drawn strips
-    SetLabelText(kPercentFigure, std::string());
-    if (FaceLabel* status = FindLabel(kProgressStatus)) {
+    SetLabelText(kPercentFigureName, std::string());
+    if (FaceLabel* status = FindLabel(kProgressStatusName)) {
         status->colour = kWarningColour;
     }
-    SetLabelText(kProgressStatus, causeText);
+    SetLabelText(kProgressStatusName, causeText);
 }
 
 void FaceWindow::ShowConfirmation(std::optional<ConfirmationState> state, const std::string& version) {

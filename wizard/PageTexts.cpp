@@ -1,4 +1,4 @@
-// The labels of the welcome and verify pages and the face's two titles.
+// The labels of the welcome, verify and progress pages and the face's two titles.
 #include "wizard/PageTexts.h"
 
 namespace fwu {
@@ -15,6 +15,14 @@ std::vector<PageLabelSpec> VerifyPageLabels(const std::string& model, const std:
             {"routerVersionLabel", 4668, FaceBoxFromEdges(192, 259, 360, 281), routerVersion},
             {"utilityVersionLabel", 4669, FaceBoxFromEdges(192, 283, 360, 300), utilityVersion},
             {"routerAddressLabel", 4670, FaceBoxFromEdges(190, 308, 360, 325), address}};
+}
+
+PageLabelSpec ProgressStatusLabel() {
+    return {kProgressStatusName, kProgressLabelId, kProgressStatusBox, "Upgrading..."};
+}
+
+PageLabelSpec PercentFigureLabel() {
+    return {kPercentFigureName, kProgressLabelId, kPercentFigureBox, "1%"};
 }
 
 PageLabelSpec ModelTitleLabel(const std::string& model) {
