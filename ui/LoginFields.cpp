@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "ui/EditEx.h"
+#include "ui/Latin1.h"
 #include "ui/OctetKeyFilter.h"
 #include "ui/RangeEdit.h"
 #include "ui/SkinLabel.h"
@@ -14,11 +15,8 @@
 namespace fwu {
 namespace {
 
-const QColor kFieldText(75, 75, 75);
-const QColor kFieldBackground(255, 255, 255);
-const QColor kStatusText(75, 75, 255);
-const QString kFieldFace = QStringLiteral("MS Sans Serif");
-constexpr int kStatusFontPx = 15;
+const QColor kFieldText(QtRgb(colour::kFieldText));
+const QColor kFieldBackground(QtRgb(colour::kFieldBackground));
 
 // Refuses a password whose bytes would not fit the router credential.
 class PasswordByteLimit : public QValidator {
@@ -61,7 +59,7 @@ LoginFields::LoginFields(QWidget* window, const std::string& password,
     passwordField->setValidator(new PasswordByteLimit(maxPasswordBytes, passwordField));
     passwordField->SetBackgroundColor(kFieldBackground);
     passwordField->SetTextColor(kFieldText);
-    passwordField->SetEditFont(kPasswordFieldPixels, kFieldFace);
+    passwordField->SetEditFont(kPasswordFieldPixels, QLatin1String(kFieldFace));
     passwordField->setText(FromBytes(password));
     // The whole text selected with the caret at its start, so the start of the password is in view.
     const int length = static_cast<int>(passwordField->text().size());
@@ -77,7 +75,7 @@ LoginFields::LoginFields(QWidget* window, const std::string& password,
         field->setAlignment(Qt::AlignCenter);
         field->SetBackgroundColor(kFieldBackground);
         field->SetTextColor(kFieldText);
-        field->SetEditFont(kOctetFieldPixels, kFieldFace);
+        field->SetEditFont(kOctetFieldPixels, QLatin1String(kFieldFace));
         field->SetRange(0, 255);
         field->SetBeep(beep);
         field->setText(FromBytes(octetText[i]));
@@ -95,13 +93,11 @@ LoginFields::LoginFields(QWidget* window, const std::string& password,
     keyFilter = std::make_unique<OctetKeyFilter>(edits);
 
     statusLabel = new CSkinLabel(window);
-    statusLabel->setObjectName(QLatin1String(kLoginStatusName));
-    statusLabel->setGeometry(kLoginStatusRect);
-    statusLabel->SetText(QString());
-    statusLabel->SetBackgroundColor(kFieldBackground);
-    statusLabel->SetTextColor(kStatusText);
-    statusLabel->SetFontSize(kStatusFontPx);
-    statusLabel->SetBold(true);
+    const PageLabelSpec status = LoginStatusLabel();
+    statusLabel->setObjectName(QLatin1String(status.name));
+    statusLabel->setGeometry(QtRect(status.box));
+    statusLabel->SetText(Latin1(status.text));
+    ApplyLabelLook(*statusLabel, status.look);
     statusLabel->show();
 }
 

@@ -26,10 +26,9 @@ namespace fwu {
 class CSkinLabel;
 
 inline constexpr QRect kProgressControlRect = FaceRect(80, 375, 120, 380);
-// The status line's colours: its own blue, and the warning colour of a failure (a dark red-orange,
-// #CC3300, about 5:1 against the white line).
-inline constexpr QRgb kStatusRgb = qRgb(75, 75, 255);
-inline constexpr QRgb kWarningRgb = qRgb(204, 51, 0);
+// The status line's colours: its own blue, and the warning colour of a failure.
+inline constexpr QRgb kStatusRgb = QtRgb(colour::kStatusText);
+inline constexpr QRgb kWarningRgb = QtRgb(colour::kWarningText);
 
 inline constexpr QRect kStatusRect = QtRect(kProgressStatusBox);
 inline constexpr QRect kPercentRect = QtRect(kPercentFigureBox);

@@ -8,6 +8,7 @@
 #include <QPainter>
 
 #include "ui/FaceFonts.h"
+#include "ui/FaceRect.h"
 #include "wizard/LabelLayout.h"
 
 namespace fwu {
@@ -117,6 +118,23 @@ void CSkinLabel::UpdateOpacity() {
     // A label that fills its background covers what lies below, so a new text repaints the label alone
     // rather than the window's pictures under it first.
     setAttribute(Qt::WA_OpaquePaintEvent, backgroundColor.has_value() && !suppressBackground);
+}
+
+void ApplyLabelLook(CSkinLabel& label, const LabelLook& look) {
+    if (look.background) {
+        label.SetBackgroundColor(QColor(QtRgb(*look.background)));
+    } else {
+        label.SetTransparent();
+    }
+    label.SetTextColor(QColor(QtRgb(look.colour)));
+    if (look.face != nullptr) {
+        label.SetFontName(QLatin1String(look.face));
+    }
+    label.SetFontSize(look.pixels);
+    if (look.smallestPixels > 0) {
+        label.SetShrinkToFit(look.smallestPixels);
+    }
+    label.SetBold(look.bold);
 }
 
 void CSkinLabel::paintEvent(QPaintEvent* event) {

@@ -11,6 +11,8 @@
 #include <string>
 #include <utility>
 
+#include "wizard/PageTexts.h"
+
 namespace fwu {
 
 class CSkinLabel : public QWidget {
@@ -62,5 +64,9 @@ private:
     QFont measuredFont;
     std::map<std::pair<std::string, bool>, int> measuredWidths;
 };
+
+// Gives `label` the look the wizard names: colour, size (and the smallest it shrinks to), weight, face and
+// background.
+void ApplyLabelLook(CSkinLabel& label, const LabelLook& look);
 
 }  // namespace fwu

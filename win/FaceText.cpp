@@ -10,7 +10,7 @@ namespace {
 HFONT MakeFont(const FaceLabel& label, int pixels, bool bold) {
     return CreateFontW(-pixels, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
-                       label.face);
+                       label.face.c_str());
 }
 
 int MeasureIn(HDC dc, HFONT font, std::string_view text) {
@@ -23,6 +23,24 @@ int MeasureIn(HDC dc, HFONT font, std::string_view text) {
 }
 
 }  // namespace
+
+FaceLabel MakeFaceLabel(const PageLabelSpec& spec) {
+    FaceLabel label;
+    label.name = spec.name;
+    label.box = spec.box;
+    label.text = spec.text;
+    label.colour = ColourRef(spec.look.colour);
+    label.pixels = spec.look.pixels;
+    label.smallestPixels = spec.look.smallestPixels;
+    label.bold = spec.look.bold;
+    if (spec.look.face != nullptr) {
+        label.face = CodePageText(spec.look.face);
+    }
+    if (spec.look.background) {
+        label.background = ColourRef(*spec.look.background);
+    }
+    return label;
+}
 
 std::wstring CodePageText(std::string_view text) {
     if (text.empty() || text.size() > 0x10000) {

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "wizard/FaceBox.h"
+#include "wizard/PageTexts.h"
 
 namespace fwu::win {
 
@@ -21,9 +22,16 @@ struct FaceLabel {
     int pixels = 11;         // character height
     int smallestPixels = 0;  // a text that does not fit is drawn smaller, down to this (0: never)
     bool bold = false;       // the weight the next paint starts from
-    const wchar_t* face = L"MS Shell Dlg";
+    std::wstring face = L"MS Shell Dlg";
     std::optional<COLORREF> background;  // none: what lies below shows through
 };
+
+// The label the wizard names, with its look.
+FaceLabel MakeFaceLabel(const PageLabelSpec& spec);
+
+constexpr COLORREF ColourRef(const FaceColour& colour) {
+    return RGB(colour.red, colour.green, colour.blue);
+}
 
 // The text in UTF-16, read in the program's code page.
 std::wstring CodePageText(std::string_view text);

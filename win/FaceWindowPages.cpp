@@ -8,7 +8,6 @@
 // windows.h names the system's string loader LoadString; the program's own table is meant here.
 #undef LoadString
 
-#include "res/PrintableText.h"
 #include "res/StringTable.h"
 #include "router/Credential.h"
 #include "wizard/ButtonStates.h"
@@ -17,42 +16,6 @@
 #include "wizard/SkinPictures.h"
 
 namespace fwu::win {
-namespace {
-
-constexpr COLORREF kPageTextColour = RGB(75, 75, 75);
-constexpr COLORREF kStatusColour = RGB(75, 75, 255);
-constexpr COLORREF kWarningColour = RGB(204, 51, 0);
-constexpr COLORREF kConfirmationWarningColour = RGB(190, 40, 40);
-constexpr COLORREF kLabelBackground = RGB(255, 255, 255);
-constexpr std::size_t kShownVersionChars = 63;
-
-const char* const kConfirmation = "confirmationLabel";
-
-FaceLabel PageLabel(const PageLabelSpec& entry) {
-    FaceLabel label;
-    label.name = entry.name;
-    label.box = entry.box;
-    label.text = entry.text;
-    label.colour = kPageTextColour;
-    label.pixels = 15;
-    label.smallestPixels = 10;  // a text too long at the page's size (an unknown version's reason)
-    label.bold = true;
-    return label;
-}
-
-FaceLabel OpaqueLabel(const PageLabelSpec& entry, COLORREF colour, int pixels) {
-    FaceLabel label;
-    label.name = entry.name;
-    label.box = entry.box;
-    label.text = entry.text;
-    label.colour = colour;
-    label.pixels = pixels;
-    label.bold = true;
-    label.background = kLabelBackground;
-    return label;
-}
-
-}  // namespace
 
 FaceLabel* FaceWindow::FindLabel(const char* name) {
     for (FaceLabel& label : labels) {
@@ -75,36 +38,30 @@ void FaceWindow::ShowPage(PageNumber newPage) {
     switch (newPage) {
         case PAGE_WELCOME:
             for (const PageLabelSpec& entry : WelcomePageLabels(info.releaseDate, info.firmwareDate)) {
-                labels.push_back(PageLabel(entry));
+                labels.push_back(MakeFaceLabel(entry));
             }
             break;
         case PAGE_LOGIN:
             login = std::make_unique<LoginEdits>(window, flow->Password(), flow->Address().OctetTexts(),
                                                  kMaxPasswordBytes, scale);
-            labels.push_back(
-                OpaqueLabel(PageLabelSpec{kLoginStatusName, 0, kLoginStatusBox, {}}, kStatusColour, 15));
+            labels.push_back(MakeFaceLabel(LoginStatusLabel()));
             break;
         case PAGE_VERIFY:
             for (const PageLabelSpec& entry :
                  VerifyPageLabels(info.model, flow->Run().RouterVersionShown(), flow->Run().UtilityVersion(),
                                   flow->Address().Dotted())) {
-                labels.push_back(PageLabel(entry));
+                labels.push_back(MakeFaceLabel(entry));
             }
             break;
         case PAGE_PROGRESS:
-            labels.push_back(OpaqueLabel(ProgressStatusLabel(), kStatusColour, 16));
-            labels.push_back(OpaqueLabel(PercentFigureLabel(), kPageTextColour, 16));
+            labels.push_back(MakeFaceLabel(ProgressStatusLabel()));
+            labels.push_back(MakeFaceLabel(PercentFigureLabel()));
             bar = LoadPicture(kBarType, kBarImageId);
             progressShown = true;
             break;
-        case PAGE_DONE: {
-            FaceLabel line = PageLabel(PageLabelSpec{kConfirmation, 0, FaceBox{32, 250, 236, 110},
-                                                     std::string(LoadString(IDS_CONFIRMING))});
-            line.pixels = 13;
-            line.smallestPixels = 0;
-            labels.push_back(line);
+        case PAGE_DONE:
+            labels.push_back(MakeFaceLabel(ConfirmationLabel()));
             break;
-        }
         default:
             break;
     }
@@ -176,7 +133,7 @@ void FaceWindow::CheckEnded() {
 
 void FaceWindow::ShowUploadStarted() {
     if (FaceLabel* status = FindLabel(kProgressStatusName)) {
-        status->colour = kStatusColour;
+        status->colour = ColourRef(colour::kStatusText);
     }
     SetLabelText(kProgressStatusName, ProgressStatusLabel().text);
     SetLabelText(kPercentFigureName, PercentFigureLabel().text);
@@ -211,28 +168,23 @@ void FaceWindow::ShowUploadFailure(const std::string& causeText) {
     ShowProgress(0);  // wipes the drawn strips
     SetLabelText(kPercentFigureName, std::string());
     if (FaceLabel* status = FindLabel(kProgressStatusName)) {
-        status->colour = kWarningColour;
+        status->colour = ColourRef(colour::kWarningText);
     }
     SetLabelText(kProgressStatusName, causeText);
 }
 
 void FaceWindow::ShowConfirmation(std::optional<ConfirmationState> state, const std::string& version) {
-    FaceLabel* line = FindLabel(kConfirmation);
+    FaceLabel* line = FindLabel(kConfirmationName);
     if (line == nullptr) {
         return;
     }
     if (!state) {
-        SetLabelText(kConfirmation, std::string());  // no watch: nothing confirmed, and nothing disproved
+        SetLabelText(kConfirmationName, std::string());  // no watch: nothing confirmed, and nothing disproved
         return;
     }
-    line->colour = *state == ConfirmationState::Confirmed || *state == ConfirmationState::Watching
-                       ? kPageTextColour
-                       : kConfirmationWarningColour;
-    SetLabelText(kConfirmation,
-                 *state == ConfirmationState::Watching
-                     ? std::string(LoadString(IDS_CONFIRMING))
-                     : ConfirmationText(
-                           *state, MakePrintable(version, UnprintableStyle::HexEscape, kShownVersionChars)));
+    const ConfirmationShown shown = ConfirmationLineFor(*state, version);
+    line->colour = ColourRef(shown.colour);
+    SetLabelText(kConfirmationName, shown.text);
 }
 
 void FaceWindow::ShowMessageText(const std::string& text, UINT style) {

@@ -17,7 +17,8 @@ RECT ScaledRect(const FaceBox& box, int scale) {
 
 HFONT FieldFont(int pixels) {
     return CreateFontW(-pixels, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif");
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
+                       CodePageText(kFieldFace).c_str());
 }
 
 // A static text that is never shown, right before the field in the window's order: what a screen reader
