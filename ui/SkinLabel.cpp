@@ -10,6 +10,7 @@
 #include "ui/FaceFonts.h"
 #include "ui/FaceRect.h"
 #include "wizard/LabelLayout.h"
+#include "wizard/PageTexts.h"
 
 namespace fwu {
 namespace {

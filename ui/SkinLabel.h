@@ -11,9 +11,9 @@
 #include <string>
 #include <utility>
 
-#include "wizard/PageTexts.h"
-
 namespace fwu {
+
+struct LabelLook;
 
 class CSkinLabel : public QWidget {
     Q_OBJECT
