@@ -1,5 +1,6 @@
-// The Windows window's own glue under wine: the run's mailbox over the window's message queue, and the
-// login page's octet fields applying the key rules and the range check as a user's keys reach them.
+// The Windows window's own glue under wine: the run's mailbox over the window's message queue, the
+// login page's octet fields applying the key rules and the range check as a user's keys reach them, and
+// the labels' weight across paints.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -168,6 +169,24 @@ TEST(LoginEdits, OctetFieldsFollowTheKeyRules) {
 TEST(FaceText, CodePageTextRoundTrips) {
     EXPECT_EQ(CodePageBytes(CodePageText("Firmware Ver.: v2.00.22")), "Firmware Ver.: v2.00.22");
     EXPECT_TRUE(CodePageText("").empty());
+}
+
+// A "+" changes a label's weight for good, as on the other window: the next paint starts from it.
+TEST(FaceText, PaintKeepsTheWeightAPlusLeaves) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    ASSERT_NE(dc, nullptr);
+    FaceLabel label = MakeFaceLabel(PercentFigureLabel());
+    label.bold = false;
+    const struct {
+        const char* text;
+        bool boldAfter;
+    } paints[] = {{"plain", false}, {"ab+cd", true}, {"plain", true}, {"a+b+c", false}};
+    for (const auto& p : paints) {
+        label.text = p.text;
+        DrawFaceLabel(dc, label);
+        EXPECT_EQ(label.bold, p.boldAfter) << p.text;
+    }
+    DeleteDC(dc);
 }
 
 // The router and the PC as the window's test sees them: a gateway, a router that passes the check.
