@@ -35,10 +35,6 @@ HRGN MakeWindowOutline(int width, int height, int scale) {
                               kCornerHeight * scale);
 }
 
-int FaceScaleForDpi(int dpi) {
-    return dpi >= 192 ? 2 : 1;
-}
-
 std::optional<SkinPicture> FaceWindow::LoadPicture(const wchar_t* type, int id) const {
     if (scale == 2) {
         if (std::optional<SkinPicture> doubled = LoadSkinPicture(type, id, 2)) {
@@ -46,6 +42,44 @@ std::optional<SkinPicture> FaceWindow::LoadPicture(const wchar_t* type, int id) 
         }
     }
     return LoadSkinPicture(type, id);
+}
+
+void FaceWindow::LoadPictures() {
+    frame = LoadPicture(kFrameType, kFrameImageId);
+    const FaceSize size =
+        frame ? FaceOuterSize(frame->Width(), frame->Height(), scale) : FaceOuterSize(0, 0, scale);
+    width = size.width;
+    height = size.height;
+    blank = LoadPicture(kContentsType, ContentImageId(PAGE_BLANK));
+    contents = LoadPicture(kContentsType, ContentImageId(Page()));
+    for (int set = 0; set < kButtonSetCount; ++set) {
+        buttonPictures[static_cast<std::size_t>(set)] = LoadPicture(kButtonType, ButtonPictureId(set, false));
+        buttonPictures[static_cast<std::size_t>(kButtonSetCount + set)] =
+            LoadPicture(kButtonType, ButtonPictureId(set, true));
+    }
+    if (progressShown) {
+        bar = LoadPicture(kBarType, kBarImageId);
+    }
+}
+
+void FaceWindow::OnDpiChanged(int dpi, const RECT& suggested) {
+    const int newScale = FaceScaleForDpi(dpi);
+    if (newScale != scale) {
+        scale = newScale;
+        LoadPictures();
+        for (const FaceSlot slot : kFaceSlots) {
+            const RECT box = ScaledRect(ButtonBox(slot), scale);
+            SetWindowPos(Plate(slot), nullptr, box.left, box.top, box.right - box.left, box.bottom - box.top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        if (login) {
+            login->Rescale(scale);
+        }
+    }
+    const RECT place = PlaceOnDisplay(suggested, FaceSize{width, height});
+    SetWindowPos(window, nullptr, place.left, place.top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowRgn(window, MakeWindowOutline(width, height, scale), TRUE);  // the system owns it from here
+    InvalidateRect(window, nullptr, FALSE);
 }
 
 void FaceWindow::ScaleDrawing(HDC dc) const {
@@ -87,16 +121,7 @@ bool FaceWindow::Create(HINSTANCE instance, const wchar_t* title) {
         scale = FaceScaleForDpi(GetDeviceCaps(screen, LOGPIXELSX));
         ReleaseDC(nullptr, screen);
     }
-    frame = LoadPicture(kFrameType, kFrameImageId);
-    width = ((frame ? frame->Width() : kDefaultWidth - kFrameBorder) + kFrameBorder) * scale;
-    height = ((frame ? frame->Height() : kDefaultHeight - kFrameBorder) + kFrameBorder) * scale;
-    blank = LoadPicture(kContentsType, ContentImageId(PAGE_BLANK));
-    contents = LoadPicture(kContentsType, ContentImageId(PAGE_WELCOME));
-    for (int set = 0; set < kButtonSetCount; ++set) {
-        buttonPictures[static_cast<std::size_t>(set)] = LoadPicture(kButtonType, ButtonPictureId(set, false));
-        buttonPictures[static_cast<std::size_t>(kButtonSetCount + set)] =
-            LoadPicture(kButtonType, ButtonPictureId(set, true));
-    }
+    LoadPictures();
     // No caption bar, but a system menu, a minimise box and a taskbar button.
     window = CreateWindowExW(WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, kFaceWindowClass, title,
                              WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, 0, 0, width, height,
@@ -119,10 +144,10 @@ bool FaceWindow::Create(HINSTANCE instance, const wchar_t* title) {
     }
     // The plates: owner-drawn buttons over the slots, in the tab order after the page's fields.
     for (const FaceSlot slot : kFaceSlots) {
-        const FaceBox box = ButtonBox(slot);
+        const RECT box = ScaledRect(ButtonBox(slot), scale);
         const int id = kFirstPlateId + static_cast<int>(SlotIndex(slot));
-        HWND plate = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_TABSTOP | BS_OWNERDRAW, box.x * scale,
-                                     box.y * scale, box.width * scale, box.height * scale, window,
+        HWND plate = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_TABSTOP | BS_OWNERDRAW, box.left,
+                                     box.top, box.right - box.left, box.bottom - box.top, window,
                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
         plates[SlotIndex(slot)] = plate;
         if (plate != nullptr) {
@@ -294,8 +319,7 @@ void FaceWindow::ShowPlates() {
 
 void FaceWindow::Invalidate(const FaceBox& box) {
     if (window != nullptr && !box.Empty()) {
-        const RECT rect{box.x * scale, box.y * scale, (box.x + box.width) * scale,
-                        (box.y + box.height) * scale};
+        const RECT rect = ScaledRect(box, scale);
         InvalidateRect(window, &rect, FALSE);
     }
 }
@@ -551,6 +575,12 @@ LRESULT FaceWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             const LRESULT hit = DefWindowProcW(window, message, wParam, lParam);
             return hit == HTCLIENT ? HTCAPTION : hit;
         }
+        case WM_DPICHANGED:
+            // Moved to a display of another scale: the pictures, outline and fields for it.
+            if (lParam != 0) {
+                OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+            }
+            return 0;
         case WM_SYSCOMMAND:
             if ((wParam & 0xFFF0) == kAboutCommand) {
                 ShowAbout();

@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "win/FaceScale.h"
 #include "win/FaceText.h"
 #include "win/FaceWindow.h"
 #include "win/LoginEdits.h"
@@ -360,6 +361,96 @@ TEST(FaceWindow, KeysLeadThroughThePagesAsOnTheOtherWindow) {
     EXPECT_FALSE(IsWindow(window));
     MSG quit;
     EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
+TEST(FaceScale, TheFaceKeepsItsOwnSizeAtEachScale) {
+    struct Case {
+        int dpi;
+        int frameWidth, frameHeight;  // 0: no frame picture
+        RECT suggested;
+        int scale;
+        RECT placed;
+    };
+    const Case cases[] = {
+        // 100 % and 200 %: the system's suggestion is the face's size, taken as it is.
+        {96, 560, 420, {10, 20, 581, 451}, 1, {10, 20, 581, 451}},
+        {192, 560, 420, {-1142, 0, 0, 862}, 2, {-1142, 0, 0, 862}},  // a display left of the main one
+        {191, 0, 0, {0, 0, 560, 420}, 1, {0, 0, 560, 420}},
+        // 150 %: the face stays 1x, centred where the system would have put it 1.5 times larger.
+        {144, 560, 420, {100, 100, 957, 747}, 1, {243, 208, 814, 639}},
+        // 300 %: 2x, centred likewise, also at negative places.
+        {288, 0, 0, {-1680, -1260, 0, 0}, 2, {-1400, -1050, -280, -210}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.dpi);
+        const int scale = FaceScaleForDpi(c.dpi);
+        EXPECT_EQ(scale, c.scale);
+        const RECT placed = PlaceOnDisplay(c.suggested, FaceOuterSize(c.frameWidth, c.frameHeight, scale));
+        EXPECT_EQ(std::vector<LONG>({placed.left, placed.top, placed.right, placed.bottom}),
+                  std::vector<LONG>({c.placed.left, c.placed.top, c.placed.right, c.placed.bottom}));
+    }
+}
+
+// A window's rectangle relative to `parent`'s client area as left, top, right, bottom.
+std::vector<LONG> RectIn(HWND parent, HWND child) {
+    RECT rect{};
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+    return {rect.left, rect.top, rect.right, rect.bottom};
+}
+
+TEST(FaceWindow, MovedToADisplayOfAnotherScaleRedoesItsOutlineAndControls) {
+    // The window under test carries no pictures: its face is 560 x 420 at 1x.
+    struct Case {
+        int dpi;
+        RECT suggested;
+        std::vector<LONG> window;  // on the screen
+        int scale;                 // what the outline, the plates and the fields follow
+    };
+    const Case cases[] = {
+        {192, {40, 30, 1160, 870}, {40, 30, 1160, 870}, 2},
+        {144, {10, 10, 850, 640}, {150, 115, 710, 535}, 1},  // the suggestion 1.5 times larger: centred
+        {96, {5, 6, 565, 426}, {5, 6, 565, 426}, 1},
+        {192, {0, 0, 1120, 840}, {0, 0, 1120, 840}, 2},
+    };
+    FakeServices services;
+    FaceWindow face(services);
+    ASSERT_TRUE(face.Create(GetModuleHandleW(nullptr), L"face test"));
+    HWND window = face.Handle();
+    ShowWindow(window, SW_SHOW);
+    PostMessageW(window, WM_SYSKEYDOWN, 'N', 1);
+    face.HandleQueuedMessages();
+    ASSERT_EQ(face.Page(), PAGE_LOGIN);
+    HWND password = GetDlgItem(window, kPasswordFieldId);
+    SetWindowTextW(password, L"typed");
+    SetFocus(GetDlgItem(window, kFirstOctetFieldId + 2));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.dpi);
+        RECT suggested = c.suggested;
+        SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(c.dpi, c.dpi), reinterpret_cast<LPARAM>(&suggested));
+        face.HandleQueuedMessages();
+        RECT shown{};
+        GetWindowRect(window, &shown);
+        EXPECT_EQ(std::vector<LONG>({shown.left, shown.top, shown.right, shown.bottom}), c.window);
+        const LONG s = c.scale;
+        // The outline: a round rectangle leaves out its last row and column.
+        RECT outline{};
+        ASSERT_NE(GetWindowRgnBox(window, &outline), ERROR);
+        EXPECT_EQ(std::vector<LONG>({outline.left, outline.top, outline.right, outline.bottom}),
+                  std::vector<LONG>({5 * s, 5 * s, 555 * s - 1, 415 * s - 1}));
+        // Next's plate and the password and last octet fields where the face has them at the scale.
+        EXPECT_EQ(RectIn(window, GetDlgItem(window, kFirstPlateId)),
+                  std::vector<LONG>({440 * s, 280 * s, 545 * s, 328 * s}));
+        EXPECT_EQ(RectIn(window, password), std::vector<LONG>({185 * s, 285 * s, 355 * s, 310 * s}));
+        EXPECT_EQ(RectIn(window, GetDlgItem(window, kFirstOctetFieldId + 3)),
+                  std::vector<LONG>({320 * s, 238 * s, 355 * s, 263 * s}));
+        // The fields' fonts follow, and what was typed and the focus stay.
+        LOGFONTW font{};
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(password, WM_GETFONT, 0, 0)), sizeof(font), &font);
+        EXPECT_EQ(font.lfHeight, -19 * s);
+        EXPECT_EQ(ControlText(password), "typed");
+        EXPECT_EQ(GetFocus(), GetDlgItem(window, kFirstOctetFieldId + 2));
+    }
 }
 
 }  // namespace
