@@ -4,7 +4,7 @@
 # Tools that run during the build (the image generator, fwu-embed) are Linux programs: they come from a
 # native build of this tree, named by FWU_HOST_BUILD_DIR (scripts/windows makes one in build/host).
 
-set(FWU_HOST_BUILD_DIR "" CACHE PATH "A native build of this tree holding fwu-make-image, fwu-embed and fwu-pack-icon")
+set(FWU_HOST_BUILD_DIR "" CACHE PATH "A native build of this tree holding fwu-make-image, fwu-embed, fwu-pack-icon and brindlepak")
 set(FWU_HOST_EMBED ${FWU_HOST_BUILD_DIR}/tools/embed/fwu-embed)
 set(FWU_HOST_MAKE_IMAGE ${FWU_HOST_BUILD_DIR}/tools/firmware-image/fwu-make-image)
 set(FWU_HOST_PACK_ICON ${FWU_HOST_BUILD_DIR}/tools/icon-pack/fwu-pack-icon)
@@ -38,6 +38,9 @@ if(FWU_BUILD_TESTS)
     target_compile_options(${target} PRIVATE -w)
   endforeach()
 endif()
+
+# The copyright line of the About box and of the program's version resource.
+set(FWU_COPYRIGHT "Copyright (C) 2026 Torvane. All rights reserved.")
 
 # The libraries that build without Qt, lowest layer first.
 set(FWU_WINDOWS_LIBRARIES probehelper platform res package router transfer upgrade services cli wizard win)

@@ -5,10 +5,9 @@
 // windows.h names the system's string loader LoadString; the program's own table is meant here.
 #undef LoadString
 
-#include "res/AppVersion.h"
 #include "res/StringTable.h"
-#include "upgrade/AttemptLog.h"
 #include "upgrade/RunExitStatus.h"
+#include "win/AboutBox.h"
 #include "wizard/ButtonStates.h"
 #include "wizard/PageTexts.h"
 #include "wizard/ProgressStrips.h"
@@ -479,23 +478,6 @@ LRESULT FaceWindow::OnPlateMessage(FaceSlot slot, UINT message, WPARAM wParam, L
     return DefSubclassProc(plate, message, wParam, lParam);
 }
 
-void FaceWindow::ShowAbout() {
-    const std::string text = "Version " + std::string(AppVersion()) +
-                             "\nInstalls the router firmware carried inside this program.\n\n" +
-                             std::string(LoadString(IDS_ABOUT_LOG)) + AttemptLogPath();
-    const std::wstring title = CodePageText("About " + std::string(LoadString(IDS_APP_TITLE)));
-    const std::wstring body = CodePageText(text);
-    MSGBOXPARAMSW box{};
-    box.cbSize = sizeof(box);
-    box.hwndOwner = window;
-    box.hInstance = GetModuleHandleW(nullptr);
-    box.lpszText = body.c_str();
-    box.lpszCaption = title.c_str();
-    box.dwStyle = MB_OK | MB_USERICON;
-    box.lpszIcon = MAKEINTRESOURCEW(150);
-    MessageBoxIndirectW(&box);
-}
-
 LRESULT FaceWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     if (IsRunWindowMessage(message)) {
         if (flow) {
@@ -583,7 +565,7 @@ LRESULT FaceWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_SYSCOMMAND:
             if ((wParam & 0xFFF0) == kAboutCommand) {
-                ShowAbout();
+                ShowAboutBox(window);
                 return 0;
             }
             break;

@@ -97,7 +97,6 @@ private:
     void OnPress(FaceSlot slot, bool byMouse);
     void TryClose();
     void ShowPlates();
-    void ShowAbout();
     // Runs the window's messages (the input to this window held off) until `done` is set.
     void PumpUntil(const std::atomic<bool>& done);
     HWND Plate(FaceSlot slot) const { return plates[SlotIndex(slot)]; }

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "win/AboutBox.h"
 #include "win/FaceScale.h"
 #include "win/FaceText.h"
 #include "win/FaceWindow.h"
@@ -281,13 +283,13 @@ TEST(FaceWindow, KeysLeadThroughThePagesAsOnTheOtherWindow) {
     ASSERT_NE(system, nullptr);
     EXPECT_GT(GetMenuStringW(system, kAboutCommand, caption, 32, MF_BYCOMMAND), 0);
 
-    // Its About box: a message box owned by the window, with the version and where the log is.
+    // Its About box: a dialog owned by the window, with the version and where the log is.
     std::wstring aboutText;
     std::thread reader([&] {
         for (int i = 0; i < 200; ++i) {
-            if (HWND box = FindWindowW(L"#32770", L"About Firmware Upgrade Utility")) {
+            if (HWND box = FindWindowW(L"#32770", kAboutCaption)) {
                 wchar_t text[512] = {};
-                GetDlgItemTextW(box, 0xFFFF, text, 512);  // the message box's text
+                GetDlgItemTextW(box, kAboutTextId, text, 512);
                 aboutText = text;
                 PostMessageW(box, WM_COMMAND, IDOK, 0);
                 return;
@@ -298,7 +300,8 @@ TEST(FaceWindow, KeysLeadThroughThePagesAsOnTheOtherWindow) {
     PostMessageW(window, WM_SYSCOMMAND, kAboutCommand, 0);
     face.HandleQueuedMessages();
     reader.join();
-    EXPECT_EQ(aboutText.rfind(L"Version ", 0), 0U) << std::string(aboutText.begin(), aboutText.end());
+    EXPECT_NE(aboutText.find(L"\r\nVersion "), std::wstring::npos)
+        << std::string(aboutText.begin(), aboutText.end());
     EXPECT_NE(aboutText.find(CodePageText(LoadString(IDS_ABOUT_LOG))), std::wstring::npos);
 
     // Alt+B twice back to the welcome page; the typed password is kept for the login page.
@@ -450,6 +453,106 @@ TEST(FaceWindow, MovedToADisplayOfAnotherScaleRedoesItsOutlineAndControls) {
         EXPECT_EQ(font.lfHeight, -19 * s);
         EXPECT_EQ(ControlText(password), "typed");
         EXPECT_EQ(GetFocus(), GetDlgItem(window, kFirstOctetFieldId + 2));
+    }
+}
+
+TEST(AboutBox, TextNamesTheProgramItsVersionCopyrightAndLog) {
+    EXPECT_EQ(AboutText("Firmware Upgrade Utility", "1.5.1.2", "Copyright (C) 2026 Torvane.",
+                        "Log: ", "C:\\Users\\\xc3\xa9\\upgrade.log"),
+              "Firmware Upgrade Utility\r\nVersion 1.5.1.2\r\nCopyright (C) 2026 Torvane.\r\n"
+              "Installs the router firmware carried inside this program.\r\n\r\n"
+              "Log: C:\\Users\\\xc3\xa9\\upgrade.log");
+    EXPECT_EQ(
+        AboutText("T", "1", "C", "Log: ", ""),
+        "T\r\nVersion 1\r\nC\r\nInstalls the router firmware carried inside this program.\r\n\r\nLog: ");
+}
+
+// Opens the About box from the system menu and, while it shows, lets `act` look at it and end it from
+// another thread (the box runs its own modal loop on this one); answers whether it ended by itself.
+bool WithAboutBox(FaceWindow& face, const std::function<void(HWND box)>& act) {
+    bool ended = false;
+    std::thread other([&] {
+        HWND box = nullptr;
+        for (int i = 0; i < 250 && box == nullptr; ++i) {
+            box = FindWindowW(L"#32770", kAboutCaption);
+            Sleep(20);
+        }
+        if (box == nullptr) {
+            return;
+        }
+        act(box);
+        // Up to 10 s: wine on a display without a window manager takes about 2 s to take a box away.
+        for (int i = 0; i < 500 && !ended; ++i) {
+            ended = !IsWindow(box);
+            Sleep(20);
+        }
+        if (!ended) {
+            PostMessageW(box, WM_COMMAND, IDOK, 0);  // so that the test goes on
+        }
+    });
+    PostMessageW(face.Handle(), WM_SYSCOMMAND, kAboutCommand, 0);
+    face.HandleQueuedMessages();
+    other.join();
+    return ended;
+}
+
+TEST(AboutBox, ShowsSelectableTextOverTheFaceAndEndsByItsKeys) {
+    struct Case {
+        const char* how;
+        int control;  // where the key goes: the OK button or the text
+        UINT message;
+        WPARAM key;
+    };
+    const Case cases[] = {
+        {"Escape on OK", IDOK, WM_KEYDOWN, VK_ESCAPE},
+        {"Enter on OK", IDOK, WM_KEYDOWN, VK_RETURN},
+        {"Escape in the text", kAboutTextId, WM_KEYDOWN, VK_ESCAPE},
+        {"Enter in the text", kAboutTextId, WM_KEYDOWN, VK_RETURN},
+        {"the close box", 0, WM_CLOSE, 0},
+    };
+    FakeServices services;
+    FaceWindow face(services);
+    ASSERT_TRUE(face.Create(GetModuleHandleW(nullptr), L"face test"));
+    ShowWindow(face.Handle(), SW_SHOW);
+    face.HandleQueuedMessages();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.how);
+        HWND owner = nullptr;
+        bool faceEnabled = true;
+        bool readOnly = false;
+        std::wstring shown;
+        std::wstring copied;
+        const bool ended = WithAboutBox(face, [&](HWND box) {
+            owner = GetWindow(box, GW_OWNER);
+            faceEnabled = IsWindowEnabled(face.Handle()) != FALSE;
+            HWND text = GetDlgItem(box, kAboutTextId);
+            readOnly = (GetWindowLongW(text, GWL_STYLE) & ES_READONLY) != 0;
+            wchar_t buffer[1024] = {};
+            GetWindowTextW(text, buffer, 1024);
+            shown = buffer;
+            // Selected whole and copied, as the user's Ctrl+A, Ctrl+C do.
+            SendMessageW(text, EM_SETSEL, 0, -1);
+            SendMessageW(text, WM_COPY, 0, 0);
+            if (OpenClipboard(nullptr)) {
+                if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+                    if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+                        copied = chars;
+                        GlobalUnlock(data);
+                    }
+                }
+                CloseClipboard();
+            }
+            HWND target = c.control == 0 ? box : GetDlgItem(box, c.control);
+            PostMessageW(target, c.message, c.key, c.message == WM_KEYDOWN ? 1 : 0);
+        });
+        EXPECT_TRUE(ended);
+        EXPECT_EQ(owner, face.Handle());
+        EXPECT_FALSE(faceEnabled);  // modal: the face takes no input while the box shows
+        EXPECT_TRUE(readOnly);
+        EXPECT_EQ(shown.rfind(L"Firmware Upgrade Utility\r\nVersion ", 0), 0U);
+        EXPECT_NE(shown.find(L"Copyright"), std::wstring::npos);
+        EXPECT_EQ(copied, shown);
+        EXPECT_TRUE(IsWindowEnabled(face.Handle()));
     }
 }
 
