@@ -100,7 +100,8 @@ if(FWU_BUILD_TESTS)
 endif()
 
 # Symbols are stripped at the link, before the image is appended (a later strip would cut the image off).
-add_link_options($<$<CONFIG:Release,MinSizeRel>:-s>)
+# No link time in the program's header: the same sources give the same program, and so the same zip.
+add_link_options($<$<CONFIG:Release,MinSizeRel>:-s> -Wl,--no-insert-timestamp)
 
 # The program: a console program, so cmd.exe and PowerShell wait for it and see its exit status.
 # Its resources (windres): the manifest, the icon, the version from project(VERSION) and the face's
