@@ -128,12 +128,12 @@ std::string AboutText(std::string_view title, std::string_view version, std::str
 void ShowAboutBox(HWND owner) {
     const std::wstring text = platform::win32::ToWide(AboutText(
         LoadString(IDS_APP_TITLE), AppVersion(), FWU_COPYRIGHT, LoadString(IDS_ABOUT_LOG), AttemptLogPath()));
-    DialogTemplate dialog(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, 290, 86,
+    DialogTemplate dialog(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, 300, 100,
                           kAboutCaption, 8, L"MS Shell Dlg");
     dialog.Add(0x0082, SS_ICON, 11, 10, 21, 20, kIconControlId, L"");
     dialog.Add(0x0081, ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_BORDER | WS_TABSTOP, 40,
-               7, 186, 72, kAboutTextId, L"");
-    dialog.Add(0x0080, BS_DEFPUSHBUTTON | WS_TABSTOP, 233, 7, 50, 14, IDOK, L"OK");
+               7, 200, 86, kAboutTextId, L"");
+    dialog.Add(0x0080, BS_DEFPUSHBUTTON | WS_TABSTOP, 245, 7, 48, 14, IDOK, L"OK");
     DialogBoxIndirectParamW(GetModuleHandleW(nullptr), dialog.Get(), owner, &AboutProcedure,
                             reinterpret_cast<LPARAM>(&text));
 }
