@@ -20,6 +20,9 @@ namespace {
 // reads on the dark plates, the yellow one and the close cross alike.
 constexpr int kFocusInset = 7;
 
+// WM_GETDPISCALEDSIZE, which the headers name only for newer systems than the program asks for.
+constexpr UINT kGetDpiScaledSize = 0x02E4;
+
 bool IsInput(UINT message) {
     return (message >= WM_KEYFIRST && message <= WM_KEYLAST) ||
            (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
@@ -45,8 +48,7 @@ std::optional<SkinPicture> FaceWindow::LoadPicture(const wchar_t* type, int id) 
 
 void FaceWindow::LoadPictures() {
     frame = LoadPicture(kFrameType, kFrameImageId);
-    const FaceSize size =
-        frame ? FaceOuterSize(frame->Width(), frame->Height(), scale) : FaceOuterSize(0, 0, scale);
+    const FaceSize size = OuterSizeAt(scale);
     width = size.width;
     height = size.height;
     blank = LoadPicture(kContentsType, ContentImageId(PAGE_BLANK));
@@ -59,6 +61,10 @@ void FaceWindow::LoadPictures() {
     if (progressShown) {
         bar = LoadPicture(kBarType, kBarImageId);
     }
+}
+
+FaceSize FaceWindow::OuterSizeAt(int atScale) const {
+    return frame ? FaceOuterSize(frame->Width(), frame->Height(), atScale) : FaceOuterSize(0, 0, atScale);
 }
 
 void FaceWindow::OnDpiChanged(int dpi, const RECT& suggested) {
@@ -563,6 +569,15 @@ LRESULT FaceWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
                 OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             }
             return 0;
+        case kGetDpiScaledSize:
+            // Asked before such a move what size the window wants there: the face's at the scale for
+            // that display, so that the place the system suggests next has it.
+            if (lParam != 0) {
+                const FaceSize wanted = OuterSizeAt(FaceScaleForDpi(static_cast<int>(wParam)));
+                *reinterpret_cast<SIZE*>(lParam) = SIZE{wanted.width, wanted.height};
+                return TRUE;
+            }
+            return FALSE;
         case WM_SYSCOMMAND:
             if ((wParam & 0xFFF0) == kAboutCommand) {
                 ShowAboutBox(window);

@@ -90,6 +90,8 @@ private:
     std::optional<SkinPicture> LoadPicture(const wchar_t* type, int id) const;
     // The pictures of the page shown at the window's scale, and the outer size for them.
     void LoadPictures();
+    // The outer size at `atScale` for the frame picture loaded.
+    FaceSize OuterSizeAt(int atScale) const;
     // WM_DPICHANGED: the window on a display of `dpi` dots per inch, where the system suggests `suggested`.
     void OnDpiChanged(int dpi, const RECT& suggested);
     // A press of a slot by the keyboard, or by the mouse's release over it (`byMouse`).

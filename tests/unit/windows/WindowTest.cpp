@@ -429,6 +429,12 @@ TEST(FaceWindow, MovedToADisplayOfAnotherScaleRedoesItsOutlineAndControls) {
     SetFocus(GetDlgItem(window, kFirstOctetFieldId + 2));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.dpi);
+        // Asked first for its size there: the face's at the scale, never the display's ratio.
+        SIZE wanted{};
+        EXPECT_TRUE(
+            SendMessageW(window, 0x02E4 /* WM_GETDPISCALEDSIZE */, c.dpi, reinterpret_cast<LPARAM>(&wanted)));
+        EXPECT_EQ(std::vector<LONG>({wanted.cx, wanted.cy}),
+                  std::vector<LONG>({560L * c.scale, 420L * c.scale}));
         RECT suggested = c.suggested;
         SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(c.dpi, c.dpi), reinterpret_cast<LPARAM>(&suggested));
         face.HandleQueuedMessages();
