@@ -4,14 +4,16 @@
 # Tools that run during the build (the image generator, fwu-embed) are Linux programs: they come from a
 # native build of this tree, named by FWU_HOST_BUILD_DIR (scripts/windows makes one in build/host).
 
-set(FWU_HOST_BUILD_DIR "" CACHE PATH "A native build of this tree holding fwu-make-image, fwu-embed and fwu-pack-icon")
+set(FWU_HOST_BUILD_DIR "" CACHE PATH "A native build of this tree holding fwu-make-image, fwu-embed, fwu-pack-icon and brindlepak")
 set(FWU_HOST_EMBED ${FWU_HOST_BUILD_DIR}/tools/embed/fwu-embed)
 set(FWU_HOST_MAKE_IMAGE ${FWU_HOST_BUILD_DIR}/tools/firmware-image/fwu-make-image)
 set(FWU_HOST_PACK_ICON ${FWU_HOST_BUILD_DIR}/tools/icon-pack/fwu-pack-icon)
-if(NOT EXISTS ${FWU_HOST_EMBED} OR NOT EXISTS ${FWU_HOST_MAKE_IMAGE} OR NOT EXISTS ${FWU_HOST_PACK_ICON})
+set(FWU_HOST_BRINDLEPAK ${FWU_HOST_BUILD_DIR}/tools/brindlepak/brindlepak)
+if(NOT EXISTS ${FWU_HOST_EMBED} OR NOT EXISTS ${FWU_HOST_MAKE_IMAGE} OR NOT EXISTS ${FWU_HOST_PACK_ICON}
+   OR NOT EXISTS ${FWU_HOST_BRINDLEPAK})
   message(FATAL_ERROR "FWU_HOST_BUILD_DIR must name a native build of this tree in which fwu-embed, "
-                      "fwu-make-image and fwu-pack-icon are built (cmake --build build/host --target "
-                      "fwu-embed fwu-make-image fwu-pack-icon)")
+                      "fwu-make-image, fwu-pack-icon and brindlepak are built (cmake --build build/host "
+                      "--target fwu-embed fwu-make-image fwu-pack-icon brindlepak)")
 endif()
 
 include(cmake/FwuTargets.cmake)
@@ -36,6 +38,9 @@ if(FWU_BUILD_TESTS)
     target_compile_options(${target} PRIVATE -w)
   endforeach()
 endif()
+
+# The copyright line of the About box and of the program's version resource.
+set(FWU_COPYRIGHT "Copyright (C) 2026 Torvane. All rights reserved.")
 
 # The libraries that build without Qt, lowest layer first.
 set(FWU_WINDOWS_LIBRARIES probehelper platform res package router transfer upgrade services cli wizard win)
@@ -63,6 +68,30 @@ function(fwu_embed_firmware target image)
   add_dependencies(${target} fwu_firmware_image)
 endfunction()
 
+# The distribution: firmware-upgrade-utility-<version>-windows-x64.zip beside the program, holding the
+# program packed by brindlepak with the image and texts named here (another image is packed by naming it
+# in FWU_DIST_IMAGE and its texts) and a README for Notepad (CR LF line ends). Debian's zip writes it,
+# with fixed entry times, so that the same sources give the same bytes.
+find_program(FWU_ZIP zip REQUIRED)
+set(FWU_DIST_IMAGE ${FWU_FIRMWARE_IMAGE} CACHE FILEPATH "The firmware image the distributed program carries")
+set(FWU_DIST_MODEL "ZPR8800N" CACHE STRING "The router model the distributed program names")
+set(FWU_DIST_RELEASE_DATE "NOV 27,2006" CACHE STRING "The release date the distributed program names")
+get_filename_component(FWU_DIST_FILE_NAME ${FWU_DIST_IMAGE} NAME)
+# The entries' time: SOURCE_DATE_EPOCH when given, else the last commit's time, else a fixed day.
+if(DEFINED ENV{SOURCE_DATE_EPOCH})
+  set(FWU_DIST_EPOCH $ENV{SOURCE_DATE_EPOCH})
+else()
+  execute_process(COMMAND git -C ${PROJECT_SOURCE_DIR} log -1 --format=%ct OUTPUT_VARIABLE FWU_DIST_EPOCH
+                  OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET RESULT_VARIABLE git_status)
+  if(NOT git_status EQUAL 0 OR NOT FWU_DIST_EPOCH MATCHES "^[0-9]+$")
+    set(FWU_DIST_EPOCH 1767225600)  # 2026-01-01 00:00 UTC
+  endif()
+endif()
+set(FWU_DIST_DIR ${CMAKE_BINARY_DIR}/distribution)
+set(FWU_DIST_PROGRAM ${FWU_DIST_DIR}/firmware-upgrade-utility.exe)
+set(FWU_DIST_README ${FWU_DIST_DIR}/README.txt)
+set(FWU_DIST_ZIP ${CMAKE_BINARY_DIR}/firmware-upgrade-utility-${PROJECT_VERSION}-windows-x64.zip)
+
 if(FWU_BUILD_TESTS)
   enable_testing()
   fwu_include_root(${FWU_TESTS_INCLUDE_ROOT} tests)
@@ -71,7 +100,8 @@ if(FWU_BUILD_TESTS)
 endif()
 
 # Symbols are stripped at the link, before the image is appended (a later strip would cut the image off).
-add_link_options($<$<CONFIG:Release,MinSizeRel>:-s>)
+# No link time in the program's header: the same sources give the same program, and so the same zip.
+add_link_options($<$<CONFIG:Release,MinSizeRel>:-s> -Wl,--no-insert-timestamp)
 
 # The program: a console program, so cmd.exe and PowerShell wait for it and see its exit status.
 # Its resources (windres): the manifest, the icon, the version from project(VERSION) and the face's
@@ -120,3 +150,19 @@ target_link_libraries(firmware-upgrade-utility PRIVATE fwu_win fwu_cli fwu_res f
 # from the archive, so the packing tool and --image-info find it whatever the program calls.
 target_link_options(firmware-upgrade-utility PRIVATE -Wl,--undefined=fwu_version_block)
 fwu_embed_firmware(firmware-upgrade-utility ${FWU_FIRMWARE_IMAGE})
+
+# The distribution (its commands at the end): the program packed and zipped with its README.
+configure_file(windows/README.txt.in ${FWU_DIST_README} @ONLY NEWLINE_STYLE CRLF)
+add_custom_command(OUTPUT ${FWU_DIST_PROGRAM}
+  COMMAND ${FWU_HOST_BRINDLEPAK} --model ${FWU_DIST_MODEL} --release-date ${FWU_DIST_RELEASE_DATE}
+          $<TARGET_FILE:firmware-upgrade-utility> ${FWU_DIST_IMAGE} ${FWU_DIST_PROGRAM}
+  DEPENDS firmware-upgrade-utility ${FWU_DIST_IMAGE} ${FWU_HOST_BRINDLEPAK}
+  COMMENT "Packing the distributed program"
+  VERBATIM)
+add_custom_command(OUTPUT ${FWU_DIST_ZIP}
+  COMMAND ${PROJECT_SOURCE_DIR}/windows/make-zip.sh ${FWU_ZIP} ${FWU_DIST_PROGRAM} ${FWU_DIST_README}
+          ${FWU_DIST_ZIP} ${FWU_DIST_EPOCH}
+  DEPENDS ${FWU_DIST_PROGRAM} ${FWU_DIST_README} ${PROJECT_SOURCE_DIR}/windows/make-zip.sh
+  COMMENT "Writing ${FWU_DIST_ZIP}"
+  VERBATIM)
+add_custom_target(fwu_windows_zip ALL DEPENDS ${FWU_DIST_ZIP})

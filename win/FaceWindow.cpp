@@ -5,10 +5,9 @@
 // windows.h names the system's string loader LoadString; the program's own table is meant here.
 #undef LoadString
 
-#include "res/AppVersion.h"
 #include "res/StringTable.h"
-#include "upgrade/AttemptLog.h"
 #include "upgrade/RunExitStatus.h"
+#include "win/AboutBox.h"
 #include "wizard/ButtonStates.h"
 #include "wizard/PageTexts.h"
 #include "wizard/ProgressStrips.h"
@@ -20,6 +19,9 @@ namespace {
 // The focus mark on a plate: a dotted rectangle inset on it, white dots over a dark line so that it
 // reads on the dark plates, the yellow one and the close cross alike.
 constexpr int kFocusInset = 7;
+
+// WM_GETDPISCALEDSIZE, which the headers name only for newer systems than the program asks for.
+constexpr UINT kGetDpiScaledSize = 0x02E4;
 
 bool IsInput(UINT message) {
     return (message >= WM_KEYFIRST && message <= WM_KEYLAST) ||
@@ -35,10 +37,6 @@ HRGN MakeWindowOutline(int width, int height, int scale) {
                               kCornerHeight * scale);
 }
 
-int FaceScaleForDpi(int dpi) {
-    return dpi >= 192 ? 2 : 1;
-}
-
 std::optional<SkinPicture> FaceWindow::LoadPicture(const wchar_t* type, int id) const {
     if (scale == 2) {
         if (std::optional<SkinPicture> doubled = LoadSkinPicture(type, id, 2)) {
@@ -46,6 +44,47 @@ std::optional<SkinPicture> FaceWindow::LoadPicture(const wchar_t* type, int id) 
         }
     }
     return LoadSkinPicture(type, id);
+}
+
+void FaceWindow::LoadPictures() {
+    frame = LoadPicture(kFrameType, kFrameImageId);
+    const FaceSize size = OuterSizeAt(scale);
+    width = size.width;
+    height = size.height;
+    blank = LoadPicture(kContentsType, ContentImageId(PAGE_BLANK));
+    contents = LoadPicture(kContentsType, ContentImageId(Page()));
+    for (int set = 0; set < kButtonSetCount; ++set) {
+        buttonPictures[static_cast<std::size_t>(set)] = LoadPicture(kButtonType, ButtonPictureId(set, false));
+        buttonPictures[static_cast<std::size_t>(kButtonSetCount + set)] =
+            LoadPicture(kButtonType, ButtonPictureId(set, true));
+    }
+    if (progressShown) {
+        bar = LoadPicture(kBarType, kBarImageId);
+    }
+}
+
+FaceSize FaceWindow::OuterSizeAt(int atScale) const {
+    return frame ? FaceOuterSize(frame->Width(), frame->Height(), atScale) : FaceOuterSize(0, 0, atScale);
+}
+
+void FaceWindow::OnDpiChanged(int dpi, const RECT& suggested) {
+    const int newScale = FaceScaleForDpi(dpi);
+    if (newScale != scale) {
+        scale = newScale;
+        LoadPictures();
+        for (const FaceSlot slot : kFaceSlots) {
+            const RECT box = ScaledRect(ButtonBox(slot), scale);
+            SetWindowPos(Plate(slot), nullptr, box.left, box.top, box.right - box.left, box.bottom - box.top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        if (login) {
+            login->Rescale(scale);
+        }
+    }
+    const RECT place = PlaceOnDisplay(suggested, FaceSize{width, height});
+    SetWindowPos(window, nullptr, place.left, place.top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowRgn(window, MakeWindowOutline(width, height, scale), TRUE);  // the system owns it from here
+    InvalidateRect(window, nullptr, FALSE);
 }
 
 void FaceWindow::ScaleDrawing(HDC dc) const {
@@ -87,16 +126,7 @@ bool FaceWindow::Create(HINSTANCE instance, const wchar_t* title) {
         scale = FaceScaleForDpi(GetDeviceCaps(screen, LOGPIXELSX));
         ReleaseDC(nullptr, screen);
     }
-    frame = LoadPicture(kFrameType, kFrameImageId);
-    width = ((frame ? frame->Width() : kDefaultWidth - kFrameBorder) + kFrameBorder) * scale;
-    height = ((frame ? frame->Height() : kDefaultHeight - kFrameBorder) + kFrameBorder) * scale;
-    blank = LoadPicture(kContentsType, ContentImageId(PAGE_BLANK));
-    contents = LoadPicture(kContentsType, ContentImageId(PAGE_WELCOME));
-    for (int set = 0; set < kButtonSetCount; ++set) {
-        buttonPictures[static_cast<std::size_t>(set)] = LoadPicture(kButtonType, ButtonPictureId(set, false));
-        buttonPictures[static_cast<std::size_t>(kButtonSetCount + set)] =
-            LoadPicture(kButtonType, ButtonPictureId(set, true));
-    }
+    LoadPictures();
     // No caption bar, but a system menu, a minimise box and a taskbar button.
     window = CreateWindowExW(WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, kFaceWindowClass, title,
                              WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, 0, 0, width, height,
@@ -119,10 +149,10 @@ bool FaceWindow::Create(HINSTANCE instance, const wchar_t* title) {
     }
     // The plates: owner-drawn buttons over the slots, in the tab order after the page's fields.
     for (const FaceSlot slot : kFaceSlots) {
-        const FaceBox box = ButtonBox(slot);
+        const RECT box = ScaledRect(ButtonBox(slot), scale);
         const int id = kFirstPlateId + static_cast<int>(SlotIndex(slot));
-        HWND plate = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_TABSTOP | BS_OWNERDRAW, box.x * scale,
-                                     box.y * scale, box.width * scale, box.height * scale, window,
+        HWND plate = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_TABSTOP | BS_OWNERDRAW, box.left,
+                                     box.top, box.right - box.left, box.bottom - box.top, window,
                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
         plates[SlotIndex(slot)] = plate;
         if (plate != nullptr) {
@@ -286,8 +316,7 @@ void FaceWindow::ShowPlates() {
 
 void FaceWindow::Invalidate(const FaceBox& box) {
     if (window != nullptr && !box.Empty()) {
-        const RECT rect{box.x * scale, box.y * scale, (box.x + box.width) * scale,
-                        (box.y + box.height) * scale};
+        const RECT rect = ScaledRect(box, scale);
         InvalidateRect(window, &rect, FALSE);
     }
 }
@@ -447,23 +476,6 @@ LRESULT FaceWindow::OnPlateMessage(FaceSlot slot, UINT message, WPARAM wParam, L
     return DefSubclassProc(plate, message, wParam, lParam);
 }
 
-void FaceWindow::ShowAbout() {
-    const std::string text = "Version " + std::string(AppVersion()) +
-                             "\nInstalls the router firmware carried inside this program.\n\n" +
-                             std::string(LoadString(IDS_ABOUT_LOG)) + AttemptLogPath();
-    const std::wstring title = CodePageText("About " + std::string(LoadString(IDS_APP_TITLE)));
-    const std::wstring body = CodePageText(text);
-    MSGBOXPARAMSW box{};
-    box.cbSize = sizeof(box);
-    box.hwndOwner = window;
-    box.hInstance = GetModuleHandleW(nullptr);
-    box.lpszText = body.c_str();
-    box.lpszCaption = title.c_str();
-    box.dwStyle = MB_OK | MB_USERICON;
-    box.lpszIcon = MAKEINTRESOURCEW(150);
-    MessageBoxIndirectW(&box);
-}
-
 LRESULT FaceWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     if (IsRunWindowMessage(message)) {
         if (flow) {
@@ -543,9 +555,24 @@ LRESULT FaceWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             const LRESULT hit = DefWindowProcW(window, message, wParam, lParam);
             return hit == HTCLIENT ? HTCAPTION : hit;
         }
+        case WM_DPICHANGED:
+            // Moved to a display of another scale: the pictures, outline and fields for it.
+            if (lParam != 0) {
+                OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+            }
+            return 0;
+        case kGetDpiScaledSize:
+            // Asked before such a move what size the window wants there: the face's at the scale for
+            // that display, so that the place the system suggests next has it.
+            if (lParam != 0) {
+                const FaceSize wanted = OuterSizeAt(FaceScaleForDpi(static_cast<int>(wParam)));
+                *reinterpret_cast<SIZE*>(lParam) = SIZE{wanted.width, wanted.height};
+                return TRUE;
+            }
+            return FALSE;
         case WM_SYSCOMMAND:
             if ((wParam & 0xFFF0) == kAboutCommand) {
-                ShowAbout();
+                ShowAboutBox(window);
                 return 0;
             }
             break;

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "services/UpgradeServices.h"
+#include "win/FaceScale.h"
 #include "win/FaceText.h"
 #include "win/LoginEdits.h"
 #include "win/SkinPicture.h"
@@ -28,12 +29,8 @@ namespace fwu::win {
 // The window's class name, by which a second start finds the first one's window.
 inline constexpr const wchar_t* kFaceWindowClass = L"FwuFaceWindow";
 
-// The outer size for a frame picture of `frameWidth` x `frameHeight` (560 x 420 when there is none), and
-// the outline: `kOutlineInset` pixels cut off every side, corners rounded by an ellipse of
-// kCornerWidth x kCornerHeight.
-inline constexpr int kFrameBorder = 11;
-inline constexpr int kDefaultWidth = 560;
-inline constexpr int kDefaultHeight = 420;
+// The outline: `kOutlineInset` pixels cut off every side, corners rounded by an ellipse of
+// kCornerWidth x kCornerHeight (the outer size is FaceOuterSize's).
 inline constexpr int kOutlineInset = 5;
 inline constexpr int kCornerWidth = 20;
 inline constexpr int kCornerHeight = 25;
@@ -52,10 +49,6 @@ inline constexpr UINT kAboutCommand = 0x0010;
 // The region of the window's outline for an outer size in screen pixels, on a display drawing the face at
 // `scale` (1, or 2 at 200 %); the caller owns it until it hands it to the window.
 HRGN MakeWindowOutline(int width, int height, int scale = 1);
-
-// The face's scale on a display of `dpi` dots per inch: 2 from 192 (200 %) on, where the double-size
-// pictures are drawn, else 1.
-int FaceScaleForDpi(int dpi);
 
 class FaceWindow final : private WizardView {
 public:
@@ -95,12 +88,17 @@ private:
     // Sets `dc` to draw in the face's own pixels at the window's scale.
     void ScaleDrawing(HDC dc) const;
     std::optional<SkinPicture> LoadPicture(const wchar_t* type, int id) const;
+    // The pictures of the page shown at the window's scale, and the outer size for them.
+    void LoadPictures();
+    // The outer size at `atScale` for the frame picture loaded.
+    FaceSize OuterSizeAt(int atScale) const;
+    // WM_DPICHANGED: the window on a display of `dpi` dots per inch, where the system suggests `suggested`.
+    void OnDpiChanged(int dpi, const RECT& suggested);
     // A press of a slot by the keyboard, or by the mouse's release over it (`byMouse`).
     void QueuePress(FaceSlot slot, bool byMouse = false);
     void OnPress(FaceSlot slot, bool byMouse);
     void TryClose();
     void ShowPlates();
-    void ShowAbout();
     // Runs the window's messages (the input to this window held off) until `done` is set.
     void PumpUntil(const std::atomic<bool>& done);
     HWND Plate(FaceSlot slot) const { return plates[SlotIndex(slot)]; }

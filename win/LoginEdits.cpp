@@ -200,4 +200,25 @@ LRESULT LoginEdits::OnOctetMessage(int index, UINT message, WPARAM wParam, LPARA
     return result;
 }
 
+void LoginEdits::Rescale(int scale) {
+    HFONT newPasswordFont = FieldFont(kPasswordFontPx * scale);
+    HFONT newOctetFont = FieldFont(kOctetFontPx * scale);
+    const auto place = [](HWND field, const RECT& rect, HFONT font) {
+        if (field != nullptr) {
+            SetWindowPos(field, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            SendMessageW(field, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+        }
+    };
+    place(password, PasswordRect(scale), newPasswordFont);
+    for (std::size_t i = 0; i < octets.size(); ++i) {
+        place(octets[i], OctetRect(static_cast<int>(i), scale), newOctetFont);
+    }
+    // The fields draw with the new fonts from here: the old ones can go.
+    DeleteObject(passwordFont);
+    DeleteObject(octetFont);
+    passwordFont = newPasswordFont;
+    octetFont = newOctetFont;
+}
+
 }  // namespace fwu::win

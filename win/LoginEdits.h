@@ -35,6 +35,10 @@ public:
     // The window's WM_COMMAND from a field: the range check on a change, "0" in an octet left empty.
     void OnCommand(int id, int code);
 
+    // Moves the fields to their places at the face's `scale` and gives them fonts of its size (the window
+    // moved to a display of another scale); their texts, selections and the focus stay.
+    void Rescale(int scale);
+
 private:
     static LRESULT CALLBACK OctetProcedure(HWND field, UINT message, WPARAM wParam, LPARAM lParam,
                                            UINT_PTR index, DWORD_PTR self);

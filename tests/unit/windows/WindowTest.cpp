@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "win/AboutBox.h"
+#include "win/FaceScale.h"
 #include "win/FaceText.h"
 #include "win/FaceWindow.h"
 #include "win/LoginEdits.h"
@@ -299,13 +302,13 @@ TEST(FaceWindow, KeysLeadThroughThePagesAsOnTheOtherWindow) {
     ASSERT_NE(system, nullptr);
     EXPECT_GT(GetMenuStringW(system, kAboutCommand, caption, 32, MF_BYCOMMAND), 0);
 
-    // Its About box: a message box owned by the window, with the version and where the log is.
+    // Its About box: a dialog owned by the window, with the version and where the log is.
     std::wstring aboutText;
     std::thread reader([&] {
         for (int i = 0; i < 200; ++i) {
-            if (HWND box = FindWindowW(L"#32770", L"About Firmware Upgrade Utility")) {
+            if (HWND box = FindWindowW(L"#32770", kAboutCaption)) {
                 wchar_t text[512] = {};
-                GetDlgItemTextW(box, 0xFFFF, text, 512);  // the message box's text
+                GetDlgItemTextW(box, kAboutTextId, text, 512);
                 aboutText = text;
                 PostMessageW(box, WM_COMMAND, IDOK, 0);
                 return;
@@ -316,7 +319,8 @@ TEST(FaceWindow, KeysLeadThroughThePagesAsOnTheOtherWindow) {
     PostMessageW(window, WM_SYSCOMMAND, kAboutCommand, 0);
     face.HandleQueuedMessages();
     reader.join();
-    EXPECT_EQ(aboutText.rfind(L"Version ", 0), 0U) << std::string(aboutText.begin(), aboutText.end());
+    EXPECT_NE(aboutText.find(L"\r\nVersion "), std::wstring::npos)
+        << std::string(aboutText.begin(), aboutText.end());
     EXPECT_NE(aboutText.find(CodePageText(LoadString(IDS_ABOUT_LOG))), std::wstring::npos);
 
     // Alt+B twice back to the welcome page; the typed password is kept for the login page.
@@ -379,6 +383,202 @@ TEST(FaceWindow, KeysLeadThroughThePagesAsOnTheOtherWindow) {
     EXPECT_FALSE(IsWindow(window));
     MSG quit;
     EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
+TEST(FaceScale, TheFaceKeepsItsOwnSizeAtEachScale) {
+    struct Case {
+        int dpi;
+        int frameWidth, frameHeight;  // 0: no frame picture
+        RECT suggested;
+        int scale;
+        RECT placed;
+    };
+    const Case cases[] = {
+        // 100 % and 200 %: the system's suggestion is the face's size, taken as it is.
+        {96, 560, 420, {10, 20, 581, 451}, 1, {10, 20, 581, 451}},
+        {192, 560, 420, {-1142, 0, 0, 862}, 2, {-1142, 0, 0, 862}},  // a display left of the main one
+        {191, 0, 0, {0, 0, 560, 420}, 1, {0, 0, 560, 420}},
+        // 150 %: the face stays 1x, centred where the system would have put it 1.5 times larger.
+        {144, 560, 420, {100, 100, 957, 747}, 1, {243, 208, 814, 639}},
+        // 300 %: 2x, centred likewise, also at negative places.
+        {288, 0, 0, {-1680, -1260, 0, 0}, 2, {-1400, -1050, -280, -210}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.dpi);
+        const int scale = FaceScaleForDpi(c.dpi);
+        EXPECT_EQ(scale, c.scale);
+        const RECT placed = PlaceOnDisplay(c.suggested, FaceOuterSize(c.frameWidth, c.frameHeight, scale));
+        EXPECT_EQ(std::vector<LONG>({placed.left, placed.top, placed.right, placed.bottom}),
+                  std::vector<LONG>({c.placed.left, c.placed.top, c.placed.right, c.placed.bottom}));
+    }
+}
+
+// A window's rectangle relative to `parent`'s client area as left, top, right, bottom.
+std::vector<LONG> RectIn(HWND parent, HWND child) {
+    RECT rect{};
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+    return {rect.left, rect.top, rect.right, rect.bottom};
+}
+
+TEST(FaceWindow, MovedToADisplayOfAnotherScaleRedoesItsOutlineAndControls) {
+    // The window under test carries no pictures: its face is 560 x 420 at 1x.
+    struct Case {
+        int dpi;
+        RECT suggested;
+        std::vector<LONG> window;  // on the screen
+        int scale;                 // what the outline, the plates and the fields follow
+    };
+    const Case cases[] = {
+        {192, {40, 30, 1160, 870}, {40, 30, 1160, 870}, 2},
+        {144, {10, 10, 850, 640}, {150, 115, 710, 535}, 1},  // the suggestion 1.5 times larger: centred
+        {96, {5, 6, 565, 426}, {5, 6, 565, 426}, 1},
+        {192, {0, 0, 1120, 840}, {0, 0, 1120, 840}, 2},
+    };
+    FakeServices services;
+    FaceWindow face(services);
+    ASSERT_TRUE(face.Create(GetModuleHandleW(nullptr), L"face test"));
+    HWND window = face.Handle();
+    ShowWindow(window, SW_SHOW);
+    PostMessageW(window, WM_SYSKEYDOWN, 'N', 1);
+    face.HandleQueuedMessages();
+    ASSERT_EQ(face.Page(), PAGE_LOGIN);
+    HWND password = GetDlgItem(window, kPasswordFieldId);
+    SetWindowTextW(password, L"typed");
+    SetFocus(GetDlgItem(window, kFirstOctetFieldId + 2));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.dpi);
+        // Asked first for its size there: the face's at the scale, never the display's ratio.
+        SIZE wanted{};
+        EXPECT_TRUE(
+            SendMessageW(window, 0x02E4 /* WM_GETDPISCALEDSIZE */, c.dpi, reinterpret_cast<LPARAM>(&wanted)));
+        EXPECT_EQ(std::vector<LONG>({wanted.cx, wanted.cy}),
+                  std::vector<LONG>({560L * c.scale, 420L * c.scale}));
+        RECT suggested = c.suggested;
+        SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(c.dpi, c.dpi), reinterpret_cast<LPARAM>(&suggested));
+        face.HandleQueuedMessages();
+        RECT shown{};
+        GetWindowRect(window, &shown);
+        EXPECT_EQ(std::vector<LONG>({shown.left, shown.top, shown.right, shown.bottom}), c.window);
+        const LONG s = c.scale;
+        // The outline: a round rectangle leaves out its last row and column.
+        RECT outline{};
+        ASSERT_NE(GetWindowRgnBox(window, &outline), ERROR);
+        EXPECT_EQ(std::vector<LONG>({outline.left, outline.top, outline.right, outline.bottom}),
+                  std::vector<LONG>({5 * s, 5 * s, 555 * s - 1, 415 * s - 1}));
+        // Next's plate and the password and last octet fields where the face has them at the scale.
+        EXPECT_EQ(RectIn(window, GetDlgItem(window, kFirstPlateId)),
+                  std::vector<LONG>({440 * s, 280 * s, 545 * s, 328 * s}));
+        EXPECT_EQ(RectIn(window, password), std::vector<LONG>({185 * s, 285 * s, 355 * s, 310 * s}));
+        EXPECT_EQ(RectIn(window, GetDlgItem(window, kFirstOctetFieldId + 3)),
+                  std::vector<LONG>({320 * s, 238 * s, 355 * s, 263 * s}));
+        // The fields' fonts follow, and what was typed and the focus stay.
+        LOGFONTW font{};
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(password, WM_GETFONT, 0, 0)), sizeof(font), &font);
+        EXPECT_EQ(font.lfHeight, -19 * s);
+        EXPECT_EQ(ControlText(password), "typed");
+        EXPECT_EQ(GetFocus(), GetDlgItem(window, kFirstOctetFieldId + 2));
+    }
+}
+
+TEST(AboutBox, TextNamesTheProgramItsVersionCopyrightAndLog) {
+    EXPECT_EQ(AboutText("Firmware Upgrade Utility", "1.5.1.2", "Copyright (C) 2026 Torvane.",
+                        "Log: ", "C:\\Users\\\xc3\xa9\\upgrade.log"),
+              "Firmware Upgrade Utility\r\nVersion 1.5.1.2\r\nCopyright (C) 2026 Torvane.\r\n"
+              "Installs the router firmware carried inside this program.\r\n\r\n"
+              "Log: C:\\Users\\\xc3\xa9\\upgrade.log");
+    EXPECT_EQ(
+        AboutText("T", "1", "C", "Log: ", ""),
+        "T\r\nVersion 1\r\nC\r\nInstalls the router firmware carried inside this program.\r\n\r\nLog: ");
+}
+
+// Opens the About box from the system menu and, while it shows, lets `act` look at it and end it from
+// another thread (the box runs its own modal loop on this one); answers whether it ended by itself.
+bool WithAboutBox(FaceWindow& face, const std::function<void(HWND box)>& act) {
+    bool ended = false;
+    std::thread other([&] {
+        HWND box = nullptr;
+        for (int i = 0; i < 250 && box == nullptr; ++i) {
+            box = FindWindowW(L"#32770", kAboutCaption);
+            Sleep(20);
+        }
+        if (box == nullptr) {
+            return;
+        }
+        act(box);
+        // Up to 10 s: wine on a display without a window manager takes about 2 s to take a box away.
+        for (int i = 0; i < 500 && !ended; ++i) {
+            ended = !IsWindow(box);
+            Sleep(20);
+        }
+        if (!ended) {
+            PostMessageW(box, WM_COMMAND, IDOK, 0);  // so that the test goes on
+        }
+    });
+    PostMessageW(face.Handle(), WM_SYSCOMMAND, kAboutCommand, 0);
+    face.HandleQueuedMessages();
+    other.join();
+    return ended;
+}
+
+TEST(AboutBox, ShowsSelectableTextOverTheFaceAndEndsByItsKeys) {
+    struct Case {
+        const char* how;
+        int control;  // where the key goes: the OK button or the text
+        UINT message;
+        WPARAM key;
+    };
+    const Case cases[] = {
+        {"Escape on OK", IDOK, WM_KEYDOWN, VK_ESCAPE},
+        {"Enter on OK", IDOK, WM_KEYDOWN, VK_RETURN},
+        {"Escape in the text", kAboutTextId, WM_KEYDOWN, VK_ESCAPE},
+        {"Enter in the text", kAboutTextId, WM_KEYDOWN, VK_RETURN},
+        {"the close box", 0, WM_CLOSE, 0},
+    };
+    FakeServices services;
+    FaceWindow face(services);
+    ASSERT_TRUE(face.Create(GetModuleHandleW(nullptr), L"face test"));
+    ShowWindow(face.Handle(), SW_SHOW);
+    face.HandleQueuedMessages();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.how);
+        HWND owner = nullptr;
+        bool faceEnabled = true;
+        bool readOnly = false;
+        std::wstring shown;
+        std::wstring copied;
+        const bool ended = WithAboutBox(face, [&](HWND box) {
+            owner = GetWindow(box, GW_OWNER);
+            faceEnabled = IsWindowEnabled(face.Handle()) != FALSE;
+            HWND text = GetDlgItem(box, kAboutTextId);
+            readOnly = (GetWindowLongW(text, GWL_STYLE) & ES_READONLY) != 0;
+            wchar_t buffer[1024] = {};
+            GetWindowTextW(text, buffer, 1024);
+            shown = buffer;
+            // Selected whole and copied, as the user's Ctrl+A, Ctrl+C do.
+            SendMessageW(text, EM_SETSEL, 0, -1);
+            SendMessageW(text, WM_COPY, 0, 0);
+            if (OpenClipboard(nullptr)) {
+                if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+                    if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+                        copied = chars;
+                        GlobalUnlock(data);
+                    }
+                }
+                CloseClipboard();
+            }
+            HWND target = c.control == 0 ? box : GetDlgItem(box, c.control);
+            PostMessageW(target, c.message, c.key, c.message == WM_KEYDOWN ? 1 : 0);
+        });
+        EXPECT_TRUE(ended);
+        EXPECT_EQ(owner, face.Handle());
+        EXPECT_FALSE(faceEnabled);  // modal: the face takes no input while the box shows
+        EXPECT_TRUE(readOnly);
+        EXPECT_EQ(shown.rfind(L"Firmware Upgrade Utility\r\nVersion ", 0), 0U);
+        EXPECT_NE(shown.find(L"Copyright"), std::wstring::npos);
+        EXPECT_EQ(copied, shown);
+        EXPECT_TRUE(IsWindowEnabled(face.Handle()));
+    }
 }
 
 }  // namespace

@@ -5,7 +5,8 @@
 # panel and the page's three buttons where the pictures put them, outside the label rectangles (within the
 # art check's steps: 16 of 255 per channel, 5 pixels in a thousand); outside the outline, what lay below.
 # Then driven by the keyboard and the mouse without a router: Next's hot picture, Alt+N to the login page,
-# Enter to check the router (none answers: an error box), Alt+B back, Escape to close.
+# Enter to check the router (none answers: an error box), Alt+B back, the About box from the system menu
+# and Escape to end it, Escape to close.
 # With the scale 2, on a display at 200 % (192 dots per inch): the window twice the size, drawn from the
 # double-size pictures, the welcome page alone.
 #   window-face.sh <program.exe> <wine> <res/skin folder> <folder for the screenshot> [1|2]
@@ -140,6 +141,27 @@ check_page login-again 169 158 163 154 "185,238 399,262" "185,285 354,309" "35,3
 xdotool key --window "$window" alt+b
 sleep 1
 check_page welcome-again 165 158 156 154 "${dates[@]}"
+# The system menu by Alt+Space, its last entry (About) by Up and Enter: the About box over the face, and
+# Escape ends it.
+xdotool key --window "$window" alt+space
+sleep 1
+xdotool key Up Return
+about=
+for _ in $(seq 1 20); do
+  about=$(xdotool search --name '^About Firmware Upgrade Utility$' 2>/dev/null | head -n 1) && [ -n "$about" ] && break
+  sleep 0.5
+done
+[ -n "$about" ] || { echo "window-face: no About box from the system menu"; exit 1; }
+sleep 1
+import -window root "$out/windows-about-raw.png"
+xdotool key Escape
+for _ in $(seq 1 20); do
+  xdotool search --name '^About Firmware Upgrade Utility$' >/dev/null 2>&1 || break
+  sleep 0.5
+done
+if xdotool search --name '^About Firmware Upgrade Utility$' >/dev/null 2>&1; then
+  echo "window-face: Escape left the About box open"; exit 1
+fi
 xdotool key --window "$window" Escape
 for _ in $(seq 1 10); do
   xdotool search --name '^Firmware Upgrade Utility$' >/dev/null 2>&1 || break
