@@ -201,8 +201,8 @@ LRESULT LoginEdits::OnOctetMessage(int index, UINT message, WPARAM wParam, LPARA
 }
 
 void LoginEdits::Rescale(int scale) {
-    HFONT newPasswordFont = FieldFont(kPasswordFontPx * scale);
-    HFONT newOctetFont = FieldFont(kOctetFontPx * scale);
+    HFONT newPasswordFont = FieldFont(kPasswordFieldPixels * scale);
+    HFONT newOctetFont = FieldFont(kOctetFieldPixels * scale);
     const auto place = [](HWND field, const RECT& rect, HFONT font) {
         if (field != nullptr) {
             SetWindowPos(field, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
@@ -210,9 +210,9 @@ void LoginEdits::Rescale(int scale) {
             SendMessageW(field, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
         }
     };
-    place(password, PasswordRect(scale), newPasswordFont);
+    place(password, ScaledRect(kPasswordFieldBox, scale), newPasswordFont);
     for (std::size_t i = 0; i < octets.size(); ++i) {
-        place(octets[i], OctetRect(static_cast<int>(i), scale), newOctetFont);
+        place(octets[i], ScaledRect(OctetFieldBox(static_cast<int>(i)), scale), newOctetFont);
     }
     // The fields draw with the new fonts from here: the old ones can go.
     DeleteObject(passwordFont);
