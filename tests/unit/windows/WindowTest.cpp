@@ -306,7 +306,7 @@ TEST(FaceWindow, KeysLeadThroughThePagesAsOnTheOtherWindow) {
     std::wstring aboutText;
     std::thread reader([&] {
         for (int i = 0; i < 200; ++i) {
-            if (HWND box = FindWindowW(L"#32770", kAboutCaption)) {
+            if (HWND box = FindWindowW(L"#32770", L"About Firmware Upgrade Utility")) {
                 wchar_t text[512] = {};
                 GetDlgItemTextW(box, kAboutTextId, text, 512);
                 aboutText = text;
@@ -499,7 +499,7 @@ bool WithAboutBox(FaceWindow& face, const std::function<void(HWND box)>& act) {
     std::thread other([&] {
         HWND box = nullptr;
         for (int i = 0; i < 250 && box == nullptr; ++i) {
-            box = FindWindowW(L"#32770", kAboutCaption);
+            box = FindWindowW(L"#32770", L"About Firmware Upgrade Utility");
             Sleep(20);
         }
         if (box == nullptr) {
