@@ -9,18 +9,18 @@
 #include "res/StringTable.h"
 #include "ui/Latin1.h"
 #include "upgrade/AttemptLog.h"
+#include "wizard/AboutTexts.h"
 
 namespace fwu {
 
 CAboutDlg::CAboutDlg(QWidget* parent)
     : QDialog(parent),
       iconLabel(new QLabel(this)),
-      versionLabel(new QLabel(QStringLiteral("Version ") + Latin1(AppVersion()), this)),
-      noteLabel(
-          new QLabel(QStringLiteral("Installs the router firmware carried inside this program."), this)),
+      versionLabel(new QLabel(Latin1(AboutVersionLine(AppVersion())), this)),
+      noteLabel(new QLabel(QLatin1String(kAboutNote), this)),
       okButton(new QPushButton(QStringLiteral("OK"), this)) {
     const std::string_view title = LoadString(IDS_APP_TITLE);
-    setWindowTitle(QStringLiteral("About ") + Latin1(title));
+    setWindowTitle(Latin1(AboutCaption(title)));
     const QIcon icon(QStringLiteral(":/ICON/150.png"));
     setWindowIcon(icon);
     iconLabel->setObjectName(QStringLiteral("aboutIcon"));

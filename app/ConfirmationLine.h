@@ -8,7 +8,9 @@
 #include <QRect>
 #include <string>
 
+#include "ui/FaceRect.h"
 #include "upgrade/ConfirmationWatch.h"
+#include "wizard/PageTexts.h"
 
 class QWidget;
 
@@ -16,10 +18,8 @@ namespace fwu {
 
 class CSkinLabel;
 
-// Below "You have successfully upgraded your Router.", left of the picture.
-inline constexpr QRect kConfirmationRect(32, 250, 236, 110);
-inline const QColor kConfirmationColour(75, 75, 75);
-inline const QColor kConfirmationWarningColour(190, 40, 40);
+inline constexpr QRect kConfirmationRect = QtRect(kConfirmationBox);
+inline const QColor kConfirmationColour(QtRgb(colour::kPageText));
 
 class ConfirmationLine {
 public:

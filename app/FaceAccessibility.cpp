@@ -6,32 +6,16 @@
 #include <QWidget>
 #include <algorithm>
 #include <array>
-#include <utility>
+#include <string_view>
 
 #include "app/UpgradeDlg.h"
 #include "ui/ButtonSlot.h"
 #include "ui/ProgressDisplay.h"
 #include "ui/SkinLabel.h"
+#include "wizard/ControlNames.h"
 
 namespace fwu {
 namespace {
-
-// Names of the controls whose text alone would not say what they are, by object name.
-constexpr std::array<std::pair<const char*, const char*>, 13> kControlNames{{
-    {"passwordField", "Router's Password"},
-    {"octetField1", "Router's IP Address, part 1"},
-    {"octetField2", "Router's IP Address, part 2"},
-    {"octetField3", "Router's IP Address, part 3"},
-    {"octetField4", "Router's IP Address, part 4"},
-    {"releaseDateLabel", "Release Date"},
-    {"firmwareDateLabel", "Firmware Date"},
-    {"modelLabel", "Model"},
-    {"routerVersionLabel", "Current firmware version"},
-    {"utilityVersionLabel", "Upgrade firmware version"},
-    {"routerAddressLabel", "Router's IP Address"},
-    {"stripBar", "Upgrade progress"},
-    {"confirmationLabel", "Router's version after the restart"},
-}};
 
 CUpgradeDlg* Window(QWidget* widget) {
     return widget != nullptr ? qobject_cast<CUpgradeDlg*>(widget->window()) : nullptr;
@@ -220,11 +204,11 @@ void AnnouncePage(QWidget& window) {
         if (control == nullptr) {
             continue;
         }
-        const QByteArray name = control->objectName().toLatin1();
-        const auto known = std::find_if(kControlNames.begin(), kControlNames.end(),
-                                        [&](const auto& entry) { return name == entry.first; });
-        if (known != kControlNames.end()) {
-            control->setAccessibleName(QLatin1String(known->second));
+        const QByteArray objectName = control->objectName().toLatin1();
+        const std::string_view name = AccessibleControlName(
+            std::string_view(objectName.constData(), static_cast<std::size_t>(objectName.size())));
+        if (!name.empty()) {
+            control->setAccessibleName(QLatin1String(name.data(), static_cast<qsizetype>(name.size())));
         }
     }
     Announce(&window, QAccessible::DescriptionChanged);

@@ -8,27 +8,13 @@
 #include "ui/SkinLabel.h"
 
 namespace fwu {
-namespace {
-
-const QColor kPageTextColour(75, 75, 75);
-constexpr int kPageFontSize = 15;
-// A text too long for its label at the page's size (an unknown version's reason) is drawn smaller.
-constexpr int kSmallestPageFontSize = 10;
-const QColor kTitleColour(245, 245, 245);
-constexpr int kTitleFontSize = 14;
-
-}  // namespace
 
 PageLabels::PageLabels(QWidget* window, const std::vector<PageLabelSpec>& entries, bool suppressBackground) {
     for (const PageLabelSpec& entry : entries) {
         auto* label = new CSkinLabel(window);
         label->setObjectName(QLatin1String(entry.name));
         label->setProperty("controlId", entry.controlId);
-        label->SetTransparent();
-        label->SetTextColor(kPageTextColour);
-        label->SetFontSize(kPageFontSize);
-        label->SetShrinkToFit(kSmallestPageFontSize);
-        label->SetBold(true);
+        ApplyLabelLook(*label, entry.look);
         label->SetSuppressBackground(suppressBackground);
         label->SetText(Latin1(entry.text));
         label->setGeometry(QtRect(entry.box));
@@ -45,11 +31,7 @@ PageLabels::~PageLabels() {
 
 void SetUpFaceTitle(CSkinLabel* label, const PageLabelSpec& title) {
     label->setObjectName(QLatin1String(title.name));
-    label->SetTransparent();
-    label->SetTextColor(kTitleColour);
-    label->SetFontName(QStringLiteral("Tahoma"));
-    label->SetFontSize(kTitleFontSize);
-    label->SetBold(true);
+    ApplyLabelLook(*label, title.look);
     label->SetText(Latin1(title.text));
     label->setGeometry(QtRect(title.box));
     label->show();

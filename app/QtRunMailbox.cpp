@@ -13,14 +13,7 @@ public:
 };
 
 bool IsRunEvent(QEvent::Type type) {
-    for (const RunMessageKind kind :
-         {RunMessageKind::Done, RunMessageKind::Progress, RunMessageKind::Percent, RunMessageKind::Status,
-          RunMessageKind::Confirmation, RunMessageKind::SleepLock}) {
-        if (type == RunEventType(kind)) {
-            return true;
-        }
-    }
-    return false;
+    return IsRunMessageOffset(static_cast<long long>(type) - QEvent::User);
 }
 
 }  // namespace

@@ -32,6 +32,7 @@
 #include "ui/SkinImage.h"
 #include "ui/SkinLabel.h"
 #include "upgrade/FailureText.h"
+#include "wizard/PageTexts.h"
 
 namespace fwu {
 namespace {
@@ -169,8 +170,8 @@ void CUpgradeDlg::ShowPage(PageNumber newPage) {
                 pageChanging);
             break;
         case PAGE_PROGRESS:
-            progressDisplay = std::make_unique<ProgressDisplay>(this, Latin1(statusText), Latin1(percentText),
-                                                                pageChanging);
+            progressDisplay = std::make_unique<ProgressDisplay>(
+                this, Latin1(ProgressStatusLabel().text), Latin1(PercentFigureLabel().text), pageChanging);
             progressBarShown = true;
             update(statusRect);
             update(percentRect);

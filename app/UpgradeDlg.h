@@ -149,8 +149,6 @@ private:
     std::unique_ptr<PageLabels> pageLabels;            // the welcome or the verify page's texts
     std::unique_ptr<LoginFields> loginFields;          // password, four octets, status line
     std::unique_ptr<ProgressDisplay> progressDisplay;  // hidden progress control, status line, percent
-    std::string statusText = "Upgrading...";
-    std::string percentText = "1%";
     QRect statusRect;
     QRect percentRect;
     bool progressBarShown = false;

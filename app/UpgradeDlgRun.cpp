@@ -7,6 +7,7 @@
 #include "ui/Latin1.h"
 #include "ui/ProgressDisplay.h"
 #include "ui/SkinLabel.h"
+#include "wizard/PageTexts.h"
 
 namespace fwu {
 
@@ -42,7 +43,7 @@ void CUpgradeDlg::ShowUploadFailure(const std::string& causeText) {
 
 void CUpgradeDlg::ShowUploadStarted() {
     if (progressDisplay) {
-        progressDisplay->ShowStart(Latin1(statusText), Latin1(percentText));
+        progressDisplay->ShowStart(Latin1(ProgressStatusLabel().text), Latin1(PercentFigureLabel().text));
     }
 }
 

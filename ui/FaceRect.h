@@ -1,7 +1,8 @@
 // Rectangles of the window face are written as left, top, right, bottom with right and bottom exclusive;
-// these turn them, and the wizard's plain boxes, into Qt rectangles.
+// these turn them, and the wizard's plain boxes, into Qt rectangles, and the wizard's colours into Qt's.
 #pragma once
 
+#include <QColor>
 #include <QRect>
 
 #include "wizard/FaceBox.h"
@@ -14,6 +15,10 @@ constexpr QRect FaceRect(int left, int top, int right, int bottom) {
 
 constexpr QRect QtRect(const FaceBox& box) {
     return QRect(box.x, box.y, box.width, box.height);
+}
+
+constexpr QRgb QtRgb(const FaceColour& colour) {
+    return qRgb(colour.red, colour.green, colour.blue);
 }
 
 }  // namespace fwu

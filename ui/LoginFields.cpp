@@ -6,20 +6,17 @@
 #include <QWidget>
 
 #include "ui/EditEx.h"
+#include "ui/Latin1.h"
 #include "ui/OctetKeyFilter.h"
 #include "ui/RangeEdit.h"
 #include "ui/SkinLabel.h"
+#include "wizard/ControlNames.h"
 
 namespace fwu {
 namespace {
 
-const QColor kFieldText(75, 75, 75);
-const QColor kFieldBackground(255, 255, 255);
-const QColor kStatusText(75, 75, 255);
-const QString kFieldFace = QStringLiteral("MS Sans Serif");
-constexpr int kPasswordFontPx = 19;
-constexpr int kOctetFontPx = 17;
-constexpr int kStatusFontPx = 15;
+const QColor kFieldText(QtRgb(colour::kFieldText));
+const QColor kFieldBackground(QtRgb(colour::kFieldBackground));
 
 // Refuses a password whose bytes would not fit the router credential.
 class PasswordByteLimit : public QValidator {
@@ -44,7 +41,7 @@ QString FromBytes(const std::string& text) {
 }  // namespace
 
 QRect OctetFieldRect(int index) {
-    return FaceRect(185 + 45 * index, 238, 220 + 45 * index, 263);
+    return QtRect(OctetFieldBox(index));
 }
 
 LoginFields::LoginFields(QWidget* window, const std::string& password,
@@ -55,14 +52,14 @@ LoginFields::LoginFields(QWidget* window, const std::string& password,
     }
 
     passwordField = new CEditEx(window);
-    passwordField->setObjectName(QStringLiteral("passwordField"));
+    passwordField->setObjectName(QLatin1String(kPasswordFieldObject));
     passwordField->setGeometry(kPasswordRect);
     passwordField->setEchoMode(QLineEdit::Password);
     passwordField->setMaxLength(static_cast<int>(maxPasswordBytes));
     passwordField->setValidator(new PasswordByteLimit(maxPasswordBytes, passwordField));
     passwordField->SetBackgroundColor(kFieldBackground);
     passwordField->SetTextColor(kFieldText);
-    passwordField->SetEditFont(kPasswordFontPx, kFieldFace);
+    passwordField->SetEditFont(kPasswordFieldPixels, QLatin1String(kFieldFace));
     passwordField->setText(FromBytes(password));
     // The whole text selected with the caret at its start, so the start of the password is in view.
     const int length = static_cast<int>(passwordField->text().size());
@@ -73,12 +70,12 @@ LoginFields::LoginFields(QWidget* window, const std::string& password,
     std::array<QLineEdit*, 4> edits{};
     for (std::size_t i = 0; i < octetFields.size(); ++i) {
         CRangeEdit* field = new CRangeEdit(window);
-        field->setObjectName(QStringLiteral("octetField%1").arg(i + 1));
+        field->setObjectName(QString::fromStdString(OctetFieldObject(static_cast<int>(i))));
         field->setGeometry(OctetFieldRect(static_cast<int>(i)));
         field->setAlignment(Qt::AlignCenter);
         field->SetBackgroundColor(kFieldBackground);
         field->SetTextColor(kFieldText);
-        field->SetEditFont(kOctetFontPx, kFieldFace);
+        field->SetEditFont(kOctetFieldPixels, QLatin1String(kFieldFace));
         field->SetRange(0, 255);
         field->SetBeep(beep);
         field->setText(FromBytes(octetText[i]));
@@ -96,13 +93,11 @@ LoginFields::LoginFields(QWidget* window, const std::string& password,
     keyFilter = std::make_unique<OctetKeyFilter>(edits);
 
     statusLabel = new CSkinLabel(window);
-    statusLabel->setObjectName(QStringLiteral("loginStatus"));
-    statusLabel->setGeometry(kLoginStatusRect);
-    statusLabel->SetText(QString());
-    statusLabel->SetBackgroundColor(kFieldBackground);
-    statusLabel->SetTextColor(kStatusText);
-    statusLabel->SetFontSize(kStatusFontPx);
-    statusLabel->SetBold(true);
+    const PageLabelSpec status = LoginStatusLabel();
+    statusLabel->setObjectName(QLatin1String(status.name));
+    statusLabel->setGeometry(QtRect(status.box));
+    statusLabel->SetText(Latin1(status.text));
+    ApplyLabelLook(*statusLabel, status.look);
     statusLabel->show();
 }
 

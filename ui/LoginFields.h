@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "ui/FaceRect.h"
+#include "wizard/PageTexts.h"
 
 class QWidget;
 
@@ -23,9 +24,9 @@ class CRangeEdit;
 class CSkinLabel;
 class OctetKeyFilter;
 
-inline constexpr QRect kPasswordRect = FaceRect(185, 285, 355, 310);
-inline constexpr QRect kLoginStatusRect = FaceRect(35, 332, 355, 352);
-// Octet field i (0..3) lies at FaceRect(185 + 45 i, 238, 220 + 45 i, 263).
+inline constexpr QRect kPasswordRect = QtRect(kPasswordFieldBox);
+inline constexpr QRect kLoginStatusRect = QtRect(kLoginStatusBox);
+// Octet field i (0..3), from the left.
 QRect OctetFieldRect(int index);
 
 // Creates the six controls as children of `window`, in tab order (password, octets 1 to 4), the password

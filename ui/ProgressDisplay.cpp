@@ -13,19 +13,15 @@
 namespace fwu {
 namespace {
 
-const QColor kLabelBackground(255, 255, 255);
 const QColor kStatusColour(kStatusRgb);
 const QColor kWarningColour(kWarningRgb);
-const QColor kPercentColour(75, 75, 75);
-constexpr int kLabelFontPx = 16;
 
-CSkinLabel* CreateLabel(QWidget* window, const QRect& rect, const QColor& colour, const QString& text) {
+CSkinLabel* CreateLabel(QWidget* window, const PageLabelSpec& spec, const QString& text) {
     auto* label = new CSkinLabel(window);
-    label->setGeometry(rect);
-    label->SetBackgroundColor(kLabelBackground);
-    label->SetTextColor(colour);
-    label->SetFontSize(kLabelFontPx);
-    label->SetBold(true);
+    label->setObjectName(QLatin1String(spec.name));
+    label->setProperty("controlId", spec.controlId);
+    label->setGeometry(QtRect(spec.box));
+    ApplyLabelLook(*label, spec.look);
     label->SetText(text);
     label->show();
     return label;
@@ -116,12 +112,9 @@ ProgressDisplay::ProgressDisplay(QWidget* window, const QString& statusText, con
     progressControl->setRange(0, 100);
     progressControl->setValue(0);
     progressControl->setVisible(false);
-    statusLabel = CreateLabel(window, kStatusRect, kStatusColour, statusText);
-    percentLabel = CreateLabel(window, kPercentRect, kPercentColour, percentText);
-    statusLabel->setObjectName(QStringLiteral("progressStatus"));
-    percentLabel->setObjectName(QStringLiteral("percentFigure"));
+    statusLabel = CreateLabel(window, ProgressStatusLabel(), statusText);
+    percentLabel = CreateLabel(window, PercentFigureLabel(), percentText);
     for (CSkinLabel* label : {statusLabel.data(), percentLabel.data()}) {
-        label->setProperty("controlId", kProgressLabelId);
         label->SetSuppressBackground(suppressBackground);
     }
     bar = new StripBar(window);

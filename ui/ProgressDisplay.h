@@ -14,6 +14,7 @@
 #include <optional>
 
 #include "ui/FaceRect.h"
+#include "wizard/PageTexts.h"
 #include "wizard/ProgressStrips.h"
 
 class QPainter;
@@ -24,15 +25,13 @@ namespace fwu {
 
 class CSkinLabel;
 
-inline constexpr int kProgressLabelId = 4667;
 inline constexpr QRect kProgressControlRect = FaceRect(80, 375, 120, 380);
-// The status line's colours: its own blue, and the warning colour of a failure (a dark red-orange,
-// #CC3300, about 5:1 against the white line).
-inline constexpr QRgb kStatusRgb = qRgb(75, 75, 255);
-inline constexpr QRgb kWarningRgb = qRgb(204, 51, 0);
+// The status line's colours: its own blue, and the warning colour of a failure.
+inline constexpr QRgb kStatusRgb = QtRgb(colour::kStatusText);
+inline constexpr QRgb kWarningRgb = QtRgb(colour::kWarningText);
 
-inline constexpr QRect kStatusRect = FaceRect(50, 273, 420, 310);
-inline constexpr QRect kPercentRect = FaceRect(200, 347, 260, 372);
+inline constexpr QRect kStatusRect = QtRect(kProgressStatusBox);
+inline constexpr QRect kPercentRect = QtRect(kPercentFigureBox);
 
 // The window rectangle covered by strips first..last of the given size (StripsBox as a Qt rectangle).
 QRect StripsRect(int first, int last, int stripWidth, int stripHeight);

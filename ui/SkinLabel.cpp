@@ -8,7 +8,9 @@
 #include <QPainter>
 
 #include "ui/FaceFonts.h"
+#include "ui/FaceRect.h"
 #include "wizard/LabelLayout.h"
+#include "wizard/PageTexts.h"
 
 namespace fwu {
 namespace {
@@ -56,8 +58,8 @@ void CSkinLabel::SetTextColor(const QColor& colour) {
     update();
 }
 
-void CSkinLabel::SetBold(bool bold) {
-    labelFont.setWeight(bold ? QFont::Bold : QFont::Normal);
+void CSkinLabel::SetBold(bool newBold) {
+    bold = newBold;
     update();
 }
 
@@ -79,14 +81,18 @@ int CSkinLabel::DrawnFontPixels() const {
         return pixels;
     }
     const QByteArray bytes = text.toLocal8Bit();
-    const MeasureTextAt measure = [this](std::string_view piece, bool bold, int size) {
-        QFont font = WithWeight(labelFont, bold);
+    const MeasureTextAt measure = [this](std::string_view piece, bool pieceBold, int size) {
+        QFont font = WithWeight(labelFont, pieceBold);
         font.setPixelSize(size);
         return QFontMetrics(font).horizontalAdvance(
             QString::fromLocal8Bit(piece.data(), static_cast<qsizetype>(piece.size())));
     };
     return FittingFontPixels(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
-                             width(), height(), pixels, shrinkToPixels, labelFont.bold(), measure);
+                             width(), height(), pixels, shrinkToPixels, bold, measure);
+}
+
+QFont CSkinLabel::LabelFont() const {
+    return WithWeight(labelFont, bold);
 }
 
 void CSkinLabel::SetFontName(const QString& face) {
@@ -115,6 +121,23 @@ void CSkinLabel::UpdateOpacity() {
     setAttribute(Qt::WA_OpaquePaintEvent, backgroundColor.has_value() && !suppressBackground);
 }
 
+void ApplyLabelLook(CSkinLabel& label, const LabelLook& look) {
+    if (look.background) {
+        label.SetBackgroundColor(QColor(QtRgb(*look.background)));
+    } else {
+        label.SetTransparent();
+    }
+    label.SetTextColor(QColor(QtRgb(look.colour)));
+    if (look.face != nullptr) {
+        label.SetFontName(QLatin1String(look.face));
+    }
+    label.SetFontSize(look.pixels);
+    if (look.smallestPixels > 0) {
+        label.SetShrinkToFit(look.smallestPixels);
+    }
+    label.SetBold(look.bold);
+}
+
 void CSkinLabel::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     if (backgroundColor && !suppressBackground) {
@@ -131,11 +154,11 @@ void CSkinLabel::paintEvent(QPaintEvent* event) {
         measuredWidths.clear();
         measuredFont = drawnFont;
     }
-    const MeasureText measure = [&](std::string_view piece, bool bold) {
-        const auto [kept, isNew] = measuredWidths.try_emplace({std::string(piece), bold}, 0);
+    const MeasureText measure = [&](std::string_view piece, bool pieceBold) {
+        const auto [kept, isNew] = measuredWidths.try_emplace({std::string(piece), pieceBold}, 0);
         if (isNew) {
             const QString qpiece = QString::fromLocal8Bit(piece.data(), static_cast<qsizetype>(piece.size()));
-            kept->second = (bold ? boldMetrics : normalMetrics).horizontalAdvance(qpiece);
+            kept->second = (pieceBold ? boldMetrics : normalMetrics).horizontalAdvance(qpiece);
         }
         return kept->second;
     };
@@ -143,8 +166,8 @@ void CSkinLabel::paintEvent(QPaintEvent* event) {
 
     const QByteArray bytes = text.toLocal8Bit();
     const LabelLayout layout =
-        LayoutLabelText(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), width(),
-                        lineHeight, labelFont.bold(), measure);
+        LayoutLabelPaint(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), width(),
+                         lineHeight, bold, measure);
 
     painter.setPen(textColor);
     for (const LabelLine& line : layout.lines) {
@@ -154,8 +177,6 @@ void CSkinLabel::paintEvent(QPaintEvent* event) {
             painter.drawText(run.x, line.y + metrics.ascent(), QString::fromLocal8Bit(run.text));
         }
     }
-    // A "+" in the text changes the label's weight for good, as later paints and setters see it.
-    labelFont.setWeight(layout.boldAfter ? QFont::Bold : QFont::Normal);
 }
 
 }  // namespace fwu

@@ -13,6 +13,8 @@
 
 namespace fwu {
 
+struct LabelLook;
+
 class CSkinLabel : public QWidget {
     Q_OBJECT
 
@@ -41,7 +43,8 @@ public:
 
     QColor TextColor() const { return textColor; }
     std::optional<QColor> BackgroundColor() const { return backgroundColor; }
-    const QFont& LabelFont() const { return labelFont; }
+    // The label's font at the weight it paints from now.
+    QFont LabelFont() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -53,12 +56,17 @@ private:
     QColor textColor;
     std::optional<QColor> backgroundColor;  // none: transparent
     bool suppressBackground = false;
-    QFont labelFont;
+    QFont labelFont;    // face and size; the weight is `bold`
+    bool bold = false;  // changed by SetBold and for good by a "+" in a painted text
     int shrinkToPixels = 0;
     // Widths of text pieces in measuredFont, kept across paints: shaping a text is most of a paint's
     // work, and a label shows few distinct pieces (the percent figure counts through the same hundred).
     QFont measuredFont;
     std::map<std::pair<std::string, bool>, int> measuredWidths;
 };
+
+// Gives `label` the look the wizard names: colour, size (and the smallest it shrinks to), weight, face and
+// background.
+void ApplyLabelLook(CSkinLabel& label, const LabelLook& look);
 
 }  // namespace fwu

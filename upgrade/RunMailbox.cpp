@@ -27,6 +27,17 @@ void DeliverRunMessage(RunMessage& message, RunMailboxReceiver& receiver) {
     }
 }
 
+bool IsRunMessageOffset(long long offset) {
+    for (const RunMessageKind kind :
+         {RunMessageKind::Done, RunMessageKind::Progress, RunMessageKind::Percent, RunMessageKind::Status,
+          RunMessageKind::Confirmation, RunMessageKind::SleepLock}) {
+        if (offset == static_cast<long long>(kind)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void RunMessageMailbox::PostUpgradeProgress(const UploadProgress& progress) {
     RunMessage message;
     message.kind = RunMessageKind::Progress;

@@ -65,6 +65,10 @@ enum class RunMessageKind {
     SleepLock = 7,
 };
 
+// Whether `offset`, a window system's message number less its first user message number, is the number
+// of a kind: how each window tells the run's messages from its own.
+bool IsRunMessageOffset(long long offset);
+
 // One post with its values; only the fields of its kind are read.
 struct RunMessage {
     RunMessageKind kind = RunMessageKind::Done;

@@ -10,6 +10,7 @@
 #include "res/AppVersion.h"
 #include "res/StringTable.h"
 #include "upgrade/AttemptLog.h"
+#include "wizard/AboutTexts.h"
 
 namespace fwu::win {
 namespace {
@@ -118,9 +119,9 @@ INT_PTR CALLBACK AboutProcedure(HWND box, UINT message, WPARAM wParam, LPARAM lP
 std::string AboutText(std::string_view title, std::string_view version, std::string_view copyright,
                       std::string_view logLine, std::string_view logPath) {
     std::string text(title);
-    text.append("\r\nVersion ").append(version);
+    text.append("\r\n").append(AboutVersionLine(version));
     text.append("\r\n").append(copyright);
-    text.append("\r\nInstalls the router firmware carried inside this program.\r\n\r\n");
+    text.append("\r\n").append(kAboutNote).append("\r\n\r\n");
     text.append(logLine).append(logPath);
     return text;
 }
@@ -128,8 +129,9 @@ std::string AboutText(std::string_view title, std::string_view version, std::str
 void ShowAboutBox(HWND owner) {
     const std::wstring text = platform::win32::ToWide(AboutText(
         LoadString(IDS_APP_TITLE), AppVersion(), FWU_COPYRIGHT, LoadString(IDS_ABOUT_LOG), AttemptLogPath()));
+    const std::wstring caption = platform::win32::ToWide(AboutCaption(LoadString(IDS_APP_TITLE)));
     DialogTemplate dialog(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, 300, 100,
-                          kAboutCaption, 8, L"MS Shell Dlg");
+                          caption.c_str(), 8, L"MS Shell Dlg");
     dialog.Add(0x0082, SS_ICON, 11, 10, 21, 20, kIconControlId, L"");
     dialog.Add(0x0081, ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_BORDER | WS_TABSTOP, 40,
                7, 200, 86, kAboutTextId, L"");

@@ -10,8 +10,7 @@
 
 namespace fwu::win {
 
-// The dialog's caption, and the control id of its text.
-inline constexpr const wchar_t* kAboutCaption = L"About Firmware Upgrade Utility";
+// The control id of the dialog's text.
 inline constexpr int kAboutTextId = 1101;
 
 // The box's text, line by line with CR LF between lines (as an edit control breaks them), in UTF-8:

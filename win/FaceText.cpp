@@ -10,7 +10,7 @@ namespace {
 HFONT MakeFont(const FaceLabel& label, int pixels, bool bold) {
     return CreateFontW(-pixels, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
-                       label.face);
+                       label.face.c_str());
 }
 
 int MeasureIn(HDC dc, HFONT font, std::string_view text) {
@@ -23,6 +23,24 @@ int MeasureIn(HDC dc, HFONT font, std::string_view text) {
 }
 
 }  // namespace
+
+FaceLabel MakeFaceLabel(const PageLabelSpec& spec) {
+    FaceLabel label;
+    label.name = spec.name;
+    label.box = spec.box;
+    label.text = spec.text;
+    label.colour = ColourRef(spec.look.colour);
+    label.pixels = spec.look.pixels;
+    label.smallestPixels = spec.look.smallestPixels;
+    label.bold = spec.look.bold;
+    if (spec.look.face != nullptr) {
+        label.face = CodePageText(spec.look.face);
+    }
+    if (spec.look.background) {
+        label.background = ColourRef(*spec.look.background);
+    }
+    return label;
+}
 
 std::wstring CodePageText(std::string_view text) {
     if (text.empty() || text.size() > 0x10000) {
@@ -63,7 +81,7 @@ RECT LabelRect(const FaceBox& box) {
     return RECT{box.x, box.y, box.x + box.width, box.y + box.height};
 }
 
-void DrawFaceLabel(HDC dc, const FaceLabel& label) {
+void DrawFaceLabel(HDC dc, FaceLabel& label) {
     const RECT rect = LabelRect(label.box);
     if (label.background) {
         HBRUSH brush = CreateSolidBrush(*label.background);
@@ -89,7 +107,7 @@ void DrawFaceLabel(HDC dc, const FaceLabel& label) {
     const MeasureText measure = [&](std::string_view piece, bool isBold) {
         return MeasureIn(dc, isBold ? bold : normal, piece);
     };
-    const LabelLayout layout = LayoutLabelText(label.text, label.box.width, pixels, label.bold, measure);
+    const LabelLayout layout = LayoutLabelPaint(label.text, label.box.width, pixels, label.bold, measure);
     const int savedState = SaveDC(dc);
     IntersectClipRect(dc, rect.left, rect.top, rect.right, rect.bottom);
     SetBkMode(dc, TRANSPARENT);

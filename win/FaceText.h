@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "wizard/FaceBox.h"
+#include "wizard/PageTexts.h"
 
 namespace fwu::win {
 
@@ -20,10 +21,17 @@ struct FaceLabel {
     COLORREF colour = RGB(0, 0, 0);
     int pixels = 11;         // character height
     int smallestPixels = 0;  // a text that does not fit is drawn smaller, down to this (0: never)
-    bool bold = false;
-    const wchar_t* face = L"MS Shell Dlg";
+    bool bold = false;       // the weight the next paint starts from
+    std::wstring face = L"MS Shell Dlg";
     std::optional<COLORREF> background;  // none: what lies below shows through
 };
+
+// The label the wizard names, with its look.
+FaceLabel MakeFaceLabel(const PageLabelSpec& spec);
+
+constexpr COLORREF ColourRef(const FaceColour& colour) {
+    return RGB(colour.red, colour.green, colour.blue);
+}
 
 // The text in UTF-16, read in the program's code page.
 std::wstring CodePageText(std::string_view text);
@@ -32,8 +40,9 @@ std::string CodePageBytes(std::wstring_view text);
 // A control's text in the program's code page.
 std::string ControlText(HWND control);
 
-// Draws the label on `dc` (the window's client area); the font is made and freed here.
-void DrawFaceLabel(HDC dc, const FaceLabel& label);
+// Draws the label on `dc` (the window's client area); the font is made and freed here. A "+" in the text
+// changes the label's weight for good (`bold`), as the wizard's label paint does on every window.
+void DrawFaceLabel(HDC dc, FaceLabel& label);
 
 // The label's rectangle in client coordinates.
 RECT LabelRect(const FaceBox& box);

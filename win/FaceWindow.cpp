@@ -170,15 +170,7 @@ bool FaceWindow::Create(HINSTANCE instance, const wchar_t* title) {
     flow->Run().SetAttemptLog(services.Log());
     titles = {};
     for (const PageLabelSpec& entry : {ModelTitleLabel(info.model), VersionTitleLabel(info.utilityVersion)}) {
-        FaceLabel title;
-        title.name = entry.name;
-        title.box = entry.box;
-        title.text = entry.text;
-        title.colour = RGB(245, 245, 245);
-        title.pixels = 14;
-        title.bold = true;
-        title.face = L"Tahoma";
-        titles.push_back(title);
+        titles.push_back(MakeFaceLabel(entry));
     }
     ShowPage(PAGE_WELCOME);  // the first page is shown, not changed to
     ShowPlates();
@@ -366,8 +358,8 @@ void FaceWindow::Paint(HDC dc, const RECT& screenArea) {
             DrawSkinPicture(bar, dc, kBarLeft + kStripPitch * strip, kBarTop);
         }
     }
-    for (const std::vector<FaceLabel>* list : {&titles, &labels}) {
-        for (const FaceLabel& label : *list) {
+    for (std::vector<FaceLabel>* list : {&titles, &labels}) {
+        for (FaceLabel& label : *list) {
             RECT rect = LabelRect(label.box);
             RECT meet{};
             if (IntersectRect(&meet, &rect, &area)) {
@@ -529,8 +521,8 @@ LRESULT FaceWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CTLCOLOREDIT: {
             // The fields: dark grey text on white, as the face's labels.
             HDC dc = reinterpret_cast<HDC>(wParam);
-            SetTextColor(dc, RGB(75, 75, 75));
-            SetBkColor(dc, RGB(255, 255, 255));
+            SetTextColor(dc, ColourRef(colour::kFieldText));
+            SetBkColor(dc, ColourRef(colour::kFieldBackground));
             return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
         }
         case WM_COMMAND: {

@@ -150,8 +150,6 @@ private:
     std::vector<FaceLabel> titles;  // the header's, for the whole run
     std::vector<FaceLabel> labels;  // the page's
     std::unique_ptr<LoginEdits> login;
-    std::string statusText = "Upgrading...";
-    std::string percentText = "1%";
     bool progressShown = false;
     int barPercent = 0;
     int barDrawn = 1;

@@ -8,7 +8,6 @@
 // windows.h names the system's string loader LoadString; the program's own table is meant here.
 #undef LoadString
 
-#include "res/PrintableText.h"
 #include "res/StringTable.h"
 #include "router/Credential.h"
 #include "wizard/ButtonStates.h"
@@ -17,45 +16,6 @@
 #include "wizard/SkinPictures.h"
 
 namespace fwu::win {
-namespace {
-
-constexpr COLORREF kPageTextColour = RGB(75, 75, 75);
-constexpr COLORREF kStatusColour = RGB(75, 75, 255);
-constexpr COLORREF kWarningColour = RGB(204, 51, 0);
-constexpr COLORREF kConfirmationWarningColour = RGB(190, 40, 40);
-constexpr COLORREF kLabelBackground = RGB(255, 255, 255);
-constexpr std::size_t kShownVersionChars = 63;
-
-const char* const kLoginStatus = "loginStatus";
-const char* const kProgressStatus = "progressStatus";
-const char* const kPercentFigure = "percentFigure";
-const char* const kConfirmation = "confirmationLabel";
-
-FaceLabel PageLabel(const PageLabelSpec& entry) {
-    FaceLabel label;
-    label.name = entry.name;
-    label.box = entry.box;
-    label.text = entry.text;
-    label.colour = kPageTextColour;
-    label.pixels = 15;
-    label.smallestPixels = 10;  // a text too long at the page's size (an unknown version's reason)
-    label.bold = true;
-    return label;
-}
-
-FaceLabel OpaqueLabel(const char* name, FaceBox box, COLORREF colour, int pixels, std::string text) {
-    FaceLabel label;
-    label.name = name;
-    label.box = box;
-    label.text = std::move(text);
-    label.colour = colour;
-    label.pixels = pixels;
-    label.bold = true;
-    label.background = kLabelBackground;
-    return label;
-}
-
-}  // namespace
 
 FaceLabel* FaceWindow::FindLabel(const char* name) {
     for (FaceLabel& label : labels) {
@@ -78,38 +38,30 @@ void FaceWindow::ShowPage(PageNumber newPage) {
     switch (newPage) {
         case PAGE_WELCOME:
             for (const PageLabelSpec& entry : WelcomePageLabels(info.releaseDate, info.firmwareDate)) {
-                labels.push_back(PageLabel(entry));
+                labels.push_back(MakeFaceLabel(entry));
             }
             break;
         case PAGE_LOGIN:
             login = std::make_unique<LoginEdits>(window, flow->Password(), flow->Address().OctetTexts(),
                                                  kMaxPasswordBytes, scale);
-            labels.push_back(OpaqueLabel(kLoginStatus, FaceBoxFromEdges(35, 332, 355, 352), kStatusColour, 15,
-                                         std::string()));
+            labels.push_back(MakeFaceLabel(LoginStatusLabel()));
             break;
         case PAGE_VERIFY:
             for (const PageLabelSpec& entry :
                  VerifyPageLabels(info.model, flow->Run().RouterVersionShown(), flow->Run().UtilityVersion(),
                                   flow->Address().Dotted())) {
-                labels.push_back(PageLabel(entry));
+                labels.push_back(MakeFaceLabel(entry));
             }
             break;
         case PAGE_PROGRESS:
-            labels.push_back(OpaqueLabel(kProgressStatus, FaceBoxFromEdges(50, 273, 420, 310), kStatusColour,
-                                         16, statusText));
-            labels.push_back(OpaqueLabel(kPercentFigure, FaceBoxFromEdges(200, 347, 260, 372),
-                                         kPageTextColour, 16, percentText));
+            labels.push_back(MakeFaceLabel(ProgressStatusLabel()));
+            labels.push_back(MakeFaceLabel(PercentFigureLabel()));
             bar = LoadPicture(kBarType, kBarImageId);
             progressShown = true;
             break;
-        case PAGE_DONE: {
-            FaceLabel line = PageLabel(PageLabelSpec{kConfirmation, 0, FaceBox{32, 250, 236, 110},
-                                                     std::string(LoadString(IDS_CONFIRMING))});
-            line.pixels = 13;
-            line.smallestPixels = 0;
-            labels.push_back(line);
+        case PAGE_DONE:
+            labels.push_back(MakeFaceLabel(ConfirmationLabel()));
             break;
-        }
         default:
             break;
     }
@@ -147,7 +99,7 @@ std::optional<WizardView::TypedLogin> FaceWindow::ReadLogin() {
 }
 
 void FaceWindow::CheckStarted() {
-    SetLabelText(kLoginStatus, std::string(LoadString(IDS_CHECKING_ROUTER)));
+    SetLabelText(kLoginStatusName, std::string(LoadString(IDS_CHECKING_ROUTER)));
     SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32514)));  // the hourglass, until CheckEnded
 }
 
@@ -173,25 +125,25 @@ std::optional<RouterCheckResult> FaceWindow::RunCheck(const std::function<Router
 }
 
 void FaceWindow::CheckEnded() {
-    SetLabelText(kLoginStatus, std::string());
+    SetLabelText(kLoginStatusName, std::string());
     POINT at{};
     GetCursorPos(&at);
     SetCursorPos(at.x, at.y);  // the cursor of what lies under the mouse again
 }
 
 void FaceWindow::ShowUploadStarted() {
-    if (FaceLabel* status = FindLabel(kProgressStatus)) {
-        status->colour = kStatusColour;
+    if (FaceLabel* status = FindLabel(kProgressStatusName)) {
+        status->colour = ColourRef(colour::kStatusText);
     }
-    SetLabelText(kProgressStatus, statusText);
-    SetLabelText(kPercentFigure, percentText);
+    SetLabelText(kProgressStatusName, ProgressStatusLabel().text);
+    SetLabelText(kPercentFigureName, PercentFigureLabel().text);
 }
 
 void FaceWindow::ShowProgress(int percent) {
     if (!progressShown) {
         return;
     }
-    SetLabelText(kPercentFigure, std::to_string(percent) + '%');
+    SetLabelText(kPercentFigureName, std::to_string(percent) + '%');
     const int stripWidth = bar ? bar->Width() : kStripPitch;
     const int stripHeight = bar ? bar->Height() : kDefaultStripHeight;
     const BarPlan plan = PlanBarAdvance(barDrawn, barPercent, percent, stripHeight);
@@ -209,35 +161,30 @@ void FaceWindow::SetShownPercent(int percent) {
 }
 
 void FaceWindow::ShowStatusText(int stringId) {
-    SetLabelText(kProgressStatus, std::string(LoadString(stringId)));
+    SetLabelText(kProgressStatusName, std::string(LoadString(stringId)));
 }
 
 void FaceWindow::ShowUploadFailure(const std::string& causeText) {
     ShowProgress(0);  // wipes the drawn strips
-    SetLabelText(kPercentFigure, std::string());
-    if (FaceLabel* status = FindLabel(kProgressStatus)) {
-        status->colour = kWarningColour;
+    SetLabelText(kPercentFigureName, std::string());
+    if (FaceLabel* status = FindLabel(kProgressStatusName)) {
+        status->colour = ColourRef(colour::kWarningText);
     }
-    SetLabelText(kProgressStatus, causeText);
+    SetLabelText(kProgressStatusName, causeText);
 }
 
 void FaceWindow::ShowConfirmation(std::optional<ConfirmationState> state, const std::string& version) {
-    FaceLabel* line = FindLabel(kConfirmation);
+    FaceLabel* line = FindLabel(kConfirmationName);
     if (line == nullptr) {
         return;
     }
     if (!state) {
-        SetLabelText(kConfirmation, std::string());  // no watch: nothing confirmed, and nothing disproved
+        SetLabelText(kConfirmationName, std::string());  // no watch: nothing confirmed, and nothing disproved
         return;
     }
-    line->colour = *state == ConfirmationState::Confirmed || *state == ConfirmationState::Watching
-                       ? kPageTextColour
-                       : kConfirmationWarningColour;
-    SetLabelText(kConfirmation,
-                 *state == ConfirmationState::Watching
-                     ? std::string(LoadString(IDS_CONFIRMING))
-                     : ConfirmationText(
-                           *state, MakePrintable(version, UnprintableStyle::HexEscape, kShownVersionChars)));
+    const ConfirmationShown shown = ConfirmationLineFor(*state, version);
+    line->colour = ColourRef(shown.colour);
+    SetLabelText(kConfirmationName, shown.text);
 }
 
 void FaceWindow::ShowMessageText(const std::string& text, UINT style) {

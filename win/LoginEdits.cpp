@@ -3,38 +3,31 @@
 #include <commctrl.h>
 
 #include "win/FaceText.h"
+#include "wizard/ControlNames.h"
 #include "wizard/OctetKeys.h"
+#include "wizard/PageTexts.h"
 #include "wizard/RangeCheck.h"
 
 namespace fwu::win {
 namespace {
 
-constexpr int kPasswordFontPx = 19;
-constexpr int kOctetFontPx = 17;
-
-RECT PasswordRect(int scale) {
-    return RECT{185 * scale, 285 * scale, 355 * scale, 310 * scale};
-}
-
-RECT OctetRect(int index, int scale) {
-    return RECT{(185 + 45 * index) * scale, 238 * scale, (220 + 45 * index) * scale, 263 * scale};
+RECT ScaledRect(const FaceBox& box, int scale) {
+    return RECT{box.x * scale, box.y * scale, (box.x + box.width) * scale, (box.y + box.height) * scale};
 }
 
 HFONT FieldFont(int pixels) {
     return CreateFontW(-pixels, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif");
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
+                       CodePageText(kFieldFace).c_str());
 }
 
 // A static text that is never shown, right before the field in the window's order: what a screen reader
-// names the field by.
-HWND MakeName(HWND window, const wchar_t* name) {
-    return CreateWindowExW(0, L"STATIC", name, WS_CHILD, 0, 0, 0, 0, window, nullptr,
+// names the field (the control called `objectName` on every window) by.
+HWND MakeName(HWND window, std::string_view objectName) {
+    const std::wstring name = CodePageText(AccessibleControlName(objectName));
+    return CreateWindowExW(0, L"STATIC", name.c_str(), WS_CHILD, 0, 0, 0, 0, window, nullptr,
                            GetModuleHandleW(nullptr), nullptr);
 }
-
-constexpr const wchar_t* kFieldNames[5] = {L"Router's Password", L"Router's IP Address, part 1",
-                                           L"Router's IP Address, part 2", L"Router's IP Address, part 3",
-                                           L"Router's IP Address, part 4"};
 
 HWND MakeEdit(HWND window, int id, const RECT& rect, DWORD style, HFONT font, const std::string& text) {
     HWND edit = CreateWindowExW(
@@ -64,19 +57,19 @@ void SetText(HWND edit, const std::string& text) {
 
 LoginEdits::LoginEdits(HWND window, const std::string& passwordText, const RouterAddress::Octets& octetTexts,
                        std::size_t maxPasswordBytes, int scale)
-    : passwordFont(FieldFont(kPasswordFontPx * scale)), octetFont(FieldFont(kOctetFontPx * scale)) {
-    names[0] = MakeName(window, kFieldNames[0]);
-    password =
-        MakeEdit(window, kPasswordFieldId, PasswordRect(scale), ES_PASSWORD, passwordFont, passwordText);
+    : passwordFont(FieldFont(kPasswordFieldPixels * scale)), octetFont(FieldFont(kOctetFieldPixels * scale)) {
+    names[0] = MakeName(window, kPasswordFieldObject);
+    password = MakeEdit(window, kPasswordFieldId, ScaledRect(kPasswordFieldBox, scale), ES_PASSWORD,
+                        passwordFont, passwordText);
     if (password != nullptr) {
         SendMessageW(password, EM_LIMITTEXT, maxPasswordBytes, 0);
         // A dot for each typed character, as the Linux window shows it (older edit controls show '*').
         SendMessageW(password, EM_SETPASSWORDCHAR, 0x25CF, 0);
     }
     for (int i = 0; i < 4; ++i) {
-        names[static_cast<std::size_t>(i) + 1] = MakeName(window, kFieldNames[i + 1]);
-        HWND field = MakeEdit(window, kFirstOctetFieldId + i, OctetRect(i, scale), ES_CENTER, octetFont,
-                              octetTexts[static_cast<std::size_t>(i)]);
+        names[static_cast<std::size_t>(i) + 1] = MakeName(window, OctetFieldObject(i));
+        HWND field = MakeEdit(window, kFirstOctetFieldId + i, ScaledRect(OctetFieldBox(i), scale), ES_CENTER,
+                              octetFont, octetTexts[static_cast<std::size_t>(i)]);
         octets[static_cast<std::size_t>(i)] = field;
         if (field != nullptr) {
             SendMessageW(field, EM_LIMITTEXT, 3, 0);
@@ -208,8 +201,8 @@ LRESULT LoginEdits::OnOctetMessage(int index, UINT message, WPARAM wParam, LPARA
 }
 
 void LoginEdits::Rescale(int scale) {
-    HFONT newPasswordFont = FieldFont(kPasswordFontPx * scale);
-    HFONT newOctetFont = FieldFont(kOctetFontPx * scale);
+    HFONT newPasswordFont = FieldFont(kPasswordFieldPixels * scale);
+    HFONT newOctetFont = FieldFont(kOctetFieldPixels * scale);
     const auto place = [](HWND field, const RECT& rect, HFONT font) {
         if (field != nullptr) {
             SetWindowPos(field, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
@@ -217,9 +210,9 @@ void LoginEdits::Rescale(int scale) {
             SendMessageW(field, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
         }
     };
-    place(password, PasswordRect(scale), newPasswordFont);
+    place(password, ScaledRect(kPasswordFieldBox, scale), newPasswordFont);
     for (std::size_t i = 0; i < octets.size(); ++i) {
-        place(octets[i], OctetRect(static_cast<int>(i), scale), newOctetFont);
+        place(octets[i], ScaledRect(OctetFieldBox(static_cast<int>(i)), scale), newOctetFont);
     }
     // The fields draw with the new fonts from here: the old ones can go.
     DeleteObject(passwordFont);

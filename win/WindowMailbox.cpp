@@ -5,14 +5,7 @@
 namespace fwu::win {
 
 bool IsRunWindowMessage(UINT message) {
-    for (const RunMessageKind kind :
-         {RunMessageKind::Done, RunMessageKind::Progress, RunMessageKind::Percent, RunMessageKind::Status,
-          RunMessageKind::Confirmation, RunMessageKind::SleepLock}) {
-        if (message == RunWindowMessage(kind)) {
-            return true;
-        }
-    }
-    return false;
+    return IsRunMessageOffset(static_cast<long long>(message) - WM_USER);
 }
 
 void WindowMailbox::SetWindow(HWND target) {

@@ -89,6 +89,13 @@ LabelLayout LayoutLabelText(std::string_view text, int width, int lineHeight, bo
     return layout;
 }
 
+LabelLayout LayoutLabelPaint(std::string_view text, int width, int lineHeight, bool& labelBold,
+                             const MeasureText& measure) {
+    LabelLayout layout = LayoutLabelText(text, width, lineHeight, labelBold, measure);
+    labelBold = layout.boldAfter;
+    return layout;
+}
+
 int FittingFontPixels(std::string_view text, int width, int height, int largest, int smallest, bool bold,
                       const MeasureTextAt& measure) {
     for (int pixels = largest; pixels > smallest; --pixels) {

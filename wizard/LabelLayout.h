@@ -36,6 +36,13 @@ struct LabelLayout {
 LabelLayout LayoutLabelText(std::string_view text, int width, int lineHeight, bool bold,
                             const MeasureText& measure);
 
+// One paint of a label: lays `text` out as LayoutLabelText does, from the label's weight `labelBold`, and
+// leaves in `labelBold` the weight the text ends in. A "+" so changes the label's weight for good: the
+// next paint starts from it, and so does whatever reads the label's weight after the paint. Every window
+// paints its labels through this.
+LabelLayout LayoutLabelPaint(std::string_view text, int width, int lineHeight, bool& labelBold,
+                             const MeasureText& measure);
+
 // Width in pixels of `text` in the label's font at `pixels` high.
 using MeasureTextAt = std::function<int(std::string_view text, bool bold, int pixels)>;
 

@@ -1,5 +1,6 @@
 // The queued run mailbox: posts from other threads reach the receiver on the owner's thread, in the order
 // posted and with their values; a wait without posts ends when its time is up or when woken, not sooner.
+// And which message numbers of a window's own are the run's.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -43,6 +44,18 @@ struct Recorder final : RunMailboxReceiver {
     }
     void OnSleepLock(platform::SleepLockTaken& taken) override { Seen("sleep " + taken.failure); }
 };
+
+TEST(RunMessageOffset, OnlyTheKindsNumbersAreTheRuns) {
+    const struct {
+        long long offset;
+        bool run;
+    } cases[] = {{-1, false}, {0, false}, {1, true},          {2, false},
+                 {3, true},   {4, true},  {5, true},          {6, true},
+                 {7, true},   {8, false}, {1LL << 32, false}, {-(1LL << 32) + 1, false}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsRunMessageOffset(c.offset), c.run) << c.offset;
+    }
+}
 
 TEST(QueuedRunMailbox, PostsFromAnotherThreadArriveInOrderOnTheOwnersThread) {
     QueuedRunMailbox mailbox;

@@ -1,5 +1,6 @@
-// The Windows window's own glue under wine: the run's mailbox over the window's message queue, and the
-// login page's octet fields applying the key rules and the range check as a user's keys reach them.
+// The Windows window's own glue under wine: the run's mailbox over the window's message queue, the
+// login page's octet fields applying the key rules and the range check as a user's keys reach them, and
+// the labels' weight across paints.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -173,6 +174,24 @@ TEST(FaceText, CodePageTextRoundTrips) {
     EXPECT_TRUE(CodePageText("").empty());
 }
 
+// A "+" changes a label's weight for good, as on the other window: the next paint starts from it.
+TEST(FaceText, PaintKeepsTheWeightAPlusLeaves) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    ASSERT_NE(dc, nullptr);
+    FaceLabel label = MakeFaceLabel(PercentFigureLabel());
+    label.bold = false;
+    const struct {
+        const char* text;
+        bool boldAfter;
+    } paints[] = {{"plain", false}, {"ab+cd", true}, {"plain", true}, {"a+b+c", false}};
+    for (const auto& p : paints) {
+        label.text = p.text;
+        DrawFaceLabel(dc, label);
+        EXPECT_EQ(label.bold, p.boldAfter) << p.text;
+    }
+    DeleteDC(dc);
+}
+
 // The router and the PC as the window's test sees them: a gateway, a router that passes the check.
 struct FakeServices final : UpgradeServices {
     std::vector<std::string> checked;
@@ -287,7 +306,7 @@ TEST(FaceWindow, KeysLeadThroughThePagesAsOnTheOtherWindow) {
     std::wstring aboutText;
     std::thread reader([&] {
         for (int i = 0; i < 200; ++i) {
-            if (HWND box = FindWindowW(L"#32770", kAboutCaption)) {
+            if (HWND box = FindWindowW(L"#32770", L"About Firmware Upgrade Utility")) {
                 wchar_t text[512] = {};
                 GetDlgItemTextW(box, kAboutTextId, text, 512);
                 aboutText = text;
@@ -480,7 +499,7 @@ bool WithAboutBox(FaceWindow& face, const std::function<void(HWND box)>& act) {
     std::thread other([&] {
         HWND box = nullptr;
         for (int i = 0; i < 250 && box == nullptr; ++i) {
-            box = FindWindowW(L"#32770", kAboutCaption);
+            box = FindWindowW(L"#32770", L"About Firmware Upgrade Utility");
             Sleep(20);
         }
         if (box == nullptr) {

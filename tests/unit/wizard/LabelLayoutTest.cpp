@@ -127,6 +127,29 @@ TEST(LabelLayout, PlusCountsRestartOnEachLine) {
     EXPECT_TRUE(layout.lines[1].runs[1].bold);
 }
 
+// A label painted again and again: each paint starts from the weight the last one left, so the runs of a
+// text depend on what the label showed before, and a setter's weight holds until a "+" changes it.
+TEST(LabelLayout, PaintKeepsTheWeightTheTextEndsIn) {
+    const struct {
+        const char* text;
+        bool firstRunBold;  // of this paint
+        bool boldAfter;
+    } paints[] = {
+        {"plain", false, false}, {"ab+cd", false, true},  // a "+" makes the label bold
+        {"plain", true, true},                            // and the next text starts bold
+        {"a+b+c", true, false},                           // the second "+" ends bold for good
+        {"plain", false, false}, {"", false, false},      // an empty text changes nothing
+    };
+    bool bold = false;
+    for (const auto& p : paints) {
+        const LabelLayout layout = LayoutLabelPaint(p.text, 500, 15, bold, Measure);
+        if (!layout.lines.empty()) {
+            EXPECT_EQ(layout.lines.front().runs.front().bold, p.firstRunBold) << p.text;
+        }
+        EXPECT_EQ(bold, p.boldAfter) << p.text;
+    }
+}
+
 // Every character half the font height wide: "unknown (no answer)" is 19 characters.
 TEST(LabelLayout, FittingFontPixelsShrinksUntilTheTextLiesWhole) {
     const MeasureTextAt halfHeight = [](std::string_view text, bool, int pixels) {
