@@ -93,20 +93,25 @@ Difference Compare(const QImage& a, const QImage& b, const QRect& area,
     return difference;
 }
 
-// The page picture's heading band as the face shows it: its transparent parts show the white panel.
-QImage HeadingBand(int picture) {
-    QImage art(QString(FWU_SKIN_DIR "/CONTENTS/%1.gif").arg(picture));
-    QImage band(407, 60, QImage::Format_RGB32);
-    band.fill(Qt::white);
-    for (int y = 0; y < band.height() && y < art.height(); ++y) {
-        for (int x = 0; x < band.width() && x < art.width(); ++x) {
-            const QRgb pixel = art.pixel(x, y);
-            if (qAlpha(pixel) > 127) {
-                band.setPixel(x, y, pixel | 0xff000000);
+// A page picture as the face shows it: its transparent parts show the white panel.
+QImage ContentPicture(int picture) {
+    const QImage art(QString(FWU_SKIN_DIR "/CONTENTS/%1.gif").arg(picture));
+    QImage shown(art.size(), QImage::Format_RGB32);
+    shown.fill(Qt::white);
+    for (int y = 0; y < art.height(); ++y) {
+        for (int x = 0; x < art.width(); ++x) {
+            if (qAlpha(art.pixel(x, y)) > 127) {
+                shown.setPixel(x, y, art.pixel(x, y) | 0xff000000);
             }
         }
     }
-    return band;
+    return shown;
+}
+
+// The heading band of a page picture: the page is told by it.
+QImage HeadingBand(int picture) {
+    const QImage shown = ContentPicture(picture);
+    return shown.copy(0, 0, shown.width(), 60);
 }
 
 std::string Why(const QByteArray& what) {
@@ -191,6 +196,10 @@ public:
             const QStringList found = screen.WindowsTitled(kTitle);
             if (!found.isEmpty()) {
                 window = found.front();
+                // The pointer rests on the header, over no button (no hot picture): with no window manager
+                // the keys go where the pointer is once the focus is given back.
+                const QRect where = screen.Geometry(window);
+                screen.MoveMouse(where.x() + 200, where.y() + 60);
                 return true;
             }
             QThread::msleep(kPollMs);
@@ -212,14 +221,17 @@ public:
         const QImage& band = bands[page];
         QElapsedTimer clock;
         clock.start();
+        QImage shot;
         while (clock.elapsed() < timeoutMs && process.state() != QProcess::NotRunning) {
-            const QImage picture = WindowIn(screen.Shot());
+            shot = screen.Shot();
+            const QImage picture = WindowIn(shot);
             const QImage shown = picture.copy(20, 176, band.width(), band.height());
             if (Compare(shown, band, band.rect()).Within()) {
                 return picture;
             }
             QThread::msleep(kPollMs);
         }
+        shot.save(QString(FWU_WINDOW_LAB_SHOTS "/%1-no-%2-page.png").arg(Side(), kPages[page].name));
         return {};
     }
 
@@ -284,7 +296,6 @@ protected:
         ASSERT_TRUE(wine->Ready()) << wine->Error().toStdString();
         ASSERT_TRUE(screen->Ready()) << screen->Error().toStdString();
         ASSERT_TRUE(packError.isEmpty()) << packError.toStdString();
-        screen->MoveMouse(1023, 767);  // away from every button: no hot picture
     }
 
     static QString WindowsProgram() { return packedDir->filePath("firmware-upgrade-utility.exe"); }
@@ -394,6 +405,69 @@ TEST_F(WindowsWindowLab, KeysAloneLeadBothWindowsToSuccessWithTheSameLookAndByte
         EXPECT_TRUE(outside.Within())
             << outside.differing << " of " << outside.compared << " pixels differ from the Linux window's";
     }
+}
+
+// The Windows window alone, one walk through two faults: a router that refuses the default password
+// (a message box over the login page, which stays), then one that resets the upload half-way (the
+// progress page offers Retry), then one that takes it: Retry by key uploads again and succeeds.
+TEST_F(WindowsWindowLab, RefusedPasswordKeepsLoginAndRetryAfterAResetSucceeds) {
+    auto sim = std::make_unique<fwu::lab::RouterSim>(QStringList{"--password", "not-the-default"});
+    ASSERT_TRUE(sim->Started()) << sim->Error().toStdString();
+    const auto program = Start(true);
+    ASSERT_TRUE(program->FindWindow(60'000)) << Why(program->Output());
+    ASSERT_FALSE(program->WaitForPage(kWelcome, 30'000).isNull()) << Why(program->Output());
+    program->Press("alt+n");
+    ASSERT_FALSE(program->WaitForPage(kLogin, 10'000).isNull());
+    program->Press("alt+n");
+
+    QString box;
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            const QStringList windows = screen->WindowsTitled(kTitle);
+            box = windows.value(windows.indexOf(program->Window()) == 0 ? 1 : 0);
+            return !box.isEmpty() && box != program->Window();
+        },
+        20'000))
+        << "no message box after the refused password";
+    Save(screen->Shot(), "windows-refused-password");
+    screen->Press(box, "Return");
+    EXPECT_TRUE(WaitUntil([&] { return !screen->WindowsTitled(kTitle).contains(box); }, 10'000))
+        << "Enter did not close the message box";
+    EXPECT_FALSE(program->WaitForPage(kLogin, 5'000).isNull()) << "the login page is not shown after the box";
+    EXPECT_TRUE(sim->Events("upload-start").isEmpty());
+    EXPECT_TRUE(program->Log().contains("check: 192.168.1.1: failed")) << program->Log().toStdString();
+
+    const auto refusals = sim->Events("status-request");
+    EXPECT_TRUE(!refusals.isEmpty() && refusals.back().value("credential").toString() == "wrong-password");
+    sim.reset();  // one router at a time: the next one takes its place
+    sim = std::make_unique<fwu::lab::RouterSim>(QStringList{"--fault", "reset-upload"});
+    ASSERT_TRUE(sim->Started()) << sim->Error().toStdString();
+    program->Press("alt+n");
+    ASSERT_FALSE(program->WaitForPage(kVerify, 30'000).isNull()) << program->Log().toStdString();
+    program->Press("alt+u");
+    EXPECT_TRUE(sim->WaitForEvent("upload-aborted", 30'000)) << "router-sim did not reset the upload";
+    EXPECT_TRUE(WaitUntil([&] { return program->Log().contains("verdict: result 0"); }, 30'000))
+        << program->Log().toStdString();
+    QThread::msleep(1'500);  // the window offers Retry a second after the failed attempt
+    const QImage failed = program->WaitForPage(kProgress, 5'000);
+    EXPECT_FALSE(failed.isNull()) << "the progress page is not shown after the reset";
+    // The strip back at zero: the empty bar of the page's picture.
+    const QRect strip = kPages[kProgress].textAreas[2];
+    const QImage emptyBar = ContentPicture(kPages[kProgress].picture).copy(strip.translated(-20, -176));
+    EXPECT_EQ(Compare(failed.copy(strip), emptyBar, emptyBar.rect()).differing, 0)
+        << "the progress strip is not back at zero";
+    Save(failed, "windows-page-3-retry");
+
+    sim.reset();
+    sim = std::make_unique<fwu::lab::RouterSim>(QStringList{"--flash-ms", "500", "--restart-ms", "12000"});
+    ASSERT_TRUE(sim->Started()) << sim->Error().toStdString();
+    program->Press("alt+r");
+    const auto upload = sim->WaitForEvent("upload", 30'000);
+    ASSERT_TRUE(upload) << "Retry did not upload again: " << program->Log().toStdString();
+    EXPECT_TRUE(upload->value("accepted").toBool());
+    EXPECT_FALSE(program->WaitForPage(kDone, 90'000).isNull()) << program->Log().toStdString();
+    program->Press("alt+x");
+    EXPECT_EQ(program->End(15'000), 0) << Why(program->Output());
 }
 
 }  // namespace

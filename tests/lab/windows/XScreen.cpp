@@ -25,7 +25,7 @@ XScreen::XScreen(int width, int height) {
     }
     server.setProcessChannelMode(QProcess::MergedChannels);
     server.start("Xvfb", {display, "-screen", "0", QString("%1x%2x24").arg(width).arg(height), "-br",
-                          "-nolisten", "tcp"});
+                          "-noreset", "-nolisten", "tcp"});
     if (!server.waitForStarted(kServerReadyMs)) {
         error = "cannot start Xvfb: " + server.errorString();
         return;

@@ -15,7 +15,8 @@ namespace fwu::lab {
 
 class XScreen {
 public:
-    // Starts `Xvfb :N -screen 0 <width>x<height>x24 -br -nolisten tcp` and waits up to ten seconds for it.
+    // Starts `Xvfb :N -screen 0 <width>x<height>x24 -br -noreset -nolisten tcp` and waits up to ten seconds
+    // for it. No reset when its last client leaves: a program connecting during one would be turned away.
     XScreen(int width, int height);
     ~XScreen();
     XScreen(const XScreen&) = delete;
