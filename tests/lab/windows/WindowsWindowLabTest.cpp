@@ -196,8 +196,7 @@ public:
             const QStringList found = screen.WindowsTitled(kTitle);
             if (!found.isEmpty()) {
                 window = found.front();
-                // The pointer rests on the header, over no button (no hot picture): with no window manager
-                // the keys go where the pointer is once the focus is given back.
+                // The pointer rests on the header, over no button: no hot picture in the screenshots.
                 const QRect where = screen.Geometry(window);
                 screen.MoveMouse(where.x() + 200, where.y() + 60);
                 return true;
