@@ -13,8 +13,10 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
-#include <optional>
 #include <vector>
 
 #include "tests/lab/windows/WineRun.h"
