@@ -81,11 +81,7 @@ protected:
         packedDir = new QTemporaryDir;
         for (const auto& [from, to] : {std::pair{QString(FWU_WINDOWS_PROGRAM), WindowsProgram()},
                                        std::pair{QString(FWU_LINUX_PROGRAM), LinuxProgram()}}) {
-            QProcess pack;
-            pack.start(FWU_BRINDLEPAK,
-                       {"--model", "ZPR8800N", "--release-date", "DEC 01,2007", from, FWU_CLI_LAB_IMAGE, to});
-            pack.waitForFinished(60'000);
-            packError += pack.readAllStandardError();
+            packError += fwu::lab::PackForLab(from, FWU_CLI_LAB_IMAGE, to).toUtf8();
         }
     }
     static void TearDownTestSuite() {

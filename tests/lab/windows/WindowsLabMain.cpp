@@ -1,6 +1,6 @@
 // main() of the Windows programs' lab tests: refuses to run outside the lab before anything can send a
 // packet, then reports itself skipped (77) when wine or a file the tests need is missing:
-// windows_lab [gtest options] [--needs FILE]...
+// windows_lab [gtest options] [--needs FILE]... [--needs-program NAME]...
 // With FWU_REQUIRE_WINDOWS_PROGRAM=1 in the environment (the whole suite sets it, after building the
 // Windows program) a missing piece is a failure instead.
 #include <gtest/gtest.h>
@@ -41,6 +41,11 @@ int main(int argc, char** argv) {
     for (int i = 1; i + 1 < argc; ++i) {
         if (std::string_view(argv[i]) == "--needs" && !QFileInfo(argv[i + 1]).isFile()) {
             const std::string what = std::string(argv[i + 1]) + " is missing";
+            return Missing(what.c_str());
+        }
+        if (std::string_view(argv[i]) == "--needs-program" &&
+            QStandardPaths::findExecutable(argv[i + 1]).isEmpty()) {
+            const std::string what = std::string(argv[i + 1]) + " is not installed";
             return Missing(what.c_str());
         }
     }

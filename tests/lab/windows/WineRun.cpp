@@ -73,6 +73,22 @@ QProcessEnvironment Wine::Environment() const {
     return environment;
 }
 
+QString PackForLab(const QString& program, const QString& image, const QString& packed) {
+    QProcess pack;
+    pack.setProcessChannelMode(QProcess::MergedChannels);
+    pack.start(FWU_BRINDLEPAK,
+               {"--model", "ZPR8800N", "--release-date", "DEC 01,2007", program, image, packed});
+    if (!pack.waitForFinished(60'000)) {
+        pack.kill();
+        pack.waitForFinished(5'000);
+        return "the packing tool did not end within a minute";
+    }
+    if (pack.exitStatus() != QProcess::NormalExit || pack.exitCode() != 0 || !QFileInfo(packed).isFile()) {
+        return "the packing tool failed: " + QString::fromLocal8Bit(pack.readAll().right(500));
+    }
+    return {};
+}
+
 double ProcessCpuMs(qint64 pid) {
     const QDir tasks(QString("/proc/%1/task").arg(pid));
     if (pid <= 0 || !tasks.exists()) {

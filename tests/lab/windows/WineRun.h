@@ -55,6 +55,10 @@ ProgramRun RunProgram(const QString& program, const QStringList& arguments,
                       const QProcessEnvironment& environment, const QByteArray& input, int timeoutMs,
                       const RouterSim* sim = nullptr, qint64 alsoCounted = 0);
 
+// Packs `program` (Linux or Windows) with `image` and the lab's model and release date into `packed`, as
+// the packing tool does for a release; what the tool said on failure, empty when it worked.
+QString PackForLab(const QString& program, const QString& image, const QString& packed);
+
 // The time all threads of process `pid` have run so far, in milliseconds (the scheduler's nanosecond
 // counts); -1 when the process is gone.
 double ProcessCpuMs(qint64 pid);
