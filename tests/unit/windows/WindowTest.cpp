@@ -429,6 +429,24 @@ TEST(FaceScale, TheFaceKeepsItsOwnSizeAtEachScale) {
     }
 }
 
+TEST(FaceScale, StartsFromTheWindowsOwnDpiThenItsDisplaysThenTheSystems) {
+    struct Case {
+        int windowDpi, monitorDpi, systemDpi;
+        int dpi;
+    };
+    const Case cases[] = {
+        {192, 96, 96, 192},  // the window on a 200 % display beside a main one at 100 %
+        {96, 192, 192, 96},  // and the other way round
+        {0, 192, 96, 192},   // a system that cannot tell a window's: its display's
+        {0, 0, 144, 144},    // nor a display's: the system's
+        {-1, 0, 0, 96},      // nothing told at all
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.windowDpi << " " << c.monitorDpi << " " << c.systemDpi);
+        EXPECT_EQ(StartingDpi(c.windowDpi, c.monitorDpi, c.systemDpi), c.dpi);
+    }
+}
+
 // A window's rectangle relative to `parent`'s client area as left, top, right, bottom.
 std::vector<LONG> RectIn(HWND parent, HWND child) {
     RECT rect{};

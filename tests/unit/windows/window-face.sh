@@ -41,7 +41,11 @@ fi
 . "$(dirname "$0")/virtual-display.sh"
 trap 'wineserver -k 2>/dev/null || true; kill ${xvfb:-} 2>/dev/null || true' EXIT
 start_display $((1024 * s))x$((768 * s))
+# A copy of the program left from an earlier test in the same prefix would hold the one-copy claim, and
+# this start would only bring that copy forward: the prefix's wine ends first (bounded; ended by force).
+timeout 60 wineserver -w 2>/dev/null || wineserver -k 2>/dev/null || true
 "$wine" "$exe" >"$out/window-face.log" 2>&1 &
+program=$!
 # Every step below waits for the state it needs, bounded: on a loaded machine wine may take seconds to
 # show, repaint or take a window away.
 # The program's windows of a title (X window ids), the visible ones alone with --onlyvisible.
@@ -51,7 +55,10 @@ first_window() {
   [ -n "$window" ]
 }
 window=
-wait_until 60 first_window || { echo "window-face: no window appeared"; cat "$out/window-face.log"; exit 1; }
+if ! wait_until 60 first_window; then
+  kill -0 "$program" 2>/dev/null && echo "window-face: the program runs" || echo "window-face: the program ended"
+  echo "window-face: no window appeared"; cat "$out/window-face.log"; exit 1
+fi
 # Its place and size once shown where it is centred (the system moves it there after making it).
 placed() {
   eval "$(xdotool getwindowgeometry --shell "$window")"
