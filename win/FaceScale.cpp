@@ -1,8 +1,19 @@
 #include "win/FaceScale.h"
 
+#include <initializer_list>
+
 namespace fwu::win {
 int FaceScaleForDpi(int dpi) {
     return dpi >= 192 ? 2 : 1;
+}
+
+int StartingDpi(int windowDpi, int monitorDpi, int systemDpi) {
+    for (const int dpi : {windowDpi, monitorDpi, systemDpi}) {
+        if (dpi > 0) {
+            return dpi;
+        }
+    }
+    return 96;
 }
 
 FaceSize FaceOuterSize(int frameWidth, int frameHeight, int scale) {

@@ -18,6 +18,12 @@ inline constexpr int kFrameBorder = 11;
 // pictures are drawn, else 1.
 int FaceScaleForDpi(int dpi);
 
+// The dots per inch the window starts with: its own as the system tells it (`windowDpi`), else those of
+// the display it opens on (`monitorDpi`), else the system's (`systemDpi`), else 96; 0 or less where the
+// system could not tell. The window's own and its display's are the ones the system scales it by when it
+// is moved to another display, so the face starts at the scale it keeps there.
+int StartingDpi(int windowDpi, int monitorDpi, int systemDpi);
+
 struct FaceSize {
     int width = 0;
     int height = 0;

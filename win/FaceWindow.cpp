@@ -23,6 +23,55 @@ constexpr int kFocusInset = 7;
 // WM_GETDPISCALEDSIZE, which the headers name only for newer systems than the program asks for.
 constexpr UINT kGetDpiScaledSize = 0x02E4;
 
+// The dots per inch of `window` once it is made (null before: the display at the middle of the main
+// display's work area, where the window opens), as the system scales it: the window's own from
+// GetDpiForWindow, else its display's from GetDpiForMonitor, else the screen's. Both are looked up at run
+// time: systems older than Windows 10 (1607) and 8.1 do not have them.
+int OpeningDpi(HWND window) {
+    using WindowDpiFunction = UINT(WINAPI*)(HWND);
+    using MonitorDpiFunction = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+    constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI: the dpi the display's scale setting gives
+    static const auto windowDpi = [] {
+        const HMODULE user = GetModuleHandleW(L"user32.dll");
+        return user != nullptr ? reinterpret_cast<WindowDpiFunction>(
+                                     reinterpret_cast<void*>(GetProcAddress(user, "GetDpiForWindow")))
+                               : nullptr;
+    }();
+    static const auto monitorDpi = [] {
+        const HMODULE shell = LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        return shell != nullptr ? reinterpret_cast<MonitorDpiFunction>(
+                                      reinterpret_cast<void*>(GetProcAddress(shell, "GetDpiForMonitor")))
+                                : nullptr;
+    }();
+    int own = 0;
+    if (window != nullptr && windowDpi != nullptr) {
+        own = static_cast<int>(windowDpi(window));
+    }
+    int display = 0;
+    if (monitorDpi != nullptr) {
+        HMONITOR monitor = nullptr;
+        if (window != nullptr) {
+            monitor = MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY);
+        } else {
+            RECT work{};
+            SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+            monitor = MonitorFromPoint(POINT{(work.left + work.right) / 2, (work.top + work.bottom) / 2},
+                                       MONITOR_DEFAULTTOPRIMARY);
+        }
+        UINT x = 0;
+        UINT y = 0;
+        if (monitor != nullptr && monitorDpi(monitor, kEffectiveDpi, &x, &y) == S_OK) {
+            display = static_cast<int>(x);
+        }
+    }
+    int screen = 0;
+    if (HDC dc = GetDC(nullptr)) {
+        screen = GetDeviceCaps(dc, LOGPIXELSX);
+        ReleaseDC(nullptr, dc);
+    }
+    return StartingDpi(own, display, screen);
+}
+
 bool IsInput(UINT message) {
     return (message >= WM_KEYFIRST && message <= WM_KEYLAST) ||
            (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
@@ -122,10 +171,7 @@ bool FaceWindow::Create(HINSTANCE instance, const wchar_t* title) {
     if (RegisterClassExW(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
         return false;
     }
-    if (HDC screen = GetDC(nullptr)) {
-        scale = FaceScaleForDpi(GetDeviceCaps(screen, LOGPIXELSX));
-        ReleaseDC(nullptr, screen);
-    }
+    scale = FaceScaleForDpi(OpeningDpi(nullptr));
     LoadPictures();
     // No caption bar, but a system menu, a minimise box and a taskbar button.
     window = CreateWindowExW(WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, kFaceWindowClass, title,
@@ -133,6 +179,13 @@ bool FaceWindow::Create(HINSTANCE instance, const wchar_t* title) {
                              nullptr, nullptr, instance, this);
     if (window == nullptr) {
         return false;
+    }
+    // Made, the window has its own dpi where the system knows one per window: the face at its scale,
+    // before anything is drawn or placed by the size.
+    if (const int own = FaceScaleForDpi(OpeningDpi(window)); own != scale) {
+        scale = own;
+        LoadPictures();
+        SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     SetWindowRgn(window, MakeWindowOutline(width, height, scale),
                  TRUE);  // the system owns the region from here

@@ -58,6 +58,26 @@ std::vector<UINT> DeliverQueued(HWND window, WindowMailbox& mailbox, RunMailboxR
     return numbers;
 }
 
+// Polls `state` every 20 ms until it holds, for up to 30 s (wine on a busy machine may take seconds to
+// show or end a box); answers whether it held.
+bool WaitFor(const std::function<bool()>& state) {
+    const ULONGLONG deadline = GetTickCount64() + 30000;
+    while (!state()) {
+        if (GetTickCount64() >= deadline) {
+            return false;
+        }
+        Sleep(20);
+    }
+    return true;
+}
+
+// The About box once some thread shows it, or null when none showed within the wait.
+HWND WaitForAboutBox() {
+    HWND box = nullptr;
+    WaitFor([&] { return (box = FindWindowW(L"#32770", L"About Firmware Upgrade Utility")) != nullptr; });
+    return box;
+}
+
 TEST(WindowMailbox, AnnouncesEachPostByItsNumberAndDeliversInTheOrderPosted) {
     HWND window = MakeWindow();
     ASSERT_NE(window, nullptr);
@@ -305,15 +325,11 @@ TEST(FaceWindow, KeysLeadThroughThePagesAsOnTheOtherWindow) {
     // Its About box: a dialog owned by the window, with the version and where the log is.
     std::wstring aboutText;
     std::thread reader([&] {
-        for (int i = 0; i < 200; ++i) {
-            if (HWND box = FindWindowW(L"#32770", L"About Firmware Upgrade Utility")) {
-                wchar_t text[512] = {};
-                GetDlgItemTextW(box, kAboutTextId, text, 512);
-                aboutText = text;
-                PostMessageW(box, WM_COMMAND, IDOK, 0);
-                return;
-            }
-            Sleep(20);
+        if (HWND box = WaitForAboutBox()) {
+            wchar_t text[512] = {};
+            GetDlgItemTextW(box, kAboutTextId, text, 512);
+            aboutText = text;
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
         }
     });
     PostMessageW(window, WM_SYSCOMMAND, kAboutCommand, 0);
@@ -413,6 +429,24 @@ TEST(FaceScale, TheFaceKeepsItsOwnSizeAtEachScale) {
     }
 }
 
+TEST(FaceScale, StartsFromTheWindowsOwnDpiThenItsDisplaysThenTheSystems) {
+    struct Case {
+        int windowDpi, monitorDpi, systemDpi;
+        int dpi;
+    };
+    const Case cases[] = {
+        {192, 96, 96, 192},  // the window on a 200 % display beside a main one at 100 %
+        {96, 192, 192, 96},  // and the other way round
+        {0, 192, 96, 192},   // a system that cannot tell a window's: its display's
+        {0, 0, 144, 144},    // nor a display's: the system's
+        {-1, 0, 0, 96},      // nothing told at all
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.windowDpi << " " << c.monitorDpi << " " << c.systemDpi);
+        EXPECT_EQ(StartingDpi(c.windowDpi, c.monitorDpi, c.systemDpi), c.dpi);
+    }
+}
+
 // A window's rectangle relative to `parent`'s client area as left, top, right, bottom.
 std::vector<LONG> RectIn(HWND parent, HWND child) {
     RECT rect{};
@@ -497,20 +531,14 @@ TEST(AboutBox, TextNamesTheProgramItsVersionCopyrightAndLog) {
 bool WithAboutBox(FaceWindow& face, const std::function<void(HWND box)>& act) {
     bool ended = false;
     std::thread other([&] {
-        HWND box = nullptr;
-        for (int i = 0; i < 250 && box == nullptr; ++i) {
-            box = FindWindowW(L"#32770", L"About Firmware Upgrade Utility");
-            Sleep(20);
-        }
+        HWND box = WaitForAboutBox();
         if (box == nullptr) {
             return;
         }
         act(box);
-        // Up to 10 s: wine on a display without a window manager takes about 2 s to take a box away.
-        for (int i = 0; i < 500 && !ended; ++i) {
-            ended = !IsWindow(box);
-            Sleep(20);
-        }
+        // Wine on a display without a window manager takes about 2 s to take a box away, more on a busy
+        // machine.
+        ended = WaitFor([&] { return !IsWindow(box); });
         if (!ended) {
             PostMessageW(box, WM_COMMAND, IDOK, 0);  // so that the test goes on
         }

@@ -13,10 +13,7 @@ if [ -z "${FWU_UNDER_DISPLAY_INSIDE:-}" ]; then
 fi
 ip link set lo up
 export WINEDEBUG=-all
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-trap 'wineserver -k 2>/dev/null || true; kill $xvfb 2>/dev/null || true' EXIT
-export DISPLAY=$display
-sleep 1
+. "$(dirname "$0")/virtual-display.sh"
+trap 'wineserver -k 2>/dev/null || true; kill ${xvfb:-} 2>/dev/null || true' EXIT
+start_display 1024x768
 "$wine" "$@"

@@ -38,29 +38,52 @@ if [ "$s" = 2 ]; then
   wineserver -w
   at2x=@2x
 fi
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 $((1024 * s))x$((768 * s))x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-trap 'wineserver -k 2>/dev/null || true; kill $xvfb 2>/dev/null || true' EXIT
-export DISPLAY=$display
-sleep 1
+. "$(dirname "$0")/virtual-display.sh"
+trap 'wineserver -k 2>/dev/null || true; kill ${xvfb:-} 2>/dev/null || true' EXIT
+start_display $((1024 * s))x$((768 * s))
+# A copy of the program left from an earlier test in the same prefix would hold the one-copy claim, and
+# this start would only bring that copy forward: the prefix's wine ends first (bounded; ended by force).
+timeout 60 wineserver -w 2>/dev/null || wineserver -k 2>/dev/null || true
 "$wine" "$exe" >"$out/window-face.log" 2>&1 &
+program=$!
+# Every step below waits for the state it needs, bounded: on a loaded machine wine may take seconds to
+# show, repaint or take a window away.
+# The program's windows of a title (X window ids), the visible ones alone with --onlyvisible.
+windows_named() { xdotool search "$@" 2>/dev/null || true; }
+first_window() {
+  window=$(windows_named --name '^Firmware Upgrade Utility$' | head -n 1)
+  [ -n "$window" ]
+}
 window=
-for _ in $(seq 1 60); do
-  window=$(xdotool search --name '^Firmware Upgrade Utility$' 2>/dev/null | head -n 1) && [ -n "$window" ] && break
-  sleep 1
-done
-[ -n "$window" ] || { echo "window-face: no window appeared"; cat "$out/window-face.log"; exit 1; }
-sleep 2
-eval "$(xdotool getwindowgeometry --shell "$window")"
+if ! wait_until 60 first_window; then
+  kill -0 "$program" 2>/dev/null && echo "window-face: the program runs" || echo "window-face: the program ended"
+  echo "window-face: no window appeared"; cat "$out/window-face.log"; exit 1
+fi
+# Its place and size once shown where it is centred (the system moves it there after making it).
+placed() {
+  eval "$(xdotool getwindowgeometry --shell "$window")"
+  [ "$WIDTH" = $((571 * s)) ] && [ "$HEIGHT" = $((431 * s)) ] && [ "$X" -gt 0 ]
+}
+wait_until 30 placed || true
 echo "window-face: window $WIDTH x $HEIGHT at $X,$Y"
 [ "$WIDTH" = $((571 * s)) ] && [ "$HEIGHT" = $((431 * s)) ] ||
   { echo "window-face: the window is not $((571 * s)) x $((431 * s))"; exit 1; }
 # Compares the screen's window with the pictures composed where the window draws them, over the screen's
 # black, inside the outline clear of its rounded corners, with the page's label and field rectangles
-# (window coordinates, "left,top right,bottom") blanked in both: fonts may differ there.
+# (window coordinates, "left,top right,bottom") blanked in both: fonts may differ there. The screen is
+# taken again until it matches, for up to 30 s (the page may still be painting); the last comparison is
+# the one told.
 #   check_page <name> <content picture> <forward button> <second button> <close button> <rectangle>...
 check_page() {
+  told=
+  if ! wait_until 30 page_matches "$@"; then
+    echo "window-face: $told"
+    echo "window-face: the $1$at2x page differs"
+    exit 1
+  fi
+  echo "window-face: $told"
+}
+page_matches() {
   local name=$1 content=$2 forward=$3 second=$4 close=$5
   shift 5
   local blanks=(-fill black) rect l t r b
@@ -81,8 +104,8 @@ check_page() {
   convert "$out/expected-$name$at2x.png" "${blanks[@]}" "${inner[@]}" "$out/expected-$name$at2x-inner.png"
   local differing allowed=$((535 * 392 * s * s * 5 / 1000))
   differing=$(compare -metric AE -fuzz 6.3% "$out/shown-$name$at2x-inner.png" "$out/expected-$name$at2x-inner.png" null: 2>&1 || true)
-  echo "window-face: $name$at2x: $differing pixels differ inside the outline (at most $allowed)"
-  [ "$differing" -le "$allowed" ] 2>/dev/null || { echo "window-face: the $name$at2x page differs"; exit 1; }
+  told="$name$at2x: $differing pixels differ inside the outline (at most $allowed)"
+  [ "$differing" -le "$allowed" ] 2>/dev/null
 }
 
 # The welcome page, with its two date labels.
@@ -102,72 +125,58 @@ if [ "$s" = 2 ]; then
   echo "window-face: the face is drawn from the double-size pictures at 200 %"
   exit 0
 fi
-# The mouse over Next shows its hot picture; away from it, the normal one again.
+# The mouse over Next shows its hot picture; away from it, the normal one again (the login page's check
+# below sees Next's normal picture).
 xdotool mousemove $((X + 490)) $((Y + 304))
-sleep 1
 check_page welcome-hot 165 159 156 154 "${dates[@]}"
 xdotool mousemove $((X + 200)) $((Y + 60))
-sleep 1
 # Alt+N: the login page, its fields filled with the proposed address and the password, Back for Exit.
 xdotool key --window "$window" alt+n
-sleep 2
 check_page login 169 158 163 154 "185,238 399,262" "185,285 354,309" "35,332 354,351"
 # Enter in the password field checks the router at the proposed address, which no route leads to here: an
 # error box tells so, and once it is closed the login page is shown as before.
 xdotool key --window "$window" Return
-box=
-for _ in $(seq 1 30); do
-  box=$(xdotool search --name '^Firmware Upgrade Utility$' 2>/dev/null | grep -vx "$window" | head -n 1) && [ -n "$box" ] && break
-  sleep 1
-done
-[ -n "$box" ] || { echo "window-face: no error box after the check"; exit 1; }
-sleep 1
+# The program's window of `title` other than the face, shown, in `found`.
+other_window() {
+  found=$(windows_named --onlyvisible --name "$1" | grep -vx "$window" | head -n 1)
+  [ -n "$found" ]
+}
+wait_until 60 other_window '^Firmware Upgrade Utility$' || { echo "window-face: no error box after the check"; exit 1; }
+box=$found
 import -window root "$out/windows-login-error-raw.png"
 # Its OK button, clicked (again while the box stays: wine may take a moment before it takes the mouse):
 # the box's button sits centred at its foot.
 eval "$(xdotool getwindowgeometry --shell "$box" | sed 's/^/BOX_/')"
 echo "window-face: error box $BOX_WIDTH x $BOX_HEIGHT at $BOX_X,$BOX_Y"
-for _ in 1 2 3 4 5; do
+# No window of `title` is left (`id` alone when given).
+gone() { ! windows_named --name "$1" | grep -qx "${2:-.*}"; }
+click_ok() {
   xdotool mousemove $((BOX_X + BOX_WIDTH / 2)) $((BOX_Y + BOX_HEIGHT - 22))
   sleep 0.3
   xdotool mousedown 1
   sleep 0.2
   xdotool mouseup 1
-  sleep 1
-  xdotool search --name '^Firmware Upgrade Utility$' 2>/dev/null | grep -qx "$box" || break
-done
+  wait_until 2 gone '^Firmware Upgrade Utility$' "$box"
+}
+wait_until 30 click_ok || { echo "window-face: the error box stayed after its OK button was clicked"; exit 1; }
 check_page login-again 169 158 163 154 "185,238 399,262" "185,285 354,309" "35,332 354,351"
 # Alt+B back to the welcome page, and Escape closes the window: nothing runs.
 xdotool key --window "$window" alt+b
-sleep 1
 check_page welcome-again 165 158 156 154 "${dates[@]}"
-# The system menu by Alt+Space, its last entry (About) by Up and Enter: the About box over the face, and
-# Escape ends it.
+# The system menu by Alt+Space (a window of the program's own shown over the face), its last entry (About)
+# by Up and Enter once it is open: the About box over the face, and Escape ends it.
+menu_open() {
+  windows_named --onlyvisible --classname '^firmware-upgrade-utility\.exe$' | grep -qvx "$window"
+}
 xdotool key --window "$window" alt+space
-sleep 1
+wait_until 30 menu_open || { echo "window-face: Alt+Space opened no system menu"; exit 1; }
 xdotool key Up Return
-about=
-for _ in $(seq 1 20); do
-  about=$(xdotool search --name '^About Firmware Upgrade Utility$' 2>/dev/null | head -n 1) && [ -n "$about" ] && break
-  sleep 0.5
-done
-[ -n "$about" ] || { echo "window-face: no About box from the system menu"; exit 1; }
-sleep 1
+wait_until 30 other_window '^About Firmware Upgrade Utility$' || { echo "window-face: no About box from the system menu"; exit 1; }
 import -window root "$out/windows-about-raw.png"
 xdotool key Escape
-for _ in $(seq 1 20); do
-  xdotool search --name '^About Firmware Upgrade Utility$' >/dev/null 2>&1 || break
-  sleep 0.5
-done
-if xdotool search --name '^About Firmware Upgrade Utility$' >/dev/null 2>&1; then
-  echo "window-face: Escape left the About box open"; exit 1
-fi
+# Wine on a display without a window manager takes about 2 s to take a box away; more on a busy machine.
+wait_until 30 gone '^About Firmware Upgrade Utility$' || { echo "window-face: Escape left the About box open"; exit 1; }
 xdotool key --window "$window" Escape
-for _ in $(seq 1 10); do
-  xdotool search --name '^Firmware Upgrade Utility$' >/dev/null 2>&1 || break
-  sleep 1
-done
-if xdotool search --name '^Firmware Upgrade Utility$' >/dev/null 2>&1; then
-  echo "window-face: Escape on the welcome page left the window open"; exit 1
-fi
+wait_until 30 gone '^Firmware Upgrade Utility$' ||
+  { echo "window-face: Escape on the welcome page left the window open"; exit 1; }
 echo "window-face: the pages are drawn as their pictures give them, inside the rounded outline"
