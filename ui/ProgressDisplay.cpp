@@ -16,12 +16,12 @@ namespace {
 const QColor kStatusColour(kStatusRgb);
 const QColor kWarningColour(kWarningRgb);
 
-CSkinLabel* CreateLabel(QWidget* window, const PageLabelSpec& spec, const QString& text) {
+CSkinLabel* CreateLabel(QWidget* window, const PageLabelSpec& entry, const QString& text) {
     auto* label = new CSkinLabel(window);
-    label->setObjectName(QLatin1String(spec.name));
-    label->setProperty("controlId", spec.controlId);
-    label->setGeometry(QtRect(spec.box));
-    ApplyLabelLook(*label, spec.look);
+    label->setObjectName(QLatin1String(entry.name));
+    label->setProperty("controlId", entry.controlId);
+    label->setGeometry(QtRect(entry.box));
+    ApplyLabelLook(*label, entry.look);
     label->SetText(text);
     label->show();
     return label;

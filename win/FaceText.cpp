@@ -24,20 +24,20 @@ int MeasureIn(HDC dc, HFONT font, std::string_view text) {
 
 }  // namespace
 
-FaceLabel MakeFaceLabel(const PageLabelSpec& spec) {
+FaceLabel MakeFaceLabel(const PageLabelSpec& entry) {
     FaceLabel label;
-    label.name = spec.name;
-    label.box = spec.box;
-    label.text = spec.text;
-    label.colour = ColourRef(spec.look.colour);
-    label.pixels = spec.look.pixels;
-    label.smallestPixels = spec.look.smallestPixels;
-    label.bold = spec.look.bold;
-    if (spec.look.face != nullptr) {
-        label.face = CodePageText(spec.look.face);
+    label.name = entry.name;
+    label.box = entry.box;
+    label.text = entry.text;
+    label.colour = ColourRef(entry.look.colour);
+    label.pixels = entry.look.pixels;
+    label.smallestPixels = entry.look.smallestPixels;
+    label.bold = entry.look.bold;
+    if (entry.look.face != nullptr) {
+        label.face = CodePageText(entry.look.face);
     }
-    if (spec.look.background) {
-        label.background = ColourRef(*spec.look.background);
+    if (entry.look.background) {
+        label.background = ColourRef(*entry.look.background);
     }
     return label;
 }

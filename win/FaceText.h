@@ -27,7 +27,7 @@ struct FaceLabel {
 };
 
 // The label the wizard names, with its look.
-FaceLabel MakeFaceLabel(const PageLabelSpec& spec);
+FaceLabel MakeFaceLabel(const PageLabelSpec& entry);
 
 constexpr COLORREF ColourRef(const FaceColour& colour) {
     return RGB(colour.red, colour.green, colour.blue);
